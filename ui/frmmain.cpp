@@ -1,0 +1,242 @@
+#include "frmmain.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QUrl>
+
+#include "standardy.h"
+
+#ifndef ZNAKOMAT_HOME_PAGE
+#error "ZNAKOMAT_HOME_PAGE must name the home page's address"
+#endif
+
+namespace {
+
+// Layout is given in twips; 15 twips make a pixel at 96 dpi.
+QRect twipy(int lewo, int gora, int szerokosc, int wysokosc)
+{
+    return {lewo / 15, gora / 15, szerokosc / 15, wysokosc / 15};
+}
+
+template <class Kontrolka>
+Kontrolka* utworz(QWidget* rodzic, const char* nazwa, QRect polozenie)
+{
+    auto* kontrolka = new Kontrolka(rodzic);
+    kontrolka->setObjectName(QString::fromLatin1(nazwa));
+    kontrolka->setGeometry(polozenie);
+    return kontrolka;
+}
+
+QLabel* etykieta(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect polozenie)
+{
+    auto* label = utworz<QLabel>(rodzic, nazwa, polozenie);
+    label->setText(tekst);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QPushButton* przycisk(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect polozenie)
+{
+    auto* button = utworz<QPushButton>(rodzic, nazwa, polozenie);
+    button->setText(tekst);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QGroupBox* ramka(QWidget* rodzic, const char* nazwa, const QString& tytul, QRect polozenie)
+{
+    auto* frame = utworz<QGroupBox>(rodzic, nazwa, polozenie);
+    frame->setTitle(tytul);
+    return frame;
+}
+
+QFont czcionkaEtykiety(const QFont& podstawowa, qreal punkty, bool pogrubiona)
+{
+    QFont czcionka = podstawowa;
+    czcionka.setPointSizeF(punkty);
+    czcionka.setBold(pogrubiona);
+    return czcionka;
+}
+
+}  // namespace
+
+frmMain::frmMain(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Znakomat  v 1.2"));
+    setFixedSize(674, 465);
+    utworzKontrolki();
+    ustawKolejnoscTabulacji();
+    zaladuj();
+}
+
+void frmMain::utworzKontrolki()
+{
+    Frame1 = ramka(this, "Frame1", QStringLiteral("Opcje"), twipy(0, 5640, 10095, 735));
+    Combo1 = utworz<QComboBox>(Frame1, "Combo1", twipy(4080, 240, 1935, 315));
+    Combo2 = utworz<QComboBox>(Frame1, "Combo2", twipy(8280, 240, 1575, 315));
+    Command2 = przycisk(this, "Command2", QStringLiteral("Wklej ze schowka"), twipy(120, 6480, 1815, 375));
+    Command1 = przycisk(this, "Command1", QStringLiteral("Konwertuj"), twipy(2160, 6480, 1815, 375));
+    Command3 = przycisk(this, "Command3", QStringLiteral("Kopiuj do schowka"), twipy(4200, 6480, 1815, 375));
+    Command4 = przycisk(this, "Command4", QStringLiteral("WWW"), twipy(6240, 6480, 1815, 375));
+    Command5 = przycisk(this, "Command5", QStringLiteral("Koniec"), twipy(8280, 6480, 1695, 375));
+    Label2 =
+        etykieta(Frame1, "Label2", QStringLiteral("chcę je przekonwertować na"), twipy(6120, 240, 2055, 255));
+    Label1 = etykieta(Frame1, "Label1", QStringLiteral("Konwertowany tekst ma ogonki zapisane w standardzie"),
+                      twipy(90, 240, 4095, 255));
+    // The lists lie over the labels' right ends, as on the original form.
+    Label1->lower();
+    Label2->lower();
+
+    Toolbar = new QButtonGroup(this);
+    Toolbar->setObjectName(QStringLiteral("Toolbar"));
+    Toolbar0 = przycisk(this, "Toolbar_0", QStringLiteral("Konwersja tekstu ze schowka"),
+                        twipy(3240, 120, 3255, 495));
+    Toolbar1 = przycisk(this, "Toolbar_1", QStringLiteral("Konwersja pliku tekstowego"),
+                        twipy(6720, 120, 3255, 495));
+    for (QPushButton* opcja : {Toolbar0, Toolbar1}) {
+        opcja->setCheckable(true);
+    }
+    Toolbar->addButton(Toolbar0, 0);
+    Toolbar->addButton(Toolbar1, 1);
+    Toolbar->setExclusive(true);
+    Toolbar0->setChecked(true);
+    connect(Toolbar, &QButtonGroup::idClicked, this, &frmMain::przelaczTryb);
+
+    Label3 = etykieta(this, "Label3", QStringLiteral("Tryb działania programu"), twipy(120, 180, 3135, 375));
+    Label3->setFont(czcionkaEtykiety(font(), 12, false));
+
+    Frame2 = ramka(this, "Frame2", QStringLiteral("Tekst do konwersji"), twipy(0, 720, 10095, 4815));
+    Text1 = utworz<QPlainTextEdit>(Frame2, "Text1", twipy(120, 240, 7095, 4455));
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setTabChangesFocus(true);
+
+    Frame3 = ramka(this, "Frame3", QStringLiteral("Konwersja pliku tekstowego"), twipy(0, 720, 10095, 4815));
+    Label4 = etykieta(Frame3, "Label4", QStringLiteral("Plik wejściowy"), twipy(480, 1560, 3735, 255));
+    Text2 = utworz<QLineEdit>(Frame3, "Text2", twipy(480, 1800, 3855, 285));
+    Label5 = etykieta(Frame3, "Label5", QStringLiteral("Plik wyjściowy"), twipy(480, 2520, 3735, 255));
+    Text3 = utworz<QLineEdit>(Frame3, "Text3", twipy(480, 2760, 3855, 285));
+    Label6 = etykieta(Frame3, "Label6", QStringLiteral("Pomoc:"), twipy(6480, 1440, 1575, 255));
+    Label6->setFont(czcionkaEtykiety(font(), 8.25, true));
+    Label7 =
+        etykieta(Frame3, "Label7",
+                 QStringLiteral("Jako plik wejściowy podajesz nazwę pliku który chcesz przekonwertować. "
+                                "Plik wyjściowy to plik wejściowy w którym zostaną przekonwertowane ogonki. "
+                                "Ze względów bezpieczeństwa (lepiej zawsze jest mieć kopię konwertowanego "
+                                "pliku) program nie pozwala aby plik wyjściowy miał taką samą nazwę jak plik "
+                                "wejściowy"),
+                 twipy(6480, 1680, 3135, 2415));
+    Label7->setWordWrap(true);
+    Command6 = przycisk(Frame3, "Command6", QStringLiteral("..."), twipy(4320, 1800, 495, 255));
+    Command7 = przycisk(Frame3, "Command7", QStringLiteral("..."), twipy(4320, 2760, 495, 255));
+    Frame3->hide();
+
+    Label8 = etykieta(Frame2, "Label8", QStringLiteral("UWAGA:"), twipy(7440, 360, 2535, 255));
+    Label8->setFont(czcionkaEtykiety(font(), 8.25, true));
+    Label9 = etykieta(
+        Frame2, "Label9",
+        QStringLiteral("Ze względu na ograniczenia windowsa do pola tekstowego możesz wkleić "
+                       "maksymalnie około 32.000 znaków. Jeśli tekst który chcesz konwertować jest "
+                       "dłuższy to będzie ucięty. \r\n\r\nDlatego przy dłuższych tekstach do konwersji "
+                       "należy konwertować pliki tekstowe"),
+        twipy(7440, 600, 2415, 3015));
+    Label9->setWordWrap(true);
+
+    connect(Command4, &QPushButton::clicked, this, &frmMain::otworzStroneDomowa);
+    connect(Command5, &QPushButton::clicked, this, &frmMain::zakoncz);
+}
+
+void frmMain::ustawKolejnoscTabulacji()
+{
+    const QList<QWidget*> kolejnosc = {Combo1,   Combo2,   Command2, Command1, Command3, Command4, Command5,
+                                       Toolbar0, Toolbar1, Text1,    Text2,    Text3,    Command6, Command7};
+    for (qsizetype i = 1; i < kolejnosc.size(); ++i) {
+        setTabOrder(kolejnosc[i - 1], kolejnosc[i]);
+    }
+    Combo1->setFocus();
+}
+
+void frmMain::zaladuj()
+{
+    tag_ = windowTitle();
+    for (int i = 0; i < znakomat::LICZBA_STANDARDOW; ++i) {
+        const QString nazwa = QString::fromUtf8(znakomat::Standardy(i).Nazwa);
+        Combo1->addItem(nazwa);
+        Combo2->addItem(nazwa);
+    }
+    Combo1->setCurrentIndex(11);
+    Combo2->setCurrentIndex(2);
+}
+
+QString frmMain::tekstKroku(const QString& tytul, int krok)
+{
+    return tytul + QStringLiteral("  - krok ") + QString::number(krok) + QStringLiteral(" z 18");
+}
+
+bool frmMain::trybTekstowy() const
+{
+    return Toolbar0->isChecked();
+}
+
+void frmMain::przelaczTryb()
+{
+    const bool tekstowy = trybTekstowy();
+    Command2->setEnabled(tekstowy);
+    Command3->setEnabled(tekstowy);
+    Frame2->setVisible(tekstowy);
+    Frame3->setVisible(!tekstowy);
+}
+
+void frmMain::EnabledX(bool x)
+{
+    Command1->setEnabled(x);
+    Command2->setEnabled(x && trybTekstowy());
+    Command3->setEnabled(x && trybTekstowy());
+    Command4->setEnabled(x);
+    Command5->setEnabled(x);
+    Text1->setEnabled(x);
+    Frame1->setEnabled(x);
+}
+
+void frmMain::przywrocTytul()
+{
+    setWindowTitle(tag_);
+}
+
+void frmMain::przedKrokiem(int krok)
+{
+    setWindowTitle(tekstKroku(tag_, krok));
+    QCoreApplication::processEvents();
+}
+
+void frmMain::poKroku()
+{
+    QCoreApplication::processEvents();
+}
+
+void frmMain::otworzStroneDomowa()
+{
+    // Whether a browser opens is the desktop's business; a failure shows nothing.
+    QDesktopServices::openUrl(QUrl(QStringLiteral(ZNAKOMAT_HOME_PAGE)));
+    QCoreApplication::processEvents();
+    if (trybTekstowy()) {
+        Text1->setFocus();
+    }
+}
+
+void frmMain::zakoncz()
+{
+    // At once: no confirmation and no close handling.
+    QCoreApplication::exit(0);
+}

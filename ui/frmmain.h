@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "konwersja.h"
+
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QLineEdit;
+class QPushButton;
+
+// The program's one window. Controls carry the names users and tests know them by.
+class frmMain : public QWidget, public znakomat::Postep {
+    Q_OBJECT
+
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+
+    // The caption at load time, the start of every progress caption.
+    const QString& Tag() const { return tag_; }
+    static QString tekstKroku(const QString& tytul, int krok);
+
+    void EnabledX(bool x);
+    bool trybTekstowy() const;
+    void przywrocTytul();
+
+    void przedKrokiem(int krok) override;
+    void poKroku() override;
+
+private:
+    void utworzKontrolki();
+    void ustawKolejnoscTabulacji();
+    void zaladuj();
+    void przelaczTryb();
+    void otworzStroneDomowa();
+    void zakoncz();
+
+    QString tag_;
+
+    QGroupBox* Frame1 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QButtonGroup* Toolbar = nullptr;
+    QPushButton* Toolbar0 = nullptr;
+    QPushButton* Toolbar1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QPlainTextEdit* Text1 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label9 = nullptr;
+};
