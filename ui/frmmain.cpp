@@ -2,15 +2,18 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
 
+#include "konwertuj.h"
 #include "standardy.h"
 
 #ifndef ZNAKOMAT_HOME_PAGE
@@ -153,6 +156,7 @@ void frmMain::utworzKontrolki()
         twipy(7440, 600, 2415, 3015));
     Label9->setWordWrap(true);
 
+    connect(Command1, &QPushButton::clicked, this, &frmMain::konwertuj);
     connect(Command4, &QPushButton::clicked, this, &frmMain::otworzStroneDomowa);
     connect(Command5, &QPushButton::clicked, this, &frmMain::zakoncz);
 }
@@ -239,4 +243,68 @@ void frmMain::zakoncz()
 {
     // At once: no confirmation and no close handling.
     QCoreApplication::exit(0);
+}
+
+int frmMain::pozycjaZrodla() const
+{
+    return Combo1->currentIndex();
+}
+
+int frmMain::pozycjaCelu() const
+{
+    return Combo2->currentIndex();
+}
+
+void frmMain::przetworzZdarzenia()
+{
+    QCoreApplication::processEvents();
+}
+
+void frmMain::ostrzezenie(const QString& tekst)
+{
+    QMessageBox::warning(this, QStringLiteral("Błąd"), tekst, QMessageBox::Ok);
+}
+
+void frmMain::informacja(const QString& tytul, const QString& tekst)
+{
+    QMessageBox::information(this, tytul, tekst, QMessageBox::Ok);
+}
+
+QString frmMain::nazwaWejscia() const
+{
+    return Text2->text();
+}
+
+QString frmMain::nazwaWyjscia() const
+{
+    return Text3->text();
+}
+
+void frmMain::konwertuj()
+{
+    konwersjaTrwa_ = true;
+    try {
+        KomendaKonwertuj(*this);
+    } catch (const std::exception& blad) {
+        // A fault must not take the user's window with it: report it and carry on.
+        przywrocTytul();
+        EnabledX(true);
+        ostrzezenie(QStringLiteral("Konwersja nie powiodła się: ") + QString::fromLocal8Bit(blad.what()));
+    }
+    konwersjaTrwa_ = false;
+    if (zamknijPoKonwersji_) {
+        close();
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* zdarzenie)
+{
+    // The window can be closed between conversion steps; the job finishes first so the
+    // output is never left half written.
+    if (konwersjaTrwa_) {
+        zamknijPoKonwersji_ = true;
+        zdarzenie->ignore();
+        return;
+    }
+    QWidget::closeEvent(zdarzenie);
 }

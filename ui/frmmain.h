@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "konwersja.h"
+#include "okno_konwersji.h"
 
 class QButtonGroup;
 class QComboBox;
@@ -14,7 +15,7 @@ class QLineEdit;
 class QPushButton;
 
 // The program's one window. Controls carry the names users and tests know them by.
-class frmMain : public QWidget, public znakomat::Postep {
+class frmMain : public QWidget, public znakomat::Postep, public OknoKonwersji {
     Q_OBJECT
 
 public:
@@ -24,14 +25,29 @@ public:
     const QString& Tag() const { return tag_; }
     static QString tekstKroku(const QString& tytul, int krok);
 
-    void EnabledX(bool x);
-    bool trybTekstowy() const;
-    void przywrocTytul();
+    void EnabledX(bool x) override;
+    bool trybTekstowy() const override;
+    void przywrocTytul() override;
 
     void przedKrokiem(int krok) override;
     void poKroku() override;
 
+    int pozycjaZrodla() const override;
+    int pozycjaCelu() const override;
+    znakomat::Postep& postep() override { return *this; }
+    void przetworzZdarzenia() override;
+    void ostrzezenie(const QString& tekst) override;
+    void informacja(const QString& tytul, const QString& tekst) override;
+    QString nazwaWejscia() const override;
+    QString nazwaWyjscia() const override;
+
+    bool konwersjaTrwa() const { return konwersjaTrwa_; }
+
+protected:
+    void closeEvent(QCloseEvent* zdarzenie) override;
+
 private:
+    void konwertuj();
     void utworzKontrolki();
     void ustawKolejnoscTabulacji();
     void zaladuj();
@@ -40,6 +56,8 @@ private:
     void zakoncz();
 
     QString tag_;
+    bool konwersjaTrwa_ = false;
+    bool zamknijPoKonwersji_ = false;
 
     QGroupBox* Frame1 = nullptr;
     QComboBox* Combo1 = nullptr;

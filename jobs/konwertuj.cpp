@@ -1,0 +1,106 @@
+#include "konwertuj.h"
+
+#include <new>
+#include <optional>
+
+#include "pliki.h"
+
+namespace {
+
+// Written exactly like the converted text: no line break after it.
+const std::string slowoProbne = "NADPISYWANIE";
+
+std::optional<QString> bladNazw(const QString& wejscie, const QString& wyjscie)
+{
+    QString komunikat;
+    if (wejscie.toLower() == wyjscie.toLower() || pliki::tenSamPlik(wejscie, wyjscie)) {
+        komunikat = QStringLiteral("Plik wyjściowy musi mieć inną nazwę niż plik wejściowy!");
+    }
+    if (wejscie.isEmpty()) {
+        komunikat = QStringLiteral("Podaj nazwę pliku wejściowego");
+    }
+    if (wyjscie.isEmpty()) {
+        komunikat = QStringLiteral("Podaj nazwę pliku wyjściowego");
+    }
+    if (komunikat.isEmpty()) {
+        return std::nullopt;
+    }
+    return komunikat;
+}
+
+void zakonczBledem(OknoKonwersji& okno, const QString& komunikat)
+{
+    okno.ostrzezenie(komunikat);
+    okno.EnabledX(true);
+}
+
+}  // namespace
+
+bool qKon1(const OknoKonwersji& okno)
+{
+    return pliki::moznaCzytac(okno.nazwaWejscia());
+}
+
+bool qKon2(const OknoKonwersji& okno)
+{
+    return pliki::moznaNadpisac(okno.nazwaWyjscia(), slowoProbne);
+}
+
+void KomendaKonwertuj(OknoKonwersji& okno)
+{
+    const int zrodlo = okno.pozycjaZrodla();
+    const int cel = okno.pozycjaCelu();
+    okno.EnabledX(false);
+    okno.przetworzZdarzenia();
+    if (okno.trybTekstowy()) {
+        okno.EnabledX(true);
+    } else {
+        KonwertujPlik(okno, zrodlo, cel);
+    }
+}
+
+void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
+{
+    if (const std::optional<QString> komunikat = bladNazw(okno.nazwaWejscia(), okno.nazwaWyjscia())) {
+        zakonczBledem(okno, *komunikat);
+        return;
+    }
+    if (!qKon1(okno)) {
+        zakonczBledem(okno, QStringLiteral("Nie mogę otworzyć pliku tekstowego: ") + okno.nazwaWejscia());
+        return;
+    }
+    if (!qKon2(okno)) {
+        zakonczBledem(
+            okno, QStringLiteral("Nie mogę nadpisać (utworzyć) pliku tekstowego: ") + okno.nazwaWyjscia());
+        return;
+    }
+
+    try {
+        pliki::PlikWejsciowy wejscie(okno.nazwaWejscia());
+        pliki::PlikWyjsciowy wyjscie(okno.nazwaWyjscia());
+        std::string tekst = wejscie.czytajCalosc();
+        tekst = znakomat::KonwertujTekst(std::move(tekst), zrodlo, cel, okno.postep());
+        wejscie.zamknij();
+        okno.przywrocTytul();
+        wyjscie.zapisz(tekst);
+        std::string().swap(tekst);
+        okno.przetworzZdarzenia();
+        wyjscie.zamknij();
+    } catch (const pliki::BladPliku& blad) {
+        okno.przywrocTytul();
+        const QString czynnosc =
+            blad.czynnosc == pliki::BladPliku::Zapis ? QStringLiteral("zapisać") : QStringLiteral("odczytać");
+        zakonczBledem(
+            okno,
+            QStringLiteral("Nie mogę %1 pliku tekstowego: %2\n(%3)").arg(czynnosc, blad.nazwa, blad.powod));
+        return;
+    } catch (const std::bad_alloc&) {
+        okno.przywrocTytul();
+        zakonczBledem(okno,
+                      QStringLiteral("Za mało pamięci, by przekonwertować plik: ") + okno.nazwaWejscia());
+        return;
+    }
+    okno.EnabledX(true);
+    okno.przetworzZdarzenia();
+    okno.informacja(QStringLiteral("Konwersja"), QStringLiteral("Konwersja została zakończona!"));
+}

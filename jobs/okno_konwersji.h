@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include "konwersja.h"
+
+// What the convert command and its jobs need of the window. The window reads its
+// controls at the moment a job asks, so nothing is kept between runs.
+class OknoKonwersji {
+public:
+    virtual int pozycjaZrodla() const = 0;
+    virtual int pozycjaCelu() const = 0;
+    virtual bool trybTekstowy() const = 0;
+
+    virtual void EnabledX(bool x) = 0;
+    virtual void przywrocTytul() = 0;
+    virtual znakomat::Postep& postep() = 0;
+    virtual void przetworzZdarzenia() = 0;
+
+    // Modal boxes with an OK button: a warning titled "Błąd", or an information box.
+    virtual void ostrzezenie(const QString& tekst) = 0;
+    virtual void informacja(const QString& tytul, const QString& tekst) = 0;
+
+    virtual QString nazwaWejscia() const = 0;
+    virtual QString nazwaWyjscia() const = 0;
+
+protected:
+    ~OknoKonwersji() = default;
+};

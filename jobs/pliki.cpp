@@ -1,0 +1,250 @@
+#include "pliki.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace pliki {
+
+namespace {
+
+QByteArray sciezka(const QString& nazwa)
+{
+    return QFile::encodeName(nazwa);
+}
+
+int otworz(const QByteArray& sciezka, int flagi, mode_t tryb = 0666)
+{
+    int deskryptor;
+    do {
+        deskryptor = ::open(sciezka.constData(), flagi | O_CLOEXEC, tryb);
+    } while (deskryptor < 0 && errno == EINTR);
+    return deskryptor;
+}
+
+// Writes all of it, or returns the error number.
+int zapiszWszystko(int deskryptor, const char* dane, std::size_t dlugosc)
+{
+    while (dlugosc > 0) {
+        const ssize_t zapisane = ::write(deskryptor, dane, dlugosc);
+        if (zapisane < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        dane += zapisane;
+        dlugosc -= static_cast<std::size_t>(zapisane);
+    }
+    return 0;
+}
+
+}  // namespace
+
+QString opisBledu(int numerBledu)
+{
+    switch (numerBledu) {
+        case ENOENT:
+            return QStringLiteral("plik lub folder nie istnieje");
+        case ENOTDIR:
+            return QStringLiteral("część ścieżki nie jest folderem");
+        case EISDIR:
+            return QStringLiteral("to jest folder, a nie plik");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("brak uprawnień");
+        case EROFS:
+            return QStringLiteral("system plików jest tylko do odczytu");
+        case ENOSPC:
+            return QStringLiteral("brak miejsca na dysku");
+        case EDQUOT:
+            return QStringLiteral("przekroczony przydział miejsca na dysku");
+        case EFBIG:
+            return QStringLiteral("plik jest za duży");
+        case EIO:
+            return QStringLiteral("błąd wejścia/wyjścia");
+        case ENOMEM:
+            return QStringLiteral("brak pamięci");
+        case ENAMETOOLONG:
+            return QStringLiteral("nazwa jest za długa");
+        case ELOOP:
+            return QStringLiteral("za dużo dowiązań symbolicznych");
+        case EMFILE:
+        case ENFILE:
+            return QStringLiteral("za dużo otwartych plików");
+        case ETXTBSY:
+        case EBUSY:
+            return QStringLiteral("plik jest zajęty");
+        case ENXIO:
+            return QStringLiteral("urządzenie nie jest dostępne");
+        default:
+            return QString::fromLocal8Bit(std::strerror(numerBledu));
+    }
+}
+
+bool tenSamPlik(const QString& pierwsza, const QString& druga)
+{
+    struct stat a {};
+    struct stat b {};
+    return ::stat(sciezka(pierwsza).constData(), &a) == 0 && ::stat(sciezka(druga).constData(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool moznaCzytac(const QString& nazwa)
+{
+    // Non-blocking, so that a pipe without a writer cannot hang the window.
+    const int deskryptor = otworz(sciezka(nazwa), O_RDONLY | O_NONBLOCK);
+    if (deskryptor < 0) {
+        return false;
+    }
+    struct stat stan {};
+    const bool plik = ::fstat(deskryptor, &stan) == 0 && !S_ISDIR(stan.st_mode);
+    return ::close(deskryptor) == 0 && plik;
+}
+
+bool moznaNadpisac(const QString& nazwa, const std::string& probka)
+{
+    const int deskryptor = otworz(sciezka(nazwa), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK);
+    if (deskryptor < 0) {
+        return false;
+    }
+    const bool zapisane = zapiszWszystko(deskryptor, probka.data(), probka.size()) == 0;
+    return ::close(deskryptor) == 0 && zapisane;
+}
+
+PlikWejsciowy::PlikWejsciowy(const QString& nazwa) : nazwa_(nazwa)
+{
+    deskryptor_ = otworz(sciezka(nazwa), O_RDONLY);
+    if (deskryptor_ < 0) {
+        throw BladPliku{BladPliku::Odczyt, nazwa_, opisBledu(errno)};
+    }
+}
+
+PlikWejsciowy::~PlikWejsciowy()
+{
+    if (deskryptor_ >= 0) {
+        ::close(deskryptor_);
+    }
+}
+
+std::string PlikWejsciowy::czytajCalosc()
+{
+    struct stat stan {};
+    if (::fstat(deskryptor_, &stan) != 0) {
+        throw BladPliku{BladPliku::Odczyt, nazwa_, opisBledu(errno)};
+    }
+    if (S_ISDIR(stan.st_mode)) {
+        throw BladPliku{BladPliku::Odczyt, nazwa_, opisBledu(EISDIR)};
+    }
+    // The length is only a first guess: a file may grow, and devices report none.
+    std::size_t dlugosc = 0;
+    std::string tekst(S_ISREG(stan.st_mode) ? static_cast<std::size_t>(stan.st_size) : std::size_t{1} << 16,
+                      '\0');
+    for (;;) {
+        if (dlugosc == tekst.size()) {
+            tekst.resize(tekst.size() + std::max<std::size_t>(tekst.size() / 2, std::size_t{1} << 16));
+        }
+        const ssize_t odczytane = ::read(deskryptor_, tekst.data() + dlugosc, tekst.size() - dlugosc);
+        if (odczytane < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw BladPliku{BladPliku::Odczyt, nazwa_, opisBledu(errno)};
+        }
+        if (odczytane == 0) {
+            break;
+        }
+        dlugosc += static_cast<std::size_t>(odczytane);
+    }
+    tekst.resize(dlugosc);
+    return tekst;
+}
+
+void PlikWejsciowy::zamknij()
+{
+    const int deskryptor = deskryptor_;
+    deskryptor_ = -1;
+    if (::close(deskryptor) != 0) {
+        throw BladPliku{BladPliku::Odczyt, nazwa_, opisBledu(errno)};
+    }
+}
+
+PlikWyjsciowy::PlikWyjsciowy(const QString& nazwa) : nazwa_(nazwa)
+{
+    // Write beside the file a link points to, so the link stays a link.
+    const QByteArray podana = sciezka(nazwa);
+    char* rozwiazana = ::realpath(podana.constData(), nullptr);
+    sciezkaDocelowa_ = rozwiazana != nullptr ? rozwiazana : podana.toStdString();
+    std::free(rozwiazana);
+
+    struct stat stan {};
+    if (::stat(sciezkaDocelowa_.c_str(), &stan) == 0 && S_ISREG(stan.st_mode) && stan.st_nlink == 1) {
+        const std::size_t ukosnik = sciezkaDocelowa_.rfind('/');
+        std::string wzor = sciezkaDocelowa_.substr(0, ukosnik + 1) + "." +
+                           sciezkaDocelowa_.substr(ukosnik + 1) + ".znakomat-XXXXXX";
+        deskryptor_ = ::mkostemp(wzor.data(), O_CLOEXEC);
+        if (deskryptor_ >= 0) {
+            sciezkaTymczasowa_ = wzor;
+            ::fchmod(deskryptor_, stan.st_mode & 07777);
+            [[maybe_unused]] const int wlasciciel = ::fchown(deskryptor_, stan.st_uid, stan.st_gid);
+            return;
+        }
+    }
+    deskryptor_ = otworz(QByteArray::fromStdString(sciezkaDocelowa_), O_WRONLY | O_CREAT | O_TRUNC);
+    if (deskryptor_ < 0) {
+        blad(errno);
+    }
+}
+
+PlikWyjsciowy::~PlikWyjsciowy()
+{
+    if (zakonczony_) {
+        return;
+    }
+    if (deskryptor_ >= 0) {
+        ::close(deskryptor_);
+    }
+    if (!sciezkaTymczasowa_.empty()) {
+        ::unlink(sciezkaTymczasowa_.c_str());
+    } else {
+        [[maybe_unused]] const int wynik = ::truncate(sciezkaDocelowa_.c_str(), 0);
+    }
+}
+
+void PlikWyjsciowy::blad(int numerBledu)
+{
+    throw BladPliku{BladPliku::Zapis, nazwa_, opisBledu(numerBledu)};
+}
+
+void PlikWyjsciowy::zapisz(const std::string& tekst)
+{
+    if (const int numer = zapiszWszystko(deskryptor_, tekst.data(), tekst.size())) {
+        blad(numer);
+    }
+}
+
+void PlikWyjsciowy::zamknij()
+{
+    struct stat stan {};
+    const bool zwykly = ::fstat(deskryptor_, &stan) == 0 && S_ISREG(stan.st_mode);
+    if (zwykly && ::fsync(deskryptor_) != 0) {
+        blad(errno);
+    }
+    const int deskryptor = deskryptor_;
+    deskryptor_ = -1;
+    if (::close(deskryptor) != 0) {
+        blad(errno);
+    }
+    if (!sciezkaTymczasowa_.empty() && ::rename(sciezkaTymczasowa_.c_str(), sciezkaDocelowa_.c_str()) != 0) {
+        blad(errno);
+    }
+    zakonczony_ = true;
+}
+
+}  // namespace pliki

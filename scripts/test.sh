@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds Znakomat and runs every test: format check, the whole suite on a virtual X
+# screen, then the engine and job tests again under AddressSanitizer and UBSan.
+# On Debian 12 as root it first installs what is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/pakiety.sh
+
+zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev xvfb xauth clang-format
+
+echo "== Format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+chmod 700 "$XDG_RUNTIME_DIR"
+
+# Each suite gets its own X server; -a picks a free display number.
+na_ekranie() { xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$@"; }
+
+echo "== Build and test"
+cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+cmake --build build-ci
+na_ekranie ctest --test-dir build-ci --output-on-failure --timeout 600
+
+echo "== Sanitizers (engine and jobs)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZNAKOMAT_SANITIZE=ON \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+cmake --build build-asan
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
+    na_ekranie ctest --test-dir build-asan --output-on-failure -L 'engine|jobs' --timeout 900
+echo "All tests passed."

@@ -1,0 +1,370 @@
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+#include <QtTest>
+
+#include <memory>
+
+#include "frmmain.h"
+#include "gui_test.h"
+#include "konwersja.h"
+
+// Receives what the WWW button asks the desktop to open.
+class OdbiorcaAdresow : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> adresy;
+public slots:
+    void otworz(const QUrl& adres) { adresy.append(adres); }
+};
+
+class TestOkno : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<frmMain> okno;
+
+    template <class T>
+    T* kontrolka(const char* nazwa)
+    {
+        T* znaleziona = okno->findChild<T*>(QString::fromLatin1(nazwa));
+        if (znaleziona == nullptr) {
+            qFatal("No control %s", nazwa);
+        }
+        return znaleziona;
+    }
+
+    QPushButton* przycisk(const char* nazwa) { return kontrolka<QPushButton>(nazwa); }
+
+private slots:
+    void init()
+    {
+        okno = std::make_unique<frmMain>();
+        wysrodkuj(*okno);
+        QVERIFY(pokazAktywne(*okno));
+    }
+
+    void cleanup() { okno.reset(); }
+
+    void stanPoczatkowy()
+    {
+        QCOMPARE(okno->windowTitle(), QStringLiteral("Znakomat  v 1.2"));
+        QCOMPARE(okno->Tag(), okno->windowTitle());
+        QCOMPARE(kontrolka<QComboBox>("Combo1")->currentText(), QStringLiteral("Windows-EE"));
+        QCOMPARE(kontrolka<QComboBox>("Combo2")->currentText(), QStringLiteral("ISO-Latin-2"));
+        QVERIFY(kontrolka<QGroupBox>("Frame2")->isVisible());
+        QVERIFY(!kontrolka<QGroupBox>("Frame3")->isVisible());
+        QVERIFY(przycisk("Toolbar_0")->isChecked());
+        QVERIFY(!przycisk("Toolbar_1")->isChecked());
+        QVERIFY(okno->trybTekstowy());
+        for (const char* nazwa : {"Command1", "Command2", "Command3", "Command4", "Command5"}) {
+            QVERIFY2(przycisk(nazwa)->isEnabled(), nazwa);
+        }
+        QTRY_COMPARE(QApplication::focusWidget(), kontrolka<QComboBox>("Combo1"));
+        QVERIFY(kontrolka<QPlainTextEdit>("Text1")->toPlainText().isEmpty());
+        QVERIFY(kontrolka<QLineEdit>("Text2")->text().isEmpty());
+        QVERIFY(kontrolka<QLineEdit>("Text3")->text().isEmpty());
+    }
+
+    void listyStandardow()
+    {
+        const QStringList nazwy = {"brak",     "Mazovia",    "ISO-Latin-2", "CSK",          "Cyfromat",
+                                   "DHN",      "IINTE-ISIS", "IBM-Latin-2", "IEA-Swierk",   "Logic",
+                                   "Microvex", "Windows-EE", "Ventura",     "ELWRO-Junior", "AmigaPL",
+                                   "WFN",      "ATM",        "UTF-8"};
+        for (const char* nazwa : {"Combo1", "Combo2"}) {
+            auto* lista = kontrolka<QComboBox>(nazwa);
+            QVERIFY(!lista->isEditable());
+            QStringList pozycje;
+            for (int i = 0; i < lista->count(); ++i) {
+                pozycje << lista->itemText(i);
+            }
+            QCOMPARE(pozycje, nazwy);
+        }
+    }
+
+    void oknoMaStalyRozmiarIIkone()
+    {
+        QCOMPARE(okno->size(), QSize(674, 465));
+        QCOMPARE(okno->minimumSize(), okno->maximumSize());
+        const Qt::WindowFlags flagi = okno->windowFlags();
+        QVERIFY(!(flagi & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(flagi & Qt::WindowMaximizeButtonHint));
+        QVERIFY(flagi & Qt::WindowCloseButtonHint);
+        const QRect ekran = okno->screen()->availableGeometry();
+        QVERIFY(qAbs(okno->frameGeometry().center().x() - ekran.center().x()) <= 1);
+        QVERIFY(qAbs(okno->frameGeometry().center().y() - ekran.center().y()) <= 1);
+
+        const QImage ikona =
+            okno->windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(ikona.size(), QSize(32, 32));
+        QVERIFY(ikona.pixelColor(0, 0).alpha() == 0);
+        QSet<QRgb> kolory;
+        int zolte = 0;
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 32; ++x) {
+                const QColor kolor = ikona.pixelColor(x, y);
+                kolory.insert(kolor.rgba());
+                zolte += kolor == QColor(Qt::yellow) ? 1 : 0;
+            }
+        }
+        QVERIFY(kolory.size() <= 16);
+        QVERIFY(zolte > 100);
+    }
+
+    void polozenieKontrolek_data()
+    {
+        QTest::addColumn<QString>("nazwa");
+        QTest::addColumn<QString>("kontener");
+        QTest::addColumn<QRect>("twipy");
+        const auto wiersz = [](const char* nazwa, const char* kontener, int l, int t, int w, int h) {
+            QTest::newRow(nazwa) << QString::fromLatin1(nazwa) << QString::fromLatin1(kontener)
+                                 << QRect(l, t, w, h);
+        };
+        wiersz("Frame1", "frmMain", 0, 5640, 10095, 735);
+        wiersz("Combo1", "Frame1", 4080, 240, 1935, 315);
+        wiersz("Combo2", "Frame1", 8280, 240, 1575, 315);
+        wiersz("Command2", "frmMain", 120, 6480, 1815, 375);
+        wiersz("Command1", "frmMain", 2160, 6480, 1815, 375);
+        wiersz("Command3", "frmMain", 4200, 6480, 1815, 375);
+        wiersz("Command4", "frmMain", 6240, 6480, 1815, 375);
+        wiersz("Command5", "frmMain", 8280, 6480, 1695, 375);
+        wiersz("Label2", "Frame1", 6120, 240, 2055, 255);
+        wiersz("Label1", "Frame1", 90, 240, 4095, 255);
+        wiersz("Toolbar_0", "frmMain", 3240, 120, 3255, 495);
+        wiersz("Toolbar_1", "frmMain", 6720, 120, 3255, 495);
+        wiersz("Label3", "frmMain", 120, 180, 3135, 375);
+        wiersz("Frame2", "frmMain", 0, 720, 10095, 4815);
+        wiersz("Text1", "Frame2", 120, 240, 7095, 4455);
+        wiersz("Frame3", "frmMain", 0, 720, 10095, 4815);
+        wiersz("Label4", "Frame3", 480, 1560, 3735, 255);
+        wiersz("Text2", "Frame3", 480, 1800, 3855, 285);
+        wiersz("Label5", "Frame3", 480, 2520, 3735, 255);
+        wiersz("Text3", "Frame3", 480, 2760, 3855, 285);
+        wiersz("Label6", "Frame3", 6480, 1440, 1575, 255);
+        wiersz("Label7", "Frame3", 6480, 1680, 3135, 2415);
+        wiersz("Command6", "Frame3", 4320, 1800, 495, 255);
+        wiersz("Command7", "Frame3", 4320, 2760, 495, 255);
+        wiersz("Label8", "Frame2", 7440, 360, 2535, 255);
+        wiersz("Label9", "Frame2", 7440, 600, 2415, 3015);
+    }
+
+    void polozenieKontrolek()
+    {
+        QFETCH(QString, nazwa);
+        QFETCH(QString, kontener);
+        QFETCH(QRect, twipy);
+        auto* widget = okno->findChild<QWidget*>(nazwa);
+        QVERIFY(widget != nullptr);
+        QCOMPARE(widget->parentWidget()->objectName(), kontener);
+        QCOMPARE(widget->geometry(),
+                 QRect(twipy.x() / 15, twipy.y() / 15, twipy.width() / 15, twipy.height() / 15));
+    }
+
+    void kolejnoscTabulacji()
+    {
+        const QStringList oczekiwana = {"Combo1",   "Combo2",   "Command2",  "Command1",  "Command3",
+                                        "Command4", "Command5", "Toolbar_0", "Toolbar_1", "Text1"};
+        QStringList kolejnosc;
+        QWidget* w = kontrolka<QComboBox>("Combo1");
+        for (int i = 0; i < oczekiwana.size(); ++i) {
+            kolejnosc << w->objectName();
+            w = w->nextInFocusChain();
+            while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty()) {
+                w = w->nextInFocusChain();
+            }
+        }
+        QCOMPARE(kolejnosc, oczekiwana);
+    }
+
+    // Every caption must be readable whole with the program's fonts.
+    void tekstyMieszczaSie()
+    {
+        QStringList przyciete;
+        const auto sprawdz = [&](const QWidget* w, const QString& tekst, int dostepnaSzerokosc) {
+            const int szerokosc = w->fontMetrics().horizontalAdvance(tekst);
+            if (szerokosc > dostepnaSzerokosc) {
+                przyciete << QStringLiteral("%1: %2 > %3")
+                                 .arg(w->objectName())
+                                 .arg(szerokosc)
+                                 .arg(dostepnaSzerokosc);
+            }
+        };
+        for (QLabel* label : okno->findChildren<QLabel*>()) {
+            if (label->wordWrap()) {
+                const QRect potrzebny = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 10000),
+                                                                          Qt::TextWordWrap, label->text());
+                if (potrzebny.height() > label->height()) {
+                    przyciete << label->objectName() + QStringLiteral(" (wysokość)");
+                }
+                continue;
+            }
+            QCOMPARE(label->fontMetrics().height() <= label->height(), true);
+            int widoczna = label->width();
+            // Label1 and Label2 lie partly under the lists.
+            for (QComboBox* lista : okno->findChildren<QComboBox*>()) {
+                if (lista->parentWidget() == label->parentWidget() && lista->x() > label->x() &&
+                    lista->x() < label->x() + label->width()) {
+                    widoczna = lista->x() - label->x();
+                }
+            }
+            sprawdz(label, label->text(), widoczna);
+        }
+        for (QPushButton* button : okno->findChildren<QPushButton*>()) {
+            QStyleOptionButton opcja;
+            opcja.initFrom(button);
+            const int margines = 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, &opcja, button);
+            sprawdz(button, button->text(), button->width() - margines);
+        }
+        for (QGroupBox* frame : okno->findChildren<QGroupBox*>()) {
+            sprawdz(frame, frame->title(), frame->width() - 20);
+        }
+        for (QComboBox* lista : okno->findChildren<QComboBox*>()) {
+            QStyleOptionComboBox opcja;
+            opcja.initFrom(lista);
+            const QRect pole = lista->style()->subControlRect(QStyle::CC_ComboBox, &opcja,
+                                                              QStyle::SC_ComboBoxEditField, lista);
+            for (int i = 0; i < lista->count(); ++i) {
+                sprawdz(lista, lista->itemText(i), pole.width());
+            }
+        }
+        QVERIFY2(przyciete.isEmpty(), qPrintable(przyciete.join(QStringLiteral(", "))));
+    }
+
+    void przelaczanieTrybu()
+    {
+        auto* frame2 = kontrolka<QGroupBox>("Frame2");
+        auto* frame3 = kontrolka<QGroupBox>("Frame3");
+
+        QTest::mouseClick(przycisk("Toolbar_1"), Qt::LeftButton);
+        QVERIFY(!okno->trybTekstowy());
+        QVERIFY(przycisk("Toolbar_1")->isChecked());
+        QVERIFY(!przycisk("Toolbar_0")->isChecked());
+        QVERIFY(!frame2->isVisible());
+        QVERIFY(frame3->isVisible());
+        QVERIFY(!przycisk("Command2")->isEnabled());
+        QVERIFY(!przycisk("Command3")->isEnabled());
+
+        // Clicking the pressed button changes nothing.
+        QTest::mouseClick(przycisk("Toolbar_1"), Qt::LeftButton);
+        QVERIFY(przycisk("Toolbar_1")->isChecked());
+        QVERIFY(frame3->isVisible());
+        QVERIFY(!przycisk("Command2")->isEnabled());
+
+        QTest::mouseClick(przycisk("Toolbar_0"), Qt::LeftButton);
+        QVERIFY(okno->trybTekstowy());
+        QVERIFY(frame2->isVisible());
+        QVERIFY(!frame3->isVisible());
+        QVERIFY(przycisk("Command2")->isEnabled());
+        QVERIFY(przycisk("Command3")->isEnabled());
+
+        QTest::mouseClick(przycisk("Toolbar_0"), Qt::LeftButton);
+        QVERIFY(przycisk("Toolbar_0")->isChecked());
+        QVERIFY(frame2->isVisible());
+    }
+
+    void przelaczanieNiePrzenosiFokusu()
+    {
+        auto* combo2 = kontrolka<QComboBox>("Combo2");
+        combo2->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), combo2);
+        przycisk("Toolbar_1")->click();
+        QCOMPARE(QApplication::focusWidget(), combo2);
+        przycisk("Toolbar_0")->click();
+        QCOMPARE(QApplication::focusWidget(), combo2);
+    }
+
+    void enabledX_data()
+    {
+        QTest::addColumn<bool>("trybPlikowy");
+        QTest::newRow("tekst") << false;
+        QTest::newRow("plik") << true;
+    }
+
+    void enabledX()
+    {
+        QFETCH(bool, trybPlikowy);
+        if (trybPlikowy) {
+            przycisk("Toolbar_1")->click();
+        }
+        const QStringList objete = {"Command1", "Command2", "Command3", "Command4", "Command5", "Text1",
+                                    "Frame1",   "Combo1",   "Combo2",   "Label1",   "Label2"};
+        const QStringList nieobjete = {"Text2",     "Text3",     "Command6", "Command7",
+                                       "Toolbar_0", "Toolbar_1", "Frame3"};
+
+        okno->EnabledX(false);
+        for (const QString& nazwa : objete) {
+            QVERIFY2(!okno->findChild<QWidget*>(nazwa)->isEnabled(), qPrintable(nazwa));
+        }
+        for (const QString& nazwa : nieobjete) {
+            QVERIFY2(okno->findChild<QWidget*>(nazwa)->isEnabled(), qPrintable(nazwa));
+        }
+
+        okno->EnabledX(true);
+        for (const QString& nazwa : objete + nieobjete) {
+            const bool schowek = nazwa == QLatin1String("Command2") || nazwa == QLatin1String("Command3");
+            QCOMPARE(okno->findChild<QWidget*>(nazwa)->isEnabled(), !(schowek && trybPlikowy));
+        }
+    }
+
+    void postepWTytule()
+    {
+        QSignalSpy tytuly(okno.get(), &QWidget::windowTitleChanged);
+        const std::string wynik = znakomat::KonwertujTekst("\xA5\x8C", 11, 2, *okno);
+        QCOMPARE(QByteArray::fromStdString(wynik), QByteArray("\xA1\xA6"));
+        QCOMPARE(tytuly.size(), 18);
+        for (int krok = 1; krok <= 18; ++krok) {
+            QCOMPARE(tytuly.at(krok - 1).at(0).toString(),
+                     QStringLiteral("Znakomat  v 1.2  - krok %1 z 18").arg(krok));
+        }
+        QCOMPARE(okno->windowTitle(), QStringLiteral("Znakomat  v 1.2  - krok 18 z 18"));
+        okno->przywrocTytul();
+        QCOMPARE(okno->windowTitle(), QStringLiteral("Znakomat  v 1.2"));
+    }
+
+    void wwwOtwieraStroneDomowa()
+    {
+        OdbiorcaAdresow odbiorca;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &odbiorca, "otworz");
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &odbiorca, "otworz");
+        const auto odrejestruj = qScopeGuard([] {
+            QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+            QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        });
+
+        QTest::mouseClick(przycisk("Command4"), Qt::LeftButton);
+        QCOMPARE(odbiorca.adresy, QList<QUrl>{QUrl(QStringLiteral(ZNAKOMAT_HOME_PAGE))});
+        QTRY_COMPARE(QApplication::focusWidget(), kontrolka<QPlainTextEdit>("Text1"));
+
+        // In the file mode the text box is hidden; the focus stays on the button.
+        przycisk("Toolbar_1")->click();
+        QTest::mouseClick(przycisk("Command4"), Qt::LeftButton);
+        QCOMPARE(odbiorca.adresy.size(), 2);
+        QCOMPARE(QApplication::focusWidget(), przycisk("Command4"));
+    }
+
+    void koniecKonczyProgram()
+    {
+        QEventLoop petla;
+        QTimer::singleShot(0, this, [this] { QTest::mouseClick(przycisk("Command5"), Qt::LeftButton); });
+        QTimer awaryjny;
+        awaryjny.setSingleShot(true);
+        connect(&awaryjny, &QTimer::timeout, &petla, [&petla] { petla.exit(99); });
+        awaryjny.start(10000);
+        QCOMPARE(petla.exec(), 0);
+        QVERIFY(okno->isVisible());
+    }
+};
+
+ZNAKOMAT_GUI_TEST_MAIN(TestOkno)
+#include "test_okno.moc"
