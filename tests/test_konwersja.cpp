@@ -1,0 +1,478 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "konwersja.h"
+#include "model_konwersji.h"
+#include "standardy.h"
+#include "windows1250.h"
+
+namespace znakomat {
+namespace {
+
+using namespace std::string_literals;
+using test::modelKonwersji;
+
+constexpr int MAZOVIA = 1;
+constexpr int ISO_LATIN_2 = 2;
+constexpr int CYFROMAT = 4;
+constexpr int DHN = 5;
+constexpr int WINDOWS_EE = 11;
+
+std::string konwertuj(std::string tekst, int zrodlo, int cel)
+{
+    return KonwertujTekst(std::move(tekst), zrodlo, cel, BezPostepu());
+}
+
+std::u16string konwertuj(std::u16string tekst, int zrodlo, int cel)
+{
+    return KonwertujTekst(std::move(tekst), zrodlo, cel, BezPostepu());
+}
+
+// Compares long texts without letting gtest print them whole.
+template <class Tekst>
+::testing::AssertionResult takieSame(const Tekst& wynik, const Tekst& oczekiwany)
+{
+    const auto roznica = std::mismatch(wynik.begin(), wynik.end(), oczekiwany.begin(), oczekiwany.end());
+    if (roznica.first == wynik.end() && roznica.second == oczekiwany.end()) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "długości " << wynik.size() << " i " << oczekiwany.size() << ", pierwsza różnica na pozycji "
+           << (roznica.first - wynik.begin());
+}
+
+// Records every call as the step number (przedKrokiem) or 0 (poKroku); can throw on request.
+class ZapisPostepu final : public Postep {
+public:
+    struct Przerwano {
+        int krok;
+    };
+
+    void przedKrokiem(int krok) override
+    {
+        wywolania.push_back(krok);
+        biezacy_ = krok;
+        if (krok == przerwijPrzed) {
+            throw Przerwano{krok};
+        }
+    }
+
+    void poKroku() override
+    {
+        wywolania.push_back(0);
+        if (biezacy_ == przerwijPo) {
+            throw Przerwano{biezacy_};
+        }
+    }
+
+    std::vector<int> wywolania;
+    int przerwijPrzed = 0;
+    int przerwijPo = 0;
+
+private:
+    int biezacy_ = 0;
+};
+
+std::vector<int> wszystkieKroki()
+{
+    std::vector<int> kroki;
+    for (int krok = 1; krok <= LICZBA_LITER; ++krok) {
+        kroki.push_back(krok);
+        kroki.push_back(0);
+    }
+    return kroki;
+}
+
+// Random bytes that keep hitting the table: single-byte entries of every standard, whole
+// UTF-8 entries, their lone halves, plain text and an occasional arbitrary byte.
+class GeneratorTekstu {
+public:
+    explicit GeneratorTekstu(unsigned ziarno) : los_(ziarno)
+    {
+        for (int s = 0; s < LICZBA_STANDARDOW; ++s) {
+            if (s != UTF8_INDEX) {
+                for (const char b : Standardy(s).Znaki) {
+                    pojedyncze_.push_back(b);
+                }
+            }
+        }
+        for (int p = 1; p <= LICZBA_LITER; ++p) {
+            drugie_.push_back(Litera(UTF8_INDEX, p)[1]);
+        }
+    }
+
+    std::string operator()(std::size_t dlugosc)
+    {
+        std::string tekst;
+        while (tekst.size() < dlugosc) {
+            const unsigned rodzaj = los(100);
+            if (rodzaj < 35) {
+                tekst.push_back(pojedyncze_[los(pojedyncze_.size())]);
+            } else if (rodzaj < 50) {
+                tekst += Litera(UTF8_INDEX, static_cast<int>(los(LICZBA_LITER)) + 1);
+            } else if (rodzaj < 60) {
+                tekst.push_back(static_cast<char>(0xC3 + los(3)));
+            } else if (rodzaj < 68) {
+                tekst.push_back(drugie_[los(drugie_.size())]);
+            } else if (rodzaj < 90) {
+                tekst.push_back("Za  zolty\r\nkot"[los(14)]);
+            } else {
+                tekst.push_back(static_cast<char>(los(256)));
+            }
+        }
+        tekst.resize(dlugosc);
+        return tekst;
+    }
+
+    // The same text as characters, with some units the code page lacks, lone surrogates too.
+    std::u16string znaki(std::size_t dlugosc)
+    {
+        static constexpr std::array<char16_t, 9> obce = {0x4E00, 0x0100, 0xD800, 0xDBFF, 0xDC00,
+                                                         0xDFFF, 0xFFFD, 0xFFFF, 0x0401};
+        std::u16string tekst = DekodujWindows1250((*this)(dlugosc));
+        for (char16_t& z : tekst) {
+            if (los(8) == 0) {
+                z = obce[los(obce.size())];
+            }
+        }
+        return tekst;
+    }
+
+private:
+    unsigned los(std::size_t n)
+    {
+        return static_cast<unsigned>(std::uniform_int_distribution<std::size_t>(0, n - 1)(los_));
+    }
+
+    std::mt19937 los_;
+    std::string pojedyncze_;
+    std::string drugie_;
+};
+
+struct ZestawTekstow {
+    std::vector<std::string> bajty;
+    std::vector<std::u16string> znaki;
+};
+
+const ZestawTekstow& losoweTeksty()
+{
+    static const ZestawTekstow zestaw = [] {
+        // (length, how many): short texts many times, a couple of long ones.
+        constexpr std::array<std::pair<std::size_t, int>, 9> dlugosci = {
+            {{0, 1}, {1, 24}, {2, 40}, {3, 40}, {5, 24}, {8, 16}, {33, 8}, {257, 4}, {3000, 2}}};
+        GeneratorTekstu generator(20240611);
+        ZestawTekstow z;
+        for (const auto& [dlugosc, ile] : dlugosci) {
+            for (int i = 0; i < ile; ++i) {
+                z.bajty.push_back(generator(dlugosc));
+                z.znaki.push_back(generator.znaki(dlugosc));
+            }
+        }
+        for (int b = 0; b < 256; ++b) {
+            z.bajty.emplace_back(1, static_cast<char>(b));
+        }
+        return z;
+    }();
+    return zestaw;
+}
+
+// Runs f for all 324 pairs of standards; stops at the first fatal failure.
+template <class F>
+void dlaKazdejPary(F f)
+{
+    for (int zrodlo = 0; zrodlo < LICZBA_STANDARDOW; ++zrodlo) {
+        for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
+            SCOPED_TRACE(std::to_string(zrodlo) + " -> " + std::to_string(cel));
+            f(zrodlo, cel);
+            if (::testing::Test::HasFatalFailure()) {
+                return;
+            }
+        }
+    }
+}
+
+using ::testing::PrintToString;
+
+// --- The table's own rows --------------------------------------------------------------------
+
+TEST(Konwersja, WierszTabeliDajeWierszCelu)
+{
+    dlaKazdejPary([](int zrodlo, int cel) {
+        // In "brak" Z and z stand first for Ź and ź, so its row gives those twice.
+        std::string oczekiwany;
+        for (int p = 1; p <= LICZBA_LITER; ++p) {
+            oczekiwany += Litera(cel, zrodlo == 0 && (p == 9 || p == 18) ? p - 1 : p);
+        }
+        const std::string wiersz(Standardy(zrodlo).Znaki);
+        EXPECT_EQ(konwertuj(wiersz, zrodlo, cel), oczekiwany);
+        EXPECT_EQ(konwertuj(DekodujWindows1250(wiersz), zrodlo, cel), DekodujWindows1250(oczekiwany));
+        if (zrodlo == 0) {
+            EXPECT_EQ(konwertuj(wiersz, zrodlo, cel), modelKonwersji(wiersz, zrodlo, cel));
+        } else {
+            EXPECT_EQ(oczekiwany, Standardy(cel).Znaki);
+        }
+    });
+}
+
+// --- Random texts against the model ----------------------------------------------------------
+
+TEST(Konwersja, LosoweTekstyJakModel)
+{
+    const auto obce = [](std::u16string tekst) {
+        std::erase_if(tekst, [](char16_t z) { return BajtWindows1250(z) >= 0; });
+        return tekst;
+    };
+    dlaKazdejPary([&](int zrodlo, int cel) {
+        for (const std::string& tekst : losoweTeksty().bajty) {
+            const std::string wynik = konwertuj(tekst, zrodlo, cel);
+            ASSERT_EQ(wynik, modelKonwersji(tekst, zrodlo, cel)) << PrintToString(tekst);
+            // Both overloads do the same to the same text.
+            ASSERT_EQ(konwertuj(DekodujWindows1250(tekst), zrodlo, cel), DekodujWindows1250(wynik))
+                << PrintToString(tekst);
+        }
+        for (const std::u16string& tekst : losoweTeksty().znaki) {
+            const std::u16string wynik = konwertuj(tekst, zrodlo, cel);
+            ASSERT_EQ(wynik, modelKonwersji(tekst, zrodlo, cel)) << PrintToString(tekst);
+            // Units outside the code page come out unchanged and in order.
+            ASSERT_EQ(obce(wynik), obce(tekst)) << PrintToString(tekst);
+        }
+    });
+}
+
+TEST(Konwersja, TozsameStandardyNicNieZmieniaja)
+{
+    dlaKazdejPary([](int zrodlo, int cel) {
+        if (zrodlo != cel && !(zrodlo == CYFROMAT && cel == DHN) && !(zrodlo == DHN && cel == CYFROMAT)) {
+            return;
+        }
+        for (const std::string& tekst : losoweTeksty().bajty) {
+            ASSERT_EQ(konwertuj(tekst, zrodlo, cel), tekst);
+        }
+        for (const std::u16string& tekst : losoweTeksty().znaki) {
+            ASSERT_EQ(konwertuj(tekst, zrodlo, cel), tekst);
+        }
+    });
+}
+
+// --- Cases that show the step order ----------------------------------------------------------
+
+TEST(Konwersja, WindowsEENaIsoLatin2)
+{
+    EXPECT_EQ(konwertuj("\xA5\x8C\x8F\xB9\x9C\x9F"s, WINDOWS_EE, ISO_LATIN_2), "\xA1\xA6\xAC\xB1\xB6\xBC"s);
+    const std::string wspolne = "\xC6\xCA\xA3\xD1\xD3\xAF\xE6\xEA\xB3\xF1\xF3\xBF";
+    EXPECT_EQ(konwertuj(wspolne, WINDOWS_EE, ISO_LATIN_2), wspolne);
+    // ISO's own Ą and Ś are no Windows letters and stay.
+    EXPECT_EQ(konwertuj("\xA1\xA6\xB1\xB6"s, WINDOWS_EE, ISO_LATIN_2), "\xA1\xA6\xB1\xB6"s);
+}
+
+TEST(Konwersja, ZapisanyZnakNieJestJuzZamieniany)
+{
+    // Mazovia Ą (8F) becomes Windows A5, which is Mazovia Ń; step 5 must leave it alone.
+    EXPECT_EQ(konwertuj("\x8F"s, MAZOVIA, WINDOWS_EE), "\xA5"s);
+    EXPECT_EQ(konwertuj("\xA5"s, MAZOVIA, WINDOWS_EE), "\xD1"s);
+    EXPECT_EQ(konwertuj("\x8F\xA5"s, MAZOVIA, WINDOWS_EE), "\xA5\xD1"s);
+    EXPECT_EQ(konwertuj(u"\u0179\u0104"s, MAZOVIA, WINDOWS_EE), u"\u0104\u0143"s);
+
+    // Ź gives C5 B9; that B9 is Windows ą but was written, the input's B9 was not.
+    EXPECT_EQ(konwertuj("\x8F"s, WINDOWS_EE, UTF8_INDEX), "\xC5\xB9"s);
+    EXPECT_EQ(konwertuj("\x8F\xB9"s, WINDOWS_EE, UTF8_INDEX), "\xC5\xB9\xC4\x85"s);
+    EXPECT_EQ(konwertuj("\xB9\x8F"s, WINDOWS_EE, UTF8_INDEX), "\xC4\x85\xC5\xB9"s);
+}
+
+TEST(Konwersja, NiepelnyUtf8ZostajeBezZmian)
+{
+    for (const std::string& tekst :
+         {"\xC4"s, "\xC5"s, "\xC3"s, "a\xC4"s, "\xC5\xC5"s, "\xC4 \x84"s, "\x84\xC4"s}) {
+        EXPECT_EQ(konwertuj(tekst, UTF8_INDEX, WINDOWS_EE), tekst) << PrintToString(tekst);
+    }
+    EXPECT_EQ(konwertuj("\xC4\xC4\x84"s, UTF8_INDEX, WINDOWS_EE), "\xC4\xA5"s);
+    EXPECT_EQ(konwertuj("\xC4\x84\x84"s, UTF8_INDEX, WINDOWS_EE), "\xA5\x84"s);
+    EXPECT_EQ(konwertuj("\xC5\xBC\xC4"s, UTF8_INDEX, WINDOWS_EE), "\xBF\xC4"s);
+}
+
+TEST(Konwersja, BrakZamieniaZNaZetZKreska)
+{
+    const std::string tekst = "Z1z ZZ zz.Z";
+    for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
+        std::string oczekiwany;
+        for (const char c : tekst) {
+            oczekiwany += c == 'Z'   ? std::string(Litera(cel, 8))
+                          : c == 'z' ? std::string(Litera(cel, 17))
+                                     : std::string(1, c);
+        }
+        EXPECT_EQ(konwertuj(tekst, 0, cel), oczekiwany) << cel;
+    }
+    EXPECT_EQ(konwertuj(u"Z-z"s, 0, WINDOWS_EE), u"\u0179-\u017A"s);
+}
+
+// --- Progress and errors ---------------------------------------------------------------------
+
+TEST(Konwersja, OsiemnascieKrokowWKolejnosci)
+{
+    for (const std::string& tekst : {""s, "\xA5 Za\x8F"s}) {
+        ZapisPostepu zapis;
+        const std::string wynik = KonwertujTekst(tekst, WINDOWS_EE, UTF8_INDEX, zapis);
+        EXPECT_EQ(zapis.wywolania, wszystkieKroki());
+        if (tekst.empty()) {
+            EXPECT_TRUE(wynik.empty());
+        }
+    }
+    ZapisPostepu zapis;
+    EXPECT_TRUE(KonwertujTekst(u""s, UTF8_INDEX, 0, zapis).empty());
+    EXPECT_EQ(zapis.wywolania, wszystkieKroki());
+}
+
+TEST(Konwersja, ZlyIndeksRzucaPrzedPierwszymKrokiem)
+{
+    for (const auto& [zrodlo, cel] : {std::pair{-1, 0}, std::pair{LICZBA_STANDARDOW, 0}, std::pair{0, -1},
+                                      std::pair{3, LICZBA_STANDARDOW}, std::pair{-7, 99}}) {
+        ZapisPostepu zapis;
+        EXPECT_THROW(KonwertujTekst("ABZ\xA5"s, zrodlo, cel, zapis), std::out_of_range)
+            << zrodlo << ' ' << cel;
+        EXPECT_THROW(KonwertujTekst(u"ABZ"s, zrodlo, cel, zapis), std::out_of_range) << zrodlo << ' ' << cel;
+        EXPECT_TRUE(zapis.wywolania.empty()) << zrodlo << ' ' << cel;
+    }
+}
+
+TEST(Konwersja, WyjatekPostepuPrzerywaKonwersje)
+{
+    for (int krok = 1; krok <= LICZBA_LITER; ++krok) {
+        std::vector<int> oczekiwane = wszystkieKroki();
+        oczekiwane.resize(static_cast<std::size_t>(2 * krok - 1));
+        ZapisPostepu przed;
+        przed.przerwijPrzed = krok;
+        EXPECT_THROW(KonwertujTekst("\xA5\xB9 text"s, WINDOWS_EE, UTF8_INDEX, przed),
+                     ZapisPostepu::Przerwano);
+        EXPECT_EQ(przed.wywolania, oczekiwane) << krok;
+
+        oczekiwane.push_back(0);
+        ZapisPostepu po;
+        po.przerwijPo = krok;
+        EXPECT_THROW(KonwertujTekst(u"\u0104 text"s, UTF8_INDEX, WINDOWS_EE, po), ZapisPostepu::Przerwano);
+        EXPECT_EQ(po.wywolania, oczekiwane) << krok;
+    }
+}
+
+// --- Large texts -----------------------------------------------------------------------------
+
+// One pass with a lookup table: the obvious way, for texts too long for the model.
+std::string prostaKonwersja(std::string_view tekst, int zrodlo, int cel)
+{
+    std::string wynik;
+    wynik.reserve(tekst.size() + tekst.size() / 4);
+    if (SzerokoscLitery(zrodlo) == 1) {
+        std::array<int, 256> litera{};
+        for (int p = LICZBA_LITER; p >= 1; --p) {
+            litera[static_cast<unsigned char>(Litera(zrodlo, p)[0])] = p;
+        }
+        for (const char c : tekst) {
+            if (const int p = litera[static_cast<unsigned char>(c)]) {
+                wynik += Litera(cel, p);
+            } else {
+                wynik += c;
+            }
+        }
+        return wynik;
+    }
+    std::array<int, 0x10000> para{};
+    for (int p = LICZBA_LITER; p >= 1; --p) {
+        const std::string_view wpis = Litera(zrodlo, p);
+        para[static_cast<unsigned char>(wpis[0]) * 256u + static_cast<unsigned char>(wpis[1])] = p;
+    }
+    for (std::size_t i = 0; i < tekst.size(); ++i) {
+        const unsigned pierwszy = static_cast<unsigned char>(tekst[i]);
+        const int p =
+            i + 1 < tekst.size() ? para[pierwszy * 256u + static_cast<unsigned char>(tekst[i + 1])] : 0;
+        if (p != 0) {
+            wynik += Litera(cel, p);
+            ++i;
+        } else {
+            wynik += tekst[i];
+        }
+    }
+    return wynik;
+}
+
+// Windows-EE text whose gaps between letters sit around multiples of 2047, the longest
+// distance one index entry holds, mixed with short gaps and runs of letters.
+std::string tekstZDlugimiPrzerwami(std::size_t rozmiar)
+{
+    constexpr std::array<std::size_t, 12> dlugie = {2046, 2047, 2048, 2049, 4093,  4094,
+                                                    4095, 4096, 6141, 6142, 65535, 70001};
+    constexpr std::string_view wypelnienie = "Ala ma kota, a kot ma Ale.\r\n";
+    std::mt19937 los(4711);
+    std::string tekst;
+    tekst.reserve(rozmiar + 80000);
+    std::size_t w = 0;
+    const auto dopisz = [&](std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            tekst += wypelnienie[w++ % wypelnienie.size()];
+        }
+    };
+    const auto litera = [&] { tekst += Litera(WINDOWS_EE, static_cast<int>(los() % LICZBA_LITER) + 1); };
+
+    dopisz(2047);
+    litera();
+    while (tekst.size() < rozmiar) {
+        const unsigned rodzaj = los() % 10;
+        if (rodzaj < 7) {
+            dopisz(los() % 16);
+        } else if (rodzaj < 9) {
+            dopisz(dlugie[los() % dlugie.size()]);
+        } else {
+            for (unsigned n = los() % 3000; n > 0; --n) {
+                litera();
+            }
+        }
+        litera();
+    }
+    dopisz(9000);
+    return tekst;
+}
+
+void sprawdzTamIZPowrotem(const std::string& tekst)
+{
+    const std::string utf8 = konwertuj(tekst, WINDOWS_EE, UTF8_INDEX);
+    ASSERT_TRUE(takieSame(utf8, prostaKonwersja(tekst, WINDOWS_EE, UTF8_INDEX)));
+    const std::string powrot = konwertuj(utf8, UTF8_INDEX, WINDOWS_EE);
+    ASSERT_TRUE(takieSame(powrot, prostaKonwersja(utf8, UTF8_INDEX, WINDOWS_EE)));
+    EXPECT_TRUE(takieSame(powrot, tekst));
+}
+
+TEST(KonwersjaDuza, DlugiePrzerwyMiedzyLiterami)
+{
+    const std::string tekst = tekstZDlugimiPrzerwami(std::size_t{64} << 20);
+    ASSERT_GE(tekst.size(), std::size_t{64} << 20);
+    sprawdzTamIZPowrotem(tekst);
+}
+
+TEST(KonwersjaDuza, LiteraNaGranicyOdstepu)
+{
+    for (const std::size_t przed : {2046u, 2047u, 2048u, 4094u, 4095u, 4096u, 100000u}) {
+        for (const std::size_t po : {0u, 2047u, 2048u}) {
+            const std::string tekst = std::string(przed, 'x') + "\x8C" + std::string(po, 'y') + "\xB9";
+            sprawdzTamIZPowrotem(tekst);
+            EXPECT_EQ(konwertuj(tekst, WINDOWS_EE, ISO_LATIN_2),
+                      std::string(przed, 'x') + "\xA6" + std::string(po, 'y') + "\xB1");
+        }
+    }
+}
+
+TEST(KonwersjaDuza, SameLitery)
+{
+    std::string tekst;
+    for (int i = 0; i < (1 << 22); ++i) {
+        tekst += Litera(WINDOWS_EE, i % LICZBA_LITER + 1);
+    }
+    sprawdzTamIZPowrotem(tekst);
+}
+
+}  // namespace
+}  // namespace znakomat
