@@ -18,20 +18,36 @@ struct Komunikat {
     QMessageBox::Icon ikona = QMessageBox::NoIcon;
 };
 
-// Answers the next modal message box with OK as soon as it appears, recording what it
-// showed. Call before the action that opens the box.
-inline void odpowiedzNaKomunikat(Komunikat& zapis, int limitMs = 10000)
-{
-    QTimer::singleShot(0, [&zapis, limitMs] {
-        QMessageBox* box = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) != nullptr, limitMs);
-        zapis.tytul = box->windowTitle();
-        zapis.tekst = box->text();
-        zapis.ikona = box->icon();
+// While it lives, answers every modal message box with Enter as soon as it appears and
+// records what each showed. Polling from a timer keeps it working inside the nested
+// event loops of a running job.
+class OdpowiedziNaKomunikaty {
+public:
+    OdpowiedziNaKomunikaty()
+    {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { odpowiedz(); });
+        timer_.start();
+    }
+
+    const QList<Komunikat>& komunikaty() const { return komunikaty_; }
+
+private:
+    void odpowiedz()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible() || box == ostatni_) {
+            return;
+        }
+        ostatni_ = box;
+        komunikaty_.append({box->windowTitle(), box->text(), box->icon()});
         QTest::keyClick(box, Qt::Key_Enter);
-    });
-}
+    }
+
+    QTimer timer_;
+    QPointer<QMessageBox> ostatni_;
+    QList<Komunikat> komunikaty_;
+};
 
 // Shows a window and makes it the active one; Xvfb has no window manager to do it.
 inline bool pokazAktywne(QWidget& okno)
