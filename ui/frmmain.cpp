@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include "konwertuj.h"
+#include "opensave.h"
 #include "standardy.h"
 
 #ifndef ZNAKOMAT_HOME_PAGE
@@ -157,6 +158,8 @@ void frmMain::utworzKontrolki()
     Label9->setWordWrap(true);
 
     connect(Command1, &QPushButton::clicked, this, &frmMain::konwertuj);
+    connect(Command6, &QPushButton::clicked, this, &frmMain::wybierzWejscie);
+    connect(Command7, &QPushButton::clicked, this, &frmMain::wybierzWyjscie);
     connect(Command4, &QPushButton::clicked, this, &frmMain::otworzStroneDomowa);
     connect(Command5, &QPushButton::clicked, this, &frmMain::zakoncz);
 }
@@ -307,4 +310,28 @@ void frmMain::closeEvent(QCloseEvent* zdarzenie)
         return;
     }
     QWidget::closeEvent(zdarzenie);
+}
+
+namespace {
+const QString filtrPlikow = QStringLiteral("Pliki tekstowe|*.txt|Wszystkie pliki|*.*");
+}
+
+void frmMain::wybierzWejscie()
+{
+    const QString sciezka =
+        OpenSave::ShowOpen(this, filtrPlikow, QStringLiteral("Wybierz plik wejściowy"), QString());
+    if (!sciezka.isEmpty()) {
+        Text2->setText(sciezka);
+        Text2->setFocus();
+    }
+}
+
+void frmMain::wybierzWyjscie()
+{
+    const QString sciezka = OpenSave::ShowSave(
+        this, filtrPlikow, QStringLiteral("Wybierz (lub utwórz nowy) plik wyjściowy"), QString());
+    if (!sciezka.isEmpty()) {
+        Text3->setText(sciezka);
+        Text3->setFocus();
+    }
 }

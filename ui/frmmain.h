@@ -48,6 +48,8 @@ protected:
 
 private:
     void konwertuj();
+    void wybierzWejscie();
+    void wybierzWyjscie();
     void utworzKontrolki();
     void ustawKolejnoscTabulacji();
     void zaladuj();
