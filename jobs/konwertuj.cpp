@@ -1,5 +1,8 @@
 #include "konwertuj.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 #include <new>
 #include <optional>
 
@@ -53,7 +56,7 @@ void KomendaKonwertuj(OknoKonwersji& okno)
     okno.EnabledX(false);
     okno.przetworzZdarzenia();
     if (okno.trybTekstowy()) {
-        okno.EnabledX(true);
+        KonwertujTekstPola(okno, zrodlo, cel);
     } else {
         KonwertujPlik(okno, zrodlo, cel);
     }
@@ -103,4 +106,37 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
     okno.EnabledX(true);
     okno.przetworzZdarzenia();
     okno.informacja(QStringLiteral("Konwersja"), QStringLiteral("Konwersja została zakończona!"));
+}
+
+void KonwertujTekstPola(OknoKonwersji& okno, int zrodlo, int cel)
+{
+    const int poczatek = okno.poczatekZaznaczenia();
+    const int dlugosc = okno.dlugoscZaznaczenia();
+    std::u16string tekst = okno.tekstPola().toStdU16String();
+    okno.ustawTekstPola(QString());
+    okno.przetworzZdarzenia();
+    tekst = znakomat::KonwertujTekst(std::move(tekst), zrodlo, cel, okno.postep());
+    okno.przywrocTytul();
+    okno.przetworzZdarzenia();
+    okno.przetworzZdarzenia();
+    okno.ustawTekstPola(QString::fromStdU16String(tekst));
+    okno.przetworzZdarzenia();
+    okno.EnabledX(true);
+    okno.zaznacz(poczatek, dlugosc);
+    okno.fokusNaPole();
+}
+
+void WklejZeSchowka(OknoKonwersji& okno)
+{
+    okno.ustawTekstPola(QString());
+    okno.ustawTekstPola(QGuiApplication::clipboard()->text());
+    okno.zaznacz(okno.dlugoscTekstuPola(), 0);
+}
+
+void KopiujDoSchowka(OknoKonwersji& okno)
+{
+    QClipboard* schowek = QGuiApplication::clipboard();
+    schowek->clear();
+    schowek->setText(okno.tekstPola());
+    okno.fokusNaPole();
 }

@@ -10,6 +10,13 @@ void KomendaKonwertuj(OknoKonwersji& okno);
 // box, reporting every outcome in a message box.
 void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel);
 
+// Converts the text box in place and selects the same positions again.
+void KonwertujTekstPola(OknoKonwersji& okno, int zrodlo, int cel);
+
+// The two clipboard buttons.
+void WklejZeSchowka(OknoKonwersji& okno);
+void KopiujDoSchowka(OknoKonwersji& okno);
+
 // Probes: whether the input can be read, and whether the output can be written (the
 // output then holds the probe word).
 bool qKon1(const OknoKonwersji& okno);

@@ -24,6 +24,17 @@ public:
     virtual QString nazwaWejscia() const = 0;
     virtual QString nazwaWyjscia() const = 0;
 
+    // The text box: its exact text, the selection in editor positions, the focus.
+    virtual QString tekstPola() const = 0;
+    virtual void ustawTekstPola(const QString& tekst) = 0;
+    virtual int dlugoscTekstuPola() const = 0;
+    virtual int poczatekZaznaczenia() const = 0;
+    virtual int dlugoscZaznaczenia() const = 0;
+    // Cuts the start to the text's length and the length to what remains after it.
+    virtual void zaznacz(int poczatek, int dlugosc) = 0;
+    // Only when the box is visible: in the file mode it is hidden.
+    virtual void fokusNaPole() = 0;
+
 protected:
     ~OknoKonwersji() = default;
 };

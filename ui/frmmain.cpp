@@ -1,5 +1,7 @@
 #include "frmmain.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -9,12 +11,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 
 #include "konwertuj.h"
 #include "opensave.h"
+#include "poletekstowe.h"
 #include "standardy.h"
 
 #ifndef ZNAKOMAT_HOME_PAGE
@@ -120,8 +124,8 @@ void frmMain::utworzKontrolki()
     Label3->setFont(czcionkaEtykiety(font(), 12, false));
 
     Frame2 = ramka(this, "Frame2", QStringLiteral("Tekst do konwersji"), twipy(0, 720, 10095, 4815));
-    Text1 = utworz<QPlainTextEdit>(Frame2, "Text1", twipy(120, 240, 7095, 4455));
-    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1 = utworz<PoleTekstowe>(Frame2, "Text1", twipy(120, 240, 7095, 4455));
+    Text1->setLineWrapMode(PoleTekstowe::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setTabChangesFocus(true);
@@ -158,6 +162,8 @@ void frmMain::utworzKontrolki()
     Label9->setWordWrap(true);
 
     connect(Command1, &QPushButton::clicked, this, &frmMain::konwertuj);
+    connect(Command2, &QPushButton::clicked, this, &frmMain::wklej);
+    connect(Command3, &QPushButton::clicked, this, &frmMain::kopiuj);
     connect(Command6, &QPushButton::clicked, this, &frmMain::wybierzWejscie);
     connect(Command7, &QPushButton::clicked, this, &frmMain::wybierzWyjscie);
     connect(Command4, &QPushButton::clicked, this, &frmMain::otworzStroneDomowa);
@@ -283,20 +289,80 @@ QString frmMain::nazwaWyjscia() const
     return Text3->text();
 }
 
+template <class Dzialanie>
+void frmMain::bezpiecznie(Dzialanie&& dzialanie)
+{
+    try {
+        dzialanie();
+    } catch (const std::exception& blad) {
+        // A fault must not take the user's window and text with it: report it and carry on.
+        przywrocTytul();
+        EnabledX(true);
+        ostrzezenie(QStringLiteral("Wystąpił nieoczekiwany błąd: ") + QString::fromLocal8Bit(blad.what()));
+    }
+}
+
 void frmMain::konwertuj()
 {
     konwersjaTrwa_ = true;
-    try {
-        KomendaKonwertuj(*this);
-    } catch (const std::exception& blad) {
-        // A fault must not take the user's window with it: report it and carry on.
-        przywrocTytul();
-        EnabledX(true);
-        ostrzezenie(QStringLiteral("Konwersja nie powiodła się: ") + QString::fromLocal8Bit(blad.what()));
-    }
+    bezpiecznie([this] { KomendaKonwertuj(*this); });
     konwersjaTrwa_ = false;
     if (zamknijPoKonwersji_) {
         close();
+    }
+}
+
+void frmMain::wklej()
+{
+    bezpiecznie([this] { WklejZeSchowka(*this); });
+}
+
+void frmMain::kopiuj()
+{
+    bezpiecznie([this] { KopiujDoSchowka(*this); });
+}
+
+QString frmMain::tekstPola() const
+{
+    return Text1->tekst();
+}
+
+void frmMain::ustawTekstPola(const QString& tekst)
+{
+    Text1->ustawTekst(tekst);
+}
+
+int frmMain::dlugoscTekstuPola() const
+{
+    return Text1->document()->characterCount() - 1;
+}
+
+int frmMain::poczatekZaznaczenia() const
+{
+    return Text1->textCursor().selectionStart();
+}
+
+int frmMain::dlugoscZaznaczenia() const
+{
+    const QTextCursor kursor = Text1->textCursor();
+    return kursor.selectionEnd() - kursor.selectionStart();
+}
+
+void frmMain::zaznacz(int poczatek, int dlugosc)
+{
+    const int dlugoscTekstu = dlugoscTekstuPola();
+    poczatek = std::clamp(poczatek, 0, dlugoscTekstu);
+    dlugosc = std::clamp(dlugosc, 0, dlugoscTekstu - poczatek);
+    QTextCursor kursor = Text1->textCursor();
+    kursor.setPosition(poczatek);
+    kursor.setPosition(poczatek + dlugosc, QTextCursor::KeepAnchor);
+    Text1->setTextCursor(kursor);
+}
+
+void frmMain::fokusNaPole()
+{
+    if (Text1->isVisible()) {
+        Text1->setFocus();
     }
 }
 

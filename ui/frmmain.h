@@ -10,7 +10,7 @@ class QButtonGroup;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QPlainTextEdit;
+class PoleTekstowe;
 class QLineEdit;
 class QPushButton;
 
@@ -40,6 +40,13 @@ public:
     void informacja(const QString& tytul, const QString& tekst) override;
     QString nazwaWejscia() const override;
     QString nazwaWyjscia() const override;
+    QString tekstPola() const override;
+    void ustawTekstPola(const QString& tekst) override;
+    int dlugoscTekstuPola() const override;
+    int poczatekZaznaczenia() const override;
+    int dlugoscZaznaczenia() const override;
+    void zaznacz(int poczatek, int dlugosc) override;
+    void fokusNaPole() override;
 
     bool konwersjaTrwa() const { return konwersjaTrwa_; }
 
@@ -48,6 +55,10 @@ protected:
 
 private:
     void konwertuj();
+    void wklej();
+    void kopiuj();
+    template <class Dzialanie>
+    void bezpiecznie(Dzialanie&& dzialanie);
     void wybierzWejscie();
     void wybierzWyjscie();
     void utworzKontrolki();
@@ -76,7 +87,7 @@ private:
     QPushButton* Toolbar1 = nullptr;
     QLabel* Label3 = nullptr;
     QGroupBox* Frame2 = nullptr;
-    QPlainTextEdit* Text1 = nullptr;
+    PoleTekstowe* Text1 = nullptr;
     QGroupBox* Frame3 = nullptr;
     QLabel* Label4 = nullptr;
     QLineEdit* Text2 = nullptr;

@@ -1,0 +1,329 @@
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTextCursor>
+#include <QtTest>
+
+#include <memory>
+
+#include "frmmain.h"
+#include "gui_test.h"
+#include "poletekstowe.h"
+#include "windows1250.h"
+
+namespace {
+
+QString zKodow(std::initializer_list<char16_t> kody)
+{
+    QString tekst;
+    for (const char16_t kod : kody) {
+        tekst.append(QChar(kod));
+    }
+    return tekst;
+}
+
+QString wszystkieZnakiWindows1250()
+{
+    QString tekst;
+    for (int b = 0; b < 256; ++b) {
+        tekst.append(QChar(znakomat::ZnakWindows1250(static_cast<unsigned char>(b))));
+    }
+    return tekst;
+}
+
+const QString litery = QStringLiteral("ĄĆĘŁŃÓŚŹŻąćęłńóśźż");
+
+// Where a position of the editor's stored form lies in the exact text.
+qsizetype pozycjaDokladna(const QString& dokladny, qsizetype surowa)
+{
+    qsizetype i = 0;
+    for (qsizetype r = 0; r < surowa; ++r) {
+        i += dokladny.mid(i, 2) == QLatin1String("\r\n") ? 2 : 1;
+    }
+    return i;
+}
+
+// What the box shows after a conversion to UTF-8: the bytes read as Windows-1250.
+QString jakoUtf8(const QString& tekst)
+{
+    return QString::fromStdU16String(znakomat::DekodujWindows1250(tekst.toUtf8().toStdString()));
+}
+
+}  // namespace
+
+class TestPole : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<frmMain> okno;
+
+    template <class T>
+    T* kontrolka(const char* nazwa)
+    {
+        return okno->findChild<T*>(QString::fromLatin1(nazwa));
+    }
+
+    PoleTekstowe* pole() { return kontrolka<PoleTekstowe>("Text1"); }
+
+    void kliknij(const char* nazwa) { QTest::mouseClick(kontrolka<QPushButton>(nazwa), Qt::LeftButton); }
+
+    void konwertuj(int zrodlo, int cel)
+    {
+        kontrolka<QComboBox>("Combo1")->setCurrentIndex(zrodlo);
+        kontrolka<QComboBox>("Combo2")->setCurrentIndex(cel);
+        OdpowiedziNaKomunikaty odpowiedzi;
+        kliknij("Command1");
+        QVERIFY(odpowiedzi.komunikaty().isEmpty());
+    }
+
+    void wklej(const QString& tekst)
+    {
+        QGuiApplication::clipboard()->setText(tekst);
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), tekst);
+        kliknij("Command2");
+    }
+
+private slots:
+    void init()
+    {
+        okno = std::make_unique<frmMain>();
+        QVERIFY(pokazAktywne(*okno));
+    }
+
+    void cleanup() { okno.reset(); }
+
+    // The stored form and edits on it, without a window.
+    void zmianyZachowujaPodzialy_data()
+    {
+        QTest::addColumn<QString>("dokladny");
+        QTest::addColumn<QString>("nowyRaw");
+        QTest::addColumn<QString>("oczekiwany");
+        const QString p = QString(QChar(0x2029));
+        QTest::newRow("dopisany znak") << "a\r\nb\rc\nd"
+                                       << "a" + p + "bX" + p + "c" + p + "d"
+                                       << "a\r\nbX\rc\nd";
+        QTest::newRow("nowy wiersz w stylu tekstu") << "a\r\nb"
+                                                    << "a" + p + "b" + p + "c"
+                                                    << "a\r\nb\r\nc";
+        QTest::newRow("usunięty podział") << "a\rb\nc"
+                                          << "ab" + p + "c"
+                                          << "ab\nc";
+        QTest::newRow("CR i LF obok siebie") << "a\rX\nb"
+                                             << "a" + p + p + "b"
+                                             << "a\r\r\nb";
+        QTest::newRow("znaki sterujące i twarde spacje")
+            << zKodow({0x00, 0xA0, 0x81, 0x2028, '\r', '\n', 0x98})
+            << zKodow({0x00, 0xA0, 0x81, 0x2028, 0x2029, 0x98, 'x'})
+            << zKodow({0x00, 0xA0, 0x81, 0x2028, '\r', '\n', 0x98, 'x'});
+        QTest::newRow("znaczniki ramek") << zKodow({'a', 0xFDD0, 'b', 0xFDD1}) << "Xa" + p + "b" + p
+                                         << zKodow({'X', 'a', 0xFDD0, 'b', 0xFDD1});
+    }
+
+    void zmianyZachowujaPodzialy()
+    {
+        QFETCH(QString, dokladny);
+        QFETCH(QString, nowyRaw);
+        QFETCH(QString, oczekiwany);
+        const QString staryRaw = wiersze::surowy(dokladny);
+        const QString wynik =
+            wiersze::zastosujZmiane(dokladny, staryRaw, nowyRaw, wiersze::rodzajPodzialu(dokladny));
+        QCOMPARE(wynik, oczekiwany);
+        QCOMPARE(wiersze::surowy(wynik), nowyRaw);
+    }
+
+    // Random edits: the exact text always reads back as the editor's content, and
+    // nothing before or after the edit changes.
+    void losoweZmiany()
+    {
+        QRandomGenerator los(20261207);
+        const QList<char16_t> alfabet = {'a',    'b',  '\r', '\n',   0x2029, 0xFDD0,
+                                         0xFDD1, 0xA0, 0x00, 0x2028, 0x81};
+        const auto losowy = [&](int dlugosc) {
+            QString tekst;
+            for (int i = 0; i < dlugosc; ++i) {
+                tekst.append(QChar(alfabet[los.bounded(alfabet.size())]));
+            }
+            return tekst;
+        };
+        for (int proba = 0; proba < 5000; ++proba) {
+            const QString dokladny = losowy(los.bounded(12));
+            const QString staryRaw = wiersze::surowy(dokladny);
+            const int od = los.bounded(staryRaw.size() + 1);
+            const int usuniete = los.bounded(staryRaw.size() - od + 1);
+            QString wstawka = wiersze::surowy(losowy(los.bounded(4)));
+            const QString nowyRaw = staryRaw.left(od) + wstawka + staryRaw.mid(od + usuniete);
+            for (const QString& podzial :
+                 {QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\r")}) {
+                const QString wynik = wiersze::zastosujZmiane(dokladny, staryRaw, nowyRaw, podzial,
+                                                              wiersze::Zmiana{od, usuniete, wstawka.size()});
+                QCOMPARE(wiersze::surowy(wynik), nowyRaw);
+                // Without the place of the edit, comparing the texts still gives a text the
+                // editor reads the same way.
+                QCOMPARE(wiersze::surowy(wiersze::zastosujZmiane(dokladny, staryRaw, nowyRaw, podzial)),
+                         nowyRaw);
+                // What lies before and after the edit keeps its exact characters.
+                QVERIFY(wynik.startsWith(dokladny.left(pozycjaDokladna(dokladny, od))));
+                QVERIFY(wynik.endsWith(dokladny.mid(pozycjaDokladna(dokladny, od + usuniete))));
+            }
+        }
+    }
+
+    // Paste, a conversion with one standard on both lists and a copy give back the
+    // pasted text character for character.
+    void wklejKonwertujKopiuj_data()
+    {
+        QTest::addColumn<QString>("tekst");
+        QTest::newRow("CR LF") << "Zażółć\r\ngęślą\r\njaźń\r\n";
+        QTest::newRow("LF") << "Zażółć\ngęślą\njaźń";
+        QTest::newRow("CR") << "Zażółć\rgęślą\rjaźń\r";
+        QTest::newRow("mieszane") << "a\r\nb\nc\rd\r\n\n\r\r\ne";
+        QTest::newRow("NUL") << QString::fromUtf16(u"a\0b\0\r\n\0", 7);
+        QTest::newRow("sterujące") << zKodow({0x81, 0x83, 0x88, 0x90, 0x98, '\r', '\n', 0x81});
+        QTest::newRow("separatory Unicode") << zKodow({'a', 0x2028, 'b', 0x2029, 'c', 0xA0, 'd'});
+        QTest::newRow("Windows-1250") << wszystkieZnakiWindows1250();
+        QTest::newRow("poza stroną kodową") << zKodow({0x4E2D, 0xD83D, 0xDE00, 0xD800, 'x', 0xFEFF});
+    }
+
+    void wklejKonwertujKopiuj()
+    {
+        QFETCH(QString, tekst);
+        wklej(tekst);
+        QCOMPARE(pole()->tekst(), tekst);
+        QCOMPARE(pole()->textCursor().position(), pole()->document()->characterCount() - 1);
+        // The click put the focus on the button; pasting leaves it there.
+        QCOMPARE(QApplication::focusWidget(), kontrolka<QPushButton>("Command2"));
+
+        for (int standard : {11, 4, 17}) {
+            konwertuj(standard, standard);
+            QCOMPARE(pole()->tekst(), tekst);
+        }
+        kliknij("Command3");
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), tekst);
+        QCOMPARE(QApplication::focusWidget(), pole());
+    }
+
+    void konwersjaDoUtf8IZpowrotem()
+    {
+        const QString tekst = QStringLiteral("Zażółć gęślą jaźń\r\n") + litery + QStringLiteral("\r\n");
+        wklej(tekst);
+        konwertuj(11, 17);
+        QVERIFY(pole()->tekst().contains(QStringLiteral("Ä…")));
+        QCOMPARE(pole()->tekst(), jakoUtf8(tekst));
+        kliknij("Command3");
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), pole()->tekst());
+
+        konwertuj(17, 11);
+        QCOMPARE(pole()->tekst(), tekst);
+        konwertuj(11, 0);
+        QCOMPARE(pole()->tekst(), QStringLiteral("Zazolc gesla jazn\r\nACELNOSZZacelnoszz\r\n"));
+    }
+
+    void zaznaczenieWracaNaMiejsce_data()
+    {
+        QTest::addColumn<int>("zrodlo");
+        QTest::addColumn<int>("cel");
+        QTest::addColumn<int>("poczatek");
+        QTest::addColumn<int>("dlugosc");
+        QTest::addColumn<int>("oczekiwanyPoczatek");
+        QTest::addColumn<int>("oczekiwanaDlugosc");
+        QTest::newRow("bez zmiany długości") << 11 << 2 << 3 << 5 << 3 << 5;
+        QTest::newRow("do UTF-8") << 11 << 17 << 3 << 5 << 3 << 5;
+        QTest::newRow("z UTF-8, krótszy tekst") << 17 << 11 << 30 << 10 << 30 << 6;
+        QTest::newRow("z UTF-8, za końcem tekstu") << 17 << 11 << 45 << 3 << 36 << 0;
+        QTest::newRow("sam kursor") << 11 << 17 << 7 << 0 << 7 << 0;
+    }
+
+    void zaznaczenieWracaNaMiejsce()
+    {
+        QFETCH(int, zrodlo);
+        QFETCH(int, cel);
+        QFETCH(int, poczatek);
+        QFETCH(int, dlugosc);
+        QFETCH(int, oczekiwanyPoczatek);
+        QFETCH(int, oczekiwanaDlugosc);
+        const QString ee = litery + litery;
+        wklej(zrodlo == 17 ? jakoUtf8(ee) : ee);
+        QTextCursor kursor = pole()->textCursor();
+        kursor.setPosition(poczatek);
+        kursor.setPosition(poczatek + dlugosc, QTextCursor::KeepAnchor);
+        pole()->setTextCursor(kursor);
+
+        konwertuj(zrodlo, cel);
+        QCOMPARE(pole()->textCursor().selectionStart(), oczekiwanyPoczatek);
+        QCOMPARE(pole()->textCursor().selectionEnd() - pole()->textCursor().selectionStart(),
+                 oczekiwanaDlugosc);
+        QCOMPARE(QApplication::focusWidget(), pole());
+    }
+
+    void pustePole()
+    {
+        QSignalSpy tytuly(okno.get(), &QWidget::windowTitleChanged);
+        konwertuj(11, 17);
+        QCOMPARE(tytuly.size(), 19);
+        for (int krok = 1; krok <= 18; ++krok) {
+            QCOMPARE(tytuly.at(krok - 1).at(0).toString(), frmMain::tekstKroku(okno->Tag(), krok));
+        }
+        QCOMPARE(okno->windowTitle(), okno->Tag());
+        QVERIFY(pole()->tekst().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), pole());
+    }
+
+    void przyciskiSchowkaPoKonwersji()
+    {
+        wklej(litery);
+        konwertuj(11, 1);
+        QVERIFY(kontrolka<QPushButton>("Command2")->isEnabled());
+        QVERIFY(kontrolka<QPushButton>("Command3")->isEnabled());
+        QVERIFY(pole()->isEnabled());
+        kliknij("Toolbar_1");
+        QVERIFY(!kontrolka<QPushButton>("Command2")->isEnabled());
+        QVERIFY(!kontrolka<QPushButton>("Command3")->isEnabled());
+    }
+
+    // Typing keeps the pasted text's line breaks and gives new lines the same kind.
+    void edycjaZachowujePodzialy()
+    {
+        wklej(QStringLiteral("a\r\nb\r\nc"));
+        pole()->setFocus();
+        QTest::keyClick(pole(), Qt::Key_End, Qt::ControlModifier);
+        QTest::sendKeyEvent(QTest::Click, pole(), Qt::Key_unknown, QStringLiteral("ł"), Qt::NoModifier);
+        QTest::keyClick(pole(), Qt::Key_Return);
+        QTest::sendKeyEvent(QTest::Click, pole(), Qt::Key_unknown, QStringLiteral("ż"), Qt::NoModifier);
+        QTest::keyClick(pole(), Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(pole(), Qt::Key_Delete);
+        QCOMPARE(pole()->tekst(), QStringLiteral("\r\nb\r\ncł\r\nż"));
+        konwertuj(11, 17);
+        kliknij("Command3");
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), jakoUtf8(QStringLiteral("\r\nb\r\ncł\r\nż")));
+    }
+
+    void pustySchowek()
+    {
+        wklej(QStringLiteral("coś"));
+        QGuiApplication::clipboard()->clear();
+        QTRY_VERIFY(QGuiApplication::clipboard()->text().isEmpty());
+        kliknij("Command2");
+        QVERIFY(pole()->tekst().isEmpty());
+    }
+
+    void duzyTekst()
+    {
+        QString tekst;
+        const QString wiersz = QStringLiteral("Zażółć gęślą jaźń, ZAŻÓŁĆ GĘŚLĄ JAŹŃ.\r\n");
+        while (tekst.size() < 5 * 1024 * 1024) {
+            tekst += wiersz;
+        }
+        wklej(tekst);
+        konwertuj(11, 17);
+        konwertuj(17, 11);
+        kliknij("Command3");
+        QTRY_COMPARE(QGuiApplication::clipboard()->text().size(), tekst.size());
+        QVERIFY(QGuiApplication::clipboard()->text() == tekst);
+    }
+};
+
+ZNAKOMAT_GUI_TEST_MAIN(TestPole)
+#include "test_pole.moc"
