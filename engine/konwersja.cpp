@@ -133,29 +133,57 @@ private:
     std::size_t liczbaLiter_ = 0;
 };
 
+// How much of a text is worked through between two calls of wTrakcieKroku.
+constexpr std::size_t KAWALEK = std::size_t{1} << 24;
+
 template <class Tekst>
-Indeks zbudujIndeks(const Tekst& tekst, const Rozpoznawanie& rozpoznawanie)
+Indeks zbudujIndeks(const Tekst& tekst, const Rozpoznawanie& rozpoznawanie, Postep& postep)
 {
     Indeks indeks;
     indeks.zarezerwuj(tekst.size());
     const std::size_t n = tekst.size();
-    if (rozpoznawanie.szerokosc() == 1) {
-        for (std::size_t p = 0; p < n; ++p) {
-            if (const int litera = rozpoznawanie.pojedyncza(kod(tekst[p]))) {
-                indeks.dodaj(p, litera);
+    std::size_t p = 0;
+    while (p < n) {
+        const std::size_t koniec = std::min(n, p + KAWALEK);
+        if (rozpoznawanie.szerokosc() == 1) {
+            for (; p < koniec; ++p) {
+                if (const int litera = rozpoznawanie.pojedyncza(kod(tekst[p]))) {
+                    indeks.dodaj(p, litera);
+                }
+            }
+        } else {
+            // Leftmost-first: no second byte of a UTF-8 entry is a first byte of another,
+            // so a match found here can never overlap one that a different step would take.
+            for (; p < koniec; ++p) {
+                if (p + 1 == n) {
+                    p = n;
+                    break;
+                }
+                if (const int litera = rozpoznawanie.para(kod(tekst[p]), kod(tekst[p + 1]))) {
+                    indeks.dodaj(p, litera);
+                    ++p;
+                }
             }
         }
-        return indeks;
-    }
-    // Leftmost-first: no second byte of a UTF-8 entry is a first byte of another, so a
-    // match found here can never overlap one that a different step would take.
-    for (std::size_t p = 0; p + 1 < n; ++p) {
-        if (const int litera = rozpoznawanie.para(kod(tekst[p]), kod(tekst[p + 1]))) {
-            indeks.dodaj(p, litera);
-            ++p;
-        }
+        postep.wTrakcieKroku();
     }
     return indeks;
+}
+
+template <class Tekst>
+void kopiujKawalkami(const Tekst& zrodlo, std::size_t od, std::size_t doPozycji, Tekst& cel,
+                     std::size_t dokad, Postep& postep)
+{
+    while (od < doPozycji) {
+        const std::size_t ile = std::min(KAWALEK, doPozycji - od);
+        std::copy_n(zrodlo.begin() + static_cast<std::ptrdiff_t>(od), ile,
+                    cel.begin() + static_cast<std::ptrdiff_t>(dokad));
+        od += ile;
+        dokad += ile;
+        if (ile == KAWALEK) {
+            postep.wTrakcieKroku();
+        }
+    }
 }
 
 template <class Tekst>
@@ -180,7 +208,7 @@ Tekst konwertuj(Tekst tekst, int zrodlo, int cel, Postep& postep)
     for (int krok = 1; krok <= LICZBA_LITER; ++krok) {
         postep.przedKrokiem(krok);
         if (krok == 1) {
-            indeks = zbudujIndeks(tekst, rozpoznawanie);
+            indeks = zbudujIndeks(tekst, rozpoznawanie, postep);
             if (szerZrodla == szerCelu) {
                 wynik = std::move(tekst);
             } else {
@@ -190,15 +218,18 @@ Tekst konwertuj(Tekst tekst, int zrodlo, int cel, Postep& postep)
                 wynik.resize(tekst.size() - liczba * szerZrodla + liczba * szerCelu);
                 std::size_t odczyt = 0;
                 std::size_t zapis = 0;
+                std::size_t odOstatniego = 0;
                 indeks.dlaKazdej([&](std::size_t pozycja, int, std::size_t) {
-                    std::copy(tekst.begin() + static_cast<std::ptrdiff_t>(odczyt),
-                              tekst.begin() + static_cast<std::ptrdiff_t>(pozycja),
-                              wynik.begin() + static_cast<std::ptrdiff_t>(zapis));
+                    kopiujKawalkami(tekst, odczyt, pozycja, wynik, zapis, postep);
+                    odOstatniego += pozycja - odczyt;
+                    if (odOstatniego >= KAWALEK) {
+                        postep.wTrakcieKroku();
+                        odOstatniego = 0;
+                    }
                     zapis += pozycja - odczyt + szerCelu;
                     odczyt = pozycja + szerZrodla;
                 });
-                std::copy(tekst.begin() + static_cast<std::ptrdiff_t>(odczyt), tekst.end(),
-                          wynik.begin() + static_cast<std::ptrdiff_t>(zapis));
+                kopiujKawalkami(tekst, odczyt, tekst.size(), wynik, zapis, postep);
                 Tekst().swap(tekst);
             }
         }

@@ -9,6 +9,8 @@ class Postep {
 public:
     virtual void przedKrokiem(int krok) = 0;  // krok: 1..18
     virtual void poKroku() = 0;
+    // Called now and then inside a long step, so a window can stay responsive.
+    virtual void wTrakcieKroku() {}
 
 protected:
     ~Postep() = default;

@@ -81,11 +81,13 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
     try {
         pliki::PlikWejsciowy wejscie(okno.nazwaWejscia());
         pliki::PlikWyjsciowy wyjscie(okno.nazwaWyjscia());
-        std::string tekst = wejscie.czytajCalosc();
+        // A big file takes a while to read and write: the window repaints in between.
+        const auto odswiez = [&okno] { okno.przetworzZdarzenia(); };
+        std::string tekst = wejscie.czytajCalosc(odswiez);
         tekst = znakomat::KonwertujTekst(std::move(tekst), zrodlo, cel, okno.postep());
         wejscie.zamknij();
         okno.przywrocTytul();
-        wyjscie.zapisz(tekst);
+        wyjscie.zapisz(tekst, odswiez);
         std::string().swap(tekst);
         okno.przetworzZdarzenia();
         wyjscie.zamknij();

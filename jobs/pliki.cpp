@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,8 @@
 namespace pliki {
 
 namespace {
+
+constexpr std::size_t kawalek = std::size_t{16} << 20;
 
 QByteArray sciezka(const QString& nazwa)
 {
@@ -133,7 +137,7 @@ PlikWejsciowy::~PlikWejsciowy()
     }
 }
 
-std::string PlikWejsciowy::czytajCalosc()
+std::string PlikWejsciowy::czytajCalosc(const std::function<void()>& miedzyKawalkami)
 {
     struct stat stan {};
     if (::fstat(deskryptor_, &stan) != 0) {
@@ -142,27 +146,38 @@ std::string PlikWejsciowy::czytajCalosc()
     if (S_ISDIR(stan.st_mode)) {
         throw BladPliku{BladPliku::Odczyt, nazwa_, opisBledu(EISDIR)};
     }
-    // The length is only a first guess: a file may grow, and devices report none.
-    std::size_t dlugosc = 0;
-    std::string tekst(S_ISREG(stan.st_mode) ? static_cast<std::size_t>(stan.st_size) : std::size_t{1} << 16,
-                      '\0');
-    for (;;) {
-        if (dlugosc == tekst.size()) {
-            tekst.resize(tekst.size() + std::max<std::size_t>(tekst.size() / 2, std::size_t{1} << 16));
-        }
-        const ssize_t odczytane = ::read(deskryptor_, tekst.data() + dlugosc, tekst.size() - dlugosc);
-        if (odczytane < 0) {
-            if (errno == EINTR) {
-                continue;
+    const auto czytaj = [this](char* dokad, std::size_t ile) {
+        for (;;) {
+            const ssize_t odczytane = ::read(deskryptor_, dokad, ile);
+            if (odczytane >= 0) {
+                return static_cast<std::size_t>(odczytane);
             }
-            throw BladPliku{BladPliku::Odczyt, nazwa_, opisBledu(errno)};
+            if (errno != EINTR) {
+                throw BladPliku{BladPliku::Odczyt, nazwa_, opisBledu(errno)};
+            }
         }
+    };
+
+    // The length is read into a buffer of exactly that size; whatever a growing file or
+    // a device still gives is appended.
+    std::string tekst(S_ISREG(stan.st_mode) ? static_cast<std::size_t>(stan.st_size) : 0, '\0');
+    std::size_t dlugosc = 0;
+    while (dlugosc < tekst.size()) {
+        const std::size_t odczytane =
+            czytaj(tekst.data() + dlugosc, std::min(kawalek, tekst.size() - dlugosc));
         if (odczytane == 0) {
             break;
         }
-        dlugosc += static_cast<std::size_t>(odczytane);
+        dlugosc += odczytane;
+        if (miedzyKawalkami) {
+            miedzyKawalkami();
+        }
     }
     tekst.resize(dlugosc);
+    std::array<char, 1 << 16> reszta{};
+    while (const std::size_t odczytane = czytaj(reszta.data(), reszta.size())) {
+        tekst.append(reszta.data(), odczytane);
+    }
     return tekst;
 }
 
@@ -222,10 +237,17 @@ void PlikWyjsciowy::blad(int numerBledu)
     throw BladPliku{BladPliku::Zapis, nazwa_, opisBledu(numerBledu)};
 }
 
-void PlikWyjsciowy::zapisz(const std::string& tekst)
+void PlikWyjsciowy::zapisz(const std::string& tekst, const std::function<void()>& miedzyKawalkami)
 {
-    if (const int numer = zapiszWszystko(deskryptor_, tekst.data(), tekst.size())) {
-        blad(numer);
+    for (std::size_t zapisane = 0; zapisane < tekst.size();) {
+        const std::size_t ile = std::min(kawalek, tekst.size() - zapisane);
+        if (const int numer = zapiszWszystko(deskryptor_, tekst.data() + zapisane, ile)) {
+            blad(numer);
+        }
+        zapisane += ile;
+        if (miedzyKawalkami) {
+            miedzyKawalkami();
+        }
     }
 }
 

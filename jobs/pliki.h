@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 
 // File access of the file job, on the system's own calls so that every failure keeps
@@ -34,7 +35,9 @@ public:
     PlikWejsciowy(const PlikWejsciowy&) = delete;
     PlikWejsciowy& operator=(const PlikWejsciowy&) = delete;
 
-    std::string czytajCalosc();
+    // Reads in large pieces and calls `miedzyKawalkami` after each, so a window can
+    // repaint while a big file comes in.
+    std::string czytajCalosc(const std::function<void()>& miedzyKawalkami = {});
     void zamknij();
 
 private:
@@ -54,7 +57,7 @@ public:
     PlikWyjsciowy(const PlikWyjsciowy&) = delete;
     PlikWyjsciowy& operator=(const PlikWyjsciowy&) = delete;
 
-    void zapisz(const std::string& tekst);
+    void zapisz(const std::string& tekst, const std::function<void()>& miedzyKawalkami = {});
     void zamknij();
 
 private:

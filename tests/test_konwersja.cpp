@@ -474,5 +474,29 @@ TEST(KonwersjaDuza, SameLitery)
     sprawdzTamIZPowrotem(tekst);
 }
 
+// A long first step still lets the caller breathe, and only inside that step.
+TEST(KonwersjaDuza, DlugiKrokWolaWTrakcie)
+{
+    class Licznik final : public Postep {
+    public:
+        void przedKrokiem(int krok) override { biezacy = krok; }
+        void poKroku() override { biezacy = 0; }
+        void wTrakcieKroku() override
+        {
+            EXPECT_NE(biezacy, 0);
+            ++wTrakcie;
+        }
+        int biezacy = 0;
+        int wTrakcie = 0;
+    };
+    const std::string tekst = tekstZDlugimiPrzerwami(std::size_t{48} << 20);
+    for (const int cel : {ISO_LATIN_2, UTF8_INDEX}) {
+        Licznik licznik;
+        const std::string wynik = KonwertujTekst(tekst, WINDOWS_EE, cel, licznik);
+        EXPECT_TRUE(takieSame(wynik, prostaKonwersja(tekst, WINDOWS_EE, cel)));
+        EXPECT_GE(licznik.wTrakcie, cel == UTF8_INDEX ? 5 : 3);
+    }
+}
+
 }  // namespace
 }  // namespace znakomat

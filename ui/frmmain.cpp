@@ -238,6 +238,11 @@ void frmMain::poKroku()
     QCoreApplication::processEvents();
 }
 
+void frmMain::wTrakcieKroku()
+{
+    QCoreApplication::processEvents();
+}
+
 void frmMain::otworzStroneDomowa()
 {
     // Whether a browser opens is the desktop's business; a failure shows nothing.

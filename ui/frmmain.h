@@ -31,6 +31,7 @@ public:
 
     void przedKrokiem(int krok) override;
     void poKroku() override;
+    void wTrakcieKroku() override;
 
     int pozycjaZrodla() const override;
     int pozycjaCelu() const override;

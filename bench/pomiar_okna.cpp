@@ -1,0 +1,110 @@
+// Measures the window's two jobs as a user meets them: the time a conversion takes and
+// the longest stretch in which the window could not repaint (a 10 ms timer that cannot
+// fire is a frozen window).
+//
+//   pomiar_okna plik WEJŚCIE WYJŚCIE ŹRÓDŁO CEL
+//   pomiar_okna tekst MEGABAJTY ŹRÓDŁO CEL
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "aplikacja.h"
+#include "frmmain.h"
+#include "poletekstowe.h"
+
+namespace {
+
+class Zamrozenia {
+public:
+    Zamrozenia()
+    {
+        zegar_.start();
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            najdluzsze_ = std::max(najdluzsze_, zegar_.restart());
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                komunikat_ = box->text();
+                box->accept();
+            }
+        });
+        timer_.start(10);
+    }
+    qint64 najdluzszeMs() const { return najdluzsze_; }
+    const QString& komunikat() const { return komunikat_; }
+
+private:
+    QTimer timer_;
+    QElapsedTimer zegar_;
+    qint64 najdluzsze_ = 0;
+    QString komunikat_;
+};
+
+void kliknij(frmMain& okno, const char* nazwa)
+{
+    okno.findChild<QPushButton*>(QString::fromLatin1(nazwa))->click();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication aplikacja(argc, argv);
+    przygotujAplikacje(aplikacja);
+    const QStringList argumenty = QApplication::arguments();
+    const bool plik = argumenty.value(1) == QLatin1String("plik");
+    if (argumenty.size() != (plik ? 6 : 5)) {
+        std::fputs("pomiar_okna plik WEJSCIE WYJSCIE ZRODLO CEL | pomiar_okna tekst MEGABAJTY ZRODLO CEL\n",
+                   stderr);
+        return 2;
+    }
+    frmMain okno;
+    okno.show();
+    okno.findChild<QComboBox*>(QStringLiteral("Combo1"))
+        ->setCurrentIndex(argumenty[argumenty.size() - 2].toInt());
+    okno.findChild<QComboBox*>(QStringLiteral("Combo2"))->setCurrentIndex(argumenty.last().toInt());
+    int kroki = 0;
+    QObject::connect(&okno, &QWidget::windowTitleChanged, [&kroki](const QString& tytul) {
+        kroki += tytul.contains(QLatin1String(" z 18")) ? 1 : 0;
+    });
+
+    QElapsedTimer czas;
+    if (plik) {
+        kliknij(okno, "Toolbar_1");
+        okno.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(argumenty[2]);
+        okno.findChild<QLineEdit*>(QStringLiteral("Text3"))->setText(argumenty[3]);
+        Zamrozenia zamrozenia;
+        czas.start();
+        kliknij(okno, "Command1");
+        std::printf("plik: %lld ms, kroki w tytule: %d, najdłuższe zamrożenie okna: %lld ms, komunikat: %s\n",
+                    static_cast<long long>(czas.elapsed()), kroki,
+                    static_cast<long long>(zamrozenia.najdluzszeMs()), qPrintable(zamrozenia.komunikat()));
+        return 0;
+    }
+
+    const QString wiersz = QStringLiteral("Zażółć gęślą jaźń, ZAŻÓŁĆ GĘŚLĄ JAŹŃ: pchnąć w tę łódź jeża.\r\n");
+    QString tekst;
+    while (tekst.size() < argumenty[2].toLongLong() * 1024 * 1024) {
+        tekst += wiersz;
+    }
+    QGuiApplication::clipboard()->setText(tekst);
+    const auto zmierz = [&](const char* nazwa, const char* przycisk) {
+        Zamrozenia zamrozenia;
+        czas.start();
+        kliknij(okno, przycisk);
+        QApplication::processEvents();
+        std::printf("%s: %lld ms, najdłuższe zamrożenie okna: %lld ms\n", nazwa,
+                    static_cast<long long>(czas.elapsed()),
+                    static_cast<long long>(zamrozenia.najdluzszeMs()));
+    };
+    zmierz("wklej", "Command2");
+    zmierz("konwertuj", "Command1");
+    std::printf("kroki w tytule: %d\n", kroki);
+    zmierz("kopiuj", "Command3");
+    return 0;
+}
