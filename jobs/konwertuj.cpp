@@ -114,10 +114,20 @@ void KonwertujTekstPola(OknoKonwersji& okno, int zrodlo, int cel)
 {
     const int poczatek = okno.poczatekZaznaczenia();
     const int dlugosc = okno.dlugoscZaznaczenia();
-    std::u16string tekst = okno.tekstPola().toStdU16String();
+    const QString oryginal = okno.tekstPola();
+    std::u16string tekst = oryginal.toStdU16String();
     okno.ustawTekstPola(QString());
-    okno.przetworzZdarzenia();
-    tekst = znakomat::KonwertujTekst(std::move(tekst), zrodlo, cel, okno.postep());
+    try {
+        okno.przetworzZdarzenia();
+        tekst = znakomat::KonwertujTekst(std::move(tekst), zrodlo, cel, okno.postep());
+    } catch (...) {
+        // The box was emptied for the conversion: the user's text goes back before the
+        // error is reported.
+        okno.przywrocTytul();
+        okno.ustawTekstPola(oryginal);
+        okno.zaznacz(poczatek, dlugosc);
+        throw;
+    }
     okno.przywrocTytul();
     okno.przetworzZdarzenia();
     okno.przetworzZdarzenia();
