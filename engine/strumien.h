@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace znakomat {
+
+// Converts a text that arrives in pieces, so that a file of any size needs only one
+// piece in memory. The pieces joined give exactly what KonwertujTekst gives for the
+// whole text: a two-byte letter cut between two pieces waits for the rest.
+class KonwersjaBlokowa {
+public:
+    // Throws std::out_of_range for an index outside 0..17.
+    KonwersjaBlokowa(int zrodlo, int cel);
+
+    // How many bytes at the end of `tekst` must wait for the next piece: 1 when the source
+    // is UTF-8 and the last byte begins a letter, else 0.
+    std::size_t doCzekania(std::string_view tekst) const;
+
+    // Converts the next piece, preceded by the bytes that waited and without those that now
+    // must wait. The string is taken over, so its memory can come back with the result.
+    std::string konwertuj(std::string blok);
+
+    // Converts what still waits once the text has ended.
+    std::string zakoncz();
+
+private:
+    int zrodlo_;
+    int cel_;
+    std::array<bool, 256> poczatekLitery_{};
+    std::string czeka_;
+};
+
+}  // namespace znakomat

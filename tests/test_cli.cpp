@@ -1,0 +1,473 @@
+// The block conversion of the engine, and znakomat-cli run as a separate process.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "konwersja.h"
+#include "standardy.h"
+#include "strumien.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace znakomat;
+
+std::string calosc(const std::string& tekst, int zrodlo, int cel)
+{
+    return KonwertujTekst(tekst, zrodlo, cel, BezPostepu());
+}
+
+// Every byte and every letter of the source standard, then random text rich in what the
+// block boundaries can cut: letters, lone lead and second bytes of UTF-8, line breaks.
+std::string losowyTekst(int zrodlo, std::size_t dlugosc, unsigned ziarno)
+{
+    std::mt19937 los(ziarno);
+    std::string tekst;
+    for (int b = 0; b < 256; ++b) {
+        tekst.push_back(static_cast<char>(b));
+    }
+    tekst += Standardy(zrodlo).Znaki;
+    while (tekst.size() < dlugosc) {
+        switch (los() % 6) {
+            case 0:
+            case 1:
+                tekst += Litera(zrodlo, static_cast<int>(los() % LICZBA_LITER) + 1);
+                break;
+            case 2:
+                tekst.push_back(static_cast<char>(0xC3 + los() % 3));
+                break;
+            case 3:
+                tekst.push_back(static_cast<char>(0x80 + los() % 0x40));
+                break;
+            case 4:
+                tekst += los() % 2 ? "\n" : "\r\n";
+                break;
+            default:
+                tekst.push_back(static_cast<char>(los()));
+        }
+    }
+    return tekst;
+}
+
+// Feeds the text in pieces whose sizes `rozmiar` draws.
+template <class Rozmiar>
+std::string wKawalkach(const std::string& tekst, int zrodlo, int cel, Rozmiar rozmiar)
+{
+    KonwersjaBlokowa konwersja(zrodlo, cel);
+    std::string wynik;
+    for (std::size_t p = 0; p < tekst.size();) {
+        const std::size_t n = std::min<std::size_t>(rozmiar(), tekst.size() - p);
+        wynik += konwersja.konwertuj(tekst.substr(p, n));
+        p += n;
+    }
+    return wynik + konwersja.zakoncz();
+}
+
+TEST(KonwersjaBlokowa, KazdaParaDajeToSamoCoCalyTekst)
+{
+    std::mt19937 los(7);
+    for (int zrodlo = 0; zrodlo < LICZBA_STANDARDOW; ++zrodlo) {
+        const std::string tekst = losowyTekst(zrodlo, 4000, static_cast<unsigned>(zrodlo));
+        for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
+            const std::string wynik = wKawalkach(tekst, zrodlo, cel, [&] { return 1 + los() % 300; });
+            EXPECT_EQ(wynik, calosc(tekst, zrodlo, cel)) << zrodlo << " -> " << cel;
+        }
+    }
+}
+
+TEST(KonwersjaBlokowa, GranicaWewnatrzLiteryUtf8)
+{
+    // A cut inside "Ą" and one right after a lone C3 that the next piece does not finish.
+    for (const std::vector<std::string>& kawalki :
+         std::vector<std::vector<std::string>>{{"x\xC4", "\x84y"}, {"\xC3", "\xC3\xB3"}, {"a\xC5"}}) {
+        KonwersjaBlokowa konwersja(UTF8_INDEX, 11);
+        std::string wynik;
+        std::string tekst;
+        for (const std::string& kawalek : kawalki) {
+            wynik += konwersja.konwertuj(kawalek);
+            tekst += kawalek;
+        }
+        EXPECT_EQ(wynik + konwersja.zakoncz(), calosc(tekst, UTF8_INDEX, 11));
+    }
+    for (std::size_t rozmiar = 1; rozmiar <= 7; ++rozmiar) {
+        for (unsigned ziarno = 0; ziarno < 4; ++ziarno) {
+            const std::string tekst = losowyTekst(UTF8_INDEX, 600, ziarno);
+            for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
+                EXPECT_EQ(wKawalkach(tekst, UTF8_INDEX, cel, [&] { return rozmiar; }),
+                          calosc(tekst, UTF8_INDEX, cel))
+                    << "kawałki po " << rozmiar << ", cel " << cel;
+            }
+        }
+    }
+}
+
+TEST(KonwersjaBlokowa, DrugiBajtLiteryNigdyNieZaczynaInnej)
+{
+    // Holding back only a trailing lead byte is enough only while this holds.
+    for (int p = 1; p <= LICZBA_LITER; ++p) {
+        for (int q = 1; q <= LICZBA_LITER; ++q) {
+            EXPECT_NE(Litera(UTF8_INDEX, p)[1], Litera(UTF8_INDEX, q)[0]) << p << ", " << q;
+        }
+    }
+}
+
+// ---- znakomat-cli as a process ----
+
+struct Wynik {
+    int kod = -1;  // -1 when a signal ended it
+    int sygnal = 0;
+    std::string wyjscie;
+    std::string bledy;
+};
+
+struct Opcje {
+    std::string folder = ".";
+    std::string wejscieZPliku;  // empty: a pipe
+    rlim_t limitRozmiaru = RLIM_INFINITY;
+};
+
+class Proces {
+public:
+    Proces(const std::vector<std::string>& argumenty, const Opcje& opcje)
+    {
+        std::vector<std::string> wszystkie{ZNAKOMAT_CLI};
+        wszystkie.insert(wszystkie.end(), argumenty.begin(), argumenty.end());
+        std::vector<char*> argv;
+        for (std::string& a : wszystkie) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        int we[2], wy[2], bl[2];
+        if (::pipe2(we, O_CLOEXEC) != 0 || ::pipe2(wy, O_CLOEXEC) != 0 || ::pipe2(bl, O_CLOEXEC) != 0) {
+            throw std::runtime_error("pipe");
+        }
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int wejscie =
+                opcje.wejscieZPliku.empty() ? we[0] : ::open(opcje.wejscieZPliku.c_str(), O_RDONLY);
+            const rlimit limit{opcje.limitRozmiaru, opcje.limitRozmiaru};
+            ::signal(SIGPIPE, SIG_DFL);
+            ::signal(SIGXFSZ, SIG_DFL);
+            if (::chdir(opcje.folder.c_str()) != 0 || ::dup2(wejscie, 0) < 0 || ::dup2(wy[1], 1) < 0 ||
+                ::dup2(bl[1], 2) < 0 || ::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                ::_exit(127);
+            }
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(we[0]);
+        ::close(wy[1]);
+        ::close(bl[1]);
+        we_ = we[1];
+        wy_ = wy[0];
+        bl_ = bl[0];
+    }
+
+    ~Proces()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            zakoncz();
+        }
+    }
+
+    pid_t pid() const { return pid_; }
+
+    // Writes `wejscie` and closes standard input, collects both outputs and the status.
+    Wynik zakoncz(std::string_view wejscie = {})
+    {
+        Wynik wynik;
+        while (wy_ >= 0 || bl_ >= 0) {
+            if (wejscie.empty() && we_ >= 0) {
+                ::close(std::exchange(we_, -1));
+            }
+            pollfd p[3] = {{we_, POLLOUT, 0}, {wy_, POLLIN, 0}, {bl_, POLLIN, 0}};
+            ::poll(p, 3, -1);
+            if (p[0].revents != 0) {
+                const ssize_t n = ::write(we_, wejscie.data(), std::min<std::size_t>(wejscie.size(), 65536));
+                wejscie = n > 0 ? wejscie.substr(static_cast<std::size_t>(n)) : std::string_view();
+            }
+            czytaj(p[1].revents, wy_, wynik.wyjscie);
+            czytaj(p[2].revents, bl_, wynik.bledy);
+        }
+        if (we_ >= 0) {
+            ::close(std::exchange(we_, -1));
+        }
+        int stan = 0;
+        ::waitpid(std::exchange(pid_, -1), &stan, 0);
+        wynik.kod = WIFEXITED(stan) ? WEXITSTATUS(stan) : -1;
+        wynik.sygnal = WIFSIGNALED(stan) ? WTERMSIG(stan) : 0;
+        return wynik;
+    }
+
+private:
+    static void czytaj(short zdarzenia, int& deskryptor, std::string& dokad)
+    {
+        if (zdarzenia == 0) {
+            return;
+        }
+        char bufor[65536];
+        const ssize_t n = ::read(deskryptor, bufor, sizeof bufor);
+        if (n > 0) {
+            dokad.append(bufor, static_cast<std::size_t>(n));
+        } else {
+            ::close(std::exchange(deskryptor, -1));
+        }
+    }
+
+    pid_t pid_ = -1;
+    int we_ = -1;
+    int wy_ = -1;
+    int bl_ = -1;
+};
+
+std::string czytajPlik(const fs::path& sciezka)
+{
+    std::ifstream plik(sciezka, std::ios::binary);
+    return {std::istreambuf_iterator<char>(plik), {}};
+}
+
+void zapiszPlik(const fs::path& sciezka, const std::string& tresc)
+{
+    std::ofstream(sciezka, std::ios::binary) << tresc;
+}
+
+class ZnakomatCli : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { std::signal(SIGPIPE, SIG_IGN); }
+
+    void SetUp() override
+    {
+        std::string wzor = (fs::temp_directory_path() / "znakomat-cli-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(wzor.data()), nullptr);
+        folder_ = wzor;
+    }
+
+    void TearDown() override { fs::remove_all(folder_); }
+
+    Wynik uruchom(const std::vector<std::string>& argumenty, std::string_view wejscie = {}, Opcje opcje = {})
+    {
+        opcje.folder = folder_.string();
+        return Proces(argumenty, opcje).zakoncz(wejscie);
+    }
+
+    std::vector<std::string> zawartoscFolderu() const
+    {
+        std::vector<std::string> nazwy;
+        for (const fs::directory_entry& wpis : fs::directory_iterator(folder_)) {
+            nazwy.push_back(wpis.path().filename().string());
+        }
+        std::sort(nazwy.begin(), nazwy.end());
+        return nazwy;
+    }
+
+    fs::path folder_;
+};
+
+// A usage or file error: its status, one line on standard error naming the problem, and
+// nothing on standard output.
+void oczekujBledu(const Wynik& wynik, int kod, const std::vector<std::string>& fragmenty)
+{
+    EXPECT_EQ(wynik.kod, kod);
+    EXPECT_EQ(wynik.wyjscie, "");
+    EXPECT_EQ(wynik.bledy.rfind("znakomat-cli: ", 0), 0u) << wynik.bledy;
+    EXPECT_EQ(std::count(wynik.bledy.begin(), wynik.bledy.end(), '\n'), 1) << wynik.bledy;
+    for (const std::string& fragment : fragmenty) {
+        EXPECT_NE(wynik.bledy.find(fragment), std::string::npos) << wynik.bledy << " bez: " << fragment;
+    }
+}
+
+TEST_F(ZnakomatCli, KazdyStandardZrodlowyJakSilnik)
+{
+    std::vector<std::pair<int, int>> pary;
+    for (int zrodlo = 0; zrodlo < LICZBA_STANDARDOW; ++zrodlo) {
+        pary.emplace_back(zrodlo, (zrodlo + 5) % LICZBA_STANDARDOW);
+        pary.emplace_back(UTF8_INDEX, zrodlo);
+    }
+    for (const auto& [zrodlo, cel] : pary) {
+        const std::string tekst = losowyTekst(zrodlo, 3000, static_cast<unsigned>(cel));
+        const Wynik wynik = uruchom(
+            {"-f", std::string(Standardy(zrodlo).Nazwa), "-t", std::string(Standardy(cel).Nazwa), "-"},
+            tekst);
+        EXPECT_EQ(wynik.kod, 0) << wynik.bledy;
+        EXPECT_EQ(wynik.wyjscie, calosc(tekst, zrodlo, cel)) << zrodlo << " -> " << cel;
+    }
+}
+
+TEST_F(ZnakomatCli, DuzyTekstWieluBlokamiZPlikuIPotoku)
+{
+    // Letters start at an odd offset, so each even offset among them cuts one in two: the
+    // 4 MiB blocks of a file and the reads of a pipe alike.
+    constexpr std::size_t MIB = std::size_t{1} << 20;
+    std::string tekst(4 * MIB - 65535, 'a');
+    while (tekst.size() < 4 * MIB + 65536) {
+        tekst += "żółćąęśźńŻÓŁĆĄĘŚŹŃ";
+    }
+    tekst += "\n" + losowyTekst(UTF8_INDEX, 100000, 1);
+    const std::string oczekiwany = calosc(tekst, UTF8_INDEX, 1);
+    zapiszPlik(folder_ / "duzy.txt", tekst);
+
+    const Wynik zPliku = uruchom({"-f", "UTF-8", "-t", "Mazovia", "-o", "wynik.txt", "duzy.txt"});
+    EXPECT_EQ(zPliku.kod, 0) << zPliku.bledy;
+    const std::string wynik = czytajPlik(folder_ / "wynik.txt");
+    EXPECT_TRUE(wynik == oczekiwany) << "długości " << wynik.size() << " i " << oczekiwany.size();
+    const Wynik zPotoku = uruchom({"-f", "UTF-8", "-t", "Mazovia"}, tekst);
+    EXPECT_EQ(zPotoku.kod, 0) << zPotoku.bledy;
+    EXPECT_TRUE(zPotoku.wyjscie == oczekiwany)
+        << "długości " << zPotoku.wyjscie.size() << " i " << oczekiwany.size();
+    EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{"duzy.txt", "wynik.txt"}));
+}
+
+TEST_F(ZnakomatCli, NazwyStandardowBezWzgleduNaWielkoscLiter)
+{
+    const std::string tekst = "Zażółć gęślą jaźń\nŹDŹBŁO\n";
+    const Wynik wynik = uruchom({"-f", "utf-8", "-t", "WINDOWS-ee"}, tekst);
+    EXPECT_EQ(wynik.kod, 0) << wynik.bledy;
+    EXPECT_EQ(wynik.wyjscie, calosc(tekst, UTF8_INDEX, 11));
+    EXPECT_EQ(uruchom({"-fiso-LATIN-2", "-tUtF-8"}, "\xB1\xE6").wyjscie, calosc("\xB1\xE6", 2, UTF8_INDEX));
+}
+
+TEST_F(ZnakomatCli, ListaIPomoc)
+{
+    const Wynik lista = uruchom({"-l"});
+    std::string nazwy;
+    for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
+        nazwy += std::string(Standardy(i).Nazwa) + "\n";
+    }
+    EXPECT_EQ(lista.kod, 0);
+    EXPECT_EQ(lista.wyjscie, nazwy);
+
+    const Wynik pomoc = uruchom({"-h"});
+    EXPECT_EQ(pomoc.kod, 0);
+    EXPECT_EQ(pomoc.bledy, "");
+    for (const char* fragment : {"Użycie: znakomat-cli -f ŹRÓDŁO -t CEL", "-o WYJŚCIE", "-l ",
+                                 "Przykłady:", "standardowe wejście", "wielkość liter"}) {
+        EXPECT_NE(pomoc.wyjscie.find(fragment), std::string::npos) << fragment;
+    }
+}
+
+TEST_F(ZnakomatCli, BledneUzycie)
+{
+    std::vector<std::string> wszystkieNazwy{"nieznany standard „Latin-9”"};
+    for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
+        wszystkieNazwy.emplace_back(Standardy(i).Nazwa);
+    }
+    oczekujBledu(uruchom({"-f", "Latin-9", "-t", "UTF-8"}), 2, wszystkieNazwy);
+    oczekujBledu(uruchom({"-t", "UTF-8"}), 2, {"(-f)"});
+    oczekujBledu(uruchom({"-f", "UTF-8"}), 2, {"(-t)"});
+    oczekujBledu(uruchom({"-f", "brak", "-t", "UTF-8", "-o"}), 2, {"opcja -o wymaga wartości"});
+    oczekujBledu(uruchom({"-f", "brak", "-x", "-t", "UTF-8"}), 2, {"nieznana opcja „-x”"});
+    oczekujBledu(uruchom({"-f", "brak", "-t", "UTF-8", "a", "b"}), 2, {"„a”", "„b”"});
+}
+
+TEST_F(ZnakomatCli, BledyOdczytuIZapisu)
+{
+    zapiszPlik(folder_ / "we.txt", "Łódź\n");
+    fs::create_directory(folder_ / "folder");
+    const std::vector<std::string> utf8NaBrak{"-f", "UTF-8", "-t", "brak"};
+    auto z = [&](std::vector<std::string> dalsze) {
+        dalsze.insert(dalsze.begin(), utf8NaBrak.begin(), utf8NaBrak.end());
+        return uruchom(dalsze);
+    };
+    oczekujBledu(z({"nie-ma.txt"}), 1, {"odczytać pliku „nie-ma.txt”: plik lub folder nie istnieje"});
+    oczekujBledu(z({"folder"}), 1, {"„folder”: to jest folder, a nie plik"});
+    oczekujBledu(z({"-o", "nie-ma/wy.txt", "we.txt"}), 1, {"zapisać pliku „nie-ma/wy.txt”: plik lub folder"});
+    oczekujBledu(z({"-o", "folder", "we.txt"}), 1, {"zapisać pliku „folder”: to jest folder, a nie plik"});
+    oczekujBledu(z({"-o", "/dev/full", "we.txt"}), 1, {"„/dev/full”: brak miejsca na dysku"});
+    EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{"folder", "we.txt"}));
+
+    const Wynik doUrzadzenia = z({"-o", "/dev/null", "we.txt"});
+    EXPECT_EQ(doUrzadzenia.kod, 0) << doUrzadzenia.bledy;
+}
+
+TEST_F(ZnakomatCli, ZaDuzyPlikZostawiaStaryWynik)
+{
+    zapiszPlik(folder_ / "we.txt", losowyTekst(2, 1 << 20, 3));
+    zapiszPlik(folder_ / "wy.txt", "stara treść\n");
+    Opcje opcje;
+    opcje.limitRozmiaru = 100000;
+    const Wynik wynik = uruchom({"-f", "ISO-Latin-2", "-t", "UTF-8", "-o", "wy.txt", "we.txt"}, {}, opcje);
+    oczekujBledu(wynik, 1, {"zapisać pliku „wy.txt”: plik jest za duży"});
+    EXPECT_EQ(czytajPlik(folder_ / "wy.txt"), "stara treść\n");
+    EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{"we.txt", "wy.txt"}));
+}
+
+TEST_F(ZnakomatCli, TenSamPlikPodInnaNazwa)
+{
+    const std::string tekst = "Żółw\n";
+    zapiszPlik(folder_ / "a.txt", tekst);
+    fs::create_symlink("a.txt", folder_ / "dowiazanie.txt");
+    fs::create_hard_link(folder_ / "a.txt", folder_ / "twarde.txt");
+    const std::string bezwzgledna = (folder_ / "a.txt").string();
+    for (const auto& [wejscie, wyjscie] :
+         std::vector<std::pair<std::string, std::string>>{{"a.txt", bezwzgledna},
+                                                          {"./a.txt", "a.txt"},
+                                                          {"a.txt", "dowiazanie.txt"},
+                                                          {"twarde.txt", "a.txt"}}) {
+        oczekujBledu(uruchom({"-f", "UTF-8", "-t", "brak", "-o", wyjscie, wejscie}), 2, {"ten sam plik"});
+    }
+    Opcje zPliku;
+    zPliku.wejscieZPliku = bezwzgledna;
+    oczekujBledu(uruchom({"-f", "UTF-8", "-t", "brak", "-o", "a.txt"}, {}, zPliku), 2,
+                 {"ten sam plik co standardowe wejście"});
+    EXPECT_EQ(czytajPlik(folder_ / "a.txt"), tekst);
+    EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{"a.txt", "dowiazanie.txt", "twarde.txt"}));
+}
+
+TEST_F(ZnakomatCli, DowiazanieIUprawnieniaZostaja)
+{
+    fs::create_directory(folder_ / "pod");
+    zapiszPlik(folder_ / "pod" / "cel.txt", "stare\n");
+    fs::permissions(folder_ / "pod" / "cel.txt",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("pod/cel.txt", folder_ / "wy.txt");
+    const Wynik wynik = uruchom({"-f", "utf-8", "-t", "iso-latin-2", "-o", "wy.txt"}, "żółć\n");
+    EXPECT_EQ(wynik.kod, 0) << wynik.bledy;
+    EXPECT_TRUE(fs::is_symlink(folder_ / "wy.txt"));
+    EXPECT_EQ(czytajPlik(folder_ / "pod" / "cel.txt"), calosc("żółć\n", UTF8_INDEX, 2));
+    EXPECT_EQ(fs::status(folder_ / "pod" / "cel.txt").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(fs::directory_iterator(folder_ / "pod")->path().filename(), "cel.txt");
+}
+
+TEST_F(ZnakomatCli, SygnalUsuwaPlikTymczasowy)
+{
+    for (const int sygnal : {SIGINT, SIGTERM}) {
+        zapiszPlik(folder_ / "wy.txt", "stara treść\n");
+        Opcje opcje;
+        opcje.folder = folder_.string();
+        Proces proces({"-f", "UTF-8", "-t", "brak", "-o", "wy.txt"}, opcje);
+        // The temporary file appears before the first read; standard input stays open.
+        const auto koniec = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (zawartoscFolderu().size() < 2 && std::chrono::steady_clock::now() < koniec) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ASSERT_EQ(zawartoscFolderu().size(), 2u);
+        ::kill(proces.pid(), sygnal);
+        const Wynik wynik = proces.zakoncz();
+        EXPECT_EQ(wynik.sygnal, sygnal);
+        EXPECT_EQ(zawartoscFolderu(), std::vector<std::string>{"wy.txt"});
+        EXPECT_EQ(czytajPlik(folder_ / "wy.txt"), "stara treść\n");
+    }
+}
+
+}  // namespace
