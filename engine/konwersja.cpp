@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -55,6 +56,7 @@ public:
         for (int pozycja = LICZBA_LITER; pozycja >= 1; --pozycja) {
             const std::string_view wpis = Litera(zrodlo, pozycja);
             const auto pierwszy = static_cast<unsigned char>(wpis[0]);
+            tylkoWysokie_ = tylkoWysokie_ && pierwszy >= 0x80;
             if (szerokosc_ == 1) {
                 pojedyncze_[pierwszy] = static_cast<std::uint8_t>(pozycja);
                 continue;
@@ -70,6 +72,9 @@ public:
 
     int szerokosc() const { return szerokosc_; }
 
+    // Whether every letter starts with a byte of 80 or more (all but "brak").
+    bool tylkoWysokieBajty() const { return tylkoWysokie_; }
+
     int pojedyncza(int kodZnaku) const { return kodZnaku < 0 ? 0 : pojedyncze_[kodZnaku]; }
 
     int para(int pierwszy, int drugi) const
@@ -82,47 +87,47 @@ public:
 
 private:
     int szerokosc_;
+    bool tylkoWysokie_ = true;
     std::array<std::uint8_t, 256> pojedyncze_{};
     std::array<std::uint8_t, 256> wiersz_{};
     std::vector<std::array<std::uint8_t, 256>> pary_;
 };
 
-// Positions of all source letters, found in one scan. Each entry packs the distance
-// from the previous entry (11 bits) and the letter (5 bits); letter 0 only carries a
-// long distance forward. Two bytes per letter keep the index small beside the text.
+// Every source letter of the text in order, found in one scan: each entry packs the
+// distance from the previous entry (11 bits) and the letter (5 bits); letter 0 only
+// carries a long distance forward. Two bytes a letter keep it small beside the text.
 class Indeks {
 public:
     static constexpr unsigned BITY_LITERY = 5;
-    static constexpr std::size_t MAKS_ODSTEP = (1u << (16 - BITY_LITERY)) - 1;
+    static constexpr std::size_t MAKS_ODSTEP = (std::size_t{1} << (16 - BITY_LITERY)) - 1;
+
+    explicit Indeks(std::size_t dlugoscTekstu) { wpisy_.reserve(dlugoscTekstu / 8 + 16); }
 
     void dodaj(std::size_t pozycja, int litera)
     {
         std::size_t odstep = pozycja - ostatnia_;
-        while (odstep > MAKS_ODSTEP) {
-            wpisy_.push_back(static_cast<std::uint16_t>(MAKS_ODSTEP << BITY_LITERY));
-            odstep -= MAKS_ODSTEP;
-        }
+        while (odstep > MAKS_ODSTEP)
+            [[unlikely]]
+            {
+                wpisy_.push_back(static_cast<std::uint16_t>(MAKS_ODSTEP << BITY_LITERY));
+                odstep -= MAKS_ODSTEP;
+            }
         wpisy_.push_back(static_cast<std::uint16_t>((odstep << BITY_LITERY) | static_cast<unsigned>(litera)));
         ostatnia_ = pozycja;
         ++liczbaLiter_;
     }
 
-    void zarezerwuj(std::size_t dlugoscTekstu) { wpisy_.reserve(dlugoscTekstu / 8 + 16); }
-
     std::size_t liczbaLiter() const { return liczbaLiter_; }
 
-    // Calls f(position, letter, rank) for every letter, rank counting letters before it.
+    // Calls f(position, letter) for every letter, in the order of the text.
     template <class F>
     void dlaKazdej(F&& f) const
     {
         std::size_t pozycja = 0;
-        std::size_t ranga = 0;
         for (const std::uint16_t wpis : wpisy_) {
             pozycja += wpis >> BITY_LITERY;
-            const int litera = wpis & ((1u << BITY_LITERY) - 1);
-            if (litera != 0) {
-                f(pozycja, litera, ranga);
-                ++ranga;
+            if (const unsigned litera = wpis & ((1u << BITY_LITERY) - 1)) {
+                f(pozycja, static_cast<int>(litera));
             }
         }
     }
@@ -136,53 +141,42 @@ private:
 // How much of a text is worked through between two calls of wTrakcieKroku.
 constexpr std::size_t KAWALEK = std::size_t{1} << 24;
 
-template <class Tekst>
-Indeks zbudujIndeks(const Tekst& tekst, const Rozpoznawanie& rozpoznawanie, Postep& postep)
+// Calls naLiterze(position, letter) for every source letter, left to right, leftmost
+// first. No second byte of a UTF-8 entry is a first byte of another, so a match can
+// never overlap one that a different step would take, and no byte needs skipping.
+template <class Tekst, class F>
+void znajdzLitery(const Tekst& tekst, const Rozpoznawanie& rozpoznawanie, Postep& postep, F&& naLiterze)
 {
-    Indeks indeks;
-    indeks.zarezerwuj(tekst.size());
     const std::size_t n = tekst.size();
-    std::size_t p = 0;
-    while (p < n) {
+    const bool pary = rozpoznawanie.szerokosc() == 2;
+    const auto sprawdz = [&](std::size_t p) {
+        const int litera = pary ? (p + 1 < n ? rozpoznawanie.para(kod(tekst[p]), kod(tekst[p + 1])) : 0)
+                                : rozpoznawanie.pojedyncza(kod(tekst[p]));
+        if (litera != 0) {
+            naLiterze(p, litera);
+        }
+    };
+    for (std::size_t p = 0; p < n;) {
         const std::size_t koniec = std::min(n, p + KAWALEK);
-        if (rozpoznawanie.szerokosc() == 1) {
-            for (; p < koniec; ++p) {
-                if (const int litera = rozpoznawanie.pojedyncza(kod(tekst[p]))) {
-                    indeks.dodaj(p, litera);
+        if constexpr (sizeof(typename Tekst::value_type) == 1 && std::endian::native == std::endian::little) {
+            // Most text is ASCII: eight bytes at a time, looking only at those with the
+            // high bit set, when every letter of the source has it.
+            if (rozpoznawanie.tylkoWysokieBajty()) {
+                const auto* bajty = reinterpret_cast<const unsigned char*>(tekst.data());
+                for (; p + 8 <= koniec; p += 8) {
+                    std::uint64_t slowo;
+                    std::memcpy(&slowo, bajty + p, sizeof slowo);
+                    for (std::uint64_t wysokie = slowo & 0x8080808080808080u; wysokie != 0;
+                         wysokie &= wysokie - 1) {
+                        sprawdz(p + static_cast<std::size_t>(std::countr_zero(wysokie)) / 8);
+                    }
                 }
             }
-        } else {
-            // Leftmost-first: no second byte of a UTF-8 entry is a first byte of another,
-            // so a match found here can never overlap one that a different step would take.
-            for (; p < koniec; ++p) {
-                if (p + 1 == n) {
-                    p = n;
-                    break;
-                }
-                if (const int litera = rozpoznawanie.para(kod(tekst[p]), kod(tekst[p + 1]))) {
-                    indeks.dodaj(p, litera);
-                    ++p;
-                }
-            }
+        }
+        for (; p < koniec; ++p) {
+            sprawdz(p);
         }
         postep.wTrakcieKroku();
-    }
-    return indeks;
-}
-
-template <class Tekst>
-void kopiujKawalkami(const Tekst& zrodlo, std::size_t od, std::size_t doPozycji, Tekst& cel,
-                     std::size_t dokad, Postep& postep)
-{
-    while (od < doPozycji) {
-        const std::size_t ile = std::min(KAWALEK, doPozycji - od);
-        std::copy_n(zrodlo.begin() + static_cast<std::ptrdiff_t>(od), ile,
-                    cel.begin() + static_cast<std::ptrdiff_t>(dokad));
-        od += ile;
-        dokad += ile;
-        if (ile == KAWALEK) {
-            postep.wTrakcieKroku();
-        }
     }
 }
 
@@ -195,57 +189,75 @@ Tekst konwertuj(Tekst tekst, int zrodlo, int cel, Postep& postep)
     const std::size_t szerZrodla = static_cast<std::size_t>(rozpoznawanie.szerokosc());
     const std::size_t szerCelu = static_cast<std::size_t>(SzerokoscLitery(cel));
 
-    std::array<std::array<Jednostka, 2>, LICZBA_LITER + 1> wpisyCelu{};
-    for (int pozycja = 1; pozycja <= LICZBA_LITER; ++pozycja) {
-        const std::string_view wpis = Litera(cel, pozycja);
-        for (std::size_t i = 0; i < wpis.size(); ++i) {
-            wpisyCelu[pozycja][i] = jednostka<Jednostka>(static_cast<unsigned char>(wpis[i]));
-        }
-    }
-
-    Indeks indeks;
-    Tekst wynik;
+    // zamiany[i] is what letter i becomes; step i fills it in. Written characters never
+    // meet a later step, because every step works on the letters the scan found in the
+    // text as it was passed in.
+    std::array<std::array<Jednostka, 2>, LICZBA_LITER + 1> zamiany{};
+    Indeks indeks(tekst.size());
     for (int krok = 1; krok <= LICZBA_LITER; ++krok) {
         postep.przedKrokiem(krok);
         if (krok == 1) {
-            indeks = zbudujIndeks(tekst, rozpoznawanie, postep);
-            if (szerZrodla == szerCelu) {
-                wynik = std::move(tekst);
-            } else {
-                // Everything but the letters goes to its final place once; the steps
-                // then fill the letters' slots.
-                const std::size_t liczba = indeks.liczbaLiter();
-                wynik.resize(tekst.size() - liczba * szerZrodla + liczba * szerCelu);
-                std::size_t odczyt = 0;
-                std::size_t zapis = 0;
-                std::size_t odOstatniego = 0;
-                indeks.dlaKazdej([&](std::size_t pozycja, int, std::size_t) {
-                    kopiujKawalkami(tekst, odczyt, pozycja, wynik, zapis, postep);
-                    odOstatniego += pozycja - odczyt;
-                    if (odOstatniego >= KAWALEK) {
-                        postep.wTrakcieKroku();
-                        odOstatniego = 0;
-                    }
-                    zapis += pozycja - odczyt + szerCelu;
-                    odczyt = pozycja + szerZrodla;
-                });
-                kopiujKawalkami(tekst, odczyt, tekst.size(), wynik, zapis, postep);
-                Tekst().swap(tekst);
-            }
+            znajdzLitery(tekst, rozpoznawanie, postep,
+                         [&indeks](std::size_t p, int litera) { indeks.dodaj(p, litera); });
         }
-        const std::array<Jednostka, 2>& zamiennik = wpisyCelu[krok];
-        Jednostka* const dane = wynik.data();
-        indeks.dlaKazdej([&](std::size_t pozycja, int litera, std::size_t ranga) {
-            if (litera == krok) {
-                Jednostka* miejsce = dane + (pozycja - ranga * szerZrodla) + ranga * szerCelu;
-                miejsce[0] = zamiennik[0];
-                if (szerCelu == 2) {
-                    miejsce[1] = zamiennik[1];
-                }
-            }
-        });
-        postep.poKroku();
+        const std::string_view wpis = Litera(cel, krok);
+        for (std::size_t i = 0; i < wpis.size(); ++i) {
+            zamiany[static_cast<std::size_t>(krok)][i] =
+                jednostka<Jednostka>(static_cast<unsigned char>(wpis[i]));
+        }
+        if (krok < LICZBA_LITER) {
+            postep.poKroku();
+        }
     }
+
+    // The replacements are written once, in the order of the text.
+    Tekst wynik;
+    std::size_t odOstatniego = 0;
+    const auto moznaOdetchnac = [&](std::size_t ile) {
+        odOstatniego += ile;
+        if (odOstatniego >= KAWALEK) {
+            postep.wTrakcieKroku();
+            odOstatniego = 0;
+        }
+    };
+    if (szerZrodla == szerCelu) {
+        wynik = std::move(tekst);
+        Jednostka* const dane = wynik.data();
+        std::size_t poprzednia = 0;
+        indeks.dlaKazdej([&](std::size_t p, int litera) {
+            const std::array<Jednostka, 2>& zamiana = zamiany[static_cast<std::size_t>(litera)];
+            dane[p] = zamiana[0];
+            if (szerCelu == 2) {
+                dane[p + 1] = zamiana[1];
+            }
+            moznaOdetchnac(p - poprzednia);
+            poprzednia = p;
+        });
+    } else {
+        const std::size_t liczba = indeks.liczbaLiter();
+        wynik.resize(tekst.size() - liczba * szerZrodla + liczba * szerCelu);
+        std::size_t odczyt = 0;
+        std::size_t zapis = 0;
+        const auto kopiuj = [&](std::size_t doPozycji) {
+            std::copy(tekst.begin() + static_cast<std::ptrdiff_t>(odczyt),
+                      tekst.begin() + static_cast<std::ptrdiff_t>(doPozycji),
+                      wynik.begin() + static_cast<std::ptrdiff_t>(zapis));
+            zapis += doPozycji - odczyt;
+            moznaOdetchnac(doPozycji - odczyt);
+        };
+        indeks.dlaKazdej([&](std::size_t p, int litera) {
+            kopiuj(p);
+            const std::array<Jednostka, 2>& zamiana = zamiany[static_cast<std::size_t>(litera)];
+            wynik[zapis] = zamiana[0];
+            if (szerCelu == 2) {
+                wynik[zapis + 1] = zamiana[1];
+            }
+            zapis += szerCelu;
+            odczyt = p + szerZrodla;
+        });
+        kopiuj(tekst.size());
+    }
+    postep.poKroku();
     return wynik;
 }
 
