@@ -22,11 +22,11 @@ cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPIL
 cmake --build build-ci
 na_ekranie ctest --test-dir build-ci --output-on-failure --timeout 600
 
-echo "== Sanitizers (engine and jobs)"
+echo "== Sanitizers (engine, jobs and the command line)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZNAKOMAT_SANITIZE=ON \
     -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
-    na_ekranie ctest --test-dir build-asan --output-on-failure -L 'engine|jobs' --timeout 900
+    na_ekranie ctest --test-dir build-asan --output-on-failure -L 'engine|jobs|cli' --timeout 900
 echo "All tests passed."
