@@ -158,10 +158,10 @@ std::string opisBleduPliku(const cli::BladPliku& blad)
     std::string co;
     if (blad.czynnosc == cli::BladPliku::Odczyt) {
         co = blad.nazwa.empty() ? "standardowego wejścia" : "pliku " + cudzyslow(blad.nazwa);
-        return "nie mogę odczytać " + co + ": " + cli::OpisBledu(blad.numer);
+        return "nie mogę odczytać " + co + ": " + znakomat::OpisBledu(blad.numer);
     }
     co = blad.nazwa.empty() ? "na standardowe wyjście" : "pliku " + cudzyslow(blad.nazwa);
-    return "nie mogę zapisać " + co + ": " + cli::OpisBledu(blad.numer);
+    return "nie mogę zapisać " + co + ": " + znakomat::OpisBledu(blad.numer);
 }
 
 // Writes a fixed text to standard output, as -l and -h do.

@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include "opis_bledu.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -53,43 +55,7 @@ int zapiszWszystko(int deskryptor, const char* dane, std::size_t dlugosc)
 
 QString opisBledu(int numerBledu)
 {
-    switch (numerBledu) {
-        case ENOENT:
-            return QStringLiteral("plik lub folder nie istnieje");
-        case ENOTDIR:
-            return QStringLiteral("część ścieżki nie jest folderem");
-        case EISDIR:
-            return QStringLiteral("to jest folder, a nie plik");
-        case EACCES:
-        case EPERM:
-            return QStringLiteral("brak uprawnień");
-        case EROFS:
-            return QStringLiteral("system plików jest tylko do odczytu");
-        case ENOSPC:
-            return QStringLiteral("brak miejsca na dysku");
-        case EDQUOT:
-            return QStringLiteral("przekroczony przydział miejsca na dysku");
-        case EFBIG:
-            return QStringLiteral("plik jest za duży");
-        case EIO:
-            return QStringLiteral("błąd wejścia/wyjścia");
-        case ENOMEM:
-            return QStringLiteral("brak pamięci");
-        case ENAMETOOLONG:
-            return QStringLiteral("nazwa jest za długa");
-        case ELOOP:
-            return QStringLiteral("za dużo dowiązań symbolicznych");
-        case EMFILE:
-        case ENFILE:
-            return QStringLiteral("za dużo otwartych plików");
-        case ETXTBSY:
-        case EBUSY:
-            return QStringLiteral("plik jest zajęty");
-        case ENXIO:
-            return QStringLiteral("urządzenie nie jest dostępne");
-        default:
-            return QString::fromLocal8Bit(std::strerror(numerBledu));
-    }
+    return QString::fromStdString(znakomat::OpisBledu(numerBledu));
 }
 
 bool tenSamPlik(const QString& pierwsza, const QString& druga)

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace cli {
+namespace znakomat {
 
 std::string OpisBledu(int numerBledu)
 {
@@ -48,4 +48,4 @@ std::string OpisBledu(int numerBledu)
     }
 }
 
-}  // namespace cli
+}  // namespace znakomat
