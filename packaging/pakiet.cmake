@@ -1,0 +1,27 @@
+# The Debian package: cpack -G DEB (or the "package" target) in a build folder.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME znakomat)
+set(CPACK_PACKAGE_VENDOR "Znakomat developers")
+set(CPACK_PACKAGE_CONTACT "Znakomat developers <dev@znakomat.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "converter of Polish letters between eighteen encodings")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ZNAKOMAT_HOME_PAGE}")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Znakomat converts the Polish diacritic letters of a text between eighteen encodings:\n"
+    "old DOS, Amiga and typesetting code pages such as Mazovia or CSK, ISO-8859-2,\n"
+    "Windows-1250, UTF-8 and plain letters. It converts a text file into a new file, or\n"
+    "text pasted into its window, and leaves every other byte alone. Its window is Polish.")
+string(JOIN "" CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
+# Libraries come from dpkg-shlibdeps; what the binaries load by name at run time does not:
+# the window's font, Qt's platform plugins and Qt's Polish translations.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, qt6-qpa-plugins, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Builds the .deb with cpack, reads its control data, unpacks it into a scratch root and
+# checks what a user would get from it.
+#   sprawdz_pakiet.sh BUILD SCRATCH ID VERSION SPRAWDZ_IKONY ZNAKOMAT.xpm "ROZMIARY"
+set -euo pipefail
+budowa=$1 robocze=$2 id=$3 wersja=$4 sprawdz_ikony=$5 xpm=$6
+read -r -a rozmiary <<<"$7"
+
+bledy=0
+blad() {
+    echo "FAIL: $*" >&2
+    bledy=$((bledy + 1))
+}
+
+rm -rf "$robocze"
+mkdir -p "$robocze"
+cpack -G DEB --config "$budowa/CPackConfig.cmake" -B "$robocze/cpack" >"$robocze/cpack.log" 2>&1 || {
+    cat "$robocze/cpack.log" >&2
+    exit 1
+}
+shopt -s nullglob
+pakiety=("$robocze"/cpack/znakomat_*.deb)
+if ((${#pakiety[@]} != 1)); then
+    echo "expected one znakomat_*.deb, found ${#pakiety[@]}" >&2
+    exit 1
+fi
+deb=${pakiety[0]}
+echo "package: ${deb##*/}"
+
+# Control data.
+pole() { dpkg-deb -f "$deb" "$1"; }
+[[ $(pole Package) == znakomat ]] || blad "Package: $(pole Package)"
+[[ $(pole Version) == "$wersja"-* ]] || blad "Version $(pole Version) is not $wersja-<revision>"
+[[ $(pole Architecture) == "$(dpkg --print-architecture)" ]] || blad "Architecture: $(pole Architecture)"
+[[ $(pole Section) == utils ]] || blad "Section: $(pole Section)"
+[[ $(pole Maintainer) =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || blad "Maintainer is not 'Name <address>': $(pole Maintainer)"
+[[ -n $(pole Description | sed -n 2p) ]] || blad "Description has no long part"
+zaleznosci=$(pole Depends)
+echo "Depends: $zaleznosci"
+# Whole names: libqt6widgets6 must not be satisfied by, say, libqt6widgets6-dev.
+for wymagany in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 \
+    fonts-liberation2 qt6-qpa-plugins qt6-translations-l10n; do
+    tr ',' '\n' <<<"$zaleznosci" | grep -Eq "^ *$(sed 's/[+.]/\\&/g' <<<"$wymagany")( \(|$)" ||
+        blad "Depends lacks $wymagany"
+done
+# Versioned library dependencies show that they came from dpkg-shlibdeps.
+grep -Eq 'libqt6widgets6 \(>= [0-9]' <<<"$zaleznosci" || blad "libqt6widgets6 has no version: shlibdeps did not run"
+dpkg-deb -I "$deb" >"$robocze/info.txt"
+
+# Every path under /usr, owned by root, readable by all and writable by root only.
+while read -r prawa wlasciciel _ _ _ sciezka _; do
+    if [[ $wlasciciel != root/root ]]; then
+        blad "$sciezka is owned by $wlasciciel"
+    fi
+    if [[ $sciezka != ./ && $sciezka != ./usr/* ]]; then
+        blad "$sciezka is outside /usr"
+    fi
+    case $prawa in
+        drwxr-xr-x | -rw-r--r-- | -rwxr-xr-x) ;;
+        *) blad "$sciezka has mode $prawa" ;;
+    esac
+done < <(dpkg-deb -c "$deb")
+
+korzen=$robocze/korzen
+dpkg -x "$deb" "$korzen"
+
+binaria=(znakomat znakomat-cli)
+for nazwa in "${binaria[@]}"; do
+    plik=$korzen/usr/bin/$nazwa
+    if [[ ! -x $plik ]]; then
+        blad "usr/bin/$nazwa missing or not executable"
+        continue
+    fi
+    [[ $(head -c4 "$plik" | od -An -c | tr -d ' ') == 177ELF ]] || blad "usr/bin/$nazwa is not an ELF file"
+    if ! ldd "$plik" >"$robocze/ldd-$nazwa.txt" 2>&1; then
+        blad "ldd usr/bin/$nazwa failed: $(cat "$robocze/ldd-$nazwa.txt")"
+    elif grep -q 'not found' "$robocze/ldd-$nazwa.txt"; then
+        blad "usr/bin/$nazwa: unresolved libraries: $(grep 'not found' "$robocze/ldd-$nazwa.txt")"
+    fi
+done
+# Nothing stray in bin/: test and benchmark programs stay in the build.
+for plik in "$korzen"/usr/bin/*; do
+    [[ " ${binaria[*]} " == *" ${plik##*/} "* ]] || blad "unexpected usr/bin/${plik##*/}"
+done
+
+if [[ -x $korzen/usr/bin/znakomat-cli ]]; then
+    if lista=$("$korzen/usr/bin/znakomat-cli" -l); then
+        ile=$(grep -c . <<<"$lista")
+        ((ile == 18)) || blad "znakomat-cli -l lists $ile standards, not 18"
+        ((ile == $(sort -u <<<"$lista" | grep -c .))) || blad "znakomat-cli -l lists a standard twice"
+        for nazwa in brak Mazovia UTF-8; do
+            grep -qx "$nazwa" <<<"$lista" || blad "znakomat-cli -l does not list $nazwa"
+        done
+    else
+        blad "znakomat-cli -l failed"
+    fi
+fi
+
+# The menu entry starts a binary of this package and shows an icon of this package.
+wpis=$korzen/usr/share/applications/$id.desktop
+metainfo=$korzen/usr/share/metainfo/$id.metainfo.xml
+[[ -f $metainfo ]] || blad "usr/share/metainfo/$id.metainfo.xml missing"
+[[ -s $korzen/usr/share/doc/znakomat/copyright ]] || blad "usr/share/doc/znakomat/copyright missing"
+if [[ -f $wpis ]]; then
+    exec_=$(sed -n 's/^Exec=//p' "$wpis")
+    ikona=$(sed -n 's/^Icon=//p' "$wpis")
+    [[ -x $korzen/usr/bin/${exec_%% *} ]] || blad "Exec=$exec_ is not in usr/bin"
+    ikony=()
+    for rozmiar in "${rozmiary[@]}"; do
+        plik=$korzen/usr/share/icons/hicolor/${rozmiar}x$rozmiar/apps/$ikona.png
+        if [[ -f $plik ]]; then ikony+=("$plik"); else blad "icon ${plik#"$korzen"} missing"; fi
+    done
+    if ((${#ikony[@]})); then
+        "$sprawdz_ikony" "$xpm" "${ikony[@]}" || blad "the icons are not the window's picture"
+    fi
+else
+    blad "usr/share/applications/$id.desktop missing"
+fi
+
+if ((bledy)); then
+    echo "$bledy problem(s); control data: $robocze/info.txt" >&2
+    exit 1
+fi
+echo "package checked: $(dpkg-deb -c "$deb" | wc -l) paths"
