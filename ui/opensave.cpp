@@ -2,24 +2,54 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace OpenSave {
 
 namespace {
 
-// The save dialog asks before replacing a file (Qt does that itself) and also before
-// creating one that does not exist yet.
-class DialogZapisu : public QFileDialog {
+// Spaces only: any other white space belongs to the name.
+QString bezSpacjiNaKoncu(QString tekst)
+{
+    while (tekst.endsWith(QLatin1Char(' '))) {
+        tekst.chop(1);
+    }
+    return tekst;
+}
+
+QString bezSpacji(QString tekst)
+{
+    tekst = bezSpacjiNaKoncu(tekst);
+    while (tekst.startsWith(QLatin1Char(' '))) {
+        tekst.remove(0, 1);
+    }
+    return tekst;
+}
+
+class DialogPlikow : public QFileDialog {
 public:
     using QFileDialog::QFileDialog;
 
 protected:
     void accept() override
     {
+        // The path comes back without trailing spaces, so the checks and questions must
+        // be about that file: "wynik.txt " would otherwise replace wynik.txt unasked.
+        if (auto* nazwa = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            const QString tekst = bezSpacjiNaKoncu(nazwa->text());
+            if (tekst.isEmpty() && !nazwa->text().isEmpty()) {
+                return;
+            }
+            if (tekst != nazwa->text()) {
+                nazwa->setText(tekst);
+            }
+        }
+
+        // Qt asks before replacing a file; this asks before creating one.
         const QString wybrany = selectedFiles().value(0);
         const QFileInfo plik(wybrany);
-        if (!wybrany.isEmpty() && !plik.exists()) {
+        if (acceptMode() == AcceptSave && !wybrany.isEmpty() && !plik.exists()) {
             const auto odpowiedz = QMessageBox::question(
                 this, windowTitle(),
                 QStringLiteral("Plik %1 nie istnieje.\nCzy chcesz go utworzyć?").arg(plik.fileName()),
@@ -32,15 +62,25 @@ protected:
     }
 };
 
-QString pokaz(QFileDialog& dialog, const QString& filtr)
+// Qt's own dialog rather than the desktop's, so it speaks Polish and behaves the same
+// everywhere. Chosen before anything else is set: the other settings then go to it.
+void przygotuj(QFileDialog& dialog, const QString& filtr, const QString& tytul, const QString& folder)
 {
-    // Qt's own dialog, so it speaks Polish and behaves the same on every desktop.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setWindowTitle(tytul);
+    // Without a folder the dialog opens where the last one was left.
+    if (!folder.isEmpty()) {
+        dialog.setDirectory(folder);
+    }
     dialog.setNameFilters(filtryDialogu(filtr));
+}
+
+QString pokaz(QFileDialog& dialog)
+{
     if (dialog.exec() != QDialog::Accepted) {
         return {};
     }
-    return dialog.selectedFiles().value(0).trimmed();
+    return bezSpacji(dialog.selectedFiles().value(0));
 }
 
 }  // namespace
@@ -55,32 +95,38 @@ QStringList filtryDialogu(const QString& filtr)
     elementy.removeLast();
     QStringList filtry;
     for (qsizetype i = 0; i < elementy.size(); i += 2) {
+        const QString nazwa = elementy.at(i).trimmed();
+        QString wzorzec = i + 1 < elementy.size() ? elementy.at(i + 1).trimmed() : QString();
+        if (nazwa.isEmpty() && wzorzec.isEmpty()) {
+            continue;
+        }
         // A name without a pattern lists every file.
-        QString wzorzec = i + 1 < elementy.size() ? elementy[i + 1].trimmed() : QString();
         if (wzorzec.isEmpty()) {
             wzorzec = QStringLiteral("*");
         }
-        filtry << QStringLiteral("%1 (%2)").arg(elementy[i],
-                                                wzorzec.replace(QLatin1Char(';'), QLatin1Char(' ')));
+        // Patterns may be listed with semicolons; Qt separates them with spaces.
+        wzorzec.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filtry << QStringLiteral("%1 (%2)").arg(nazwa.isEmpty() ? wzorzec : nazwa, wzorzec);
     }
     return filtry;
 }
 
 QString ShowOpen(QWidget* wlasciciel, const QString& filtr, const QString& tytul, const QString& folder)
 {
-    QFileDialog dialog(wlasciciel, tytul, folder);
+    DialogPlikow dialog(wlasciciel);
+    przygotuj(dialog, filtr, tytul, folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::ReadOnly, false);
-    return pokaz(dialog, filtr);
+    return pokaz(dialog);
 }
 
 QString ShowSave(QWidget* wlasciciel, const QString& filtr, const QString& tytul, const QString& folder)
 {
-    DialogZapisu dialog(wlasciciel, tytul, folder);
+    DialogPlikow dialog(wlasciciel);
+    przygotuj(dialog, filtr, tytul, folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    return pokaz(dialog, filtr);
+    return pokaz(dialog);
 }
 
 }  // namespace OpenSave
