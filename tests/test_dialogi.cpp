@@ -248,7 +248,7 @@ private slots:
     {
         folder = std::make_unique<QTemporaryDir>();
         QVERIFY(folder->isValid());
-        for (const char* nazwa : {"wejscie.txt", "istniejacy.txt", "inny.dat"}) {
+        for (const char* nazwa : {"wejscie.txt", "istniejacy.txt", "inny.dat", "CZYTAJ"}) {
             QFile plik(sciezka(QString::fromLatin1(nazwa)));
             QVERIFY(plik.open(QIODevice::WriteOnly));
             QCOMPARE(plik.write("bez zmian"), 9);
@@ -270,7 +270,7 @@ private slots:
         QTest::addColumn<QString>("filtr");
         QTest::addColumn<QStringList>("filtry");
         QTest::newRow("dwie pary") << filtrOkna
-                                   << QStringList{"Pliki tekstowe (*.txt)", "Wszystkie pliki (*.*)"};
+                                   << QStringList{"Pliki tekstowe (*.txt)", "Wszystkie pliki (*)"};
         QTest::newRow("kreska na końcu") << "Pliki tekstowe|*.txt|" << QStringList{"Pliki tekstowe (*.txt)"};
         QTest::newRow("bez kreski") << "Pliki tekstowe" << QStringList{"Pliki tekstowe (*)"};
         QTest::newRow("nazwa bez wzorca na końcu")
@@ -294,11 +294,13 @@ private slots:
         QTest::addColumn<QString>("filtr");
         QTest::addColumn<QStringList>("pokazane");
         QTest::addColumn<QStringList>("pliki");
-        QTest::newRow("tekstowe") << filtrOkna
-                                  << QStringList{"Pliki tekstowe (*.txt)", "Wszystkie pliki (*.*)"}
+        QTest::newRow("tekstowe") << filtrOkna << QStringList{"Pliki tekstowe (*.txt)", "Wszystkie pliki (*)"}
                                   << QStringList{"istniejacy.txt", "wejscie.txt"};
         QTest::newRow("bez kreski") << "Pliki tekstowe" << QStringList{"Pliki tekstowe (*)"}
-                                    << QStringList{"inny.dat", "istniejacy.txt", "wejscie.txt"};
+                                    << QStringList{"CZYTAJ", "inny.dat", "istniejacy.txt", "wejscie.txt"};
+        QTest::newRow("wszystkie pliki")
+            << "Wszystkie pliki|*.*" << QStringList{"Wszystkie pliki (*)"}
+            << QStringList{"CZYTAJ", "inny.dat", "istniejacy.txt", "wejscie.txt"};
         QTest::newRow("kilka wzorców")
             << "Dane|*.dat;*.bin" << QStringList{"Dane (*.dat *.bin)"} << QStringList{"inny.dat"};
     }
@@ -363,7 +365,7 @@ private slots:
                  qPrintable(scenariusz.blad()));
         QVERIFY(!natywny);
         QCOMPARE(napisy, (QStringList{"Szukaj w:", "Nazwa &pliku:", "Pliki rodzaju:", zatwierdz, "Anuluj"}));
-        QCOMPARE(filtry, (QStringList{"Pliki tekstowe (*.txt)", "Wszystkie pliki (*.*)"}));
+        QCOMPARE(filtry, (QStringList{"Pliki tekstowe (*.txt)", "Wszystkie pliki (*)"}));
     }
 
     void wyborPlikuWejsciowego_data()

@@ -104,8 +104,13 @@ QStringList filtryDialogu(const QString& filtr)
         if (wzorzec.isEmpty()) {
             wzorzec = QStringLiteral("*");
         }
-        // Patterns may be listed with semicolons; Qt separates them with spaces.
-        wzorzec.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // Patterns may be listed with semicolons; Qt separates them with spaces. "*.*"
+        // means every file, also one without a dot in its name, as users know it.
+        QStringList wzorce = wzorzec.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& jeden : wzorce) {
+            jeden = jeden.trimmed() == QLatin1String("*.*") ? QStringLiteral("*") : jeden.trimmed();
+        }
+        wzorzec = wzorce.join(QLatin1Char(' '));
         filtry << QStringLiteral("%1 (%2)").arg(nazwa.isEmpty() ? wzorzec : nazwa, wzorzec);
     }
     return filtry;
