@@ -120,6 +120,19 @@ QListView* listaPlikow(QWidget* dialog)
 }
 
 // Files the dialog lists in the folder it shows, in name order.
+// What the file list shows in one column of the row of a file.
+QString kolumnaPliku(QFileDialog* dialog, const QString& nazwa, int kolumna)
+{
+    QListView* lista = listaPlikow(dialog);
+    const QAbstractItemModel* model = lista->model();
+    for (int i = 0; i < model->rowCount(lista->rootIndex()); ++i) {
+        if (model->index(i, 0, lista->rootIndex()).data().toString() == nazwa) {
+            return model->index(i, kolumna, lista->rootIndex()).data().toString();
+        }
+    }
+    return QStringLiteral("<brak %1>").arg(nazwa);
+}
+
 QStringList widocznePliki(QFileDialog* dialog)
 {
     QListView* lista = listaPlikow(dialog);
@@ -195,7 +208,7 @@ private:
         return [this](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
             wczytany = false;
-            auto* model = qobject_cast<QFileSystemModel*>(listaPlikow(dialog)->model());
+            auto* model = dialog->findChild<QFileSystemModel*>();
             connect(model, &QFileSystemModel::directoryLoaded, dialog, [this](const QString& sciezkaFolderu) {
                 wczytany = wczytany || QDir(sciezkaFolderu) == QDir(folder->path());
             });
@@ -312,6 +325,7 @@ private slots:
         QFETCH(QStringList, pliki);
         QStringList pokazaneWDialogu;
         QStringList plikiWDialogu;
+        QString rozmiar;
         Scenariusz scenariusz;
         scenariusz.krok(QStringLiteral("dialog"), dialogPlikow(QStringLiteral("Filtry")), doFolderu())
             .krok(QStringLiteral("lista plików"), folderWczytany(), [&](QWidget* w) {
@@ -319,6 +333,7 @@ private slots:
                 pokazaneWDialogu =
                     pozycjeListy(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")));
                 plikiWDialogu = widocznePliki(dialog);
+                rozmiar = kolumnaPliku(dialog, QStringLiteral("inny.dat"), 1);
                 QTest::keyClick(dialog, Qt::Key_Escape);
             });
         QString wynik = QStringLiteral("<nie wrócił>");
@@ -329,6 +344,12 @@ private slots:
         QCOMPARE(pokazaneWDialogu, pokazane);
         QCOMPARE(plikiWDialogu, pliki);
         QCOMPARE(wynik, QString());
+        // Sizes are Polish whatever the system's locale.
+        if (pliki.contains(QStringLiteral("inny.dat"))) {
+            QCOMPARE(rozmiar,
+                     QLocale(QLocale::Polish).formattedDataSize(QFileInfo(sciezka("inny.dat")).size()));
+            QVERIFY2(!rozmiar.contains(QLatin1String("byte")), qPrintable(rozmiar));
+        }
     }
 
     // Titles, and Qt's own captions in Polish: the translation catalogue must be loaded.

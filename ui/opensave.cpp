@@ -1,8 +1,12 @@
 #include "opensave.h"
 
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 
 namespace OpenSave {
@@ -26,6 +30,31 @@ QString bezSpacji(QString tekst)
     }
     return tekst;
 }
+
+// The file list formats sizes and dates in the system's locale, which may not be
+// Polish; the rest of the dialog is. These two columns are written in Polish here.
+class PolskieKolumny : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& indeks, int rola) const override
+    {
+        const auto* pliki = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (rola != Qt::DisplayRole || pliki == nullptr) {
+            return QIdentityProxyModel::data(indeks, rola);
+        }
+        const QModelIndex zrodlowy = mapToSource(indeks);
+        const QLocale polski(QLocale::Polish, QLocale::Poland);
+        switch (indeks.column()) {
+            case 1:
+                return pliki->isDir(zrodlowy) ? QString() : polski.formattedDataSize(pliki->size(zrodlowy));
+            case 3:
+                return polski.toString(pliki->lastModified(zrodlowy), QLocale::ShortFormat);
+            default:
+                return QIdentityProxyModel::data(indeks, rola);
+        }
+    }
+};
 
 class DialogPlikow : public QFileDialog {
 public:
@@ -67,6 +96,7 @@ protected:
 void przygotuj(QFileDialog& dialog, const QString& filtr, const QString& tytul, const QString& folder)
 {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new PolskieKolumny(&dialog));
     dialog.setWindowTitle(tytul);
     // Without a folder the dialog opens where the last one was left.
     if (!folder.isEmpty()) {
