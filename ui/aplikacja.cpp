@@ -38,6 +38,8 @@ void przygotujAplikacje(QApplication& aplikacja)
                        " left: 6px; padding: 0px 2px; }"));
 
     QApplication::setWindowIcon(ikonaZnakomatu());
+    // On Wayland the compositor finds the menu entry (and its icon) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZNAKOMAT_ID));
 }
 
 QIcon ikonaZnakomatu()
