@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -397,6 +398,38 @@ private slots:
         QVERIFY(!QFile::exists(sciezka("inny.txt")));
         QVERIFY(kontrolka<QPushButton>("Command2")->isEnabled());
         QVERIFY(kontrolka<QGroupBox>("Frame2")->isVisible());
+    }
+
+    // The browse button stays usable during a conversion; picking a file then changes the
+    // box, not the running job.
+    void wyborPlikuWTrakcie()
+    {
+        zapisz(sciezka("we.txt"), wszystkieBajty());
+        zapisz(sciezka("inny.txt"), "inny");
+        QTimer szukajDialogu;
+        connect(&szukajDialogu, &QTimer::timeout, this, [this, &szukajDialogu] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr || !dialog->isVisible()) {
+                return;
+            }
+            szukajDialogu.stop();
+            auto* nazwa = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            nazwa->setText(sciezka("inny.txt"));
+            QTest::keyClick(nazwa, Qt::Key_Return);
+        });
+        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(),
+                [this, &szukajDialogu](const QString& tytul) {
+                    if (tytul.endsWith(QLatin1String("krok 3 z 18"))) {
+                        szukajDialogu.start(5);
+                        QTimer::singleShot(0, okno.get(),
+                                           [this] { kontrolka<QPushButton>("Command6")->click(); });
+                    }
+                });
+        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), 1, 11).tekst, zakonczona);
+        QCOMPARE(kontrolka<QLineEdit>("Text2")->text(), sciezka("inny.txt"));
+        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(wszystkieBajty(), 1, 11));
+        QCOMPARE(czytaj(sciezka("inny.txt")), QByteArray("inny"));
+        sprawdzSpoczynek();
     }
 };
 

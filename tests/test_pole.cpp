@@ -2,7 +2,6 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTextCursor>
 #include <QtTest>
@@ -35,16 +34,6 @@ QString wszystkieZnakiWindows1250()
 }
 
 const QString litery = QStringLiteral("ĄĆĘŁŃÓŚŹŻąćęłńóśźż");
-
-// Where a position of the editor's stored form lies in the exact text.
-qsizetype pozycjaDokladna(const QString& dokladny, qsizetype surowa)
-{
-    qsizetype i = 0;
-    for (qsizetype r = 0; r < surowa; ++r) {
-        i += dokladny.mid(i, 2) == QLatin1String("\r\n") ? 2 : 1;
-    }
-    return i;
-}
 
 // What the box shows after a conversion to UTF-8: the bytes read as Windows-1250.
 QString jakoUtf8(const QString& tekst)
@@ -95,80 +84,72 @@ private slots:
 
     void cleanup() { okno.reset(); }
 
-    // The stored form and edits on it, without a window.
-    void zmianyZachowujaPodzialy_data()
+    // Edits, undo and redo keep every untouched line break as it was.
+    void edycjaICofanie()
     {
-        QTest::addColumn<QString>("dokladny");
-        QTest::addColumn<QString>("nowyRaw");
-        QTest::addColumn<QString>("oczekiwany");
-        const QString p = QString(QChar(0x2029));
-        QTest::newRow("dopisany znak") << "a\r\nb\rc\nd"
-                                       << "a" + p + "bX" + p + "c" + p + "d"
-                                       << "a\r\nbX\rc\nd";
-        QTest::newRow("nowy wiersz w stylu tekstu") << "a\r\nb"
-                                                    << "a" + p + "b" + p + "c"
-                                                    << "a\r\nb\r\nc";
-        QTest::newRow("usunięty podział") << "a\rb\nc"
-                                          << "ab" + p + "c"
-                                          << "ab\nc";
-        QTest::newRow("CR i LF obok siebie") << "a\rX\nb"
-                                             << "a" + p + p + "b"
-                                             << "a\r\r\nb";
-        QTest::newRow("znaki sterujące i twarde spacje")
-            << zKodow({0x00, 0xA0, 0x81, 0x2028, '\r', '\n', 0x98})
-            << zKodow({0x00, 0xA0, 0x81, 0x2028, 0x2029, 0x98, 'x'})
-            << zKodow({0x00, 0xA0, 0x81, 0x2028, '\r', '\n', 0x98, 'x'});
-        QTest::newRow("znaczniki ramek") << zKodow({'a', 0xFDD0, 'b', 0xFDD1}) << "Xa" + p + "b" + p
-                                         << zKodow({'X', 'a', 0xFDD0, 'b', 0xFDD1});
+        const QString mieszany =
+            QStringLiteral("a\rb\nc\r\nd") + QChar(0xFDD0) + QStringLiteral("e") + QChar(0x2029);
+        pole()->ustawTekst(mieszany);
+        pole()->setFocus();
+        QTextCursor kursor = pole()->textCursor();
+        kursor.setPosition(3);  // after "b", before its LF
+        pole()->setTextCursor(kursor);
+        QTest::keyClick(pole(), Qt::Key_Delete);
+        QCOMPARE(pole()->tekst(),
+                 QStringLiteral("a\rbc\r\nd") + QChar(0xFDD0) + QStringLiteral("e") + QChar(0x2029));
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), mieszany);
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(pole()->tekst(),
+                 QStringLiteral("a\rbc\r\nd") + QChar(0xFDD0) + QStringLiteral("e") + QChar(0x2029));
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier);
+
+        QTest::keyClick(pole(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(pole(), Qt::Key_Delete);
+        QVERIFY(pole()->tekst().isEmpty());
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), mieszany);
     }
 
-    void zmianyZachowujaPodzialy()
+    // A new line takes the break of the line it was split from, and a lone CR typed
+    // before an LF cannot melt into one break with it.
+    void nowyWiersz()
     {
-        QFETCH(QString, dokladny);
-        QFETCH(QString, nowyRaw);
-        QFETCH(QString, oczekiwany);
-        const QString staryRaw = wiersze::surowy(dokladny);
-        const QString wynik =
-            wiersze::zastosujZmiane(dokladny, staryRaw, nowyRaw, wiersze::rodzajPodzialu(dokladny));
-        QCOMPARE(wynik, oczekiwany);
-        QCOMPARE(wiersze::surowy(wynik), nowyRaw);
+        pole()->ustawTekst(QStringLiteral("x\ra\nb"));
+        pole()->setFocus();
+        QTextCursor kursor = pole()->textCursor();
+        kursor.setPosition(3);  // after "a"
+        pole()->setTextCursor(kursor);
+        QTest::keyClick(pole(), Qt::Key_Return);
+        QCOMPARE(pole()->tekst(), QStringLiteral("x\ra\r\n\nb"));
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), QStringLiteral("x\ra\nb"));
     }
 
-    // Random edits: the exact text always reads back as the editor's content, and
-    // nothing before or after the edit changes.
-    void losoweZmiany()
+    // The editor's own cut, copy and paste carry the exact text too.
+    void schowekEdytora()
     {
-        QRandomGenerator los(20261207);
-        const QList<char16_t> alfabet = {'a',    'b',  '\r', '\n',   0x2029, 0xFDD0,
-                                         0xFDD1, 0xA0, 0x00, 0x2028, 0x81};
-        const auto losowy = [&](int dlugosc) {
-            QString tekst;
-            for (int i = 0; i < dlugosc; ++i) {
-                tekst.append(QChar(alfabet[los.bounded(alfabet.size())]));
-            }
-            return tekst;
-        };
-        for (int proba = 0; proba < 5000; ++proba) {
-            const QString dokladny = losowy(los.bounded(12));
-            const QString staryRaw = wiersze::surowy(dokladny);
-            const int od = los.bounded(staryRaw.size() + 1);
-            const int usuniete = los.bounded(staryRaw.size() - od + 1);
-            QString wstawka = wiersze::surowy(losowy(los.bounded(4)));
-            const QString nowyRaw = staryRaw.left(od) + wstawka + staryRaw.mid(od + usuniete);
-            for (const QString& podzial :
-                 {QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\r")}) {
-                const QString wynik = wiersze::zastosujZmiane(dokladny, staryRaw, nowyRaw, podzial,
-                                                              wiersze::Zmiana{od, usuniete, wstawka.size()});
-                QCOMPARE(wiersze::surowy(wynik), nowyRaw);
-                // Without the place of the edit, comparing the texts still gives a text the
-                // editor reads the same way.
-                QCOMPARE(wiersze::surowy(wiersze::zastosujZmiane(dokladny, staryRaw, nowyRaw, podzial)),
-                         nowyRaw);
-                // What lies before and after the edit keeps its exact characters.
-                QVERIFY(wynik.startsWith(dokladny.left(pozycjaDokladna(dokladny, od))));
-                QVERIFY(wynik.endsWith(dokladny.mid(pozycjaDokladna(dokladny, od + usuniete))));
-            }
-        }
+        const QString tekst = QStringLiteral("w") + QChar(0xA0) + QStringLiteral("domu") + QChar(0x2028) +
+                              QStringLiteral("i\r\nna\rdworze");
+        pole()->ustawTekst(tekst);
+        pole()->setFocus();
+        QTest::keyClick(pole(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(pole(), Qt::Key_C, Qt::ControlModifier);
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), tekst);
+        QTest::keyClick(pole(), Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(pole()->tekst().isEmpty());
+        QTest::keyClick(pole(), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(pole(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), tekst + tekst);
+
+        // Pasted breaks keep their kind in a text of another kind.
+        pole()->ustawTekst(QStringLiteral("a\nb"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("x\r\ny\rz"));
+        QTest::keyClick(pole(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(pole(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), QStringLiteral("a\nbx\r\ny\rz"));
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), QStringLiteral("a\nb"));
     }
 
     // Paste, a conversion with one standard on both lists and a copy give back the

@@ -1,145 +1,149 @@
 #include "poletekstowe.h"
 
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
-#include <algorithm>
-
-namespace wiersze {
+#include <array>
 
 namespace {
 
-constexpr char16_t CR = u'\r';
-constexpr char16_t LF = u'\n';
-constexpr char16_t akapit = u'\u2029';
+constexpr int wlasnoscPodzialu = QTextFormat::UserProperty + 1;
 
-bool koniecAkapitu(char16_t znak)
+// The kinds of line break, by index.
+const std::array<QString, 6> podzialy = {QStringLiteral("\n"),   QStringLiteral("\r\n"),
+                                         QStringLiteral("\r"),   QString(QChar(0x2029)),
+                                         QString(QChar(0xFDD0)), QString(QChar(0xFDD1))};
+
+// The kind of the line break at `i` and its length, or length 0 where there is none.
+std::pair<int, qsizetype> podzialW(const QString& tekst, qsizetype i)
 {
-    return znak == LF || znak == CR || znak == akapit || znak == u'\uFDD0' || znak == u'\uFDD1';
+    switch (tekst[i].unicode()) {
+        case u'\n':
+            return {0, 1};
+        case u'\r':
+            return i + 1 < tekst.size() && tekst[i + 1] == u'\n' ? std::pair<int, qsizetype>{1, 2}
+                                                                 : std::pair<int, qsizetype>{2, 1};
+        case 0x2029:
+            return {3, 1};
+        case 0xFDD0:
+            return {4, 1};
+        case 0xFDD1:
+            return {5, 1};
+        default:
+            return {0, 0};
+    }
 }
 
-// Length of the line break at `i`, 0 when there is none.
-qsizetype dlugoscPodzialu(QStringView tekst, qsizetype i)
+QTextBlockFormat zPodzialem(QTextBlockFormat format, int rodzaj)
 {
-    if (!koniecAkapitu(tekst[i].unicode())) {
-        return 0;
-    }
-    return tekst[i] == CR && i + 1 < tekst.size() && tekst[i + 1] == LF ? 2 : 1;
+    format.setProperty(wlasnoscPodzialu, rodzaj);
+    return format;
 }
 
 }  // namespace
 
-QString surowy(QStringView dokladny)
-{
-    QString wynik;
-    wynik.reserve(dokladny.size());
-    for (qsizetype i = 0; i < dokladny.size();) {
-        const qsizetype podzial = dlugoscPodzialu(dokladny, i);
-        wynik.append(podzial > 0 ? QChar(akapit) : dokladny[i]);
-        i += std::max<qsizetype>(podzial, 1);
-    }
-    return wynik;
-}
-
-QString rodzajPodzialu(QStringView dokladny)
-{
-    for (qsizetype i = 0; i < dokladny.size(); ++i) {
-        if (const qsizetype podzial = dlugoscPodzialu(dokladny, i)) {
-            return dokladny.mid(i, podzial).toString();
-        }
-    }
-    return QStringLiteral("\n");
-}
-
-QString zastosujZmiane(const QString& dokladny, QStringView staryRaw, QStringView nowyRaw,
-                       QStringView nowyPodzial, std::optional<Zmiana> zgloszona)
-{
-    // The changed stretch is [wspolny, staryRaw.size() - wspolnyKoniec) of the old text.
-    // A reported place bounds it, so equal neighbours cannot shift the edit elsewhere.
-    qsizetype wspolny = 0;
-    qsizetype wspolnyMaks = std::min(staryRaw.size(), nowyRaw.size());
-    if (zgloszona) {
-        const qsizetype p = zgloszona->pozycja;
-        const qsizetype staryKoniec = p + zgloszona->usuniete;
-        const qsizetype nowyKoniec = p + zgloszona->dodane;
-        const bool pasuje = p >= 0 && staryKoniec <= staryRaw.size() && nowyKoniec <= nowyRaw.size() &&
-                            staryRaw.size() - staryKoniec == nowyRaw.size() - nowyKoniec &&
-                            staryRaw.left(p) == nowyRaw.left(p) &&
-                            staryRaw.mid(staryKoniec) == nowyRaw.mid(nowyKoniec);
-        if (pasuje) {
-            wspolny = p;
-            wspolnyMaks = p + std::min(zgloszona->usuniete, zgloszona->dodane);
-        }
-    }
-    while (wspolny < wspolnyMaks && staryRaw[wspolny] == nowyRaw[wspolny]) {
-        ++wspolny;
-    }
-    const qsizetype wspolnyKoniecMaks = std::min(staryRaw.size(), nowyRaw.size()) - wspolny;
-    qsizetype wspolnyKoniec = 0;
-    while (wspolnyKoniec < wspolnyKoniecMaks &&
-           staryRaw[staryRaw.size() - 1 - wspolnyKoniec] == nowyRaw[nowyRaw.size() - 1 - wspolnyKoniec]) {
-        ++wspolnyKoniec;
-    }
-
-    // Stored positions count a CR LF as one character.
-    const auto pozycjaDokladna = [&](qsizetype odDokladnej, qsizetype odSurowej, qsizetype surowa) {
-        while (odSurowej < surowa) {
-            odDokladnej += std::max<qsizetype>(dlugoscPodzialu(dokladny, odDokladnej), 1);
-            ++odSurowej;
-        }
-        return odDokladnej;
-    };
-    const qsizetype poczatek = pozycjaDokladna(0, 0, wspolny);
-    const qsizetype koniec = pozycjaDokladna(poczatek, wspolny, staryRaw.size() - wspolnyKoniec);
-
-    QString srodek;
-    for (const QChar znak : nowyRaw.mid(wspolny, nowyRaw.size() - wspolnyKoniec - wspolny)) {
-        if (znak == QChar(akapit)) {
-            srodek.append(nowyPodzial);
-        } else {
-            srodek.append(znak);
-        }
-    }
-    QString wynik = dokladny.left(poczatek);
-    // A lone CR and an LF that an edit brings together would read back as one break;
-    // the LF becomes a CR LF so both stay breaks.
-    const auto zlacz = [&wynik](QStringView dalej) {
-        if (!wynik.isEmpty() && wynik.back() == CR && !dalej.isEmpty() && dalej.front() == LF) {
-            wynik.append(CR);
-        }
-        wynik.append(dalej);
-    };
-    zlacz(srodek);
-    zlacz(QStringView(dokladny).mid(koniec));
-    return wynik;
-}
-
-}  // namespace wiersze
-
-PoleTekstowe::PoleTekstowe(QWidget* parent) : QPlainTextEdit(parent)
-{
-    connect(document(), &QTextDocument::contentsChange, this, &PoleTekstowe::dokumentZmieniony);
-}
+PoleTekstowe::PoleTekstowe(QWidget* parent) : QPlainTextEdit(parent) {}
 
 void PoleTekstowe::ustawTekst(const QString& tekst)
 {
-    ustawianie_ = true;
     setPlainText(tekst);
-    ustawianie_ = false;
-    dokladny_ = tekst;
-    surowy_ = document()->toRawText();
-    podzial_ = wiersze::rodzajPodzialu(tekst);
+    domyslny_ = 0;
+    QTextDocument* dokument = document();
+    // Paragraphs without a mark of their own follow the text's first break; only the
+    // others are marked, which is none for most texts.
+    dokument->setUndoRedoEnabled(false);
+    bool pierwszy = true;
+    QTextBlock akapit = dokument->begin();
+    for (qsizetype i = 0; i < tekst.size(); ++i) {
+        const auto [rodzaj, dlugosc] = podzialW(tekst, i);
+        if (dlugosc == 0) {
+            continue;
+        }
+        if (pierwszy) {
+            domyslny_ = rodzaj;
+            pierwszy = false;
+        }
+        akapit = akapit.next();
+        if (rodzaj != domyslny_) {
+            QTextCursor(akapit).setBlockFormat(zPodzialem(akapit.blockFormat(), rodzaj));
+        }
+        i += dlugosc - 1;
+    }
+    dokument->setUndoRedoEnabled(true);
 }
 
-void PoleTekstowe::dokumentZmieniony(int pozycja, int usuniete, int dodane)
+QString PoleTekstowe::podzialPrzed(const QTextBlock& akapit) const
 {
-    if (ustawianie_) {
+    const QVariant rodzaj = akapit.blockFormat().property(wlasnoscPodzialu);
+    return podzialy[static_cast<std::size_t>(rodzaj.isValid() ? rodzaj.toInt() : domyslny_)];
+}
+
+QString PoleTekstowe::tekst() const
+{
+    return fragment(0, document()->characterCount() - 1);
+}
+
+// The exact text between two editor positions; a paragraph break counts as one.
+QString PoleTekstowe::fragment(int od, int doPozycji) const
+{
+    QString wynik;
+    for (QTextBlock akapit = document()->findBlock(od); akapit.isValid() && akapit.position() <= doPozycji;
+         akapit = akapit.next()) {
+        const int poczatek = akapit.position();
+        if (poczatek > od) {
+            const QString podzial = podzialPrzed(akapit);
+            // A lone CR right before an LF would read back as one break: it becomes CR LF.
+            if (podzial == QLatin1String("\n") && wynik.endsWith(QLatin1Char('\r'))) {
+                wynik += QLatin1Char('\n');
+            }
+            wynik += podzial;
+        }
+        const QString tresc = akapit.text();
+        const int zTresci = std::max(od - poczatek, 0);
+        wynik += QStringView(tresc).mid(
+            zTresci, std::max(0, std::min<int>(tresc.size(), doPozycji - poczatek) - zTresci));
+    }
+    return wynik;
+}
+
+QMimeData* PoleTekstowe::createMimeDataFromSelection() const
+{
+    // The editor's own copy would turn no-break spaces into spaces and every break into LF.
+    const QTextCursor kursor = textCursor();
+    auto* dane = new QMimeData;
+    dane->setText(fragment(kursor.selectionStart(), kursor.selectionEnd()));
+    return dane;
+}
+
+void PoleTekstowe::insertFromMimeData(const QMimeData* zrodlo)
+{
+    if (zrodlo == nullptr || !zrodlo->hasText()) {
         return;
     }
-    QString nowy = document()->toRawText();
-    if (nowy == surowy_) {
-        return;
+    QTextCursor kursor = textCursor();
+    kursor.beginEditBlock();
+    kursor.removeSelectedText();
+    wstaw(kursor, zrodlo->text());
+    kursor.endEditBlock();
+    setTextCursor(kursor);
+    ensureCursorVisible();
+}
+
+// Inserts a text with its own line breaks, one paragraph at a time.
+void PoleTekstowe::wstaw(QTextCursor& kursor, const QString& tekst)
+{
+    qsizetype poczatek = 0;
+    for (qsizetype i = 0; i < tekst.size(); ++i) {
+        const auto [rodzaj, dlugosc] = podzialW(tekst, i);
+        if (dlugosc == 0) {
+            continue;
+        }
+        kursor.insertText(tekst.mid(poczatek, i - poczatek));
+        kursor.insertBlock(zPodzialem(kursor.blockFormat(), rodzaj));
+        i += dlugosc - 1;
+        poczatek = i + 1;
     }
-    dokladny_ = wiersze::zastosujZmiane(dokladny_, surowy_, nowy, podzial_,
-                                        wiersze::Zmiana{pozycja, usuniete, dodane});
-    surowy_ = std::move(nowy);
+    kursor.insertText(tekst.mid(poczatek));
 }
