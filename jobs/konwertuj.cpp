@@ -78,8 +78,10 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
         return;
     }
 
+    // The boxes stay editable during the job; its messages name the files it opened.
+    const QString nazwaWejscia = okno.nazwaWejscia();
     try {
-        pliki::PlikWejsciowy wejscie(okno.nazwaWejscia());
+        pliki::PlikWejsciowy wejscie(nazwaWejscia);
         pliki::PlikWyjsciowy wyjscie(okno.nazwaWyjscia());
         // A big file takes a while to read and write: the window repaints in between.
         const auto odswiez = [&okno] { okno.przetworzZdarzenia(); };
@@ -101,8 +103,7 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
         return;
     } catch (const std::bad_alloc&) {
         okno.przywrocTytul();
-        zakonczBledem(okno,
-                      QStringLiteral("Za mało pamięci, by przekonwertować plik: ") + okno.nazwaWejscia());
+        zakonczBledem(okno, QStringLiteral("Za mało pamięci, by przekonwertować plik: ") + nazwaWejscia);
         return;
     }
     okno.EnabledX(true);

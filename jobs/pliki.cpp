@@ -90,8 +90,14 @@ bool moznaNadpisac(const QString& nazwa, const std::string& probka)
 
 PlikWejsciowy::PlikWejsciowy(const QString& nazwa) : nazwa_(nazwa)
 {
-    deskryptor_ = otworz(sciezka(nazwa), O_RDONLY);
+    // Opened without waiting, so a pipe without a writer cannot hang the window; reads
+    // then wait as usual.
+    deskryptor_ = otworz(sciezka(nazwa), O_RDONLY | O_NONBLOCK);
     if (deskryptor_ < 0) {
+        throw BladPliku{BladPliku::Odczyt, nazwa_, opisBledu(errno)};
+    }
+    const int flagi = ::fcntl(deskryptor_, F_GETFL);
+    if (flagi < 0 || ::fcntl(deskryptor_, F_SETFL, flagi & ~O_NONBLOCK) < 0) {
         throw BladPliku{BladPliku::Odczyt, nazwa_, opisBledu(errno)};
     }
 }
@@ -141,8 +147,14 @@ std::string PlikWejsciowy::czytajCalosc(const std::function<void()>& miedzyKawal
     }
     tekst.resize(dlugosc);
     std::array<char, 1 << 16> reszta{};
+    std::size_t odOstatniego = 0;
     while (const std::size_t odczytane = czytaj(reszta.data(), reszta.size())) {
         tekst.append(reszta.data(), odczytane);
+        odOstatniego += odczytane;
+        if (odOstatniego >= kawalek && miedzyKawalkami) {
+            miedzyKawalkami();
+            odOstatniego = 0;
+        }
     }
     return tekst;
 }
@@ -165,7 +177,10 @@ PlikWyjsciowy::PlikWyjsciowy(const QString& nazwa) : nazwa_(nazwa)
     std::free(rozwiazana);
 
     struct stat stan {};
-    if (::stat(sciezkaDocelowa_.c_str(), &stan) == 0 && S_ISREG(stan.st_mode) && stan.st_nlink == 1) {
+    // Only a file of our own is replaced: another owner's file keeps its owner, and a
+    // folder like /tmp forbids replacing it at all.
+    if (::stat(sciezkaDocelowa_.c_str(), &stan) == 0 && S_ISREG(stan.st_mode) && stan.st_nlink == 1 &&
+        stan.st_uid == ::geteuid()) {
         const std::size_t ukosnik = sciezkaDocelowa_.rfind('/');
         std::string wzor = sciezkaDocelowa_.substr(0, ukosnik + 1) + "." +
                            sciezkaDocelowa_.substr(ukosnik + 1) + ".znakomat-XXXXXX";

@@ -1,4 +1,5 @@
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QComboBox>
@@ -12,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <memory>
 
 #include "frmmain.h"
@@ -339,7 +339,6 @@ private slots:
     {
         const QByteArray tresc(64 * 1024, '\xA5');
         zapisz(sciezka("we.txt"), tresc);
-        std::signal(SIGXFSZ, SIG_IGN);
         rlimit poprzedni{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &poprzedni), 0);
         rlimit maly = poprzedni;
@@ -372,14 +371,22 @@ private slots:
 
     void zamkniecieOknaCzekaNaKoniec()
     {
+        bool zamknietyWTrakcie = true;
+        bool wylaczoneWTrakcie = false;
         const QByteArray tresc = wszystkieBajty().repeated(1000);
         zapisz(sciezka("we.txt"), tresc);
-        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(), [this](const QString& tytul) {
+        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(), [&, this](const QString& tytul) {
             if (tytul.endsWith(QLatin1String("krok 5 z 18"))) {
                 okno->close();
+                zamknietyWTrakcie = !okno->isVisible();
+                wylaczoneWTrakcie = !kontrolka<QPushButton>("Command1")->isEnabled() &&
+                                    !kontrolka<QPushButton>("Command5")->isEnabled() &&
+                                    !kontrolka<QComboBox>("Combo1")->isEnabled();
             }
         });
         QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), 11, 17).tekst, zakonczona);
+        QVERIFY(!zamknietyWTrakcie);
+        QVERIFY(wylaczoneWTrakcie);
         QTRY_VERIFY(!okno->isVisible());
         QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(tresc, 11, 17));
     }
@@ -398,6 +405,21 @@ private slots:
         QVERIFY(!QFile::exists(sciezka("inny.txt")));
         QVERIFY(kontrolka<QPushButton>("Command2")->isEnabled());
         QVERIFY(kontrolka<QGroupBox>("Frame2")->isVisible());
+    }
+
+    // A pipe as the input or the output must not freeze the window.
+    void kolejki()
+    {
+        QCOMPARE(::mkfifo(QFile::encodeName(sciezka("we.fifo")).constData(), 0600), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(sciezka("wy.fifo")).constData(), 0600), 0);
+        zapisz(sciezka("we.txt"), "\xA5");
+
+        // Nobody writes into it: an empty text.
+        QCOMPARE(konwertuj(sciezka("we.fifo"), sciezka("wy.txt")).tekst, zakonczona);
+        QCOMPARE(czytaj(sciezka("wy.txt")), QByteArray());
+        // Nobody reads from it: it cannot be written.
+        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.fifo")).tekst, nieNadpisuje + sciezka("wy.fifo"));
+        sprawdzSpoczynek();
     }
 
     // The browse button stays usable during a conversion; picking a file then changes the

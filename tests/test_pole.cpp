@@ -252,6 +252,32 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), pole());
     }
 
+    // The mode buttons stay usable during a conversion, the clipboard buttons do not.
+    void przyciskiSchowkaWTrakcie()
+    {
+        wklej(litery);
+        QGuiApplication::clipboard()->setText(QStringLiteral("w schowku"));
+        QStringList stan;
+        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(), [&, this](const QString& tytul) {
+            if (tytul.endsWith(QLatin1String("krok 3 z 18"))) {
+                kliknij("Toolbar_1");
+                kliknij("Toolbar_0");
+                for (const char* nazwa : {"Command1", "Command2", "Command3", "Command4", "Command5"}) {
+                    stan << QStringLiteral("%1=%2").arg(nazwa).arg(
+                        kontrolka<QPushButton>(nazwa)->isEnabled());
+                }
+                stan << QStringLiteral("Text1=%1").arg(pole()->isEnabled());
+                kliknij("Command3");
+            }
+        });
+        konwertuj(11, 2);
+        QCOMPARE(stan, (QStringList{"Command1=0", "Command2=0", "Command3=0", "Command4=0", "Command5=0",
+                                    "Text1=0"}));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("w schowku"));
+        QVERIFY(kontrolka<QPushButton>("Command2")->isEnabled());
+        QVERIFY(kontrolka<QPushButton>("Command3")->isEnabled());
+    }
+
     void przyciskiSchowkaPoKonwersji()
     {
         wklej(litery);

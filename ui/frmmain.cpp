@@ -205,8 +205,10 @@ bool frmMain::trybTekstowy() const
 void frmMain::przelaczTryb()
 {
     const bool tekstowy = trybTekstowy();
-    Command2->setEnabled(tekstowy);
-    Command3->setEnabled(tekstowy);
+    // During a conversion the mode buttons stay usable, but the clipboard buttons must
+    // not come back before the job ends.
+    Command2->setEnabled(tekstowy && !konwersjaTrwa_);
+    Command3->setEnabled(tekstowy && !konwersjaTrwa_);
     Frame2->setVisible(tekstowy);
     Frame3->setVisible(!tekstowy);
 }
@@ -309,10 +311,15 @@ void frmMain::bezpiecznie(Dzialanie&& dzialanie)
 
 void frmMain::konwertuj()
 {
+    // A click queued while the job was busy may arrive once the button is enabled again.
+    if (konwersjaTrwa_) {
+        return;
+    }
     konwersjaTrwa_ = true;
     bezpiecznie([this] { KomendaKonwertuj(*this); });
     konwersjaTrwa_ = false;
     if (zamknijPoKonwersji_) {
+        zamknijPoKonwersji_ = false;
         close();
     }
 }
