@@ -1,0 +1,101 @@
+// Writes Polish-like text for measurements to standard output.
+//
+//   generuj_tekst ROZMIAR [STANDARD [ZIARNO]]
+//
+// ROZMIAR in bytes, with an optional K, M or G (binary); STANDARD a name as in
+// znakomat-cli -l (Windows-EE when left out); the same ZIARNO gives the same text.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "standardy.h"
+#include "tekst_polski.h"
+
+namespace {
+
+std::size_t rozmiar(std::string_view napis)
+{
+    std::size_t wartosc = 0;
+    std::size_t i = 0;
+    for (; i < napis.size() && napis[i] >= '0' && napis[i] <= '9'; ++i) {
+        wartosc = wartosc * 10 + static_cast<std::size_t>(napis[i] - '0');
+    }
+    if (i == 0 || i + 1 < napis.size()) {
+        throw std::invalid_argument("zły rozmiar");
+    }
+    if (i < napis.size()) {
+        const std::string_view jednostki = "KMG";
+        const std::size_t j = jednostki.find(napis[i]);
+        if (j == std::string_view::npos) {
+            throw std::invalid_argument("zły rozmiar");
+        }
+        wartosc <<= 10 * (j + 1);
+    }
+    return wartosc;
+}
+
+int standard(std::string_view nazwa)
+{
+    for (int i = 0; i < znakomat::LICZBA_STANDARDOW; ++i) {
+        const std::string_view wzor = znakomat::Standardy(i).Nazwa;
+        bool rowne = wzor.size() == nazwa.size();
+        for (std::size_t k = 0; rowne && k < wzor.size(); ++k) {
+            rowne = (wzor[k] | 0x20) == (nazwa[k] | 0x20);
+        }
+        if (rowne) {
+            return i;
+        }
+    }
+    throw std::invalid_argument("nieznany standard");
+}
+
+void zapisz(std::string_view dane)
+{
+    while (!dane.empty()) {
+        const ssize_t n = ::write(STDOUT_FILENO, dane.data(), dane.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw std::runtime_error(std::strerror(errno));
+        }
+        dane.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || argc > 4) {
+        std::fputs("Użycie: generuj_tekst ROZMIAR[K|M|G] [STANDARD [ZIARNO]]\n", stderr);
+        return 2;
+    }
+    try {
+        std::size_t reszta = rozmiar(argv[1]);
+        const int cel = argc > 2 ? standard(argv[2]) : 11;
+        const std::uint64_t ziarno = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1;
+        znakomat::pomiar::TekstPolski generator(cel, ziarno);
+        std::string kawalek;
+        while (reszta > 0) {
+            kawalek.clear();
+            const std::size_t n = std::min<std::size_t>(reszta, std::size_t{1} << 20);
+            generator.dopisz(kawalek, n);
+            reszta -= n;
+            if (reszta == 0) {
+                generator.zakoncz(kawalek);
+            }
+            zapisz(kawalek);
+        }
+    } catch (const std::exception& blad) {
+        std::fprintf(stderr, "generuj_tekst: %s\n", blad.what());
+        return 1;
+    }
+    return 0;
+}
