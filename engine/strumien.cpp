@@ -29,10 +29,10 @@ std::string KonwersjaBlokowa::konwertuj(std::string blok)
         blok.insert(0, czeka_);
         czeka_.clear();
     }
-    const std::size_t reszta = doCzekania(blok);
-    if (reszta > 0) {
-        czeka_.assign(blok, blok.size() - reszta);
-        blok.resize(blok.size() - reszta);
+    // Never more than the one lead byte.
+    if (doCzekania(blok) > 0) {
+        czeka_.push_back(blok.back());
+        blok.pop_back();
     }
     return KonwertujTekst(std::move(blok), zrodlo_, cel_, BezPostepu());
 }
