@@ -24,219 +24,18 @@ public:
     void poKroku() override {}
 };
 
-// --- Characters (the text box) ----------------------------------------------------------------
-//
-// Texts of the text box are short: the letters are indexed in step 1 and written after
-// step 18, the plain way. Texts of bytes (files) take the faster path further below.
-
-// Windows-1250 byte of a character, or -1 for a character the code page lacks.
-inline int kod(char16_t jednostka)
-{
-    return BajtWindows1250(jednostka);
-}
-
-// Recognises the source letters. A single-byte standard needs one table; UTF-8 needs a
-// table per lead byte. A later position never overrides an earlier equal entry, which
-// is what the step order gives for "brak" (Z is Ź, never Ż).
-class Rozpoznawanie {
-public:
-    explicit Rozpoznawanie(int zrodlo) : szerokosc_(SzerokoscLitery(zrodlo))
-    {
-        for (int pozycja = LICZBA_LITER; pozycja >= 1; --pozycja) {
-            const std::string_view wpis = Litera(zrodlo, pozycja);
-            const auto pierwszy = static_cast<unsigned char>(wpis[0]);
-            if (szerokosc_ == 1) {
-                pojedyncze_[pierwszy] = static_cast<std::uint8_t>(pozycja);
-                continue;
-            }
-            if (wiersz_[pierwszy] == 0) {
-                pary_.emplace_back();
-                wiersz_[pierwszy] = static_cast<std::uint8_t>(pary_.size());
-            }
-            pary_[wiersz_[pierwszy] - 1u][static_cast<unsigned char>(wpis[1])] =
-                static_cast<std::uint8_t>(pozycja);
-        }
-    }
-
-    int szerokosc() const { return szerokosc_; }
-
-    int pojedyncza(int kodZnaku) const { return kodZnaku < 0 ? 0 : pojedyncze_[kodZnaku]; }
-
-    int para(int pierwszy, int drugi) const
-    {
-        if (pierwszy < 0 || drugi < 0 || wiersz_[pierwszy] == 0) {
-            return 0;
-        }
-        return pary_[wiersz_[pierwszy] - 1u][drugi];
-    }
-
-private:
-    int szerokosc_;
-    std::array<std::uint8_t, 256> pojedyncze_{};
-    std::array<std::uint8_t, 256> wiersz_{};
-    std::vector<std::array<std::uint8_t, 256>> pary_;
-};
-
-// Every source letter of the text in order, found in one scan: each entry packs the
-// distance from the previous entry (11 bits) and the letter (5 bits); letter 0 only
-// carries a long distance forward. Two bytes a letter keep it small beside the text.
-class Indeks {
-public:
-    static constexpr unsigned BITY_LITERY = 5;
-    static constexpr std::size_t MAKS_ODSTEP = (std::size_t{1} << (16 - BITY_LITERY)) - 1;
-
-    explicit Indeks(std::size_t dlugoscTekstu) { wpisy_.reserve(dlugoscTekstu / 8 + 16); }
-
-    void dodaj(std::size_t pozycja, int litera)
-    {
-        std::size_t odstep = pozycja - ostatnia_;
-        while (odstep > MAKS_ODSTEP)
-            [[unlikely]]
-            {
-                wpisy_.push_back(static_cast<std::uint16_t>(MAKS_ODSTEP << BITY_LITERY));
-                odstep -= MAKS_ODSTEP;
-            }
-        wpisy_.push_back(static_cast<std::uint16_t>((odstep << BITY_LITERY) | static_cast<unsigned>(litera)));
-        ostatnia_ = pozycja;
-        ++liczbaLiter_;
-    }
-
-    std::size_t liczbaLiter() const { return liczbaLiter_; }
-
-    // Calls f(position, letter) for every letter, in the order of the text.
-    template <class F>
-    void dlaKazdej(F&& f) const
-    {
-        std::size_t pozycja = 0;
-        for (const std::uint16_t wpis : wpisy_) {
-            pozycja += wpis >> BITY_LITERY;
-            if (const unsigned litera = wpis & ((1u << BITY_LITERY) - 1)) {
-                f(pozycja, static_cast<int>(litera));
-            }
-        }
-    }
-
-private:
-    std::vector<std::uint16_t> wpisy_;
-    std::size_t ostatnia_ = 0;
-    std::size_t liczbaLiter_ = 0;
-};
-
 // How much of a text is worked through between two calls of wTrakcieKroku.
 constexpr std::size_t KAWALEK = std::size_t{1} << 24;
 
-// Calls naLiterze(position, letter) for every source letter, left to right, leftmost
-// first. No second byte of a UTF-8 entry is a first byte of another, so a match can
-// never overlap one that a different step would take, and no byte needs skipping.
-template <class Tekst, class F>
-void znajdzLitery(const Tekst& tekst, const Rozpoznawanie& rozpoznawanie, Postep& postep, F&& naLiterze)
-{
-    const std::size_t n = tekst.size();
-    const bool pary = rozpoznawanie.szerokosc() == 2;
-    const auto sprawdz = [&](std::size_t p) {
-        const int litera = pary ? (p + 1 < n ? rozpoznawanie.para(kod(tekst[p]), kod(tekst[p + 1])) : 0)
-                                : rozpoznawanie.pojedyncza(kod(tekst[p]));
-        if (litera != 0) {
-            naLiterze(p, litera);
-        }
-    };
-    for (std::size_t p = 0; p < n;) {
-        const std::size_t koniec = std::min(n, p + KAWALEK);
-        for (; p < koniec; ++p) {
-            sprawdz(p);
-        }
-        postep.wTrakcieKroku();
-    }
-}
-
-template <class Tekst>
-Tekst konwertuj(Tekst tekst, int zrodlo, int cel, Postep& postep)
-{
-    using Jednostka = typename Tekst::value_type;
-
-    const Rozpoznawanie rozpoznawanie(zrodlo);
-    const std::size_t szerZrodla = static_cast<std::size_t>(rozpoznawanie.szerokosc());
-    const std::size_t szerCelu = static_cast<std::size_t>(SzerokoscLitery(cel));
-
-    // zamiany[i] is what letter i becomes; step i fills it in. Written characters never
-    // meet a later step, because every step works on the letters the scan found in the
-    // text as it was passed in.
-    std::array<std::array<Jednostka, 2>, LICZBA_LITER + 1> zamiany{};
-    Indeks indeks(tekst.size());
-    for (int krok = 1; krok <= LICZBA_LITER; ++krok) {
-        postep.przedKrokiem(krok);
-        if (krok == 1) {
-            znajdzLitery(tekst, rozpoznawanie, postep,
-                         [&indeks](std::size_t p, int litera) { indeks.dodaj(p, litera); });
-        }
-        const std::string_view wpis = Litera(cel, krok);
-        for (std::size_t i = 0; i < wpis.size(); ++i) {
-            zamiany[static_cast<std::size_t>(krok)][i] = ZnakWindows1250(static_cast<unsigned char>(wpis[i]));
-        }
-        if (krok < LICZBA_LITER) {
-            postep.poKroku();
-        }
-    }
-
-    // The replacements are written once, in the order of the text.
-    Tekst wynik;
-    std::size_t odOstatniego = 0;
-    const auto moznaOdetchnac = [&](std::size_t ile) {
-        odOstatniego += ile;
-        if (odOstatniego >= KAWALEK) {
-            postep.wTrakcieKroku();
-            odOstatniego = 0;
-        }
-    };
-    if (szerZrodla == szerCelu) {
-        wynik = std::move(tekst);
-        Jednostka* const dane = wynik.data();
-        std::size_t poprzednia = 0;
-        indeks.dlaKazdej([&](std::size_t p, int litera) {
-            const std::array<Jednostka, 2>& zamiana = zamiany[static_cast<std::size_t>(litera)];
-            dane[p] = zamiana[0];
-            if (szerCelu == 2) {
-                dane[p + 1] = zamiana[1];
-            }
-            moznaOdetchnac(p - poprzednia);
-            poprzednia = p;
-        });
-    } else {
-        const std::size_t liczba = indeks.liczbaLiter();
-        wynik.resize(tekst.size() - liczba * szerZrodla + liczba * szerCelu);
-        std::size_t odczyt = 0;
-        std::size_t zapis = 0;
-        const auto kopiuj = [&](std::size_t doPozycji) {
-            std::copy(tekst.begin() + static_cast<std::ptrdiff_t>(odczyt),
-                      tekst.begin() + static_cast<std::ptrdiff_t>(doPozycji),
-                      wynik.begin() + static_cast<std::ptrdiff_t>(zapis));
-            zapis += doPozycji - odczyt;
-            moznaOdetchnac(doPozycji - odczyt);
-        };
-        indeks.dlaKazdej([&](std::size_t p, int litera) {
-            kopiuj(p);
-            const std::array<Jednostka, 2>& zamiana = zamiany[static_cast<std::size_t>(litera)];
-            wynik[zapis] = zamiana[0];
-            if (szerCelu == 2) {
-                wynik[zapis + 1] = zamiana[1];
-            }
-            zapis += szerCelu;
-            odczyt = p + szerZrodla;
-        });
-        kopiuj(tekst.size());
-    }
-    postep.poKroku();
-    return wynik;
-}
-
-// --- Bytes -----------------------------------------------------------------------------------
+// --- The conversion ---------------------------------------------------------------------------
 //
-// A text of bytes is converted by one pass that finds each source letter and writes its
-// replacement straight away: in place when the target is as wide as the source or
-// narrower, into a new string when it is wider. The steps decide the replacements first; the pass
-// runs in step 18, once all of them are known. Only a wider target needs its length before
-// writing: then step 1 scans the text and records where the letters are (one byte a
-// letter), and step 18 writes following that record.
+// Step i decides what letter i becomes; once all eighteen are decided, the text is written
+// in one pass that finds each source letter in the text as it was passed in, so a written
+// character never meets a later step. A text of bytes is converted by one pass that finds each source letter
+// and writes its replacement straight away: in place when the target is as wide as the source or narrower,
+// into a new string when it is wider. The steps decide the replacements first; the pass runs in step 18, once
+// all of them are known. Only a wider target needs its length before writing: then step 1 scans the text and
+// records where the letters are (one byte a letter), and step 18 writes following that record.
 
 // Which bytes may start a letter, so that the others can be skipped many at a time.
 enum class Kandydat {
@@ -570,34 +369,96 @@ std::string poszerzaj(const std::string& tekst, std::size_t najwiecej, const Lit
     return wynik;
 }
 
-std::string konwertujBajty(std::string tekst, int zrodlo, int cel, Postep& postep)
+// The eighteen steps, the same for bytes and characters: step i decides letter i (step 1
+// may look at the text first), and after the last one `zapisz` writes the text once.
+template <class PrzyKroku1, class Zapisz>
+auto wOsiemnastuKrokach(LiteryBajtow& litery, Postep& postep, PrzyKroku1&& przyKroku1, Zapisz&& zapisz)
 {
-    LiteryBajtow litery(zrodlo, cel);
-    const bool szerszyCel = litery.szerCelu() > litery.szerZrodla();
-    std::size_t najwiecej = 0;
     for (int krok = 1; krok <= LICZBA_LITER; ++krok) {
         postep.przedKrokiem(krok);
         litery.postanow(krok);
-        if (krok == 1 && szerszyCel) {
-            // Only a wider target needs to know how long the result can be.
-            najwiecej = najwiecejPoPoszerzeniu(tekst, litery, postep);
+        if (krok == 1) {
+            przyKroku1();
         }
         if (krok < LICZBA_LITER) {
             postep.poKroku();
         }
     }
-    // Every replacement is known: the text is written once.
-    if (szerszyCel) {
-        tekst = poszerzaj(tekst, najwiecej, litery, postep);
-    } else if (litery.szerZrodla() == 2 && litery.szerCelu() == 1) {
-        zwezaj(tekst, litery, postep);
-    } else if (litery.szerZrodla() == 2) {
-        zamienPary(tekst, litery, postep);
-    } else {
-        zamienPojedyncze(tekst, litery, postep);
-    }
+    auto wynik = zapisz();
     postep.poKroku();
-    return tekst;
+    return wynik;
+}
+
+std::string konwertujBajty(std::string tekst, int zrodlo, int cel, Postep& postep)
+{
+    LiteryBajtow litery(zrodlo, cel);
+    const bool szerszyCel = litery.szerCelu() > litery.szerZrodla();
+    std::size_t najwiecej = 0;
+    return wOsiemnastuKrokach(
+        litery, postep,
+        [&] {
+            // Only a wider target needs to know how long the result can be.
+            if (szerszyCel) {
+                najwiecej = najwiecejPoPoszerzeniu(tekst, litery, postep);
+            }
+        },
+        [&] {
+            if (szerszyCel) {
+                tekst = poszerzaj(tekst, najwiecej, litery, postep);
+            } else if (litery.szerZrodla() == 2 && litery.szerCelu() == 1) {
+                zwezaj(tekst, litery, postep);
+            } else if (litery.szerZrodla() == 2) {
+                zamienPary(tekst, litery, postep);
+            } else {
+                zamienPojedyncze(tekst, litery, postep);
+            }
+            return std::move(tekst);
+        });
+}
+
+// Characters (the text box): a letter is the Windows-1250 character of its bytes; every
+// other character, lone surrogates included, passes untouched. Texts of the box are
+// small, so a plain pass into a new string does.
+std::u16string konwertujZnaki(std::u16string tekst, int zrodlo, int cel, Postep& postep)
+{
+    LiteryBajtow litery(zrodlo, cel);
+    const auto bajtZnaku = [&tekst](std::size_t p) { return BajtWindows1250(tekst[p]); };
+    return wOsiemnastuKrokach(
+        litery, postep, [] {},
+        [&] {
+            const std::size_t n = tekst.size();
+            const std::size_t szerZrodla = static_cast<std::size_t>(litery.szerZrodla());
+            std::u16string wynik;
+            wynik.reserve(n + n / 8);
+            std::size_t nastepnyOddech = KAWALEK;
+            for (std::size_t p = 0; p < n;) {
+                if (p >= nastepnyOddech) {
+                    postep.wTrakcieKroku();
+                    nastepnyOddech = p + KAWALEK;
+                }
+                int litera = 0;
+                if (const int pierwszy = bajtZnaku(p); pierwszy >= 0) {
+                    if (szerZrodla == 1) {
+                        litera = litery.litera(static_cast<std::uint8_t>(pierwszy));
+                    } else if (const int drugi = p + 1 < n ? bajtZnaku(p + 1) : -1; drugi >= 0) {
+                        litera = litery.litera(static_cast<std::uint8_t>(pierwszy),
+                                               static_cast<std::uint8_t>(drugi));
+                    }
+                }
+                if (litera == 0) {
+                    wynik.push_back(tekst[p]);
+                    ++p;
+                    continue;
+                }
+                const std::array<std::uint8_t, 2>& zamiana = litery.zamiana(litera);
+                wynik.push_back(ZnakWindows1250(zamiana[0]));
+                if (litery.szerCelu() == 2) {
+                    wynik.push_back(ZnakWindows1250(zamiana[1]));
+                }
+                p += szerZrodla;
+            }
+            return wynik;
+        });
 }
 
 }  // namespace
@@ -615,7 +476,7 @@ std::string KonwertujTekst(std::string tekst, int zrodlo, int cel, Postep& poste
 
 std::u16string KonwertujTekst(std::u16string tekst, int zrodlo, int cel, Postep& postep)
 {
-    return konwertuj(std::move(tekst), zrodlo, cel, postep);
+    return konwertujZnaki(std::move(tekst), zrodlo, cel, postep);
 }
 
 }  // namespace znakomat
