@@ -192,6 +192,8 @@ int konwertuj(const std::string& nazwaWejscia, const std::string& nazwaWyjscia, 
         throw ZleUzycie{wyjscie + " to ten sam plik co " + wejscie};
     }
     cli::PlikWyjsciowy wyjscie(nazwaWyjscia);
+    wejscie.powiekszPotok(ROZMIAR_BLOKU);
+    wyjscie.powiekszPotok(ROZMIAR_BLOKU);
     znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
     std::string blok;
     for (;;) {

@@ -97,6 +97,15 @@ bool plikNaKoncuDowiazan(const std::string& nazwa, std::string& sciezka, int& nu
     }
 }
 
+// Best effort: a pipe that cannot grow works as it is.
+void powiekszJesliPotok(int deskryptor, std::size_t rozmiar)
+{
+    struct stat stan {};
+    if (::fstat(deskryptor, &stan) == 0 && S_ISFIFO(stan.st_mode)) {
+        ::fcntl(deskryptor, F_SETPIPE_SZ, static_cast<int>(rozmiar));
+    }
+}
+
 }  // namespace
 
 void PrzygotujSygnaly()
@@ -162,6 +171,11 @@ void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej)
             throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
         }
     }
+}
+
+void PlikWejsciowy::powiekszPotok(std::size_t rozmiar) const
+{
+    powiekszJesliPotok(deskryptor_, rozmiar);
 }
 
 bool PlikWejsciowy::jestTymSamymPlikiem(const std::string& wyjscie) const
@@ -264,6 +278,11 @@ void PlikWyjsciowy::zapisz(std::string_view dane)
         }
         dane.remove_prefix(static_cast<std::size_t>(zapisane));
     }
+}
+
+void PlikWyjsciowy::powiekszPotok(std::size_t rozmiar) const
+{
+    powiekszJesliPotok(deskryptor_, rozmiar);
 }
 
 void PlikWyjsciowy::zamknij()

@@ -36,6 +36,9 @@ public:
     // Whether `wyjscie` (a name, or "-" for standard output) is this same regular file.
     bool jestTymSamymPlikiem(const std::string& wyjscie) const;
 
+    // A pipe is given a buffer of `rozmiar` bytes, so that one read takes a whole piece.
+    void powiekszPotok(std::size_t rozmiar) const;
+
 private:
     std::string nazwa_;
     int deskryptor_ = -1;
@@ -58,6 +61,10 @@ public:
 
     void zapisz(std::string_view dane);
     void zamknij();
+
+    // A pipe is given a buffer of `rozmiar` bytes, so that one write of a piece wakes the
+    // reader once rather than at every 64 KiB.
+    void powiekszPotok(std::size_t rozmiar) const;
 
 private:
     [[noreturn]] void blad(int numerBledu) const;
