@@ -31,11 +31,10 @@ constexpr std::size_t KAWALEK = std::size_t{1} << 24;
 //
 // Step i decides what letter i becomes; once all eighteen are decided, the text is written
 // in one pass that finds each source letter in the text as it was passed in, so a written
-// character never meets a later step. A text of bytes is converted by one pass that finds each source letter
-// and writes its replacement straight away: in place when the target is as wide as the source or narrower,
-// into a new string when it is wider. The steps decide the replacements first; the pass runs in step 18, once
-// all of them are known. Only a wider target needs its length before writing: then step 1 scans the text and
-// records where the letters are (one byte a letter), and step 18 writes following that record.
+// character never meets a later step. Bytes are written as the pass goes: in place when the
+// target is as wide as the source or narrower, into a new string when it is wider. Only a
+// wider target needs a length first: step 1 counts the bytes that may be letters, without
+// telling letters apart, and the new string is cut to size at the end.
 
 // Which bytes may start a letter, so that the others can be skipped many at a time.
 enum class Kandydat {
