@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Times znakomat-cli as a whole process against the general converters iconv, uconv, recode
+# and konwert, and against tr and cat, on one generated Polish text, and writes a Markdown
+# table: median of hyperfine's runs and the peak memory /usr/bin/time reports.
+#
+#   bench/porownaj_programy.sh [ROZMIAR] [TABELA.md]
+#
+# ROZMIAR as generuj_tekst takes it (100M when left out). The text is made in Windows-EE
+# and turned into the other sources by znakomat-cli itself. Every program's output is
+# compared with znakomat-cli's first; a program whose output differs is left out of the
+# table and named below it. Builds Release in build-bench; on Debian 12 as root it first
+# installs what is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/pakiety.sh
+
+ROZMIAR=${1:-100M}
+TABELA=$(realpath -m "${2:-build-bench/porownanie.md}")
+BIEGI=${BIEGI:-10}
+
+zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" hyperfine icu-devtools recode konwert time
+
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZNAKOMAT_WITH_GUI=OFF >/dev/null
+cmake --build build-bench --target znakomat-cli generuj_tekst >/dev/null
+CLI=$PWD/build-bench/cli/znakomat-cli
+GENERATOR=$PWD/build-bench/bench/generuj_tekst
+
+FOLDER=$(mktemp -d)
+trap 'rm -rf "$FOLDER"' EXIT
+cd "$FOLDER"
+"$GENERATOR" "$ROZMIAR" Windows-EE >windows.txt
+"$CLI" -f Windows-EE -t UTF-8 -o utf8.txt windows.txt
+"$CLI" -f Windows-EE -t Mazovia -o mazovia.txt windows.txt
+"$CLI" -f Windows-EE -t ISO-Latin-2 -o iso.txt windows.txt
+
+# The letters of each single-byte standard, in the table's order, for tr.
+WINDOWS='\245\306\312\243\321\323\214\217\257\271\346\352\263\361\363\234\237\277'
+MAZOVIA='\217\225\220\234\245\243\230\240\241\206\215\221\222\244\242\236\246\247'
+ISO='\241\306\312\243\321\323\246\254\257\261\346\352\263\361\363\266\274\277'
+BRAK='ACELNOSZZacelnoszz'
+
+# One conversion: its title, its input, the standards, then "name|command" of the others.
+porownania=(
+    "Windows-EE → ISO-Latin-2|windows.txt|Windows-EE|ISO-Latin-2"
+    "iconv|iconv -f CP1250 -t ISO-8859-2 windows.txt"
+    "uconv|uconv -f windows-1250 -t iso-8859-2 windows.txt"
+    "recode|recode windows-1250..latin2 <windows.txt"
+    "konwert|konwert cp1250-iso2 windows.txt"
+    "tr (six letters)|tr '\245\214\217\271\234\237' '\241\246\254\261\266\274' <windows.txt"
+    "cat|cat windows.txt"
+    --
+    "Windows-EE → UTF-8|windows.txt|Windows-EE|UTF-8"
+    "iconv|iconv -f CP1250 -t UTF-8 windows.txt"
+    "uconv|uconv -f windows-1250 -t utf-8 windows.txt"
+    "recode|recode windows-1250..utf-8 <windows.txt"
+    "konwert|konwert cp1250-UTF8 windows.txt"
+    "cat|cat windows.txt"
+    --
+    "UTF-8 → Windows-EE|utf8.txt|UTF-8|Windows-EE"
+    "iconv|iconv -f UTF-8 -t CP1250 utf8.txt"
+    "uconv|uconv -f utf-8 -t windows-1250 utf8.txt"
+    "recode|recode utf-8..windows-1250 <utf8.txt"
+    "konwert|konwert UTF8-cp1250 utf8.txt"
+    "cat|cat utf8.txt"
+    --
+    "Mazovia → Windows-EE|mazovia.txt|Mazovia|Windows-EE"
+    "konwert|konwert mazovia-cp1250 mazovia.txt"
+    "tr|tr '$MAZOVIA' '$WINDOWS' <mazovia.txt"
+    "cat|cat mazovia.txt"
+    --
+    "ISO-Latin-2 → brak|iso.txt|ISO-Latin-2|brak"
+    "iconv|iconv -f ISO-8859-2 -t ASCII//TRANSLIT iso.txt"
+    "uconv|uconv -f iso-8859-2 -t us-ascii -x Latin-ASCII iso.txt"
+    "recode|recode -f latin2..ascii <iso.txt"
+    "konwert|konwert iso2-ascii iso.txt"
+    "tr|tr '$ISO' '$BRAK' <iso.txt"
+    "cat|cat iso.txt"
+    --
+)
+
+# Peak resident memory of a command in MB.
+pamiec() {
+    local kb
+    kb=$( (eval "/usr/bin/time -v $1" 2>&1 >/dev/null) | awk -F': ' '/Maximum resident set size/ {print $2}')
+    awk -v kb="$kb" 'BEGIN { printf "%.1f", kb / 1024 }'
+}
+
+wiersze=()
+pominiete=()
+# konwert takes about half a minute for 10 MB: it runs once, without a warm-up.
+WOLNE=konwert
+dodaj_wyniki() {
+    local tytul=$1
+    shift
+    echo "== $tytul" >&2
+    local czas_wzoru=""
+    for wpis in "$@"; do
+        local nazwa=${wpis%%|*} polecenie=${wpis#*|} biegi=$BIEGI rozgrzewka=2 opis=""
+        if [[ $nazwa == "$WOLNE" ]]; then
+            biegi=1 rozgrzewka=0 opis=" (1 run)"
+        fi
+        hyperfine --style basic --output pipe --warmup "$rozgrzewka" --runs "$biegi" --export-csv wyniki.csv \
+            --command-name "$nazwa" "$polecenie" >&2
+        local mediana
+        mediana=$(awk -F, 'NR == 2 {print $4}' wyniki.csv)
+        czas_wzoru=${czas_wzoru:-$mediana}
+        wiersze+=("| $tytul | $nazwa | $(awk -v t="$mediana" 'BEGIN {printf "%.3f", t}') s$opis | $(awk -v t="$mediana" -v w="$czas_wzoru" 'BEGIN {printf "%.2f", t / w}') | $(pamiec "$polecenie") MB |")
+    done
+}
+
+grupa=()
+for wpis in "${porownania[@]}"; do
+    if [[ $wpis != -- ]]; then
+        grupa+=("$wpis")
+        continue
+    fi
+    IFS='|' read -r tytul wejscie zrodlo cel <<<"${grupa[0]}"
+    nasze="$CLI -f $zrodlo -t $cel $wejscie"
+    eval "$nasze" >wzor.txt
+    sprawdzone=("znakomat-cli|$nasze")
+    for inny in "${grupa[@]:1}"; do
+        if eval "${inny#*|}" 2>/dev/null | cmp -s - wzor.txt; then
+            sprawdzone+=("$inny")
+        elif [[ ${inny%%|*} != cat ]]; then
+            pominiete+=("${inny%%|*} ($tytul)")
+        else
+            sprawdzone+=("$inny")
+        fi
+    done
+    dodaj_wyniki "$tytul" "${sprawdzone[@]}"
+    grupa=()
+done
+
+procesor=$(lscpu | awk -F': +' '/Model name/ {print $2; exit}')
+{
+    echo "Measured $(date -u +%Y-%m-%d) on $procesor, $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GB," \
+        "$(. /etc/os-release && echo "$PRETTY_NAME"), Linux $(uname -r); a text of $(stat -c %s windows.txt) bytes" \
+        "($ROZMIAR) in $BIEGI runs after 2 warm-ups, output into a pipe. Ratio: time over znakomat-cli's" \
+        "for the same conversion; cat only reads and writes the file."
+    echo
+    echo "| Conversion | Program | Median time | Ratio | Peak memory |"
+    echo "| --- | --- | ---: | ---: | ---: |"
+    printf '%s\n' "${wiersze[@]}"
+    if ((${#pominiete[@]} > 0)); then
+        echo
+        echo "Left out, their output differs from znakomat-cli's: $(
+            IFS=,
+            echo "${pominiete[*]}" | sed 's/,/, /g'
+        )."
+    fi
+} >"$TABELA"
+cat "$TABELA"
