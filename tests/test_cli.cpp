@@ -322,7 +322,8 @@ TEST_F(ZnakomatCli, DuzyTekstWieluBlokamiZPlikuIPotoku)
     while (tekst.size() < 4 * MIB + 65536) {
         tekst += "żółćąęśźńŻÓŁĆĄĘŚŹŃ";
     }
-    tekst += "\n" + losowyTekst(UTF8_INDEX, 100000, 1);
+    tekst += '\n';
+    tekst += losowyTekst(UTF8_INDEX, 100000, 1);
     const std::string oczekiwany = calosc(tekst, UTF8_INDEX, 1);
     zapiszPlik(folder_ / "duzy.txt", tekst);
 
