@@ -49,6 +49,18 @@ private:
     QList<Komunikat> komunikaty_;
 };
 
+// A control of the window by its name; a missing one ends the test run at once, since
+// every later step would only fail on a null pointer.
+template <class T>
+T* znajdzKontrolke(const QWidget& okno, const char* nazwa)
+{
+    T* znaleziona = okno.findChild<T*>(QString::fromLatin1(nazwa));
+    if (znaleziona == nullptr) {
+        qFatal("No control %s", nazwa);
+    }
+    return znaleziona;
+}
+
 // Shows a window and makes it the active one; Xvfb has no window manager to do it.
 inline bool pokazAktywne(QWidget& okno)
 {

@@ -37,11 +37,7 @@ private:
     template <class T>
     T* kontrolka(const char* nazwa)
     {
-        T* znaleziona = okno->findChild<T*>(QString::fromLatin1(nazwa));
-        if (znaleziona == nullptr) {
-            qFatal("No control %s", nazwa);
-        }
-        return znaleziona;
+        return znajdzKontrolke<T>(*okno, nazwa);
     }
 
     QPushButton* przycisk(const char* nazwa) { return kontrolka<QPushButton>(nazwa); }

@@ -72,7 +72,7 @@ private:
     template <class T>
     T* kontrolka(const char* nazwa)
     {
-        return okno->findChild<T*>(QString::fromLatin1(nazwa));
+        return znajdzKontrolke<T>(*okno, nazwa);
     }
 
     QString sciezka(const QString& nazwa) const { return folder->filePath(nazwa); }

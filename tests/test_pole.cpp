@@ -52,7 +52,7 @@ private:
     template <class T>
     T* kontrolka(const char* nazwa)
     {
-        return okno->findChild<T*>(QString::fromLatin1(nazwa));
+        return znajdzKontrolke<T>(*okno, nazwa);
     }
 
     PoleTekstowe* pole() { return kontrolka<PoleTekstowe>("Text1"); }
