@@ -146,22 +146,28 @@ QStringList filtryDialogu(const QString& filtr)
     return filtry;
 }
 
-QString ShowOpen(QWidget* wlasciciel, const QString& filtr, const QString& tytul, const QString& folder)
+namespace {
+
+QString wybierz(QWidget* wlasciciel, const QString& filtr, const QString& tytul, const QString& folder,
+                QFileDialog::AcceptMode tryb, QFileDialog::FileMode pliki)
 {
     DialogPlikow dialog(wlasciciel);
     przygotuj(dialog, filtr, tytul, folder);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(tryb);
+    dialog.setFileMode(pliki);
     return pokaz(dialog);
+}
+
+}  // namespace
+
+QString ShowOpen(QWidget* wlasciciel, const QString& filtr, const QString& tytul, const QString& folder)
+{
+    return wybierz(wlasciciel, filtr, tytul, folder, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
 }
 
 QString ShowSave(QWidget* wlasciciel, const QString& filtr, const QString& tytul, const QString& folder)
 {
-    DialogPlikow dialog(wlasciciel);
-    przygotuj(dialog, filtr, tytul, folder);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    return pokaz(dialog);
+    return wybierz(wlasciciel, filtr, tytul, folder, QFileDialog::AcceptSave, QFileDialog::AnyFile);
 }
 
 }  // namespace OpenSave
