@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -7,6 +8,7 @@
 #include "aplikacja.h"
 #include "frmmain.h"
 #include "standardy.h"
+#include "sygnaly.h"
 
 namespace {
 
@@ -41,6 +43,9 @@ int main(int argc, char* argv[])
             stderr);
         return 1;
     }
+    pliki::PrzygotujSygnaly();
+    // A pipe whose reader goes away is a failed write to report, not the end of the window.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication aplikacja(argc, argv);
     przygotujAplikacje(aplikacja);
     Main();

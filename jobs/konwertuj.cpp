@@ -1,23 +1,33 @@
 #include "konwertuj.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 
 #include <new>
 #include <optional>
 
-#include "pliki.h"
+#include "opis_bledu.h"
+#include "przepisz.h"
 
 namespace {
 
 // Written exactly like the converted text: no line break after it.
 const std::string slowoProbne = "NADPISYWANIE";
 
+std::string sciezka(const QString& nazwa)
+{
+    return QFile::encodeName(nazwa).toStdString();
+}
+
+const QString INNA_NAZWA = QStringLiteral("Plik wyjściowy musi mieć inną nazwę niż plik wejściowy!");
+
 std::optional<QString> bladNazw(const QString& wejscie, const QString& wyjscie)
 {
     QString komunikat;
-    if (wejscie.toLower() == wyjscie.toLower() || pliki::tenSamPlik(wejscie, wyjscie)) {
-        komunikat = QStringLiteral("Plik wyjściowy musi mieć inną nazwę niż plik wejściowy!");
+    if (wejscie.toLower() == wyjscie.toLower() || pliki::TenSamPlik(sciezka(wejscie), sciezka(wyjscie))) {
+        komunikat = INNA_NAZWA;
     }
     if (wejscie.isEmpty()) {
         komunikat = QStringLiteral("Podaj nazwę pliku wejściowego");
@@ -37,16 +47,45 @@ void zakonczBledem(OknoKonwersji& okno, const QString& komunikat)
     okno.EnabledX(true);
 }
 
+// The file job's progress in the caption, a window that keeps painting, and a close
+// request that stops the job.
+class NadzorOkna final : public pliki::Nadzor {
+public:
+    explicit NadzorOkna(OknoKonwersji& okno) : okno_(okno) { odOdswiezenia_.start(); }
+
+    void przedKrokiem(int krok) override
+    {
+        okno_.postep().przedKrokiem(krok);
+        odOdswiezenia_.restart();
+    }
+    void poKroku() override { okno_.postep().poKroku(); }
+    void wTrakcie() override
+    {
+        // Often enough to feel immediate, seldom enough to cost nothing beside the work.
+        if (odOdswiezenia_.elapsed() >= ODSTEP_MS) {
+            okno_.postep().wTrakcieKroku();
+            odOdswiezenia_.restart();
+        }
+    }
+    bool przerwac() override { return okno_.zamkniecieZadane(); }
+    int odstepOczekiwania() const override { return ODSTEP_MS; }
+
+private:
+    static constexpr int ODSTEP_MS = 20;
+    OknoKonwersji& okno_;
+    QElapsedTimer odOdswiezenia_;
+};
+
 }  // namespace
 
 bool qKon1(const OknoKonwersji& okno)
 {
-    return pliki::moznaCzytac(okno.nazwaWejscia());
+    return pliki::MoznaCzytac(sciezka(okno.nazwaWejscia()));
 }
 
 bool qKon2(const OknoKonwersji& okno)
 {
-    return pliki::moznaNadpisac(okno.nazwaWyjscia(), slowoProbne);
+    return pliki::MoznaNadpisac(sciezka(okno.nazwaWyjscia()), slowoProbne);
 }
 
 void KomendaKonwertuj(OknoKonwersji& okno)
@@ -80,26 +119,38 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
 
     // The boxes stay editable during the job; its messages name the files it opened.
     const QString nazwaWejscia = okno.nazwaWejscia();
+    const QString nazwaWyjscia = okno.nazwaWyjscia();
+    const auto nazwaPliku = [&](const pliki::BladPliku& blad) {
+        return blad.czynnosc == pliki::BladPliku::Zapis ? nazwaWyjscia : nazwaWejscia;
+    };
     try {
-        pliki::PlikWejsciowy wejscie(nazwaWejscia);
-        pliki::PlikWyjsciowy wyjscie(okno.nazwaWyjscia());
-        // A big file takes a while to read and write: the window repaints in between.
-        const auto odswiez = [&okno] { okno.przetworzZdarzenia(); };
-        std::string tekst = wejscie.czytajCalosc(odswiez);
-        tekst = znakomat::KonwertujTekst(std::move(tekst), zrodlo, cel, okno.postep());
+        NadzorOkna nadzor(okno);
+        pliki::PlikWejsciowy wejscie(sciezka(nazwaWejscia));
+        // Names are compared before the probes; what was opened is compared here.
+        if (wejscie.jestTymSamymPlikiem(sciezka(nazwaWyjscia))) {
+            zakonczBledem(okno, INNA_NAZWA);
+            return;
+        }
+        pliki::PlikWyjsciowy wyjscie(sciezka(nazwaWyjscia), nadzor);
+        znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
+        pliki::Przepisz(wejscie, wyjscie, konwersja, nadzor);
+        wyjscie.zapisz(konwersja.zakoncz(), nadzor);
         wejscie.zamknij();
         okno.przywrocTytul();
-        wyjscie.zapisz(tekst, odswiez);
-        std::string().swap(tekst);
         okno.przetworzZdarzenia();
-        wyjscie.zamknij();
+        wyjscie.zatwierdz();
+    } catch (const pliki::Przerwane&) {
+        // Closing the window: the output stays as it was, and there is nobody to tell.
+        okno.przywrocTytul();
+        okno.EnabledX(true);
+        return;
     } catch (const pliki::BladPliku& blad) {
         okno.przywrocTytul();
         const QString czynnosc =
             blad.czynnosc == pliki::BladPliku::Zapis ? QStringLiteral("zapisać") : QStringLiteral("odczytać");
         zakonczBledem(
-            okno,
-            QStringLiteral("Nie mogę %1 pliku tekstowego: %2\n(%3)").arg(czynnosc, blad.nazwa, blad.powod));
+            okno, QStringLiteral("Nie mogę %1 pliku tekstowego: %2\n(%3)")
+                      .arg(czynnosc, nazwaPliku(blad), QString::fromStdString(pliki::OpisBledu(blad.numer))));
         return;
     } catch (const std::bad_alloc&) {
         okno.przywrocTytul();

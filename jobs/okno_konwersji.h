@@ -16,6 +16,9 @@ public:
     virtual void przywrocTytul() = 0;
     virtual znakomat::Postep& postep() = 0;
     virtual void przetworzZdarzenia() = 0;
+    // The user asked to close the window: a running job stops and leaves everything as
+    // it found it.
+    virtual bool zamkniecieZadane() const = 0;
 
     // Modal boxes with an OK button: a warning titled "Błąd", or an information box.
     virtual void ostrzezenie(const QString& tekst) = 0;

@@ -1,14 +1,17 @@
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -43,6 +46,25 @@ void zapisz(const QString& nazwa, const QByteArray& tresc)
     QFile plik(nazwa);
     QVERIFY(plik.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(plik.write(tresc), tresc.size());
+}
+
+// Where this process reads the file `nazwa` now: the position of the descriptor open on it.
+qint64 pozycjaCzytania(const QString& nazwa)
+{
+    const QDir deskryptory(QStringLiteral("/proc/self/fd"));
+    for (const QString& numer : deskryptory.entryList(QDir::Files | QDir::System)) {
+        if (QFile::symLinkTarget(deskryptory.filePath(numer)) != nazwa) {
+            continue;
+        }
+        QFile informacje(QStringLiteral("/proc/self/fdinfo/") + numer);
+        if (informacje.open(QIODevice::ReadOnly)) {
+            const QByteArray pierwszy = informacje.readLine();
+            if (pierwszy.startsWith("pos:")) {
+                return pierwszy.mid(4).trimmed().toLongLong();
+            }
+        }
+    }
+    return -1;
 }
 
 QByteArray wszystkieBajty()
@@ -354,6 +376,15 @@ private slots:
         QCOMPARE(czytaj(sciezka("wy.txt")), QByteArray("NADPISYWANIE"));
         sprawdzSpoczynek();
         sprawdzBrakPlikowTymczasowych();
+
+        zapisz(sciezka("wazne.txt"), "ważne");
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &maly), 0);
+        const Komunikat drugi = konwertuj(sciezka("we.txt"), sciezka("wazne.txt"));
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &poprzedni), 0);
+        QCOMPARE(drugi.tekst, QStringLiteral("Nie mogę zapisać pliku tekstowego: %1\n(plik jest za duży)")
+                                  .arg(sciezka("wazne.txt")));
+        QCOMPARE(czytaj(sciezka("wazne.txt")), QByteArray("ważne"));
+        sprawdzBrakPlikowTymczasowych();
     }
 
     void bladOdczytuPoProbach()
@@ -367,59 +398,168 @@ private slots:
         QCOMPARE(czytaj(sciezka("wy.txt")), QByteArray("NADPISYWANIE"));
         sprawdzSpoczynek();
         sprawdzBrakPlikowTymczasowych();
+
+        // An output that held something keeps it: the probe only opened it.
+        zapisz(sciezka("wazne.txt"), "ważne");
+        QCOMPARE(
+            konwertuj(wejscie, sciezka("wazne.txt")).tekst,
+            QStringLiteral("Nie mogę odczytać pliku tekstowego: %1\n(błąd wejścia/wyjścia)").arg(wejscie));
+        QCOMPARE(czytaj(sciezka("wazne.txt")), QByteArray("ważne"));
+        sprawdzBrakPlikowTymczasowych();
     }
 
-    void zamkniecieOknaCzekaNaKoniec()
+    // Presses "Konwertuj" in the file mode and answers every box; the job has ended when it
+    // returns.
+    QList<Komunikat> uruchom(const QString& wejscie, const QString& wyjscie, int zrodlo = 11, int cel = 2)
     {
-        bool zamknietyWTrakcie = true;
-        bool wylaczoneWTrakcie = false;
-        const QByteArray tresc = wszystkieBajty().repeated(1000);
-        zapisz(sciezka("we.txt"), tresc);
-        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(), [&, this](const QString& tytul) {
-            if (tytul.endsWith(QLatin1String("krok 5 z 18"))) {
+        kontrolka<QLineEdit>("Text2")->setText(wejscie);
+        kontrolka<QLineEdit>("Text3")->setText(wyjscie);
+        kontrolka<QComboBox>("Combo1")->setCurrentIndex(zrodlo);
+        kontrolka<QComboBox>("Combo2")->setCurrentIndex(cel);
+        OdpowiedziNaKomunikaty odpowiedzi;
+        QTest::mouseClick(kontrolka<QPushButton>("Command1"), Qt::LeftButton);
+        return odpowiedzi.komunikaty();
+    }
+
+    // Asks the window to close in the job's second step, or `poMs` into it, and measures how long the window
+    // then stays open.
+    qint64 zamknijWTrakcie(const QString& wejscie, const QString& wyjscie, int poMs)
+    {
+        QElapsedTimer odZamkniecia;
+        const auto zamknij = [&, this] {
+            if (!odZamkniecia.isValid()) {
+                odZamkniecia.start();
                 okno->close();
-                zamknietyWTrakcie = !okno->isVisible();
-                wylaczoneWTrakcie = !kontrolka<QPushButton>("Command1")->isEnabled() &&
-                                    !kontrolka<QPushButton>("Command5")->isEnabled() &&
-                                    !kontrolka<QComboBox>("Combo1")->isEnabled();
+            }
+        };
+        // A file of known size is closed in its second step, surely before its end.
+        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(), [&](const QString& tytul) {
+            if (tytul.endsWith(QLatin1String("krok 2 z 18"))) {
+                zamknij();
             }
         });
-        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), 11, 17).tekst, zakonczona);
-        QVERIFY(!zamknietyWTrakcie);
-        QVERIFY(wylaczoneWTrakcie);
-        QTRY_VERIFY(!okno->isVisible());
-        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(tresc, 11, 17));
+        QTimer::singleShot(poMs, okno.get(), zamknij);
+        const QList<Komunikat> komunikaty = uruchom(wejscie, wyjscie);
+        if (!komunikaty.isEmpty()) {
+            qWarning() << "unexpected box:" << komunikaty.constFirst().tekst;
+            return -1;
+        }
+        if (!odZamkniecia.isValid()) {
+            return -2;
+        }
+        if (!QTest::qWaitFor([this] { return !okno->isVisible(); }, 5000)) {
+            return -3;
+        }
+        return odZamkniecia.elapsed();
     }
 
-    void zmianaTrybuWTrakcie()
+    // A close request stops any job within a second, leaves the output as it was and no
+    // temporary file, shows no box, and closes the window.
+    void zamkniecieOknaPrzerywaKonwersje_data()
+    {
+        QTest::addColumn<QString>("wejscie");
+        QTest::newRow("duży plik") << QStringLiteral("duzy.txt");
+        QTest::newRow("kolejka bez pisarza") << QStringLiteral("we.fifo");
+        QTest::newRow("/dev/zero") << QStringLiteral("/dev/zero");
+    }
+
+    void zamkniecieOknaPrzerywaKonwersje()
+    {
+        QFETCH(QString, wejscie);
+        zapisz(sciezka("duzy.txt"), wszystkieBajty().repeated(40000));
+        QCOMPARE(::mkfifo(QFile::encodeName(sciezka("we.fifo")).constData(), 0600), 0);
+        zapisz(sciezka("wy.txt"), "ważne");
+        const QString nazwa = wejscie.startsWith('/') ? wejscie : sciezka(wejscie);
+        const qint64 czas = zamknijWTrakcie(nazwa, sciezka("wy.txt"), 100);
+        QVERIFY2(czas >= 0 && czas < 1000, qPrintable(QString::number(czas)));
+        QCOMPARE(czytaj(sciezka("wy.txt")), QByteArray("ważne"));
+        sprawdzBrakPlikowTymczasowych();
+    }
+
+    // Nobody reads the output pipe yet: the job waits for a reader, which a close request
+    // ends too.
+    void zamkniecieCzekajacNaCzytelnika()
+    {
+        zapisz(sciezka("we.txt"), "\xA5");
+        QCOMPARE(::mkfifo(QFile::encodeName(sciezka("wy.fifo")).constData(), 0600), 0);
+        const qint64 czas = zamknijWTrakcie(sciezka("we.txt"), sciezka("wy.fifo"), 100);
+        QVERIFY2(czas >= 0 && czas < 1000, qPrintable(QString::number(czas)));
+    }
+
+    // A writer that comes only after the job has started is waited for, and all it writes
+    // is converted.
+    void kolejkaWejsciowaCzekaNaPisarza()
+    {
+        const QByteArray fifo = QFile::encodeName(sciezka("we.fifo"));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        const QByteArray tresc = wszystkieBajty().repeated(100);
+        bool napisane = false;
+        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(), [&](const QString& tytul) {
+            if (tytul.endsWith(QLatin1String("krok 1 z 18"))) {
+                QTimer::singleShot(200, okno.get(), [&] {
+                    const int pisarz = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                    napisane =
+                        pisarz >= 0 && ::write(pisarz, tresc.constData(), tresc.size()) == tresc.size();
+                    ::close(pisarz);
+                });
+            }
+        });
+        const QList<Komunikat> komunikaty = uruchom(sciezka("we.fifo"), sciezka("wy.txt"), 11, 17);
+        QVERIFY(napisane);
+        QCOMPARE(komunikaty.size(), 1);
+        QCOMPARE(komunikaty.constFirst().tekst, zakonczona);
+        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(tresc, 11, 17));
+        sprawdzSpoczynek();
+    }
+
+    // An output pipe or device gets the converted text and nothing else: the probe writes
+    // nothing into what exists.
+    void kolejkaWyjsciowaDostajeTylkoTekst()
     {
         zapisz(sciezka("we.txt"), wszystkieBajty());
-        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(), [this](const QString& tytul) {
-            if (tytul.endsWith(QLatin1String("krok 3 z 18"))) {
-                kontrolka<QPushButton>("Toolbar_0")->click();
-                kontrolka<QLineEdit>("Text3")->setText(sciezka("inny.txt"));
-            }
-        });
-        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), 1, 11).tekst, zakonczona);
-        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(wszystkieBajty(), 1, 11));
-        QVERIFY(!QFile::exists(sciezka("inny.txt")));
-        QVERIFY(kontrolka<QPushButton>("Command2")->isEnabled());
-        QVERIFY(kontrolka<QGroupBox>("Frame2")->isVisible());
+        const QByteArray fifo = QFile::encodeName(sciezka("wy.fifo"));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        const int czytelnik = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(czytelnik >= 0);
+        const QList<Komunikat> komunikaty = uruchom(sciezka("we.txt"), sciezka("wy.fifo"), 11, 17);
+        QByteArray odebrane(1 << 16, '\0');
+        const ssize_t ile = ::read(czytelnik, odebrane.data(), odebrane.size());
+        ::close(czytelnik);
+        QCOMPARE(komunikaty.size(), 1);
+        QCOMPARE(komunikaty.constFirst().tekst, zakonczona);
+        QVERIFY(ile >= 0);
+        odebrane.resize(ile);
+        QCOMPARE(odebrane, skonwertowane(wszystkieBajty(), 11, 17));
     }
 
-    // A pipe as the input or the output must not freeze the window.
-    void kolejki()
+    // The caption's eighteen steps follow the input: step k is shown while the k-th
+    // eighteenth is read, as the input's read position tells.
+    void krokiIdaZaPraca()
     {
-        QCOMPARE(::mkfifo(QFile::encodeName(sciezka("we.fifo")).constData(), 0600), 0);
-        QCOMPARE(::mkfifo(QFile::encodeName(sciezka("wy.fifo")).constData(), 0600), 0);
-        zapisz(sciezka("we.txt"), "\xA5");
-
-        // Nobody writes into it: an empty text.
-        QCOMPARE(konwertuj(sciezka("we.fifo"), sciezka("wy.txt")).tekst, zakonczona);
-        QCOMPARE(czytaj(sciezka("wy.txt")), QByteArray());
-        // Nobody reads from it: it cannot be written.
-        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.fifo")).tekst, nieNadpisuje + sciezka("wy.fifo"));
-        sprawdzSpoczynek();
+        const QByteArray tresc = wszystkieBajty().repeated(40000);
+        zapisz(sciezka("duzy.txt"), tresc);
+        const QString nazwa = QFileInfo(sciezka("duzy.txt")).canonicalFilePath();
+        QList<int> kroki;
+        QList<qint64> pozycje;
+        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(), [&](const QString& tytul) {
+            static const QRegularExpression wzor(QStringLiteral("krok (\\d+) z 18$"));
+            const QRegularExpressionMatch krok = wzor.match(tytul);
+            if (krok.hasMatch()) {
+                kroki.append(krok.captured(1).toInt());
+                pozycje.append(pozycjaCzytania(nazwa));
+            }
+        });
+        const QList<Komunikat> komunikaty = uruchom(sciezka("duzy.txt"), sciezka("wy.txt"), 11, 17);
+        QCOMPARE(komunikaty.size(), 1);
+        QCOMPARE(komunikaty.constFirst().tekst, zakonczona);
+        QCOMPARE(kroki.size(), 18);
+        for (int k = 1; k <= 18; ++k) {
+            QCOMPARE(kroki[k - 1], k);
+            const qint64 osiemnasta = tresc.size() / 18;
+            QVERIFY2(pozycje[k - 1] >= (k - 1) * osiemnasta - 1 && pozycje[k - 1] <= k * osiemnasta + 1,
+                     qPrintable(QStringLiteral("krok %1: %2").arg(k).arg(pozycje[k - 1])));
+        }
+        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(tresc, 11, 17));
     }
 
     // The browse button stays usable during a conversion; picking a file then changes the

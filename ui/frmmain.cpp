@@ -380,8 +380,8 @@ void frmMain::fokusNaPole()
 
 void frmMain::closeEvent(QCloseEvent* zdarzenie)
 {
-    // The window can be closed between conversion steps; the job finishes first so the
-    // output is never left half written.
+    // A running job is asked to stop; it leaves the output as it was, and the window
+    // closes once it has returned.
     if (konwersjaTrwa_) {
         zamknijPoKonwersji_ = true;
         zdarzenie->ignore();

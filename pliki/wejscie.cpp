@@ -1,0 +1,126 @@
+#include "wejscie.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "deskryptory.h"
+
+namespace pliki {
+
+PlikWejsciowy::PlikWejsciowy(const std::string& nazwa) : nazwa_(nazwa)
+{
+    if (nazwa == "-") {
+        nazwa_.clear();
+        deskryptor_ = STDIN_FILENO;
+    } else {
+        // Without waiting: a pipe without a writer would otherwise hang here, out of
+        // reach of a stop request.
+        deskryptor_ = otworz(nazwa.c_str(), O_RDONLY | O_NONBLOCK);
+        if (deskryptor_ < 0) {
+            throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
+        }
+    }
+    if (::fstat(deskryptor_, &stan_) != 0) {
+        throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
+    }
+    if (S_ISDIR(stan_.st_mode)) {
+        throw BladPliku{BladPliku::Odczyt, nazwa_, EISDIR};
+    }
+    if (S_ISREG(stan_.st_mode)) {
+        ::posix_fadvise(deskryptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+}
+
+PlikWejsciowy::~PlikWejsciowy()
+{
+    if (deskryptor_ > STDIN_FILENO) {
+        ::close(deskryptor_);
+    }
+}
+
+void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, Nadzor& nadzor)
+{
+    bufor.resize(najwiecej);
+    for (;;) {
+        // A pipe opened without waiting reads as ended until its writer comes: only what
+        // poll calls readable is read. On Linux a pipe that never had a writer stays
+        // unreadable rather than ended.
+        if (!S_ISREG(stan_.st_mode) && !czekajNa(deskryptor_, POLLIN, nadzor)) {
+            throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
+        }
+        const ssize_t odczytane = ::read(deskryptor_, bufor.data(), najwiecej);
+        if (odczytane >= 0) {
+            bufor.resize(static_cast<std::size_t>(odczytane));
+            return;
+        }
+        if (errno != EINTR && errno != EAGAIN) {
+            throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
+        }
+    }
+}
+
+std::optional<std::uint64_t> PlikWejsciowy::rozmiar() const
+{
+    if (!S_ISREG(stan_.st_mode) || stan_.st_size <= 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(stan_.st_size);
+}
+
+bool PlikWejsciowy::jestTymSamymPlikiem(const std::string& wyjscie) const
+{
+    struct stat stan {};
+    const int wynik = wyjscie == "-" ? ::fstat(STDOUT_FILENO, &stan) : ::stat(wyjscie.c_str(), &stan);
+    return wynik == 0 && TenSamPlik(stan_, stan);
+}
+
+void PlikWejsciowy::powiekszPotok(std::size_t rozmiar) const
+{
+    powiekszJesliPotok(deskryptor_, rozmiar);
+}
+
+void PlikWejsciowy::zamknij()
+{
+    const int deskryptor = deskryptor_;
+    deskryptor_ = -1;
+    if (deskryptor > STDIN_FILENO && ::close(deskryptor) != 0) {
+        throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
+    }
+}
+
+bool TenSamPlik(const struct stat& pierwszy, const struct stat& drugi)
+{
+    const auto urzadzenie = [](const struct stat& stan) {
+        return S_ISCHR(stan.st_mode) || S_ISBLK(stan.st_mode);
+    };
+    if (urzadzenie(pierwszy) || urzadzenie(drugi)) {
+        // Two device nodes of one disk have inodes of their own.
+        return (pierwszy.st_mode & S_IFMT) == (drugi.st_mode & S_IFMT) && pierwszy.st_rdev == drugi.st_rdev;
+    }
+    return pierwszy.st_dev == drugi.st_dev && pierwszy.st_ino == drugi.st_ino;
+}
+
+bool TenSamPlik(const std::string& pierwsza, const std::string& druga)
+{
+    struct stat a {};
+    struct stat b {};
+    return ::stat(pierwsza.c_str(), &a) == 0 && ::stat(druga.c_str(), &b) == 0 && TenSamPlik(a, b);
+}
+
+bool MoznaCzytac(const std::string& nazwa)
+{
+    struct stat stan {};
+    if (::stat(nazwa.c_str(), &stan) != 0 || S_ISDIR(stan.st_mode)) {
+        return false;
+    }
+    if (S_ISFIFO(stan.st_mode)) {
+        return ::faccessat(AT_FDCWD, nazwa.c_str(), R_OK, AT_EACCESS) == 0;
+    }
+    const int deskryptor = otworz(nazwa.c_str(), O_RDONLY | O_NONBLOCK);
+    return deskryptor >= 0 && ::close(deskryptor) == 0;
+}
+
+}  // namespace pliki

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "nadzor.h"
+
+namespace pliki {
+
+// The input: a named file, or standard input for "-". Regular files, pipes, devices and
+// /proc files are all read the same way, in pieces. Opening never waits: a pipe without
+// a writer is waited for while reading, through the Nadzor, so the wait can be stopped.
+// Throws BladPliku.
+class PlikWejsciowy {
+public:
+    explicit PlikWejsciowy(const std::string& nazwa);
+    ~PlikWejsciowy();
+    PlikWejsciowy(const PlikWejsciowy&) = delete;
+    PlikWejsciowy& operator=(const PlikWejsciowy&) = delete;
+
+    // Fills `bufor` with what one read gives, at most `najwiecej` bytes; empty at the end.
+    // Throws Przerwane when `nadzor` asks to stop while a pipe stays silent.
+    void czytaj(std::string& bufor, std::size_t najwiecej, Nadzor& nadzor);
+
+    // The size of a regular file as it was opened; none for a pipe, a device, or a /proc
+    // file that says it is empty.
+    std::optional<std::uint64_t> rozmiar() const;
+
+    // Whether `wyjscie` (a name, or "-" for standard output) is this same file or device.
+    bool jestTymSamymPlikiem(const std::string& wyjscie) const;
+
+    // A pipe is given a buffer of `rozmiar` bytes, so that one read takes a whole piece.
+    void powiekszPotok(std::size_t rozmiar) const;
+
+    void zamknij();
+    const std::string& nazwa() const { return nazwa_; }
+
+private:
+    std::string nazwa_;
+    int deskryptor_ = -1;
+    struct stat stan_ {};
+};
+
+// The one rule for two names of one thing: the same file (device and inode), or the same
+// character or block device.
+bool TenSamPlik(const struct stat& pierwszy, const struct stat& drugi);
+
+// Whether both names lead to one file or device (links, relative paths, bind mounts).
+bool TenSamPlik(const std::string& pierwsza, const std::string& druga);
+
+// Whether the file can be opened for reading. A pipe is only checked, not opened: opening
+// and closing it would tell a waiting writer that its reader came and went.
+bool MoznaCzytac(const std::string& nazwa);
+
+}  // namespace pliki

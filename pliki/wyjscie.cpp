@@ -1,0 +1,462 @@
+#include "wyjscie.h"
+
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <random>
+
+#include "deskryptory.h"
+#include "sygnaly.h"
+
+namespace pliki {
+
+namespace {
+
+std::atomic<bool> nazwaneTymczasowe{false};
+
+std::string folderSciezki(const std::string& sciezka)
+{
+    const std::size_t ukosnik = sciezka.rfind('/');
+    return ukosnik == std::string::npos ? std::string() : sciezka.substr(0, ukosnik + 1);
+}
+
+// The file a chain of links ends at, even one that does not exist yet. False for a link
+// of /proc (such as /dev/stdout), which names a stream already open, or for a loop of
+// links (then `numerBledu` is set).
+bool plikNaKoncuDowiazan(const std::string& nazwa, std::string& sciezka, int& numerBledu)
+{
+    sciezka = nazwa;
+    for (int dowiazanie = 0;; ++dowiazanie) {
+        struct stat stan {};
+        if (::lstat(sciezka.c_str(), &stan) != 0 || !S_ISLNK(stan.st_mode)) {
+            return true;
+        }
+        struct statfs system {};
+        const std::string miejsce = folderSciezki(sciezka);
+        if (::statfs(miejsce.empty() ? "." : miejsce.c_str(), &system) == 0 &&
+            system.f_type == PROC_SUPER_MAGIC) {
+            return false;
+        }
+        if (dowiazanie == 40) {
+            numerBledu = ELOOP;
+            return false;
+        }
+        std::string cel(static_cast<std::size_t>(stan.st_size) + 1, '\0');
+        const ssize_t dlugosc = ::readlink(sciezka.c_str(), cel.data(), cel.size());
+        if (dlugosc < 0 || static_cast<std::size_t>(dlugosc) >= cel.size()) {
+            // Changed meanwhile: leave it to the system.
+            return true;
+        }
+        cel.resize(static_cast<std::size_t>(dlugosc));
+        sciezka = cel.front() == '/' ? cel : miejsce + cel;
+    }
+}
+
+// A hidden name beside the output: the output's name, cut at a character so that the
+// whole stays within the 255 bytes a folder entry may have.
+std::string nazwaTymczasowa(const std::string& nazwa)
+{
+    static constexpr std::string_view przyrostek = ".znakomat-";
+    static constexpr std::size_t losowych = 6;
+    std::size_t dlugosc = std::min(nazwa.size(), 255 - 1 - przyrostek.size() - losowych);
+    while (dlugosc > 0 && dlugosc < nazwa.size() &&
+           (static_cast<unsigned char>(nazwa[dlugosc]) & 0xC0) == 0x80) {
+        --dlugosc;
+    }
+    static constexpr char znaki[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::minstd_rand losowanie(std::random_device{}());
+    std::string wynik = "." + nazwa.substr(0, dlugosc) + std::string(przyrostek);
+    for (std::size_t i = 0; i < losowych; ++i) {
+        wynik += znaki[losowanie() % (sizeof znaki - 1)];
+    }
+    return wynik;
+}
+
+// An unnamed file gets a name through /proc, which a container may lack.
+bool moznaNadacNazwe()
+{
+    return ::access("/proc/self/fd", X_OK) == 0;
+}
+
+int zamknijFolder(int folder)
+{
+    return folder >= 0 ? ::close(folder) : 0;
+}
+
+}  // namespace
+
+void UzywajNazwanychTymczasowych(bool tak)
+{
+    nazwaneTymczasowe = tak;
+}
+
+PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, Nadzor& nadzor) : nazwa_(nazwa)
+{
+    if (nazwa == "-") {
+        nazwa_.clear();
+        deskryptor_ = STDOUT_FILENO;
+        return;
+    }
+    std::string sciezka;
+    int numerBledu = 0;
+    if (!plikNaKoncuDowiazan(nazwa, sciezka, numerBledu)) {
+        if (numerBledu != 0) {
+            blad(numerBledu);
+        }
+        // A stream the caller opened: keep what it holds, as the shell's >> would.
+        deskryptor_ = otworz(nazwa.c_str(), O_WRONLY | O_APPEND);
+        if (deskryptor_ < 0) {
+            blad(errno);
+        }
+        return;
+    }
+    const std::string folder = folderSciezki(sciezka);
+    nazwaWFolderze_ = sciezka.substr(folder.size());
+    if (nazwaWFolderze_.empty() || nazwaWFolderze_ == "." || nazwaWFolderze_ == "..") {
+        blad(EISDIR);
+    }
+    const char* sciezkaFolderu = folder.empty() ? "." : folder.c_str();
+    folder_ = otworz(sciezkaFolderu, O_RDONLY | O_DIRECTORY);
+    if (folder_ < 0 && errno == EACCES) {
+        // Enough to name files in it, though not to sync it.
+        folder_ = otworz(sciezkaFolderu, O_PATH | O_DIRECTORY);
+    }
+    if (folder_ < 0) {
+        blad(errno);
+    }
+
+    struct stat stan {};
+    if (::fstatat(folder_, nazwaWFolderze_.c_str(), &stan, 0) != 0) {
+        if (errno != ENOENT) {
+            blad(errno);
+        }
+        // A new file, with the mode the user's umask gives.
+        if (!utworzTymczasowy(folder_, 0666)) {
+            blad(errno);
+        }
+        sposob_ = Sposob::Zastapienie;
+        return;
+    }
+    if (S_ISDIR(stan.st_mode)) {
+        blad(EISDIR);
+    }
+    if (!S_ISREG(stan.st_mode)) {
+        otworzStrumien(sciezka.c_str(), S_ISFIFO(stan.st_mode), nadzor);
+        return;
+    }
+    // Opened with the user's own rights, as the shell's > would: a file they may not
+    // write is refused, however the folder lets them replace it.
+    cel_ = otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK);
+    if (cel_ < 0) {
+        blad(errno);
+    }
+    sposob_ = Sposob::WMiejscu;
+    if (!utworzTymczasowy(folder_, 0600)) {
+        // A folder that takes no new files: the text waits elsewhere.
+        tymczasowyWTmp();
+        return;
+    }
+    if (stan.st_nlink > 1) {
+        return;
+    }
+    struct stat nowy {};
+    const bool tenSamWlasciciel =
+        ::fstat(deskryptor_, &nowy) == 0 && nowy.st_uid == stan.st_uid && nowy.st_gid == stan.st_gid;
+    if (!tenSamWlasciciel && ::fchown(deskryptor_, stan.st_uid, stan.st_gid) != 0) {
+        // The file beside serves to hold the text until it is copied in.
+        return;
+    }
+    if (::fchmod(deskryptor_, stan.st_mode & 07777) != 0) {
+        return;
+    }
+    sposob_ = Sposob::Zastapienie;
+}
+
+PlikWyjsciowy::~PlikWyjsciowy()
+{
+    if (deskryptor_ > STDERR_FILENO) {
+        ::close(deskryptor_);
+    }
+    if (cel_ >= 0) {
+        ::close(cel_);
+    }
+    usunTymczasowy();
+    zamknijFolder(folderTymczasowego_ != folder_ ? folderTymczasowego_ : -1);
+    zamknijFolder(folder_);
+}
+
+void PlikWyjsciowy::blad(int numerBledu) const
+{
+    throw BladPliku{BladPliku::Zapis, nazwa_, numerBledu};
+}
+
+void PlikWyjsciowy::otworzStrumien(const char* sciezka, bool fifo, Nadzor& nadzor)
+{
+    if (!fifo || nadzor.odstepOczekiwania() < 0) {
+        // As the shell does: a pipe waits here for its reader.
+        deskryptor_ = otworz(sciezka, O_WRONLY);
+        if (deskryptor_ < 0) {
+            blad(errno);
+        }
+        return;
+    }
+    // A pipe without a reader cannot be polled for one: ask again after each pause.
+    for (;;) {
+        deskryptor_ = otworz(sciezka, O_WRONLY | O_NONBLOCK);
+        if (deskryptor_ >= 0) {
+            return;
+        }
+        if (errno != ENXIO) {
+            blad(errno);
+        }
+        nadzor.sprawdz();
+        const int odstep = nadzor.odstepOczekiwania();
+        const timespec pauza{odstep / 1000, static_cast<long>(odstep % 1000) * 1000000L};
+        ::nanosleep(&pauza, nullptr);
+    }
+}
+
+bool PlikWyjsciowy::utworzTymczasowy(int folder, unsigned tryb)
+{
+    if (!nazwaneTymczasowe && moznaNadacNazwe()) {
+        deskryptor_ = otworzW(folder, ".", O_TMPFILE | O_RDWR, tryb);
+        if (deskryptor_ >= 0) {
+            folderTymczasowego_ = folder;
+            return true;
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            return false;
+        }
+    }
+    for (int proba = 0; proba < 100; ++proba) {
+        const BezSygnalow bezSygnalow;
+        const std::string nazwa = nazwaTymczasowa(nazwaWFolderze_);
+        const int bilet = ZarejestrujDoUsuniecia(folder, nazwa.c_str());
+        if (bilet < 0) {
+            errno = EMFILE;
+            return false;
+        }
+        deskryptor_ = otworzW(folder, nazwa.c_str(), O_RDWR | O_CREAT | O_EXCL, tryb);
+        if (deskryptor_ >= 0) {
+            folderTymczasowego_ = folder;
+            nazwaTymczasowego_ = nazwa;
+            bilet_ = bilet;
+            return true;
+        }
+        const int numer = errno;
+        Wyrejestruj(bilet);
+        if (numer != EEXIST) {
+            errno = numer;
+            return false;
+        }
+    }
+    errno = EEXIST;
+    return false;
+}
+
+void PlikWyjsciowy::tymczasowyWTmp()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    const int folder = otworz(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", O_RDONLY | O_DIRECTORY);
+    if (folder < 0) {
+        blad(errno);
+    }
+    if (!utworzTymczasowy(folder, 0600)) {
+        const int numer = errno;
+        ::close(folder);
+        blad(numer);
+    }
+}
+
+void PlikWyjsciowy::zapisz(std::string_view dane, Nadzor& nadzor)
+{
+    if (const int numer = zapiszWszystko(deskryptor_, dane, nadzor)) {
+        blad(numer);
+    }
+    zapisane_ += dane.size();
+}
+
+void PlikWyjsciowy::powiekszPotok(std::size_t rozmiar) const
+{
+    powiekszJesliPotok(deskryptor_, rozmiar);
+}
+
+void PlikWyjsciowy::zatwierdz()
+{
+    switch (sposob_) {
+        case Sposob::Strumien: {
+            const int deskryptor = deskryptor_;
+            deskryptor_ = -1;
+            // Some file systems report a failed write only here.
+            if (::close(deskryptor) != 0) {
+                blad(errno);
+            }
+            break;
+        }
+        case Sposob::Zastapienie:
+            zastap();
+            break;
+        case Sposob::WMiejscu:
+            przepiszWMiejscu();
+            break;
+    }
+}
+
+void PlikWyjsciowy::zastap()
+{
+    if (::fsync(deskryptor_) != 0) {
+        blad(errno);
+    }
+    {
+        const BezSygnalow bezSygnalow;
+        if (nazwaTymczasowego_.empty()) {
+            // The unnamed file gets a name only now that it is complete.
+            const std::string dowiazanie = "/proc/self/fd/" + std::to_string(deskryptor_);
+            for (;;) {
+                const std::string nazwa = nazwaTymczasowa(nazwaWFolderze_);
+                const int bilet = ZarejestrujDoUsuniecia(folder_, nazwa.c_str());
+                if (::linkat(AT_FDCWD, dowiazanie.c_str(), folder_, nazwa.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                    nazwaTymczasowego_ = nazwa;
+                    bilet_ = bilet;
+                    break;
+                }
+                const int numer = errno;
+                Wyrejestruj(bilet);
+                if (numer != EEXIST) {
+                    blad(numer);
+                }
+            }
+        }
+        if (::renameat(folder_, nazwaTymczasowego_.c_str(), folder_, nazwaWFolderze_.c_str()) == 0) {
+            Wyrejestruj(bilet_);
+            bilet_ = -1;
+            nazwaTymczasowego_.clear();
+        } else {
+            const int numer = errno;
+            // A file mounted over its name cannot be replaced, only written.
+            cel_ = otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK);
+            if (numer != EBUSY || cel_ < 0) {
+                blad(numer);
+            }
+        }
+    }
+    if (cel_ >= 0) {
+        przepiszWMiejscu();
+        return;
+    }
+    // The new name on disk too; a folder that refuses this still has the file.
+    ::fsync(folder_);
+    const int deskryptor = deskryptor_;
+    deskryptor_ = -1;
+    if (::close(deskryptor) != 0) {
+        blad(errno);
+    }
+}
+
+void PlikWyjsciowy::przepiszWMiejscu()
+{
+    const auto dlugosc = static_cast<off_t>(zapisane_);
+    // Space is claimed before the old text is touched, so a full disk stops us here.
+    if (::fallocate(cel_, FALLOC_FL_KEEP_SIZE, 0, dlugosc) != 0 && dlugosc > 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS && errno != EINVAL) {
+        blad(errno);
+    }
+    {
+        const BezSygnalow bezSygnalow;
+        off_t skad = 0;
+        off_t dokad = 0;
+        bool kopiowanieJadra = true;
+        std::string bufor;
+        while (skad < dlugosc) {
+            const std::size_t ile = static_cast<std::size_t>(std::min<off_t>(dlugosc - skad, off_t{1} << 20));
+            ssize_t skopiowane = -1;
+            if (kopiowanieJadra) {
+                skopiowane = ::copy_file_range(deskryptor_, &skad, cel_, &dokad, ile, 0);
+                if (skopiowane < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                                       errno == EOPNOTSUPP || errno == EBADF)) {
+                    kopiowanieJadra = false;
+                    continue;
+                }
+            } else {
+                bufor.resize(ile);
+                skopiowane = ::pread(deskryptor_, bufor.data(), ile, skad);
+                if (skopiowane > 0) {
+                    skopiowane = ::pwrite(cel_, bufor.data(), static_cast<std::size_t>(skopiowane), dokad);
+                    if (skopiowane > 0) {
+                        skad += skopiowane;
+                        dokad += skopiowane;
+                    }
+                }
+            }
+            if (skopiowane == 0) {
+                blad(EIO);
+            }
+            if (skopiowane < 0 && errno != EINTR) {
+                blad(errno);
+            }
+        }
+        if (::ftruncate(cel_, dlugosc) != 0 || ::fsync(cel_) != 0) {
+            blad(errno);
+        }
+    }
+    const int cel = cel_;
+    cel_ = -1;
+    if (::close(cel) != 0) {
+        blad(errno);
+    }
+    usunTymczasowy();
+    ::close(deskryptor_);
+    deskryptor_ = -1;
+}
+
+void PlikWyjsciowy::usunTymczasowy()
+{
+    if (nazwaTymczasowego_.empty()) {
+        return;
+    }
+    const BezSygnalow bezSygnalow;
+    ::unlinkat(folderTymczasowego_, nazwaTymczasowego_.c_str(), 0);
+    Wyrejestruj(bilet_);
+    bilet_ = -1;
+    nazwaTymczasowego_.clear();
+}
+
+bool MoznaNadpisac(const std::string& nazwa, std::string_view probka)
+{
+    struct stat stan {};
+    if (::stat(nazwa.c_str(), &stan) == 0) {
+        if (S_ISDIR(stan.st_mode)) {
+            return false;
+        }
+        if (S_ISFIFO(stan.st_mode)) {
+            return ::faccessat(AT_FDCWD, nazwa.c_str(), W_OK, AT_EACCESS) == 0;
+        }
+        const int deskryptor = otworz(nazwa.c_str(), O_WRONLY | O_NONBLOCK);
+        return deskryptor >= 0 && ::close(deskryptor) == 0;
+    }
+    if (errno != ENOENT) {
+        return false;
+    }
+    // A link to a file not there yet creates its target; a file that appears meanwhile is
+    // left alone.
+    std::string sciezka;
+    int numerBledu = 0;
+    if (!plikNaKoncuDowiazan(nazwa, sciezka, numerBledu)) {
+        return false;
+    }
+    const int deskryptor = otworz(sciezka.c_str(), O_WRONLY | O_CREAT | O_EXCL);
+    if (deskryptor < 0) {
+        return false;
+    }
+    const bool zapisane = zapiszWszystko(deskryptor, probka, BezNadzoru()) == 0;
+    return ::close(deskryptor) == 0 && zapisane;
+}
+
+}  // namespace pliki

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "nadzor.h"
+
+namespace pliki {
+
+// The output: a named file, or standard output for "-".
+//
+// Where the text goes, one rule for every front end:
+// - A regular file is written first to a temporary file that has no name (O_TMPFILE)
+//   or, where the file system cannot do that, a hidden name beside the output. Only the
+//   complete, synced text replaces the output, so a failure, a stop request or a signal
+//   leaves the old output whole and no temporary file behind.
+// - It replaces the output by a rename over it, which keeps a link a link (its target is
+//   replaced), the file's mode, owner and group, and then syncs the folder.
+// - Where a rename would change what the output is (other hard links, an owner or group
+//   that cannot be kept, a folder that takes no new files, a mount point), the complete
+//   text is instead copied into the output in place, with the ending signals held back.
+// - A pipe, a device or an already open stream (/dev/stdout) gets the text directly.
+// - A file that the user could not write with the shell's > is refused ("brak
+//   uprawnień"), as is a folder.
+// Throws BladPliku.
+class PlikWyjsciowy {
+public:
+    enum class Sposob { Strumien, Zastapienie, WMiejscu };
+
+    // `nadzor` is asked while a pipe waits for its reader.
+    explicit PlikWyjsciowy(const std::string& nazwa, Nadzor& nadzor = BezNadzoru());
+    ~PlikWyjsciowy();
+    PlikWyjsciowy(const PlikWyjsciowy&) = delete;
+    PlikWyjsciowy& operator=(const PlikWyjsciowy&) = delete;
+
+    void zapisz(std::string_view dane, Nadzor& nadzor = BezNadzoru());
+
+    // The text written so far becomes the output. Without it the destructor leaves the
+    // output as it was.
+    void zatwierdz();
+
+    // A pipe is given a buffer of `rozmiar` bytes, so that one write of a piece wakes the
+    // reader once rather than at every 64 KiB.
+    void powiekszPotok(std::size_t rozmiar) const;
+
+    Sposob sposob() const { return sposob_; }
+    const std::string& nazwa() const { return nazwa_; }
+
+private:
+    [[noreturn]] void blad(int numerBledu) const;
+    void otworzStrumien(const char* sciezka, bool fifo, Nadzor& nadzor);
+    bool utworzTymczasowy(int folder, unsigned tryb);
+    void tymczasowyWTmp();
+    void zastap();
+    void przepiszWMiejscu();
+    void usunTymczasowy();
+
+    std::string nazwa_;
+    std::string nazwaWFolderze_;
+    Sposob sposob_ = Sposob::Strumien;
+    int folder_ = -1;
+    // Where the text is written: the stream, or the temporary file.
+    int deskryptor_ = -1;
+    // The output itself, open for writing, when the text is copied into it.
+    int cel_ = -1;
+    // The folder and name of a named temporary file; an unnamed one has none.
+    int folderTymczasowego_ = -1;
+    std::string nazwaTymczasowego_;
+    int bilet_ = -1;
+    std::uint64_t zapisane_ = 0;
+};
+
+// Whether the file can be written, without changing what an existing one holds: a file
+// is opened for writing and closed, a pipe only checked, since opening and closing it
+// would end what its reader reads. A file that does not exist is created and given
+// `probka`.
+bool MoznaNadpisac(const std::string& nazwa, std::string_view probka);
+
+// The library makes temporary files with names only where the file system cannot make
+// them without; tests use this to try that way too.
+void UzywajNazwanychTymczasowych(bool tak);
+
+}  // namespace pliki
