@@ -104,22 +104,28 @@ void Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
         return;
     }
     pominDo = i + 1;
-    switch (tablice.dlugoscUtf8[b]) {
-        case 2:
-            if (kontynuacja(drugi)) {
-                const unsigned litera = tablice.literaUtf8[(b - 0xC0) * 64 + (drugi - 0x80)];
-                if (litera != ZADNA_LITERA) {
-                    const unsigned nastepny = bajt(i + 2);
-                    literyUtf8_[litera][przed * 4 + tablice.klasa[nastepny]]++;
-                    literyUtf8PrzedLitera_[litera][tablice.literaAscii[poprzedni]]++;
-                    literyUtf8PoLiterze_[litera][tablice.literaAscii[nastepny]]++;
-                } else {
-                    ++obceUtf8_;
-                }
-                pominDo = i + 2;
-                return;
+    // Settled at once for most bytes of a text that is no UTF-8, before the lengths.
+    // Without branching on each part: in such a text either part fails at random.
+    const unsigned dlugoscZnaku = tablice.dlugoscUtf8[b];
+    const bool blad = (dlugoscZnaku == 0) | !kontynuacja(drugi);
+    bledneUtf8_ += blad;
+    if (blad) {
+        return;
+    }
+    switch (dlugoscZnaku) {
+        case 2: {
+            const unsigned litera = tablice.literaUtf8[(b - 0xC0) * 64 + (drugi - 0x80)];
+            if (litera != ZADNA_LITERA) {
+                const unsigned nastepny = bajt(i + 2);
+                literyUtf8_[litera][przed * 4 + tablice.klasa[nastepny]]++;
+                literyUtf8PrzedLitera_[litera][tablice.literaAscii[poprzedni]]++;
+                literyUtf8PoLiterze_[litera][tablice.literaAscii[nastepny]]++;
+            } else {
+                ++obceUtf8_;
             }
-            break;
+            pominDo = i + 2;
+            return;
+        }
         case 3: {
             // No overlong forms, no surrogates.
             const unsigned od = b == 0xE0 ? 0xA0 : 0x80;
