@@ -81,8 +81,8 @@ const Rozpoznawacz::Tablice& Rozpoznawacz::tablice()
 }
 
 template <bool NaKoncu>
-void Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
-                              std::size_t i, std::size_t& pominDo)
+std::size_t Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
+                                     std::size_t i, std::size_t pominDo)
 {
     // Past the end of the text stands nothing: no neighbour, no continuation.
     const auto bajt = [&](std::size_t j) -> unsigned {
@@ -101,7 +101,7 @@ void Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
     bajtyPoLiterze_[b - 0x80][tablice.literaAscii[drugi]]++;
 
     if (i < pominDo) {
-        return;
+        return pominDo;
     }
     pominDo = i + 1;
     // Settled at once for most bytes of a text that is no UTF-8, before the lengths.
@@ -110,7 +110,7 @@ void Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
     const bool blad = (dlugoscZnaku == 0) | !kontynuacja(drugi);
     bledneUtf8_ += blad;
     if (blad) {
-        return;
+        return pominDo;
     }
     switch (dlugoscZnaku) {
         case 2: {
@@ -124,7 +124,7 @@ void Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
                 ++obceUtf8_;
             }
             pominDo = i + 2;
-            return;
+            return pominDo;
         }
         case 3: {
             // No overlong forms, no surrogates.
@@ -133,7 +133,7 @@ void Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
             if (drugi >= od && drugi <= doBajtu && kontynuacja(bajt(i + 2))) {
                 ++obceUtf8_;
                 pominDo = i + 3;
-                return;
+                return pominDo;
             }
             break;
         }
@@ -144,7 +144,7 @@ void Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
             if (drugi >= od && drugi <= doBajtu && kontynuacja(bajt(i + 2)) && kontynuacja(bajt(i + 3))) {
                 ++obceUtf8_;
                 pominDo = i + 4;
-                return;
+                return pominDo;
             }
             break;
         }
@@ -152,6 +152,7 @@ void Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
             break;
     }
     ++bledneUtf8_;
+    return pominDo;
 }
 
 template <bool NaKoncu>
@@ -170,15 +171,15 @@ void Rozpoznawacz::przejdz(const unsigned char* tekst, std::size_t dlugosc, std:
                      << (16 * czesc);
         }
         while (maska != 0) {
-            policzBajt<NaKoncu>(tab, tekst, dlugosc, i + static_cast<std::size_t>(std::countr_zero(maska)),
-                                pominDo);
+            pominDo = policzBajt<NaKoncu>(tab, tekst, dlugosc,
+                                          i + static_cast<std::size_t>(std::countr_zero(maska)), pominDo);
             maska &= maska - 1;
         }
     }
 #endif
     for (; i < pozycji; ++i) {
         if (tekst[i] & 0x80) {
-            policzBajt<NaKoncu>(tab, tekst, dlugosc, i, pominDo);
+            pominDo = policzBajt<NaKoncu>(tab, tekst, dlugosc, i, pominDo);
         }
     }
     if (pozycji > 0) {

@@ -66,9 +66,11 @@ private:
     // unless NaKoncu, ZAPAS of them follow the last position counted.
     template <bool NaKoncu>
     void przejdz(const unsigned char* tekst, std::size_t dlugosc, std::size_t pozycji);
+    // Counts the byte at `i` and returns the first position not inside its UTF-8 character,
+    // or `pominDo` when `i` lies before that.
     template <bool NaKoncu>
-    void policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc, std::size_t i,
-                    std::size_t& pominDo);
+    std::size_t policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
+                           std::size_t i, std::size_t pominDo);
 
     Rozpoznanie ocen() const;
     double wynikJednobajtowy(int standard) const;
