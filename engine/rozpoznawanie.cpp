@@ -222,6 +222,13 @@ Rozpoznanie Rozpoznawacz::wynik() const
 {
     Rozpoznawacz calosc = *this;
     calosc.przejdz<true>(ogon_.data(), dlugoscOgona_, dlugoscOgona_);
+    calosc.liczbaObecnych_ = 0;
+    for (std::size_t b = 0; b < bajty_.size(); ++b) {
+        if (std::any_of(calosc.bajty_[b].begin(), calosc.bajty_[b].end(),
+                        [](std::uint64_t n) { return n > 0; })) {
+            calosc.obecne_[calosc.liczbaObecnych_++] = static_cast<std::uint8_t>(b);
+        }
+    }
     return calosc.ocen();
 }
 
@@ -255,7 +262,8 @@ double Rozpoznawacz::wynikJednobajtowy(int standard) const
 {
     const auto& litera = tablice().litera[static_cast<std::size_t>(standard)];
     double suma = 0;
-    for (std::size_t b = 0; b < bajty_.size(); ++b) {
+    for (std::size_t i = 0; i < liczbaObecnych_; ++i) {
+        const std::size_t b = obecne_[i];
         const std::size_t wiersz = litera[b] == ZADNA_LITERA ? model::INNY : litera[b];
         suma += wynikZnaku(wiersz, bajty_[b], bajtyPrzedLitera_[b], bajtyPoLiterze_[b]);
     }
@@ -285,7 +293,8 @@ std::uint64_t Rozpoznawacz::liter(int standard) const
         return suma;
     }
     const auto& litera = tablice().litera[static_cast<std::size_t>(standard)];
-    for (std::size_t b = 0; b < bajty_.size(); ++b) {
+    for (std::size_t i = 0; i < liczbaObecnych_; ++i) {
+        const std::size_t b = obecne_[i];
         if (litera[b] != ZADNA_LITERA) {
             for (const std::uint64_t liczba : bajty_[b]) {
                 suma += liczba;
@@ -306,10 +315,9 @@ bool Rozpoznawacz::czytaInaczej(int standard, int drugi) const
     }
     const auto& pierwszaLitera = tablice().litera[static_cast<std::size_t>(standard)];
     const auto& drugaLitera = tablice().litera[static_cast<std::size_t>(drugi)];
-    for (std::size_t b = 0; b < bajty_.size(); ++b) {
-        const bool wTekscie =
-            std::any_of(bajty_[b].begin(), bajty_[b].end(), [](std::uint64_t n) { return n > 0; });
-        if (wTekscie && pierwszaLitera[b] != drugaLitera[b]) {
+    for (std::size_t i = 0; i < liczbaObecnych_; ++i) {
+        const std::size_t b = obecne_[i];
+        if (pierwszaLitera[b] != drugaLitera[b]) {
             return true;
         }
     }

@@ -101,6 +101,11 @@ private:
     // The last bytes so far, counted once their right-hand neighbours are known.
     std::array<unsigned char, ZAPAS> ogon_{};
     std::size_t dlugoscOgona_ = 0;
+
+    // Bytes of 80 and above that occur, [byte - 0x80], gathered before scoring: the few
+    // there are instead of all 128.
+    std::array<std::uint8_t, 128> obecne_{};
+    std::size_t liczbaObecnych_ = 0;
 };
 
 // The whole text at once.
