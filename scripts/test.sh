@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/pakiety.sh
 
-zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev xvfb xauth clang-format libbenchmark-dev desktop-file-utils appstream dpkg-dev file
+zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev python3 manpages-pl xvfb xauth clang-format libbenchmark-dev desktop-file-utils appstream dpkg-dev file
 
 echo "== Format"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror

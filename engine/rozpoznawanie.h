@@ -1,0 +1,114 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "model_polszczyzny.h"
+
+namespace znakomat {
+
+struct Kandydat {
+    int standard;
+    // Log-likelihood in nats of the text's non-ASCII characters read in this standard,
+    // under a model of Polish prose: higher is likelier; only differences mean something.
+    double wynik;
+};
+
+enum class Werdykt {
+    Rozpoznany,
+    // Other standards came close and would convert the text differently: see `bliskie`.
+    Niejednoznaczny,
+    // The likeliest reading has no Polish letter, and no close one converts anything.
+    BezPolskichLiter,
+};
+
+struct Rozpoznanie {
+    Werdykt werdykt;
+    // The seventeen standards that have letters of their own, likeliest first. "brak" is
+    // never among them: converting from it rewrites plain letters.
+    std::vector<Kandydat> ranking;
+    // Standards scoring within PROG_BLISKOSCI of the first that read at least one byte of
+    // this text differently from it, in ranking order. Of standards that read every byte of
+    // the text alike, and so convert it alike (Cyfromat and DHN always), only the first is
+    // listed.
+    std::vector<int> bliskie;
+
+    int standard() const { return ranking.front().standard; }
+};
+
+// A standard this many nats below the first one is still a fair guess: 100 times less
+// likely.
+inline constexpr double PROG_BLISKOSCI = 4.6;
+
+// Recognises the standard of a text that arrives in pieces. One pass, memory of a fixed
+// size whatever the length of the text: counts of each byte of 80 and above by its
+// neighbours, and of UTF-8 letters the same way. Cutting the text into other pieces
+// gives the same result.
+class Rozpoznawacz {
+public:
+    void dodaj(std::string_view kawalek);
+
+    // The verdict on everything added so far; more can be added afterwards.
+    Rozpoznanie wynik() const;
+
+private:
+    // Bytes read after a position to classify it: its right neighbour, and the rest of the
+    // longest UTF-8 sequence.
+    static constexpr std::size_t ZAPAS = 3;
+
+    struct Tablice;
+    static const Tablice& tablice();
+
+    // Counts the first `pozycji` bytes of `tekst`, which holds `dlugosc` readable bytes;
+    // unless NaKoncu, ZAPAS of them follow the last position counted.
+    template <bool NaKoncu>
+    void przejdz(const unsigned char* tekst, std::size_t dlugosc, std::size_t pozycji);
+    // Counts the byte at `i` and returns the first position not inside its UTF-8 character,
+    // or `pominDo` when `i` lies before that.
+    template <bool NaKoncu>
+    std::size_t policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
+                           std::size_t i, std::size_t pominDo);
+
+    Rozpoznanie ocen() const;
+    double wynikJednobajtowy(int standard) const;
+    double wynikUtf8() const;
+    std::uint64_t liter(int standard) const;
+    bool czytaInaczej(int standard, int drugi) const;
+
+    template <std::size_t Wierszy, std::size_t Kolumn>
+    using Liczniki = std::array<std::array<std::uint64_t, Kolumn>, Wierszy>;
+    // Last column: no ASCII letter there.
+    static constexpr std::size_t SASIEDNICH_LITER = model::LICZBA_LITER_ASCII + 1;
+
+    // Each byte of 80 and above, [byte - 0x80] by its neighbours' classes, by the ASCII
+    // letter before it and by the one after it; the UTF-8 letters alike by [letter].
+    Liczniki<128, model::LICZBA_KONTEKSTOW> bajty_{};
+    Liczniki<128, SASIEDNICH_LITER> bajtyPoLiterze_{};
+    Liczniki<128, SASIEDNICH_LITER> bajtyPrzedLitera_{};
+    Liczniki<LICZBA_LITER, model::LICZBA_KONTEKSTOW> literyUtf8_{};
+    Liczniki<LICZBA_LITER, SASIEDNICH_LITER> literyUtf8PoLiterze_{};
+    Liczniki<LICZBA_LITER, SASIEDNICH_LITER> literyUtf8PrzedLitera_{};
+    std::uint64_t obceUtf8_ = 0;    // well-formed UTF-8 characters that are no Polish letter
+    std::uint64_t bledneUtf8_ = 0;  // bytes that cannot be UTF-8 where they stand
+
+    // The byte before the next piece.
+    unsigned char poprzedni_ = ' ';
+    // Positions of the next piece still inside a UTF-8 character that began before it.
+    std::size_t doPominiecia_ = 0;
+    // The last bytes so far, counted once their right-hand neighbours are known.
+    std::array<unsigned char, ZAPAS> ogon_{};
+    std::size_t dlugoscOgona_ = 0;
+
+    // Bytes of 80 and above that occur, [byte - 0x80], gathered before scoring: the few
+    // there are instead of all 128.
+    std::array<std::uint8_t, 128> obecne_{};
+    std::size_t liczbaObecnych_ = 0;
+};
+
+// The whole text at once.
+Rozpoznanie RozpoznajStandard(std::string_view tekst);
+
+}  // namespace znakomat

@@ -1,0 +1,343 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "konwersja.h"
+#include "rozpoznawanie.h"
+#include "standardy.h"
+
+namespace znakomat {
+namespace {
+
+using namespace std::string_literals;
+
+int standard(std::string_view nazwa)
+{
+    for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
+        if (Standardy(i).Nazwa == nazwa) {
+            return i;
+        }
+    }
+    throw std::invalid_argument("nieznany standard " + std::string(nazwa));
+}
+
+std::string konwertuj(std::string tekst, int zrodlo, int cel)
+{
+    return KonwertujTekst(std::move(tekst), zrodlo, cel, BezPostepu());
+}
+
+// Right when the text reads the same from both: converted to UTF-8, where every letter is
+// a pair no single byte can be, and to Windows-EE, where a UTF-8 source differs too.
+bool konwertujaTakSamo(const std::string& tekst, int jeden, int drugi)
+{
+    const int windows = standard("Windows-EE");
+    return jeden == drugi || (konwertuj(tekst, jeden, UTF8_INDEX) == konwertuj(tekst, drugi, UTF8_INDEX) &&
+                              konwertuj(tekst, jeden, windows) == konwertuj(tekst, drugi, windows));
+}
+
+std::string nazwa(int indeks)
+{
+    return std::string(Standardy(indeks).Nazwa);
+}
+
+// What every verdict promises, whatever the text.
+void sprawdzUklad(const std::string& tekst, const Rozpoznanie& r)
+{
+    ASSERT_EQ(r.ranking.size(), static_cast<std::size_t>(LICZBA_STANDARDOW - 1));
+    std::set<int> standardy;
+    for (std::size_t i = 0; i < r.ranking.size(); ++i) {
+        standardy.insert(r.ranking[i].standard);
+        EXPECT_NE(r.ranking[i].standard, standard("brak"));
+        if (i > 0) {
+            EXPECT_GE(r.ranking[i - 1].wynik, r.ranking[i].wynik);
+        }
+    }
+    EXPECT_EQ(standardy.size(), r.ranking.size());
+    for (const int bliski : r.bliskie) {
+        const auto miejsce = std::find_if(r.ranking.begin(), r.ranking.end(),
+                                          [&](const Kandydat& k) { return k.standard == bliski; });
+        ASSERT_NE(miejsce, r.ranking.end());
+        EXPECT_LE(r.ranking.front().wynik - miejsce->wynik, PROG_BLISKOSCI) << nazwa(bliski);
+        EXPECT_FALSE(konwertujaTakSamo(tekst, r.standard(), bliski)) << nazwa(bliski);
+    }
+    EXPECT_EQ(r.werdykt == Werdykt::Niejednoznaczny, !r.bliskie.empty());
+}
+
+// A few sentences with all eighteen letters, capitals in words of capitals and at the
+// start of words.
+const std::string ZDANIA =
+    "ŹRÓDŁO ŚWIĘTEJ WODY NA ŁĄCE, KOŃ I ĆMA. Źrebię pije, Łukasz śpi, a Ósemka i Żaneta "
+    "wołają: zażółć gęślą jaźń! Ćwiczenia z Ąbrowa? Nie, Ęsko i Ńa to nie słowa, ale "
+    "Śląsk, Ćmielów, Ełk i Żywiec są prawdziwe, a pięć źdźbeł trawy rośnie już przy drodze.\n";
+
+TEST(Rozpoznawanie, ZdaniaWKazdymStandardzie)
+{
+    for (int prawdziwy = 1; prawdziwy < LICZBA_STANDARDOW; ++prawdziwy) {
+        SCOPED_TRACE(nazwa(prawdziwy));
+        const std::string tekst = konwertuj(ZDANIA, UTF8_INDEX, prawdziwy);
+        const Rozpoznanie r = RozpoznajStandard(tekst);
+        sprawdzUklad(tekst, r);
+        EXPECT_EQ(r.werdykt, Werdykt::Rozpoznany);
+        EXPECT_TRUE(konwertujaTakSamo(tekst, r.standard(), prawdziwy)) << nazwa(r.standard());
+    }
+}
+
+TEST(Rozpoznawanie, KawalkiDajaToSamoCoCalosc)
+{
+    // Cuts inside UTF-8 letters, inside longer UTF-8 characters and at their edges.
+    const std::string tekst =
+        ZDANIA + "Ж ж 中文 😀 \xC4 \xC5\x82\xC5"s + konwertuj(ZDANIA, UTF8_INDEX, 1) + "\xF0\x9F";
+    const Rozpoznanie calosc = RozpoznajStandard(tekst);
+    std::mt19937 los(7);
+    for (std::size_t staly = 1; staly <= 8; ++staly) {
+        for (int losowo = 0; losowo < 2; ++losowo) {
+            SCOPED_TRACE(std::to_string(staly) + (losowo ? " losowo" : ""));
+            Rozpoznawacz rozpoznawacz;
+            for (std::size_t od = 0; od < tekst.size();) {
+                const std::size_t ile =
+                    losowo ? std::uniform_int_distribution<std::size_t>(0, 2 * staly)(los) : staly;
+                rozpoznawacz.dodaj(std::string_view(tekst).substr(od, ile));
+                od += ile;
+            }
+            const Rozpoznanie czesciami = rozpoznawacz.wynik();
+            ASSERT_EQ(czesciami.ranking.size(), calosc.ranking.size());
+            for (std::size_t i = 0; i < calosc.ranking.size(); ++i) {
+                EXPECT_EQ(czesciami.ranking[i].standard, calosc.ranking[i].standard);
+                EXPECT_EQ(czesciami.ranking[i].wynik, calosc.ranking[i].wynik);
+            }
+            EXPECT_EQ(czesciami.werdykt, calosc.werdykt);
+            EXPECT_EQ(czesciami.bliskie, calosc.bliskie);
+        }
+    }
+}
+
+TEST(Rozpoznawanie, WynikNieKonczyTekstu)
+{
+    // "ł" in UTF-8 cut in two: the first half alone is no letter, both halves are.
+    Rozpoznawacz rozpoznawacz;
+    rozpoznawacz.dodaj("Ca\xC5");
+    EXPECT_NE(rozpoznawacz.wynik().standard(), UTF8_INDEX);
+    rozpoznawacz.dodaj("\x82y dzie\xC5\x84 by\xC5\x82o ciep\xC5\x82o");
+    EXPECT_EQ(rozpoznawacz.wynik().standard(), UTF8_INDEX);
+    EXPECT_EQ(rozpoznawacz.wynik().werdykt, Werdykt::Rozpoznany);
+}
+
+TEST(Rozpoznawanie, TekstyBezPolskichLiter)
+{
+    const int windows = standard("Windows-EE");
+    const std::vector<std::pair<std::string, std::string>> teksty = {
+        {"pusty", ""},
+        {"ASCII", "Ala ma kota, a kot ma Ale.\r\nZolw i zaba: 1 + 2 = 3; {[()]} ~!@#$%^&*"},
+        {"same bajty sterujace", "\x01\x02\t\n\x1B[0m\x7F"},
+        {"UTF-8 bez liter",
+         "\xE2\x80\x9E"
+         "cytat\xE2\x80\x9D \xE2\x80\x94 caf\xC3\xA9, 20\xC2\xB0"
+         "C"},
+        {"cyrylica",
+         "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80! "
+         "\xD0\x9A\xD0\xB0\xD0\xBA \xD0\xB4\xD0\xB5\xD0\xBB\xD0\xB0?"},
+        {"CJK i emoji",
+         "\xE4\xB8\xAD\xE6\x96\x87 \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xF0\x9F\x98\x80\xF0\x9F\x91\x8D"},
+    };
+    for (const auto& [opis, tekst] : teksty) {
+        SCOPED_TRACE(opis);
+        const Rozpoznanie r = RozpoznajStandard(tekst);
+        sprawdzUklad(tekst, r);
+        EXPECT_EQ(r.werdykt, Werdykt::BezPolskichLiter) << nazwa(r.standard());
+        EXPECT_TRUE(r.bliskie.empty());
+        // Nothing to convert: the text passes unchanged from the standard chosen.
+        EXPECT_EQ(konwertuj(tekst, r.standard(), windows), tekst);
+    }
+    for (const Kandydat& k : RozpoznajStandard("Zolw i zaba").ranking) {
+        EXPECT_EQ(k.wynik, 0.0) << nazwa(k.standard);
+    }
+
+    // Quotation marks, a dash and a degree in Windows-1250 are letters in some old code
+    // pages: the likeliest reading has none, though one with letters may come close.
+    const std::string symbole =
+        "\x84"
+        "cytat\x94 \x96 caf\xE9, 20\xB0"
+        "C, \xA7 3";
+    const Rozpoznanie r = RozpoznajStandard(symbole);
+    sprawdzUklad(symbole, r);
+    EXPECT_NE(r.werdykt, Werdykt::Rozpoznany);
+    EXPECT_EQ(konwertuj(symbole, r.standard(), windows), symbole);
+}
+
+TEST(Rozpoznawanie, Utf8ZInnymiPismami)
+{
+    const std::string polski = "Zażółć gęślą jaźń, powiedział Łukasz. ";
+    const std::vector<std::pair<std::string, std::string>> teksty = {
+        {"cyrylica", polski + "По-русски: привет, как дела? Это длинное предложение, в три раза длиннее."},
+        {"CJK", "中文和日本語の文章がここにあります。" + polski + "韓國語도 있습니다 한국어 문장입니다."},
+        {"emoji", "😀😀 " + polski + "👍🏽 🇵🇱 ✅"},
+        {"grecki i znaki", "Ελληνικά κείμενα — «cytat» … € © " + polski},
+    };
+    for (const auto& [opis, tekst] : teksty) {
+        SCOPED_TRACE(opis);
+        const Rozpoznanie r = RozpoznajStandard(tekst);
+        sprawdzUklad(tekst, r);
+        EXPECT_EQ(r.standard(), UTF8_INDEX) << nazwa(r.standard());
+        EXPECT_EQ(r.werdykt, Werdykt::Rozpoznany);
+    }
+}
+
+TEST(Rozpoznawanie, SamotneBajtyC3C4C5)
+{
+    // Each lone byte is a letter in some standard, and in UTF-8 only the start of one.
+    const std::vector<std::pair<std::string, std::string>> teksty = {
+        {"C3", "Nowy \xC3wiczenia i \xC3ma, bo \xC3wierka\n"},
+        {"C4", "\xC4la kota \xC4 i \xC4"},
+        {"C5", "\xC5wa na ko\xC5"},
+        {"same", "\xC3\xC4\xC5"},
+        {"na koncu", "Tekst konczy sie bajtem \xC5"},
+        {"przed ASCII",
+         "\xC5"
+         "a \xC4"
+         "b \xC3"
+         "c"},
+    };
+    for (const auto& [opis, tekst] : teksty) {
+        SCOPED_TRACE(opis);
+        const Rozpoznanie r = RozpoznajStandard(tekst);
+        sprawdzUklad(tekst, r);
+        EXPECT_NE(r.standard(), UTF8_INDEX);
+        for (std::size_t cut = 0; cut <= tekst.size(); ++cut) {
+            Rozpoznawacz rozpoznawacz;
+            rozpoznawacz.dodaj(std::string_view(tekst).substr(0, cut));
+            rozpoznawacz.dodaj(std::string_view(tekst).substr(cut));
+            EXPECT_EQ(rozpoznawacz.wynik().standard(), r.standard());
+        }
+    }
+    // ELWRO-Junior writes Ć as C3 and Ę as C5: its text is no UTF-8.
+    const int elwro = standard("ELWRO-Junior");
+    const std::string tekst = konwertuj("ĆMA, ĘSKO i Ćwiczenia: pięć ćwiczeń z gęślą.", UTF8_INDEX, elwro);
+    const Rozpoznanie r = RozpoznajStandard(tekst);
+    EXPECT_TRUE(konwertujaTakSamo(tekst, r.standard(), elwro)) << nazwa(r.standard());
+}
+
+TEST(Rozpoznawanie, Niejednoznacznosc)
+{
+    // Only letters two standards share, at the same bytes: both are right.
+    const std::string wspolne = konwertuj("Góra, łódka, żółć i koń.", UTF8_INDEX, standard("ISO-Latin-2"));
+    const Rozpoznanie r = RozpoznajStandard(wspolne);
+    sprawdzUklad(wspolne, r);
+    EXPECT_TRUE(konwertujaTakSamo(wspolne, r.standard(), standard("ISO-Latin-2")));
+    EXPECT_TRUE(konwertujaTakSamo(wspolne, r.standard(), standard("Windows-EE")));
+
+    // Logic and Cyfromat differ only in ź and ż, swapped: "bieżący" in one is "bieźący" in
+    // the other, and one word does not tell which is meant.
+    const std::string slowo = konwertuj("bieżący", UTF8_INDEX, standard("Logic"));
+    const Rozpoznanie rj = RozpoznajStandard(slowo);
+    sprawdzUklad(slowo, rj);
+    EXPECT_EQ(rj.werdykt, Werdykt::Niejednoznaczny);
+    std::set<int> mozliwe(rj.bliskie.begin(), rj.bliskie.end());
+    mozliwe.insert(rj.standard());
+    EXPECT_TRUE(mozliwe.count(standard("Logic")));
+    EXPECT_TRUE(mozliwe.count(standard("Cyfromat")) || mozliwe.count(standard("DHN")));
+    // Cyfromat and DHN are one table: never both.
+    EXPECT_FALSE(mozliwe.count(standard("Cyfromat")) && mozliwe.count(standard("DHN")));
+
+    // Enough of the same text leaves no doubt.
+    std::string dlugi;
+    for (int i = 0; i < 20; ++i) {
+        dlugi += konwertuj("Już po wszystkim, źle nie było, ale żal. ", UTF8_INDEX, standard("Logic"));
+    }
+    const Rozpoznanie rd = RozpoznajStandard(dlugi);
+    EXPECT_EQ(rd.werdykt, Werdykt::Rozpoznany);
+    EXPECT_EQ(rd.standard(), standard("Logic"));
+}
+
+// Held-out Polish prose, written by scripts/proza_polska.py from manual pages the model
+// was not built from.
+std::vector<std::string> proza(const std::string& plik)
+{
+    std::ifstream wejscie(std::string(ZNAKOMAT_PROZA) + "/" + plik, std::ios::binary);
+    if (!wejscie) {
+        throw std::runtime_error("brak " + std::string(ZNAKOMAT_PROZA) + "/" + plik);
+    }
+    std::stringstream tresc;
+    tresc << wejscie.rdbuf();
+    std::vector<std::string> teksty;
+    std::string tekst;
+    while (std::getline(tresc, tekst, '\0')) {
+        teksty.push_back(tekst);
+    }
+    return teksty;
+}
+
+bool maPolskaLitere(std::string_view tekst)
+{
+    return std::any_of(tekst.begin(), tekst.end(), [](char c) { return (c & 0x80) != 0; });
+}
+
+// Encodes every text in each of the seventeen standards with letters, prints the rate of
+// each and returns the rate over all cases.
+double skutecznosc(const std::vector<std::string>& teksty, const char* opis)
+{
+    std::array<int, LICZBA_STANDARDOW> dobrze{};
+    std::array<int, LICZBA_STANDARDOW> pewnieZle{};
+    std::array<int, LICZBA_STANDARDOW> niejednoznaczne{};
+    int wszystkich = 0;
+    for (const std::string& prosty : teksty) {
+        for (int prawdziwy = 1; prawdziwy < LICZBA_STANDARDOW; ++prawdziwy) {
+            const std::string tekst = konwertuj(prosty, UTF8_INDEX, prawdziwy);
+            const Rozpoznanie r = RozpoznajStandard(tekst);
+            const auto i = static_cast<std::size_t>(prawdziwy);
+            if (konwertujaTakSamo(tekst, r.standard(), prawdziwy)) {
+                ++dobrze[i];
+            } else if (r.werdykt == Werdykt::Rozpoznany) {
+                ++pewnieZle[i];
+            }
+            niejednoznaczne[i] += r.werdykt == Werdykt::Niejednoznaczny;
+        }
+        ++wszystkich;
+    }
+    std::printf("%s: %d tekstów w każdym standardzie\n", opis, wszystkich);
+    std::printf(
+        "| Standard | Dobrze | Niejednoznaczne | Źle bez wątpliwości |\n| --- | ---: | ---: | ---: |\n");
+    int razem = 0;
+    for (int s = 1; s < LICZBA_STANDARDOW; ++s) {
+        const auto i = static_cast<std::size_t>(s);
+        std::printf("| %s | %.2f %% | %.1f %% | %d |\n", nazwa(s).c_str(), 100.0 * dobrze[i] / wszystkich,
+                    100.0 * niejednoznaczne[i] / wszystkich, pewnieZle[i]);
+        razem += dobrze[i];
+    }
+    const double wynik = 100.0 * razem / (wszystkich * (LICZBA_STANDARDOW - 1));
+    std::printf("Razem: %.2f %%\n\n", wynik);
+    return wynik;
+}
+
+TEST(Skutecznosc, KrotkieTeksty)
+{
+    const std::vector<std::string> teksty = proza("krotkie.txt");
+    ASSERT_GE(teksty.size(), 500u);
+    for (const std::string& tekst : teksty) {
+        ASSERT_GE(tekst.size(), 100u);
+        ASSERT_TRUE(maPolskaLitere(tekst));
+    }
+    EXPECT_GE(skutecznosc(teksty, "Teksty od 100 do 1000 znaków"), 98.0);
+}
+
+TEST(Skutecznosc, DlugieTeksty)
+{
+    const std::vector<std::string> teksty = proza("dlugie.txt");
+    ASSERT_GE(teksty.size(), 200u);
+    for (const std::string& tekst : teksty) {
+        ASSERT_GE(tekst.size(), 2048u);
+    }
+    EXPECT_GE(skutecznosc(teksty, "Teksty od 2048 znaków"), 99.9);
+}
+
+}  // namespace
+}  // namespace znakomat
