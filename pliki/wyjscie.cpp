@@ -177,6 +177,8 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, Nadzor& nadzor) : nazwa_(
         return;
     }
     sposob_ = Sposob::Zastapienie;
+    ::close(cel_);
+    cel_ = -1;
 }
 
 PlikWyjsciowy::~PlikWyjsciowy()
@@ -280,7 +282,26 @@ void PlikWyjsciowy::zapisz(std::string_view dane, Nadzor& nadzor)
     if (const int numer = zapiszWszystko(deskryptor_, dane, nadzor)) {
         blad(numer);
     }
+    const std::uint64_t przed = zapisane_;
     zapisane_ += dane.size();
+    if (sposob_ != Sposob::Strumien && przed / ODCINEK_ZAPISU != zapisane_ / ODCINEK_ZAPISU) {
+        zapiszNaDysk(zapisane_ / ODCINEK_ZAPISU * ODCINEK_ZAPISU);
+    }
+}
+
+void PlikWyjsciowy::zapiszNaDysk(std::uint64_t koniec)
+{
+    // The disk writes each stretch while the next is converted, and the one before it
+    // must be on disk first: the final sync has little left to do, so it holds nobody
+    // up, and memory does not fill with text waiting for a slow disk. Best effort: the
+    // final sync reports any failure.
+    const auto odcinek = static_cast<off_t>(ODCINEK_ZAPISU);
+    const auto poczatek = static_cast<off_t>(koniec) - odcinek;
+    if (poczatek >= odcinek) {
+        ::sync_file_range(deskryptor_, poczatek - odcinek, odcinek,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+    }
+    ::sync_file_range(deskryptor_, poczatek, odcinek, SYNC_FILE_RANGE_WRITE);
 }
 
 void PlikWyjsciowy::powiekszPotok(std::size_t rozmiar) const

@@ -55,6 +55,9 @@ private:
     void zastap();
     void przepiszWMiejscu();
     void usunTymczasowy();
+    void zapiszNaDysk(std::uint64_t koniec);
+
+    static constexpr std::uint64_t ODCINEK_ZAPISU = std::uint64_t{8} << 20;
 
     std::string nazwa_;
     std::string nazwaWFolderze_;
