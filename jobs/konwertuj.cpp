@@ -2,11 +2,13 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 #include <new>
 #include <optional>
 
 #include "pliki.h"
+#include "schowek.h"
 
 namespace {
 
@@ -142,7 +144,8 @@ void KonwertujTekstPola(OknoKonwersji& okno, int zrodlo, int cel)
 void WklejZeSchowka(OknoKonwersji& okno)
 {
     okno.ustawTekstPola(QString());
-    okno.ustawTekstPola(QGuiApplication::clipboard()->text());
+    const QMimeData* dane = QGuiApplication::clipboard()->mimeData();
+    okno.ustawTekstPola(dane != nullptr ? tekstZeSchowka(*dane) : QString());
     okno.zaznacz(okno.dlugoscTekstuPola(), 0);
 }
 

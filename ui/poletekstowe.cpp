@@ -7,6 +7,8 @@
 
 #include <array>
 
+#include "schowek.h"
+
 namespace {
 
 constexpr int wlasnoscPodzialu = QTextFormat::UserProperty + 1;
@@ -44,7 +46,10 @@ QTextBlockFormat zPodzialem(QTextBlockFormat format, int rodzaj)
 
 }  // namespace
 
-PoleTekstowe::PoleTekstowe(QWidget* parent) : QPlainTextEdit(parent) {}
+PoleTekstowe::PoleTekstowe(QWidget* parent) : QPlainTextEdit(parent)
+{
+    connect(document(), &QTextDocument::contentsChanged, this, [this] { oproznione_ = false; });
+}
 
 void PoleTekstowe::ustawTekst(const QString& tekst)
 {
@@ -72,6 +77,21 @@ void PoleTekstowe::ustawTekst(const QString& tekst)
         i += dlugosc - 1;
     }
     dokument->setUndoRedoEnabled(true);
+}
+
+void PoleTekstowe::zastapTekst(const QString& tekst)
+{
+    QTextCursor kursor(document());
+    if (oproznione_) {
+        kursor.joinPreviousEditBlock();
+    } else {
+        kursor.beginEditBlock();
+    }
+    kursor.select(QTextCursor::Document);
+    kursor.removeSelectedText();
+    wstaw(kursor, tekst);
+    kursor.endEditBlock();
+    oproznione_ = tekst.isEmpty();
 }
 
 QString PoleTekstowe::podzialPrzed(const QTextBlock& akapit) const
@@ -125,7 +145,7 @@ void PoleTekstowe::insertFromMimeData(const QMimeData* zrodlo)
     QTextCursor kursor = textCursor();
     kursor.beginEditBlock();
     kursor.removeSelectedText();
-    wstaw(kursor, zrodlo->text());
+    wstaw(kursor, tekstZeSchowka(*zrodlo));
     kursor.endEditBlock();
     setTextCursor(kursor);
     ensureCursorVisible();

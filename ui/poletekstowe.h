@@ -16,7 +16,11 @@ public:
     explicit PoleTekstowe(QWidget* parent = nullptr);
 
     QString tekst() const;
+    // A new text, with the undo history gone.
     void ustawTekst(const QString& tekst);
+    // The whole text replaced as one edit that Ctrl+Z takes back. Filling the box right
+    // after emptying it this way, with no other change between, joins that same edit.
+    void zastapTekst(const QString& tekst);
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
@@ -28,4 +32,5 @@ private:
     void wstaw(QTextCursor& kursor, const QString& tekst);
 
     int domyslny_ = 0;
+    bool oproznione_ = false;
 };
