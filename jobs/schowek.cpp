@@ -5,16 +5,20 @@
 
 QString tekstZeSchowka(const QMimeData& dane)
 {
+    const QString tekst = dane.text();
+    const QByteArray bom("\xEF\xBB\xBF");
     for (const QString& format : {QStringLiteral("text/plain;charset=utf-8"), QStringLiteral("text/plain")}) {
-        if (!dane.hasFormat(format)) {
+        const QByteArray bajty = dane.hasFormat(format) ? dane.data(format) : QByteArray();
+        if (!bajty.startsWith(bom)) {
             continue;
         }
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-        const QString tekst = utf8.decode(dane.data(format));
-        if (!utf8.hasError()) {
-            return tekst;
+        const QString zBom = utf8.decode(bajty);
+        // Only the mark Qt dropped is put back: text the program holds itself (its own
+        // copy) is exact already, and its bytes may not be (a lone surrogate).
+        if (zBom.size() == tekst.size() + 1 && QStringView(zBom).sliced(1) == tekst) {
+            return zBom;
         }
     }
-    // Text in another encoding: Qt knows which.
-    return dane.text();
+    return tekst;
 }

@@ -4,6 +4,6 @@
 
 class QMimeData;
 
-// The text another program put on the clipboard, exactly. Qt's own decoding drops a
-// byte order mark at the start of the text; here the UTF-8 bytes are decoded with it.
+// The text on the clipboard or in a drop, exactly as it was put there. Qt's decoding of
+// another program's UTF-8 drops a byte order mark at the start; here it is kept.
 QString tekstZeSchowka(const QMimeData& dane);

@@ -82,6 +82,7 @@ void PoleTekstowe::ustawTekst(const QString& tekst)
 void PoleTekstowe::zastapTekst(const QString& tekst)
 {
     QTextCursor kursor(document());
+    const bool bylTekst = !document()->isEmpty();
     if (oproznione_) {
         kursor.joinPreviousEditBlock();
     } else {
@@ -91,7 +92,8 @@ void PoleTekstowe::zastapTekst(const QString& tekst)
     kursor.removeSelectedText();
     wstaw(kursor, tekst);
     kursor.endEditBlock();
-    oproznione_ = tekst.isEmpty();
+    // Emptying an empty box is no edit, and there is nothing to join.
+    oproznione_ = tekst.isEmpty() && bylTekst;
 }
 
 QString PoleTekstowe::podzialPrzed(const QTextBlock& akapit) const
@@ -137,9 +139,17 @@ QMimeData* PoleTekstowe::createMimeDataFromSelection() const
     return dane;
 }
 
+bool PoleTekstowe::canInsertFromMimeData(const QMimeData* zrodlo) const
+{
+    // A program that names the encoding offers only that format, which Qt reads as text
+    // but does not count as text.
+    return QPlainTextEdit::canInsertFromMimeData(zrodlo) ||
+           zrodlo->hasFormat(QStringLiteral("text/plain;charset=utf-8"));
+}
+
 void PoleTekstowe::insertFromMimeData(const QMimeData* zrodlo)
 {
-    if (zrodlo == nullptr || !zrodlo->hasText()) {
+    if (zrodlo == nullptr || !canInsertFromMimeData(zrodlo)) {
         return;
     }
     QTextCursor kursor = textCursor();

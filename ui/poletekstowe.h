@@ -24,6 +24,7 @@ public:
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
+    bool canInsertFromMimeData(const QMimeData* zrodlo) const override;
     void insertFromMimeData(const QMimeData* zrodlo) override;
 
 private:
