@@ -135,7 +135,9 @@ fi
 # The WWW button opens a page of this package.
 if [[ $strona == file://* ]]; then
     [[ -s $korzen${strona#file://} ]] || blad "the home page ${strona#file://} is not in the package"
-    grep -aqF "$strona" "$korzen/usr/bin/znakomat" || blad "usr/bin/znakomat does not open $strona"
+    # The address is a Qt string literal, stored as UTF-16.
+    { strings -a "$korzen/usr/bin/znakomat" && strings -a -el "$korzen/usr/bin/znakomat"; } |
+        grep -qxF "$strona" || blad "usr/bin/znakomat does not open $strona"
 fi
 
 # The menu entry starts a binary of this package and shows an icon of this package.
