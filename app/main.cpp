@@ -1,9 +1,9 @@
 #include <QApplication>
+#include <QCommandLineParser>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 #include "aplikacja.h"
 #include "frmmain.h"
@@ -12,8 +12,6 @@
 
 namespace {
 
-std::unique_ptr<frmMain> oknoGlowne;
-
 bool jestEkran()
 {
     const auto ustawiona = [](const char* nazwa) {
@@ -21,15 +19,6 @@ bool jestEkran()
         return wartosc != nullptr && *wartosc != '\0';
     };
     return ustawiona("QT_QPA_PLATFORM") || ustawiona("DISPLAY") || ustawiona("WAYLAND_DISPLAY");
-}
-
-// The program's entry: the table is constant and complete before the window loads.
-void Main()
-{
-    (void)znakomat::Standardy(0);
-    oknoGlowne = std::make_unique<frmMain>();
-    wysrodkuj(*oknoGlowne);
-    oknoGlowne->show();
 }
 
 }  // namespace
@@ -48,8 +37,20 @@ int main(int argc, char* argv[])
     std::signal(SIGPIPE, SIG_IGN);
     QApplication aplikacja(argc, argv);
     przygotujAplikacje(aplikacja);
-    Main();
-    const int wynik = QApplication::exec();
-    oknoGlowne.reset();
-    return wynik;
+    const std::optional<QString> plik = plikZWierszaPolecen(QApplication::arguments());
+    if (!plik) {
+        return 2;
+    }
+
+    // The table is constant and complete before the window loads.
+    (void)znakomat::Standardy(0);
+    // Local, so that it goes before the application: when the display goes away, Qt
+    // ends the program from inside the event loop and no destructor runs after it.
+    frmMain okno;
+    if (!plik->isEmpty()) {
+        okno.otworzPlik(*plik);
+    }
+    wysrodkuj(okno);
+    okno.show();
+    return QApplication::exec();
 }

@@ -4,12 +4,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QMimeData>
 
 #include <new>
 #include <optional>
 
 #include "opis_bledu.h"
 #include "przepisz.h"
+#include "schowek.h"
 
 namespace {
 
@@ -193,7 +195,8 @@ void KonwertujTekstPola(OknoKonwersji& okno, int zrodlo, int cel)
 void WklejZeSchowka(OknoKonwersji& okno)
 {
     okno.ustawTekstPola(QString());
-    okno.ustawTekstPola(QGuiApplication::clipboard()->text());
+    const QMimeData* dane = QGuiApplication::clipboard()->mimeData();
+    okno.ustawTekstPola(dane != nullptr ? tekstZeSchowka(*dane) : QString());
     okno.zaznacz(okno.dlugoscTekstuPola(), 0);
 }
 

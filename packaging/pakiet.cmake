@@ -11,12 +11,15 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ZNAKOMAT_HOME_PAGE}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ZNAKOMAT_WITRYNA}")
+# The long part: lines of at most 80 characters, as dpkg shows them.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Znakomat converts the Polish diacritic letters of a text between eighteen encodings:\n"
-    "old DOS, Amiga and typesetting code pages such as Mazovia or CSK, ISO-8859-2,\n"
-    "Windows-1250, UTF-8 and plain letters. It converts a text file into a new file, or\n"
-    "text pasted into its window, and leaves every other byte alone. Its window is Polish.")
+    "Znakomat converts the Polish diacritic letters of a text between eighteen\n"
+    "encodings: old DOS, Amiga and typesetting code pages such as Mazovia or CSK,\n"
+    "ISO-8859-2, Windows-1250, UTF-8 and plain letters. It converts a text file into\n"
+    "a new file, or text pasted into its window, and leaves every other byte alone.\n"
+    "Its window is Polish. The command line program znakomat-cli does the same for\n"
+    "scripts and pipes.")
 string(JOIN "" CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
 # Libraries come from dpkg-shlibdeps; what the binaries load by name at run time does not:
 # the window's font, Qt's platform plugins and Qt's Polish translations.

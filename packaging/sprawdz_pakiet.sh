@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Builds the .deb with cpack, reads its control data, unpacks it into a scratch root and
-# checks what a user would get from it.
-#   sprawdz_pakiet.sh BUILD SCRATCH ID VERSION SPRAWDZ_IKONY ZNAKOMAT.xpm "ROZMIARY"
+# Builds the .deb with cpack, reads its control data, unpacks it into a scratch root,
+# checks what a user would get from it and has lintian judge it.
+#   sprawdz_pakiet.sh BUILD SCRATCH ID VERSION SPRAWDZ_IKONY ZNAKOMAT.xpm "ROZMIARY" STRONA
 set -euo pipefail
-budowa=$1 robocze=$2 id=$3 wersja=$4 sprawdz_ikony=$5 xpm=$6
+budowa=$1 robocze=$2 id=$3 wersja=$4 sprawdz_ikony=$5 xpm=$6 strona=$8
 read -r -a rozmiary <<<"$7"
+
+for narzedzie in lintian rsvg-convert dpkg-parsechangelog; do
+    command -v "$narzedzie" >/dev/null || {
+        echo "$narzedzie is not installed (scripts/test.sh installs it)" >&2
+        exit 1
+    }
+done
 
 bledy=0
 blad() {
@@ -84,7 +91,8 @@ for plik in "$korzen"/usr/bin/*; do
 done
 
 if [[ -x $korzen/usr/bin/znakomat-cli ]]; then
-    if lista=$("$korzen/usr/bin/znakomat-cli" -l); then
+    # One standard a line, first; other names may follow it.
+    if lista=$("$korzen/usr/bin/znakomat-cli" -l | awk '{ print $1 }'); then
         ile=$(grep -c . <<<"$lista")
         ((ile == 18)) || blad "znakomat-cli -l lists $ile standards, not 18"
         ((ile == $(sort -u <<<"$lista" | grep -c .))) || blad "znakomat-cli -l lists a standard twice"
@@ -94,6 +102,42 @@ if [[ -x $korzen/usr/bin/znakomat-cli ]]; then
     else
         blad "znakomat-cli -l failed"
     fi
+
+    # The completion, as bash runs it for a user who pressed Tab after the words given.
+    dopelnienie=$korzen/usr/share/bash-completion/completions/znakomat-cli
+    dopelnij() {
+        PATH=$korzen/usr/bin:$PATH bash -c 'source "$1"; shift; COMP_WORDS=("$@")
+            COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _znakomat_cli 2>/dev/null; echo "${COMPREPLY[*]}"' \
+            _ "$dopelnienie" znakomat-cli "$@"
+    }
+    if [[ -f $dopelnienie ]]; then
+        [[ $(dopelnij -f maz) == Mazovia ]] || blad "completion of '-f maz': $(dopelnij -f maz)"
+        [[ $(dopelnij --to-code = utf) == UTF-8 ]] || blad "completion of '--to-code=utf': $(dopelnij --to-code = utf)"
+        [[ $(dopelnij --out) == --output= ]] || blad "completion of '--out': $(dopelnij --out)"
+        [[ $(dopelnij -t "" | wc -w) -ge 18 ]] || blad "completion after -t: $(dopelnij -t "")"
+    else
+        blad "${dopelnienie#"$korzen"} missing"
+    fi
+fi
+
+# A manual page for each program; lintian reads them for mistakes.
+for nazwa in "${binaria[@]}"; do
+    [[ -s $korzen/usr/share/man/man1/$nazwa.1.gz ]] || blad "usr/share/man/man1/$nazwa.1.gz missing"
+done
+changelog=$korzen/usr/share/doc/znakomat/changelog.Debian.gz
+if [[ -f $changelog ]]; then
+    wpisana=$(zcat "$changelog" | dpkg-parsechangelog -l- -SVersion)
+    [[ $wpisana == "$(pole Version)" ]] || blad "changelog names $wpisana, the package is $(pole Version)"
+else
+    blad "usr/share/doc/znakomat/changelog.Debian.gz missing"
+fi
+
+# The WWW button opens a page of this package.
+if [[ $strona == file://* ]]; then
+    [[ -s $korzen${strona#file://} ]] || blad "the home page ${strona#file://} is not in the package"
+    # The address is a Qt string literal, stored as UTF-16.
+    { strings -a "$korzen/usr/bin/znakomat" && strings -a -el "$korzen/usr/bin/znakomat"; } |
+        grep -qxF "$strona" || blad "usr/bin/znakomat does not open $strona"
 fi
 
 # The menu entry starts a binary of this package and shows an icon of this package.
@@ -105,6 +149,9 @@ if [[ -f $wpis ]]; then
     exec_=$(sed -n 's/^Exec=//p' "$wpis")
     ikona=$(sed -n 's/^Icon=//p' "$wpis")
     [[ -x $korzen/usr/bin/${exec_%% *} ]] || blad "Exec=$exec_ is not in usr/bin"
+    # "Open with" and a file dropped on the launcher give the program the file.
+    [[ $exec_ == *' %f' ]] || blad "Exec=$exec_ takes no file"
+    grep -qx 'MimeType=text/plain;' "$wpis" || blad "the menu entry is not offered for text files"
     ikony=()
     for rozmiar in "${rozmiary[@]}"; do
         plik=$korzen/usr/share/icons/hicolor/${rozmiar}x$rozmiar/apps/$ikona.png
@@ -113,8 +160,23 @@ if [[ -f $wpis ]]; then
     if ((${#ikony[@]})); then
         "$sprawdz_ikony" "$xpm" "${ikony[@]}" || blad "the icons are not the window's picture"
     fi
+    svg=$korzen/usr/share/icons/hicolor/scalable/apps/$ikona.svg
+    if [[ -f $svg ]]; then
+        rsvg-convert -w 32 -h 32 -o "$robocze/ikona-32.png" "$svg" || blad "rsvg-convert cannot draw ${svg#"$korzen"}"
+        "$sprawdz_ikony" --rysunek "$xpm" "$robocze/ikona-32.png" || blad "the scalable icon is not the window's picture"
+        rsvg-convert -w 256 -h 256 -o "$robocze/ikona-256.png" "$svg" || blad "rsvg-convert cannot draw ${svg#"$korzen"} at 256 px"
+    else
+        blad "${svg#"$korzen"} missing"
+    fi
 else
     blad "usr/share/applications/$id.desktop missing"
+fi
+
+# lintian's errors and warnings fail; its informational and pedantic remarks are shown.
+lintian --pedantic --display-info --tag-display-limit 0 "$deb" >"$robocze/lintian.txt" 2>&1 || true
+cat "$robocze/lintian.txt"
+if grep -Eq '^[EW]: ' "$robocze/lintian.txt"; then
+    blad "lintian: $(grep -Ec '^[EW]: ' "$robocze/lintian.txt") error(s) and warning(s)"
 fi
 
 if ((bledy)); then

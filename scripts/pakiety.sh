@@ -16,5 +16,6 @@ zainstaluj_pakiety() {
     apt-get install -y -qq --no-install-recommends "${brakujace[@]}" >/dev/null
 }
 
+# cmark-gfm renders the README the WWW button opens; dpkg-dev gives Debian's hardening flags.
 PAKIETY_BUDOWANIA=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
-    fonts-liberation2 fonts-dejavu-core)
+    fonts-liberation2 fonts-dejavu-core cmark-gfm dpkg-dev)

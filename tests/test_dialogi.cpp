@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include <functional>
@@ -272,6 +273,48 @@ private slots:
     {
         okno.reset();
         folder.reset();
+    }
+
+    // The dialogs keep nothing between runs: Qt's settings file, where they would keep
+    // their folder, history and view, is neither read nor written.
+    void bezUstawienMiedzyUruchomieniami()
+    {
+        const QString konfiguracja = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        const QString ustawienia = konfiguracja + QStringLiteral("/QtProject.conf");
+        QVERIFY(QDir().mkpath(konfiguracja));
+        const QString odwiedzony = sciezka(QStringLiteral("odwiedzony"));
+        QVERIFY(QDir().mkpath(odwiedzony));
+        const QByteArray zapisane = "[FileDialog]\nhistory=" + QUrl::fromLocalFile(odwiedzony).toEncoded() +
+                                    "\nlastVisited=" + QUrl::fromLocalFile(odwiedzony).toEncoded() +
+                                    "\nviewMode=Detail\n";
+        const auto zapisz = [&](const QByteArray& tresc) {
+            QFile plik(ustawienia);
+            return plik.open(QIODevice::WriteOnly | QIODevice::Truncate) && plik.write(tresc) == tresc.size();
+        };
+        const auto cleanup = qScopeGuard([&] { QFile::remove(ustawienia); });
+
+        for (const bool istnieje : {true, false}) {
+            QFile::remove(ustawienia);
+            if (istnieje) {
+                QVERIFY(zapisz(zapisane));
+            }
+            QStringList historia;
+            Scenariusz scenariusz;
+            scenariusz.krok(QStringLiteral("dialog"), dialogPlikow(tytulWejscia), [&](QWidget* w) {
+                auto* dialog = qobject_cast<QFileDialog*>(w);
+                historia = dialog->history();
+                dialog->setViewMode(QFileDialog::List);
+                dialog->setDirectory(folder->path());
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            });
+            QVERIFY2(scenariusz.odtworz([this] { kliknij("Command6"); }), qPrintable(scenariusz.blad()));
+            QVERIFY2(!historia.contains(odwiedzony), qPrintable(historia.join(QLatin1Char(' '))));
+            if (istnieje) {
+                QCOMPARE(czytaj(ustawienia), zapisane);
+            } else {
+                QVERIFY(!QFile::exists(ustawienia));
+            }
+        }
     }
 
     void filtryDialogu_data()

@@ -330,12 +330,17 @@ private slots:
 
     void wwwOtwieraStroneDomowa()
     {
+        // The address may be the installed README (file://) or a web page.
         OdbiorcaAdresow odbiorca;
-        QDesktopServices::setUrlHandler(QStringLiteral("https"), &odbiorca, "otworz");
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &odbiorca, "otworz");
-        const auto odrejestruj = qScopeGuard([] {
-            QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-            QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        const QStringList schematy = {QStringLiteral("https"), QStringLiteral("http"),
+                                      QStringLiteral("file")};
+        for (const QString& schemat : schematy) {
+            QDesktopServices::setUrlHandler(schemat, &odbiorca, "otworz");
+        }
+        const auto odrejestruj = qScopeGuard([&schematy] {
+            for (const QString& schemat : schematy) {
+                QDesktopServices::unsetUrlHandler(schemat);
+            }
         });
 
         QTest::mouseClick(przycisk("Command4"), Qt::LeftButton);

@@ -1,8 +1,10 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTextCursor>
 #include <QtTest>
 
@@ -66,6 +68,14 @@ private:
         OdpowiedziNaKomunikaty odpowiedzi;
         kliknij("Command1");
         QVERIFY(odpowiedzi.komunikaty().isEmpty());
+    }
+
+    void zaznaczOd(int poczatek, int dlugosc)
+    {
+        QTextCursor kursor = pole()->textCursor();
+        kursor.setPosition(poczatek);
+        kursor.setPosition(poczatek + dlugosc, QTextCursor::KeepAnchor);
+        pole()->setTextCursor(kursor);
     }
 
     void wklej(const QString& tekst)
@@ -305,6 +315,81 @@ private slots:
         konwertuj(11, 17);
         kliknij("Command3");
         QTRY_COMPARE(QGuiApplication::clipboard()->text(), jakoUtf8(QStringLiteral("\r\nb\r\ncł\r\nż")));
+    }
+
+    // A conversion is one edit: Ctrl+Z brings back the text as it was, Ctrl+Shift+Z the
+    // converted one; the paste before it is one edit too.
+    void cofniecieKonwersji()
+    {
+        const QString tekst = QStringLiteral("Zażółć\r\ngęślą\rjaźń\n\n") + litery;
+        wklej(tekst);
+        pole()->setFocus();
+        zaznaczOd(3, 4);
+        konwertuj(11, 17);
+        const QString poKonwersji = jakoUtf8(tekst);
+        QCOMPARE(pole()->tekst(), poKonwersji);
+        QCOMPARE(pole()->textCursor().selectionStart(), 3);
+        QCOMPARE(pole()->textCursor().selectedText().size(), 4);
+        QCOMPARE(QApplication::focusWidget(), pole());
+
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), tekst);
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(pole()->tekst(), poKonwersji);
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), tekst);
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(pole()->tekst().isEmpty());
+
+        // Typed text, then a paste over it and a conversion: each undone on its own.
+        QTest::keyClicks(pole(), QStringLiteral("abc"));
+        wklej(QStringLiteral("ą"));
+        pole()->setFocus();
+        konwertuj(11, 0);
+        QCOMPARE(pole()->tekst(), QStringLiteral("a"));
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), QStringLiteral("ą"));
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), QStringLiteral("abc"));
+    }
+
+    // A leading byte order mark from another program survives the paste button, Ctrl+V
+    // and the way back to the clipboard.
+    void znacznikKolejnosciBajtow()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty()) {
+            QSKIP("xclip is not installed");
+        }
+        const QByteArray bajty = QByteArray("\xEF\xBB\xBF") + QStringLiteral("zażółć\r\n").toUtf8() +
+                                 QByteArray("\xEF\xBB\xBF") + "abc";
+        const QString tekst = QChar(0xFEFF) + QStringLiteral("zażółć\r\n") + QChar(0xFEFF) + "abc";
+
+        // xclip owns the clipboard until something else takes it. It offers the text as
+        // desktop programs do, with its encoding named; Qt gives no program's bytes of
+        // the bare UTF8_STRING target undecoded.
+        QProcess wlasciciel;
+        wlasciciel.start(QStringLiteral("xclip"),
+                         {"-selection", "clipboard", "-t", "text/plain;charset=utf-8", "-quiet"});
+        QVERIFY(wlasciciel.waitForStarted());
+        wlasciciel.write(bajty);
+        wlasciciel.closeWriteChannel();
+        QTRY_VERIFY(!QGuiApplication::clipboard()->ownsClipboard() &&
+                    QGuiApplication::clipboard()->text().endsWith(QLatin1String("abc")));
+
+        kliknij("Command2");
+        QCOMPARE(pole()->tekst(), tekst);
+        pole()->clear();
+        pole()->setFocus();
+        QTest::keyClick(pole(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), tekst);
+
+        kliknij("Command3");
+        QVERIFY(wlasciciel.waitForFinished(10000));
+        // The window answers xclip from its event loop: no blocking wait here.
+        QProcess odczyt;
+        odczyt.start(QStringLiteral("xclip"), {"-selection", "clipboard", "-o"});
+        QTRY_COMPARE_WITH_TIMEOUT(odczyt.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(odczyt.readAllStandardOutput(), bajty);
     }
 
     void pustySchowek()

@@ -1,17 +1,20 @@
 #include "aplikacja.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
 #include <QScreen>
+#include <QSettings>
 #include <QStyleFactory>
 #include <QTranslator>
 #include <QWidget>
 
 #include <csignal>
+#include <cstdio>
 
 #include "znakomat.xpm"
 
@@ -44,6 +47,14 @@ void przygotujAplikacje(QApplication& aplikacja)
                        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
                        " left: 6px; padding: 0px 2px; }"));
 
+    // Qt's file dialogs keep their last folder, history and view in the user's settings
+    // and read them back on the next run. The program keeps no state between runs, so
+    // Qt's settings go where no file can be made or found.
+    for (const auto zasieg : {QSettings::UserScope, QSettings::SystemScope}) {
+        QSettings::setPath(QSettings::NativeFormat, zasieg, QStringLiteral("/dev/null"));
+    }
+
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZNAKOMAT_WERSJA));
     QApplication::setWindowIcon(ikonaZnakomatu());
     // On Wayland the compositor finds the menu entry (and its icon) by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(ZNAKOMAT_ID));
@@ -63,4 +74,36 @@ void wysrodkuj(QWidget& okno)
     QRect ramka = okno.frameGeometry();
     ramka.moveCenter(ekran->availableGeometry().center());
     okno.move(ramka.topLeft());
+}
+
+std::optional<QString> plikZWierszaPolecen(const QStringList& argumenty)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Zamienia polskie litery tekstu między osiemnastoma standardami kodowania."));
+    parser.addPositionalArgument(QStringLiteral("plik"),
+                                 QStringLiteral("plik wejściowy; okno otwiera się wtedy w trybie konwersji "
+                                                "pliku tekstowego"),
+                                 QStringLiteral("[plik]"));
+    // Qt's own help option has no Polish description.
+    const QCommandLineOption pomoc({QStringLiteral("h"), QStringLiteral("help")},
+                                   QStringLiteral("Wyświetla ten opis."));
+    parser.addOption(pomoc);
+    const QCommandLineOption wersja = parser.addVersionOption();
+    if (!parser.parse(argumenty)) {
+        std::fprintf(stderr, "znakomat: %s\n", qPrintable(parser.errorText()));
+        return std::nullopt;
+    }
+    if (parser.isSet(pomoc)) {
+        parser.showHelp(0);
+    }
+    if (parser.isSet(wersja)) {
+        parser.showVersion();
+    }
+    const QStringList pliki = parser.positionalArguments();
+    if (pliki.size() > 1) {
+        std::fputs("znakomat: podaj najwyżej jeden plik wejściowy\n", stderr);
+        return std::nullopt;
+    }
+    return pliki.value(0);
 }

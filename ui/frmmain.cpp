@@ -7,10 +7,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -50,9 +54,27 @@ QLabel* etykieta(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect
     return label;
 }
 
+// Return and Enter press the focused button, as Space does.
+class Przycisk : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* zdarzenie) override
+    {
+        const bool zatwierdzenie = zdarzenie->key() == Qt::Key_Return || zdarzenie->key() == Qt::Key_Enter;
+        if (zatwierdzenie && !zdarzenie->isAutoRepeat() &&
+            (zdarzenie->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            click();
+            return;
+        }
+        QPushButton::keyPressEvent(zdarzenie);
+    }
+};
+
 QPushButton* przycisk(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect polozenie)
 {
-    auto* button = utworz<QPushButton>(rodzic, nazwa, polozenie);
+    QPushButton* button = utworz<Przycisk>(rodzic, nazwa, polozenie);
     button->setText(tekst);
     button->setAutoDefault(false);
     return button;
@@ -63,6 +85,20 @@ QGroupBox* ramka(QWidget* rodzic, const char* nazwa, const QString& tytul, QRect
     auto* frame = utworz<QGroupBox>(rodzic, nazwa, polozenie);
     frame->setTitle(tytul);
     return frame;
+}
+
+// The one local file, not a folder, that a drag carries; otherwise an empty string.
+QString przeciaganyPlik(const QMimeData* dane)
+{
+    if (dane == nullptr || !dane->hasUrls()) {
+        return {};
+    }
+    const QList<QUrl> adresy = dane->urls();
+    if (adresy.size() != 1 || !adresy.first().isLocalFile()) {
+        return {};
+    }
+    const QString sciezka = adresy.first().toLocalFile();
+    return QFileInfo(sciezka).isDir() ? QString() : sciezka;
 }
 
 QFont czcionkaEtykiety(const QFont& podstawowa, qreal punkty, bool pogrubiona)
@@ -85,6 +121,12 @@ frmMain::frmMain(QWidget* parent)
     utworzKontrolki();
     ustawKolejnoscTabulacji();
     zaladuj();
+    // A file dropped anywhere on the window, also on the boxes that take dropped text.
+    setAcceptDrops(true);
+    for (QWidget* cel : {static_cast<QWidget*>(this), Text1->viewport(), static_cast<QWidget*>(Text2),
+                         static_cast<QWidget*>(Text3)}) {
+        cel->installEventFilter(this);
+    }
 }
 
 void frmMain::utworzKontrolki()
@@ -211,6 +253,41 @@ void frmMain::przelaczTryb()
     Command3->setEnabled(tekstowy && !konwersjaTrwa_);
     Frame2->setVisible(tekstowy);
     Frame3->setVisible(!tekstowy);
+}
+
+void frmMain::otworzPlik(const QString& sciezka)
+{
+    Toolbar1->setChecked(true);
+    przelaczTryb();
+    Text2->setText(sciezka);
+}
+
+bool frmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
+{
+    switch (zdarzenie->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* przeciaganie = static_cast<QDragMoveEvent*>(zdarzenie);
+            if (!przeciaganyPlik(przeciaganie->mimeData()).isEmpty()) {
+                przeciaganie->acceptProposedAction();
+                return true;
+            }
+            break;
+        }
+        case QEvent::Drop: {
+            auto* upuszczenie = static_cast<QDropEvent*>(zdarzenie);
+            const QString plik = przeciaganyPlik(upuszczenie->mimeData());
+            if (!plik.isEmpty()) {
+                upuszczenie->acceptProposedAction();
+                otworzPlik(plik);
+                return true;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return QWidget::eventFilter(obiekt, zdarzenie);
 }
 
 void frmMain::EnabledX(bool x)
@@ -341,7 +418,7 @@ QString frmMain::tekstPola() const
 
 void frmMain::ustawTekstPola(const QString& tekst)
 {
-    Text1->ustawTekst(tekst);
+    Text1->zastapTekst(tekst);
 }
 
 int frmMain::dlugoscTekstuPola() const

@@ -52,8 +52,13 @@ public:
 
     bool konwersjaTrwa() const { return konwersjaTrwa_; }
 
+    // The file mode with this file as the input: a file named on the command line or
+    // dropped on the window.
+    void otworzPlik(const QString& sciezka);
+
 protected:
     void closeEvent(QCloseEvent* zdarzenie) override;
+    bool eventFilter(QObject* obiekt, QEvent* zdarzenie) override;
 
 private:
     void konwertuj();

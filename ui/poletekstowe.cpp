@@ -6,10 +6,15 @@
 #include <QTextDocument>
 
 #include <array>
+#include <optional>
+
+#include "schowek.h"
 
 namespace {
 
 constexpr int wlasnoscPodzialu = QTextFormat::UserProperty + 1;
+// On the first paragraph, which no break precedes: the break of every paragraph unmarked.
+constexpr int wlasnoscDomyslna = QTextFormat::UserProperty + 2;
 
 // The kinds of line break, by index.
 const std::array<QString, 6> podzialy = {QStringLiteral("\n"),   QStringLiteral("\r\n"),
@@ -44,40 +49,77 @@ QTextBlockFormat zPodzialem(QTextBlockFormat format, int rodzaj)
 
 }  // namespace
 
-PoleTekstowe::PoleTekstowe(QWidget* parent) : QPlainTextEdit(parent) {}
+PoleTekstowe::PoleTekstowe(QWidget* parent) : QPlainTextEdit(parent)
+{
+    connect(document(), &QTextDocument::contentsChanged, this, [this] { oproznione_ = false; });
+}
 
 void PoleTekstowe::ustawTekst(const QString& tekst)
 {
     setPlainText(tekst);
-    domyslny_ = 0;
-    QTextDocument* dokument = document();
-    // Paragraphs without a mark of their own follow the text's first break; only the
-    // others are marked, which is none for most texts.
-    dokument->setUndoRedoEnabled(false);
-    bool pierwszy = true;
-    QTextBlock akapit = dokument->begin();
+    document()->setUndoRedoEnabled(false);
+    QTextCursor kursor(document());
+    oznaczPodzialy(kursor, tekst);
+    document()->setUndoRedoEnabled(true);
+}
+
+void PoleTekstowe::zastapTekst(const QString& tekst)
+{
+    QTextCursor kursor(document());
+    const bool bylTekst = !document()->isEmpty();
+    if (oproznione_) {
+        kursor.joinPreviousEditBlock();
+    } else {
+        kursor.beginEditBlock();
+    }
+    kursor.select(QTextCursor::Document);
+    kursor.removeSelectedText();
+    // One insertion splits the paragraphs at the same breaks as podzialW.
+    kursor.setBlockFormat(QTextBlockFormat());
+    kursor.insertText(tekst);
+    oznaczPodzialy(kursor, tekst);
+    kursor.endEditBlock();
+    // Emptying an empty box is no edit, and there is nothing to join.
+    oproznione_ = tekst.isEmpty() && bylTekst;
+}
+
+// Marks the paragraphs of a document that holds exactly `tekst`: the first one with the
+// text's first break, which the others follow unless marked with a break of their own.
+// Only those are marked, which is none for most texts. The marks are formats, so undo
+// and redo bring them back with the text.
+void PoleTekstowe::oznaczPodzialy(QTextCursor& kursor, const QString& tekst)
+{
+    std::optional<int> domyslny;
+    QTextBlock akapit = document()->begin();
     for (qsizetype i = 0; i < tekst.size(); ++i) {
         const auto [rodzaj, dlugosc] = podzialW(tekst, i);
         if (dlugosc == 0) {
             continue;
         }
-        if (pierwszy) {
-            domyslny_ = rodzaj;
-            pierwszy = false;
+        if (!domyslny) {
+            domyslny = rodzaj;
+            QTextBlockFormat pierwszy = document()->begin().blockFormat();
+            pierwszy.setProperty(wlasnoscDomyslna, rodzaj);
+            kursor.setPosition(0);
+            kursor.setBlockFormat(pierwszy);
         }
         akapit = akapit.next();
-        if (rodzaj != domyslny_) {
-            QTextCursor(akapit).setBlockFormat(zPodzialem(akapit.blockFormat(), rodzaj));
+        if (rodzaj != *domyslny) {
+            kursor.setPosition(akapit.position());
+            kursor.setBlockFormat(zPodzialem(akapit.blockFormat(), rodzaj));
         }
         i += dlugosc - 1;
     }
-    dokument->setUndoRedoEnabled(true);
+    kursor.movePosition(QTextCursor::End);
 }
 
 QString PoleTekstowe::podzialPrzed(const QTextBlock& akapit) const
 {
-    const QVariant rodzaj = akapit.blockFormat().property(wlasnoscPodzialu);
-    return podzialy[static_cast<std::size_t>(rodzaj.isValid() ? rodzaj.toInt() : domyslny_)];
+    QVariant rodzaj = akapit.blockFormat().property(wlasnoscPodzialu);
+    if (!rodzaj.isValid()) {
+        rodzaj = document()->begin().blockFormat().property(wlasnoscDomyslna);
+    }
+    return podzialy[static_cast<std::size_t>(rodzaj.isValid() ? rodzaj.toInt() : 0)];
 }
 
 QString PoleTekstowe::tekst() const
@@ -117,15 +159,23 @@ QMimeData* PoleTekstowe::createMimeDataFromSelection() const
     return dane;
 }
 
+bool PoleTekstowe::canInsertFromMimeData(const QMimeData* zrodlo) const
+{
+    // A program that names the encoding offers only that format, which Qt reads as text
+    // but does not count as text.
+    return QPlainTextEdit::canInsertFromMimeData(zrodlo) ||
+           zrodlo->hasFormat(QStringLiteral("text/plain;charset=utf-8"));
+}
+
 void PoleTekstowe::insertFromMimeData(const QMimeData* zrodlo)
 {
-    if (zrodlo == nullptr || !zrodlo->hasText()) {
+    if (zrodlo == nullptr || !canInsertFromMimeData(zrodlo)) {
         return;
     }
     QTextCursor kursor = textCursor();
     kursor.beginEditBlock();
     kursor.removeSelectedText();
-    wstaw(kursor, zrodlo->text());
+    wstaw(kursor, tekstZeSchowka(*zrodlo));
     kursor.endEditBlock();
     setTextCursor(kursor);
     ensureCursorVisible();

@@ -6,9 +6,9 @@
 // A plain text editor that gives back exactly the text it was given: line breaks of
 // every kind (CR LF, CR, LF, U+2029 and the frame marks U+FDD0, U+FDD1), no-break
 // spaces, line separators and control characters. The editor itself keeps only
-// paragraphs, so each paragraph's format remembers the break that precedes it; Qt keeps
-// formats through edits, undo and redo, and a new line takes the break of the line it
-// was split from.
+// paragraphs, so each paragraph's format remembers the break that precedes it (or the
+// first one's, the break most of them share); Qt keeps formats through edits, undo and
+// redo, and a new line takes the break of the line it was split from.
 class PoleTekstowe : public QPlainTextEdit {
     Q_OBJECT
 
@@ -16,16 +16,22 @@ public:
     explicit PoleTekstowe(QWidget* parent = nullptr);
 
     QString tekst() const;
+    // A new text, with the undo history gone.
     void ustawTekst(const QString& tekst);
+    // The whole text replaced as one edit that Ctrl+Z takes back. Filling the box right
+    // after emptying it this way, with no other change between, joins that same edit.
+    void zastapTekst(const QString& tekst);
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
+    bool canInsertFromMimeData(const QMimeData* zrodlo) const override;
     void insertFromMimeData(const QMimeData* zrodlo) override;
 
 private:
     QString fragment(int od, int doPozycji) const;
     QString podzialPrzed(const QTextBlock& akapit) const;
     void wstaw(QTextCursor& kursor, const QString& tekst);
+    void oznaczPodzialy(QTextCursor& kursor, const QString& tekst);
 
-    int domyslny_ = 0;
+    bool oproznione_ = false;
 };

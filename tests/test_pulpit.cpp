@@ -1,0 +1,327 @@
+#include <QClipboard>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "frmmain.h"
+#include "gui_test.h"
+
+namespace {
+
+QMimeData* pliki(const QStringList& sciezki)
+{
+    auto* dane = new QMimeData;
+    QList<QUrl> adresy;
+    for (const QString& sciezka : sciezki) {
+        adresy << QUrl::fromLocalFile(sciezka);
+    }
+    dane->setUrls(adresy);
+    // File managers put the names as text too, which a text box would paste.
+    dane->setText(sciezki.join(QLatin1Char('\n')));
+    return dane;
+}
+
+// Drags the data onto the widget and drops it there, as a file manager does; true when
+// the widget took the drop.
+bool upusc(QWidget* cel, const QMimeData& dane)
+{
+    const QPointF srodek = QRectF(cel->rect()).center();
+    QDragEnterEvent wejscie(srodek.toPoint(), Qt::CopyAction, &dane, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(cel, &wejscie);
+    if (!wejscie.isAccepted()) {
+        return false;
+    }
+    QDropEvent upuszczenie(srodek, Qt::CopyAction, &dane, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(cel, &upuszczenie);
+    return upuszczenie.isAccepted();
+}
+
+// Runs a program and gives its output, or a failed check's message.
+QString uruchom(const QString& program, const QStringList& argumenty, int* kod = nullptr)
+{
+    QProcess proces;
+    proces.start(program, argumenty);
+    if (!proces.waitForFinished(30000)) {
+        return QStringLiteral("%1 nie zakończył się: %2").arg(program, proces.errorString());
+    }
+    if (kod != nullptr) {
+        *kod = proces.exitCode();
+    }
+    return QString::fromUtf8(proces.readAllStandardOutput()).trimmed();
+}
+
+}  // namespace
+
+class TestPulpit : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<frmMain> okno;
+    QTemporaryDir folder;
+
+    template <class T>
+    T* kontrolka(const char* nazwa)
+    {
+        return znajdzKontrolke<T>(*okno, nazwa);
+    }
+
+    QPushButton* przycisk(const char* nazwa) { return kontrolka<QPushButton>(nazwa); }
+
+    QString plik(const char* nazwa)
+    {
+        const QString sciezka = folder.filePath(QString::fromLatin1(nazwa));
+        QFile(sciezka).open(QIODevice::WriteOnly);
+        return sciezka;
+    }
+
+    void wTrybiePlikuZ(const QString& wejscie)
+    {
+        QVERIFY(!okno->trybTekstowy());
+        QVERIFY(przycisk("Toolbar_1")->isChecked());
+        QVERIFY(kontrolka<QGroupBox>("Frame3")->isVisible());
+        QVERIFY(!kontrolka<QGroupBox>("Frame2")->isVisible());
+        QVERIFY(!przycisk("Command2")->isEnabled());
+        QVERIFY(!przycisk("Command3")->isEnabled());
+        QCOMPARE(kontrolka<QLineEdit>("Text2")->text(), wejscie);
+    }
+
+    // The program as a process on the display given, with its window shown: the process
+    // and the window's X id.
+    static QString uruchomOkno(QProcess& program, const QString& ekran)
+    {
+        QProcessEnvironment srodowisko = QProcessEnvironment::systemEnvironment();
+        srodowisko.insert(QStringLiteral("DISPLAY"), ekran);
+        srodowisko.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        program.setProcessEnvironment(srodowisko);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QStringLiteral(ZNAKOMAT), {});
+        if (!program.waitForStarted()) {
+            return {};
+        }
+        QProcess szukaj;
+        szukaj.setProcessEnvironment(srodowisko);
+        szukaj.start(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                      QStringLiteral("--pid"), QString::number(program.processId())});
+        if (!szukaj.waitForFinished(60000)) {
+            szukaj.kill();
+            szukaj.waitForFinished();
+            return {};
+        }
+        return QString::fromLatin1(szukaj.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0);
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(folder.isValid()); }
+
+    void init()
+    {
+        okno = std::make_unique<frmMain>();
+        QVERIFY(pokazAktywne(*okno));
+    }
+
+    void cleanup() { okno.reset(); }
+
+    void plikZWierszaPolecen_data()
+    {
+        QTest::addColumn<QStringList>("argumenty");
+        QTest::addColumn<bool>("poprawne");
+        QTest::addColumn<QString>("wejscie");
+        QTest::newRow("bez argumentów") << QStringList{} << true << QString();
+        QTest::newRow("plik") << QStringList{"lista.txt"} << true << "lista.txt";
+        QTest::newRow("ścieżka ze spacjami")
+            << QStringList{"/tmp/moje pliki/ą ę.txt"} << true << "/tmp/moje pliki/ą ę.txt";
+        QTest::newRow("nazwa jak opcja, po --") << QStringList{"--", "-v.txt"} << true << "-v.txt";
+        QTest::newRow("dwa pliki") << QStringList{"a.txt", "b.txt"} << false << QString();
+        QTest::newRow("nieznana opcja") << QStringList{"--nowy", "a.txt"} << false << QString();
+    }
+
+    void plikZWierszaPolecen()
+    {
+        QFETCH(QStringList, argumenty);
+        QFETCH(bool, poprawne);
+        QFETCH(QString, wejscie);
+        const std::optional<QString> plik = ::plikZWierszaPolecen(QStringList{"znakomat"} + argumenty);
+        QCOMPARE(plik.has_value(), poprawne);
+        if (poprawne) {
+            QCOMPARE(*plik, wejscie);
+        }
+    }
+
+    // The program itself: help, version and a wrong command line end it before any window.
+    void wierszPolecenProgramu()
+    {
+        int kod = -1;
+        QVERIFY(uruchom(QStringLiteral(ZNAKOMAT), {"--version"}, &kod).endsWith(QStringLiteral(" 1.2")));
+        QCOMPARE(kod, 0);
+        QVERIFY(uruchom(QStringLiteral(ZNAKOMAT), {"-h"}, &kod).contains(QStringLiteral("[plik]")));
+        QCOMPARE(kod, 0);
+        QCOMPARE(uruchom(QStringLiteral(ZNAKOMAT), {"a.txt", "b.txt"}, &kod), QString());
+        QCOMPARE(kod, 2);
+    }
+
+    // A file given at start is the one opened from the desktop; without one the window
+    // starts in the text-box mode as always.
+    void otwarciePliku()
+    {
+        QVERIFY(okno->trybTekstowy());
+        const QString wejscie = plik("wejscie.txt");
+        okno->otworzPlik(wejscie);
+        wTrybiePlikuZ(wejscie);
+        QVERIFY(kontrolka<QLineEdit>("Text3")->text().isEmpty());
+        QCOMPARE(kontrolka<QComboBox>("Combo1")->currentText(), QStringLiteral("Windows-EE"));
+        QCOMPARE(kontrolka<QComboBox>("Combo2")->currentText(), QStringLiteral("ISO-Latin-2"));
+    }
+
+    // Dropped on the window or on either text box, in either mode, a file becomes the
+    // input; the text boxes do not paste its name.
+    void upuszczeniePliku_data()
+    {
+        QTest::addColumn<bool>("trybPliku");
+        QTest::addColumn<QString>("cel");
+        QTest::newRow("tekst: okno") << false << "frmMain";
+        QTest::newRow("tekst: pole tekstowe") << false << "Text1";
+        QTest::newRow("plik: okno") << true << "frmMain";
+        QTest::newRow("plik: pole wejścia") << true << "Text2";
+        QTest::newRow("plik: pole wyjścia") << true << "Text3";
+    }
+
+    void upuszczeniePliku()
+    {
+        QFETCH(bool, trybPliku);
+        QFETCH(QString, cel);
+        if (trybPliku) {
+            przycisk("Toolbar_1")->click();
+            kontrolka<QLineEdit>("Text2")->setText(QStringLiteral("stary.txt"));
+        }
+        QWidget* widget = cel == QLatin1String("frmMain") ? okno.get() : okno->findChild<QWidget*>(cel);
+        if (auto* pole = qobject_cast<QPlainTextEdit*>(widget)) {
+            widget = pole->viewport();
+        }
+        const QString wejscie = plik("upuszczony.txt");
+        const std::unique_ptr<QMimeData> dane(pliki({wejscie}));
+        QVERIFY(upusc(widget, *dane));
+        wTrybiePlikuZ(wejscie);
+        QVERIFY(kontrolka<QLineEdit>("Text3")->text().isEmpty());
+        QVERIFY(kontrolka<QPlainTextEdit>("Text1")->toPlainText().isEmpty());
+    }
+
+    // Several files, a folder or plain text are not a file to open.
+    void upuszczenieInnychDanych()
+    {
+        const std::unique_ptr<QMimeData> dwa(pliki({plik("a.txt"), plik("b.txt")}));
+        QVERIFY(!upusc(okno.get(), *dwa));
+        const std::unique_ptr<QMimeData> katalog(pliki({folder.path()}));
+        QVERIFY(!upusc(okno.get(), *katalog));
+        QVERIFY(okno->trybTekstowy());
+
+        // Text still drops into the text box as text.
+        QMimeData tekst;
+        tekst.setText(QStringLiteral("zażółć"));
+        QVERIFY(upusc(kontrolka<QPlainTextEdit>("Text1")->viewport(), tekst));
+        QCOMPARE(kontrolka<QPlainTextEdit>("Text1")->toPlainText(), QStringLiteral("zażółć"));
+        QVERIFY(okno->trybTekstowy());
+    }
+
+    void klawiszZatwierdzenia_data()
+    {
+        QTest::addColumn<int>("klawisz");
+        QTest::addColumn<int>("modyfikatory");
+        QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+        QTest::newRow("Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    }
+
+    // Return and Enter press the focused button, as Space does, and nothing else.
+    void klawiszZatwierdzenia()
+    {
+        QFETCH(int, klawisz);
+        QFETCH(int, modyfikatory);
+        const auto nacisnij = [&](QPushButton* button) {
+            button->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), button);
+            QTest::keyClick(button, Qt::Key(klawisz), Qt::KeyboardModifiers(modyfikatory));
+        };
+
+        // A mode button switches the mode.
+        nacisnij(przycisk("Toolbar_1"));
+        QVERIFY(!okno->trybTekstowy());
+        nacisnij(przycisk("Toolbar_0"));
+        QVERIFY(okno->trybTekstowy());
+
+        // "Konwertuj" converts the box.
+        auto* pole = kontrolka<QPlainTextEdit>("Text1");
+        QGuiApplication::clipboard()->setText(QStringLiteral("\u0105"));
+        nacisnij(przycisk("Command2"));
+        QCOMPARE(pole->toPlainText(), QStringLiteral("\u0105"));
+        kontrolka<QComboBox>("Combo2")->setCurrentText(QStringLiteral("brak"));
+        QSignalSpy klikniecia(przycisk("Command1"), &QPushButton::clicked);
+        nacisnij(przycisk("Command1"));
+        QCOMPARE(klikniecia.size(), 1);
+        QCOMPARE(pole->toPlainText(), QStringLiteral("a"));
+
+        // With a modifier the key is not the button's.
+        QSignalSpy wyjscie(przycisk("Command5"), &QPushButton::clicked);
+        przycisk("Command5")->setFocus();
+        QTest::keyClick(przycisk("Command5"), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(wyjscie.size(), 0);
+    }
+
+    // When the X server drops the connection, Qt ends the program from inside the event
+    // loop: it must end with status 1, not die of a signal.
+    void utrataEkranu_data()
+    {
+        QTest::addColumn<bool>("zabijSerwer");
+        QTest::newRow("połączenie zerwane") << false;
+        QTest::newRow("serwer zamknięty") << true;
+    }
+
+    void utrataEkranu()
+    {
+        QFETCH(bool, zabijSerwer);
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+            QSKIP("xdotool is not installed");
+        }
+        // The server to be closed is one of the test's own; the other case uses the
+        // display the test runs on.
+        QProcess serwer;
+        QString ekran = qEnvironmentVariable("DISPLAY");
+        if (zabijSerwer) {
+            if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
+                QSKIP("Xvfb is not installed");
+            }
+            serwer.start(QStringLiteral("Xvfb"),
+                         {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                          QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                          QStringLiteral("800x600x24")});
+            QTRY_VERIFY_WITH_TIMEOUT(serwer.canReadLine(), 30000);
+            ekran = QStringLiteral(":") + QString::fromLatin1(serwer.readLine()).trimmed();
+        }
+
+        QProcess program;
+        const QString idOkna = uruchomOkno(program, ekran);
+        QVERIFY2(!idOkna.isEmpty(), "the window did not appear");
+        if (zabijSerwer) {
+            serwer.terminate();
+            QVERIFY(serwer.waitForFinished(30000));
+        } else {
+            QCOMPARE(uruchom(QStringLiteral("xdotool"), {QStringLiteral("windowkill"), idOkna}), QString());
+        }
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+    }
+};
+
+ZNAKOMAT_GUI_TEST_MAIN(TestPulpit)
+#include "test_pulpit.moc"
