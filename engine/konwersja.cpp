@@ -189,18 +189,19 @@ std::size_t najwiecejPoPoszerzeniu(const std::string& tekst, const TablicePrzebi
 // the result grows just ahead of the writes, while the memory it clears is still in the cache.
 constexpr std::size_t KES_POSZERZANIA = std::size_t{32} << 10;
 
-// One byte to two, into a new string of `najwiecej` bytes at most.
+// One byte to two, into a new string. `najwiecej`, the count of step 1, sizes its memory
+// once; the string itself grows piece by piece just ahead of the writes.
 std::string poszerzaj(const std::string& tekst, std::size_t najwiecej, const TablicePrzebiegu& t,
                       Postep& postep)
 {
     const auto* const z = reinterpret_cast<const std::uint8_t*>(tekst.data());
     std::string wynik;
-    wynik.reserve(najwiecej + ZAPAS_ZAPISU);
+    wynik.reserve(najwiecej + KES_POSZERZANIA + ZAPAS_ZAPISU);
     std::size_t zapis = 0;
     wKawalkach(z, tekst.size(), t, postep, [&](std::size_t od, std::size_t doPoz) {
         for (std::size_t p = od; p < doPoz;) {
             const std::size_t ile = std::min(KES_POSZERZANIA, doPoz - p);
-            wynik.resize(std::min(najwiecej, zapis + 2 * ile) + ZAPAS_ZAPISU);
+            wynik.resize(std::max(wynik.size(), zapis + 2 * ile + ZAPAS_ZAPISU));
             zapis += przepisz(t, z + p, ile, reinterpret_cast<std::uint8_t*>(wynik.data()) + zapis, false);
             p += ile;
         }
