@@ -159,8 +159,11 @@ class Zbieracz : public benchmark::ConsoleReporter {
 public:
     using ConsoleReporter::ConsoleReporter;
 
+    // Each repetition is kept; with repetitions only their aggregates are shown, as
+    // --benchmark_report_aggregates_only would (which would hide the repetitions here too).
     void ReportRuns(const std::vector<Run>& przebiegi) override
     {
+        std::vector<Run> pokazane;
         for (const Run& przebieg : przebiegi) {
             if (przebieg.error_occurred) {
                 ++bledy;
@@ -168,8 +171,12 @@ public:
                 // Times are in the benchmarks' unit: milliseconds.
                 czasy[przebieg.run_name.function_name].push_back(przebieg.GetAdjustedCPUTime() / 1e3);
             }
+            if (przebieg.run_type == Run::RT_Aggregate || przebieg.repetitions <= 1 ||
+                przebieg.error_occurred) {
+                pokazane.push_back(przebieg);
+            }
         }
-        ConsoleReporter::ReportRuns(przebiegi);
+        ConsoleReporter::ReportRuns(pokazane.empty() ? przebiegi : pokazane);
     }
 
     std::map<std::string, std::vector<double>> czasy;
