@@ -478,13 +478,12 @@ void sprawdzTamIZPowrotem(const std::string& tekst)
     EXPECT_TRUE(takieSame(powrot, tekst));
 }
 
+// Past the 16 MiB after which a long conversion lets the caller breathe, so a letter may
+// lie across that boundary too.
 TEST(KonwersjaDuza, DlugiePrzerwyMiedzyLiterami)
 {
-    dlaKazdegoWariantu([&] {
-        const std::string tekst = tekstZDlugimiPrzerwami(std::size_t{64} << 20);
-        ASSERT_GE(tekst.size(), std::size_t{64} << 20);
-        sprawdzTamIZPowrotem(tekst);
-    });
+    const std::string tekst = tekstZDlugimiPrzerwami(std::size_t{20} << 20);
+    dlaKazdegoWariantu([&] { sprawdzTamIZPowrotem(tekst); });
 }
 
 TEST(KonwersjaDuza, LiteraNaGranicyOdstepu)
