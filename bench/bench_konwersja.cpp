@@ -1,16 +1,18 @@
-// The engine converting Polish text held in memory, beside glibc's iconv(3) on the same
-// buffers and memcpy of the same size. Only the conversion is timed: the copy the engine
-// takes its text from and freeing the previous result happen with the timer paused.
-// After the run a summary gives the ratios, each computed from this one run's
-// measurements.
+// The engine converting Polish text held in memory, for all 324 pairs of standards,
+// beside glibc's iconv(3) on the same buffers where iconv knows both encodings, and memcpy
+// of the same size. Each converts into an output buffer it has already touched, as the
+// command line's loop does from piece to piece. After the run a summary gives the ratios,
+// each computed from this one run's measurements.
 //
-//   bench_konwersja [--rozmiar=100M] [--benchmark_repetitions=N ...]
+//   bench_konwersja [--rozmiar=100M] [--wariant=zwykly|sse2|ssse3|avx2]
+//                   [--benchmark_repetitions=N ...]
 //
 // The summary compares CPU time, which includes the kernel's work for page faults but
 // not the time others' processes take the processor away: on a shared machine wall
-// time mostly measures the neighbours. With repetitions it takes each benchmark's
-// fastest one; --benchmark_enable_random_interleaving=true spreads any disturbance over
-// all benchmarks alike.
+// time mostly measures the neighbours. With repetitions it gives each ratio's median over
+// the repetitions and its spread (lowest and highest), the n-th repetition of one
+// benchmark set against the n-th of the other; --benchmark_enable_random_interleaving=true
+// spreads any disturbance over all benchmarks alike.
 #include <benchmark/benchmark.h>
 #include <iconv.h>
 #include <unistd.h>
@@ -20,12 +22,14 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "konwersja.h"
+#include "przebieg.h"
 #include "standardy.h"
 #include "tekst_polski.h"
 
@@ -33,28 +37,33 @@ namespace {
 
 using namespace znakomat;
 
-constexpr int BRAK = 0;
-constexpr int MAZOVIA = 1;
 constexpr int ISO_LATIN_2 = 2;
+constexpr int IBM_LATIN_2 = 7;
 constexpr int WINDOWS_EE = 11;
 
 std::size_t rozmiarTekstu = std::size_t{100} << 20;
 
+// glibc's name of a standard, nullptr for the ones it lacks.
+const char* nazwaIconv(int standard)
+{
+    switch (standard) {
+        case ISO_LATIN_2:
+            return "ISO-8859-2";
+        case IBM_LATIN_2:
+            return "IBM852";
+        case WINDOWS_EE:
+            return "CP1250";
+        case UTF8_INDEX:
+            return "UTF-8";
+        default:
+            return nullptr;
+    }
+}
+
 struct Para {
     int zrodlo;
     int cel;
-    const char* iconvZ;  // nullptr: iconv has no such pair
-    const char* iconvNa;
 };
-
-constexpr std::array<Para, 6> PARY = {{
-    {WINDOWS_EE, ISO_LATIN_2, "CP1250", "ISO-8859-2"},
-    {WINDOWS_EE, UTF8_INDEX, "CP1250", "UTF-8"},
-    {UTF8_INDEX, WINDOWS_EE, "UTF-8", "CP1250"},
-    {ISO_LATIN_2, WINDOWS_EE, "ISO-8859-2", "CP1250"},
-    {MAZOVIA, WINDOWS_EE, nullptr, nullptr},
-    {ISO_LATIN_2, BRAK, nullptr, nullptr},
-}};
 
 std::string nazwaPary(const Para& para)
 {
@@ -72,17 +81,25 @@ const std::string& tekst(int standard)
     return miejsce->second;
 }
 
+// One output buffer for every benchmark, large enough for any result and written once
+// before timing, so no page of it faults inside.
+std::string& bufor()
+{
+    static std::string wynik(2 * rozmiarTekstu + 4096, '\0');
+    return wynik;
+}
+
 void silnik(benchmark::State& stan, Para para)
 {
     const std::string& wejscie = tekst(para.zrodlo);
-    std::string wynik;
+    const PrzygotowanaKonwersja konwersja(para.zrodlo, para.cel);
+    std::string& wynik = bufor();
+    if (wynik.size() < konwersja.najwiecejBajtow(wejscie.size())) {
+        stan.SkipWithError("output buffer too small");
+        return;
+    }
     for (auto _ : stan) {
-        stan.PauseTiming();
-        std::string kopia = wejscie;
-        wynik = std::string();
-        stan.ResumeTiming();
-        wynik = KonwertujTekst(std::move(kopia), para.zrodlo, para.cel, BezPostepu());
-        benchmark::DoNotOptimize(wynik.data());
+        benchmark::DoNotOptimize(konwersja.konwertuj(wejscie, wynik.data()));
         benchmark::ClobberMemory();
     }
     stan.SetBytesProcessed(static_cast<std::int64_t>(stan.iterations() * wejscie.size()));
@@ -91,13 +108,12 @@ void silnik(benchmark::State& stan, Para para)
 void iconv3(benchmark::State& stan, Para para)
 {
     const std::string& wejscie = tekst(para.zrodlo);
-    const iconv_t deskryptor = ::iconv_open(para.iconvNa, para.iconvZ);
+    const iconv_t deskryptor = ::iconv_open(nazwaIconv(para.cel), nazwaIconv(para.zrodlo));
     if (deskryptor == reinterpret_cast<iconv_t>(-1)) {
         stan.SkipWithError("iconv_open failed");
         return;
     }
-    // Written once before timing, so no page of it faults inside.
-    std::string wynik(wejscie.size() * 2 + 16, '\0');
+    std::string& wynik = bufor();
     std::size_t dlugosc = 0;
     for (auto _ : stan) {
         ::iconv(deskryptor, nullptr, nullptr, nullptr, nullptr);
@@ -126,87 +142,175 @@ void iconv3(benchmark::State& stan, Para para)
 void kopiowanie(benchmark::State& stan)
 {
     const std::string& wejscie = tekst(WINDOWS_EE);
-    std::string wynik(wejscie.size(), '\0');
+    std::string& wynik = bufor();
     for (auto _ : stan) {
         std::memcpy(wynik.data(), wejscie.data(), wejscie.size());
         benchmark::DoNotOptimize(wynik.data());
         benchmark::ClobberMemory();
     }
-    if (wynik != wejscie) {
+    if (std::string_view(wynik.data(), wejscie.size()) != wejscie) {
         stan.SkipWithError("memcpy copied something else");
     }
     stan.SetBytesProcessed(static_cast<std::int64_t>(stan.iterations() * wejscie.size()));
 }
 
-// Shows every run as usual and keeps each benchmark's times for the summary.
+// Shows every run as usual and keeps each repetition's time for the summary.
 class Zbieracz : public benchmark::ConsoleReporter {
 public:
     using ConsoleReporter::ConsoleReporter;
 
+    // Each repetition is kept; with repetitions only their aggregates are shown, as
+    // --benchmark_report_aggregates_only would (which would hide the repetitions here too).
     void ReportRuns(const std::vector<Run>& przebiegi) override
     {
+        std::vector<Run> pokazane;
         for (const Run& przebieg : przebiegi) {
             if (przebieg.error_occurred) {
                 ++bledy;
-            } else if (przebieg.run_type == Run::RT_Iteration ||
-                       (przebieg.run_type == Run::RT_Aggregate && przebieg.aggregate_name == "min")) {
-                // Shown alone with --benchmark_report_aggregates_only=true.
-                czasy[przebieg.run_name.function_name].push_back(przebieg.GetAdjustedCPUTime());
+            } else if (przebieg.run_type == Run::RT_Iteration) {
+                // Times are in the benchmarks' unit: milliseconds.
+                czasy[przebieg.run_name.function_name].push_back(przebieg.GetAdjustedCPUTime() / 1e3);
+            }
+            if (przebieg.run_type == Run::RT_Aggregate || przebieg.repetitions <= 1 ||
+                przebieg.error_occurred) {
+                pokazane.push_back(przebieg);
             }
         }
-        ConsoleReporter::ReportRuns(przebiegi);
-    }
-
-    // The fastest repetition's CPU time in seconds, or 0 when the benchmark did not run.
-    double czas(const std::string& nazwa) const
-    {
-        const auto miejsce = czasy.find(nazwa);
-        if (miejsce == czasy.end()) {
-            return 0;
-        }
-        // Times are in the benchmarks' unit: milliseconds.
-        return *std::min_element(miejsce->second.begin(), miejsce->second.end()) / 1e3;
+        ConsoleReporter::ReportRuns(pokazane.empty() ? przebiegi : pokazane);
     }
 
     std::map<std::string, std::vector<double>> czasy;
     int bledy = 0;
 };
 
-void podsumowanie(const Zbieracz& zbieracz)
+double mediana(std::vector<double> wartosci)
+{
+    std::sort(wartosci.begin(), wartosci.end());
+    const std::size_t n = wartosci.size();
+    return n % 2 == 1 ? wartosci[n / 2] : (wartosci[n / 2 - 1] + wartosci[n / 2]) / 2;
+}
+
+// A ratio over the repetitions: the n-th of `licznik` over the n-th of `mianownik`.
+struct Stosunek {
+    double mediana = 0;
+    double najmniejszy = 0;
+    double najwiekszy = 0;
+};
+
+std::optional<Stosunek> stosunek(const Zbieracz& zbieracz, const std::string& licznik,
+                                 const std::string& mianownik)
+{
+    const auto l = zbieracz.czasy.find(licznik);
+    const auto m = zbieracz.czasy.find(mianownik);
+    if (l == zbieracz.czasy.end() || m == zbieracz.czasy.end()) {
+        return std::nullopt;
+    }
+    std::vector<double> ilorazy;
+    for (std::size_t i = 0; i < std::min(l->second.size(), m->second.size()); ++i) {
+        ilorazy.push_back(l->second[i] / m->second[i]);
+    }
+    if (ilorazy.empty()) {
+        return std::nullopt;
+    }
+    return Stosunek{mediana(ilorazy), *std::min_element(ilorazy.begin(), ilorazy.end()),
+                    *std::max_element(ilorazy.begin(), ilorazy.end())};
+}
+
+std::string skrot(int standard)
+{
+    return std::string(Standardy(standard).Nazwa.substr(0, 6));
+}
+
+void podsumowanie(const Zbieracz& zbieracz, int wszystkichPowtorzen)
 {
     const double mib = static_cast<double>(rozmiarTekstu) / (1 << 20);
     const std::string& windows = tekst(WINDOWS_EE);
     const auto litery = std::count_if(windows.begin(), windows.end(), [](char c) { return c & 0x80; });
-    std::printf("\nSummary: %.0f MiB of Polish text (%.1f %% letters), CPU time of the fastest repetition\n",
-                mib, 100.0 * static_cast<double>(litery) / static_cast<double>(windows.size()));
-    const double kopia = zbieracz.czas("memcpy");
-    std::printf("memcpy: %.1f ms, %.0f MiB/s\n", kopia * 1e3, kopia > 0 ? mib / kopia : 0.0);
-    std::printf("%-28s %10s %10s %12s %12s\n", "pair", "MiB/s", "iconv MiB/s", "x iconv", "x memcpy");
-    std::printf("%-28s %10s %10s %12s %12s\n", "", "", "", "(goal >= 5)", "(goal <= 4)");
-    for (const Para& para : PARY) {
-        const double nasz = zbieracz.czas("znakomat/" + nazwaPary(para));
-        if (nasz <= 0) {
-            continue;
-        }
-        const double obcy = para.iconvZ ? zbieracz.czas("iconv/" + nazwaPary(para)) : 0;
-        char iconvMib[32] = "-";
-        char razyIconv[32] = "-";
-        if (obcy > 0) {
-            std::snprintf(iconvMib, sizeof iconvMib, "%.0f", mib / obcy);
-            std::snprintf(razyIconv, sizeof razyIconv, "%.1f", obcy / nasz);
-        }
-        char razyKopia[32] = "-";
-        if (kopia > 0) {
-            std::snprintf(razyKopia, sizeof razyKopia, "%.2f", nasz / kopia);
-        }
-        std::printf("%-28s %10.0f %10s %12s %12s\n", nazwaPary(para).c_str(), mib / nasz, iconvMib, razyIconv,
-                    razyKopia);
+    std::printf(
+        "\nSummary: %.0f MiB of Polish text (%.1f %% letters), variant %s, CPU time, %d repetitions\n", mib,
+        100.0 * static_cast<double>(litery) / static_cast<double>(windows.size()),
+        std::string(NazwaWariantu(BiezacyWariant())).c_str(), wszystkichPowtorzen);
+    const auto kopia = zbieracz.czasy.find("memcpy");
+    if (kopia == zbieracz.czasy.end()) {
+        return;
     }
-}
+    const double czasKopii = mediana(kopia->second);
+    std::printf("memcpy: median %.1f ms, %.0f MiB/s\n", czasKopii * 1e3, mib / czasKopii);
 
-double najmniejszy(const std::vector<double>& wartosci)
-{
-    return *std::min_element(wartosci.begin(), wartosci.end());
+    // Time over memcpy's, median of the repetitions: one row per source, one column per target.
+    std::printf("\nTime / memcpy's (median), source down, target across:\n%-7s", "");
+    for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
+        std::printf(" %6s", skrot(cel).c_str());
+    }
+    std::printf("\n");
+    Stosunek najgorszyWaski{};
+    Stosunek najgorszySzeroki{};
+    std::string waski;
+    std::string szeroki;
+    for (int zrodlo = 0; zrodlo < LICZBA_STANDARDOW; ++zrodlo) {
+        std::printf("%-7s", skrot(zrodlo).c_str());
+        for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
+            const Para para{zrodlo, cel};
+            const auto s = stosunek(zbieracz, "znakomat/" + nazwaPary(para), "memcpy");
+            if (!s) {
+                std::printf(" %6s", "-");
+                continue;
+            }
+            std::printf(" %6.2f", s->mediana);
+            const bool jednobajtowa = SzerokoscLitery(zrodlo) == 1 && SzerokoscLitery(cel) == 1;
+            const bool poszerzenie = SzerokoscLitery(zrodlo) == 1 && cel == UTF8_INDEX;
+            if (jednobajtowa && s->mediana > najgorszyWaski.mediana) {
+                najgorszyWaski = *s;
+                waski = nazwaPary(para);
+            }
+            if (poszerzenie && s->mediana > najgorszySzeroki.mediana) {
+                najgorszySzeroki = *s;
+                szeroki = nazwaPary(para);
+            }
+        }
+        std::printf("\n");
+    }
+
+    std::printf("\n%-26s %12s %10s %10s %20s %20s\n", "pair (iconv knows both)", "median ms", "MiB/s",
+                "iconv MiB/s", "x iconv [min-max]", "/ memcpy [min-max]");
+    Stosunek najslabszyWobecIconv{1e9, 0, 0};
+    std::string najslabsza;
+    for (int zrodlo = 0; zrodlo < LICZBA_STANDARDOW; ++zrodlo) {
+        for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
+            const Para para{zrodlo, cel};
+            const auto nasz = zbieracz.czasy.find("znakomat/" + nazwaPary(para));
+            const auto obcy = zbieracz.czasy.find("iconv/" + nazwaPary(para));
+            const auto razy = stosunek(zbieracz, "iconv/" + nazwaPary(para), "znakomat/" + nazwaPary(para));
+            const auto wobecKopii = stosunek(zbieracz, "znakomat/" + nazwaPary(para), "memcpy");
+            if (nasz == zbieracz.czasy.end() || obcy == zbieracz.czasy.end() || !razy || !wobecKopii) {
+                continue;
+            }
+            const double czas = mediana(nasz->second);
+            std::printf("%-26s %12.1f %10.0f %10.0f %7.1f [%4.1f-%4.1f] %7.2f [%4.2f-%4.2f]\n",
+                        nazwaPary(para).c_str(), czas * 1e3, mib / czas, mib / mediana(obcy->second),
+                        razy->mediana, razy->najmniejszy, razy->najwiekszy, wobecKopii->mediana,
+                        wobecKopii->najmniejszy, wobecKopii->najwiekszy);
+            if (razy->mediana < najslabszyWobecIconv.mediana) {
+                najslabszyWobecIconv = *razy;
+                najslabsza = nazwaPary(para);
+            }
+        }
+    }
+
+    std::printf("\nGoals:\n");
+    if (!waski.empty()) {
+        std::printf("  one-byte pairs within 1.3x memcpy: slowest %s %.2f [%.2f-%.2f]\n", waski.c_str(),
+                    najgorszyWaski.mediana, najgorszyWaski.najmniejszy, najgorszyWaski.najwiekszy);
+    }
+    if (!szeroki.empty()) {
+        std::printf("  widening to UTF-8 within 2.5x memcpy: slowest %s %.2f [%.2f-%.2f]\n", szeroki.c_str(),
+                    najgorszySzeroki.mediana, najgorszySzeroki.najmniejszy, najgorszySzeroki.najwiekszy);
+    }
+    if (!najslabsza.empty()) {
+        std::printf("  at least 5x iconv(3): lowest %s %.1f [%.1f-%.1f]\n", najslabsza.c_str(),
+                    najslabszyWobecIconv.mediana, najslabszyWobecIconv.najmniejszy,
+                    najslabszyWobecIconv.najwiekszy);
+    }
 }
 
 std::size_t czytajRozmiar(std::string_view napis)
@@ -224,38 +328,62 @@ std::size_t czytajRozmiar(std::string_view napis)
     return jednostka == "K" ? wartosc << 10 : jednostka == "M" ? wartosc << 20 : wartosc;
 }
 
+Wariant czytajWariant(std::string_view napis)
+{
+    for (const Wariant wariant : {Wariant::Zwykly, Wariant::Sse2, Wariant::Ssse3, Wariant::Avx2}) {
+        if (NazwaWariantu(wariant) == napis) {
+            return wariant;
+        }
+    }
+    throw std::invalid_argument("nieznany wariant: " + std::string(napis));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
+    int powtorzenia = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (!argument.starts_with("--rozmiar=")) {
-            std::fprintf(stderr, "bench_konwersja: nieznany argument %s\n", argv[i]);
-            return 2;
+        if (argument.starts_with("--benchmark_repetitions=")) {
+            powtorzenia = std::stoi(std::string(argument.substr(24)));
         }
-        rozmiarTekstu = czytajRozmiar(argument.substr(10));
+    }
+    benchmark::Initialize(&argc, argv);
+    try {
+        for (int i = 1; i < argc; ++i) {
+            const std::string_view argument = argv[i];
+            if (argument.starts_with("--rozmiar=")) {
+                rozmiarTekstu = czytajRozmiar(argument.substr(10));
+            } else if (argument.starts_with("--wariant=")) {
+                WymusWariant(czytajWariant(argument.substr(10)));
+            } else {
+                std::fprintf(stderr, "bench_konwersja: nieznany argument %s\n", argv[i]);
+                return 2;
+            }
+        }
+    } catch (const std::invalid_argument& blad) {
+        std::fprintf(stderr, "bench_konwersja: %s\n", blad.what());
+        return 2;
     }
 
-    for (const Para& para : PARY) {
-        benchmark::RegisterBenchmark(("znakomat/" + nazwaPary(para)).c_str(), silnik, para)
-            ->Unit(benchmark::kMillisecond)
-            ->ComputeStatistics("min", najmniejszy);
-        if (para.iconvZ) {
-            benchmark::RegisterBenchmark(("iconv/" + nazwaPary(para)).c_str(), iconv3, para)
-                ->Unit(benchmark::kMillisecond)
-                ->ComputeStatistics("min", najmniejszy);
+    for (int zrodlo = 0; zrodlo < LICZBA_STANDARDOW; ++zrodlo) {
+        for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
+            const Para para{zrodlo, cel};
+            benchmark::RegisterBenchmark(("znakomat/" + nazwaPary(para)).c_str(), silnik, para)
+                ->Unit(benchmark::kMillisecond);
+            if (nazwaIconv(zrodlo) && nazwaIconv(cel)) {
+                benchmark::RegisterBenchmark(("iconv/" + nazwaPary(para)).c_str(), iconv3, para)
+                    ->Unit(benchmark::kMillisecond);
+            }
         }
     }
-    benchmark::RegisterBenchmark("memcpy", kopiowanie)
-        ->Unit(benchmark::kMillisecond)
-        ->ComputeStatistics("min", najmniejszy);
+    benchmark::RegisterBenchmark("memcpy", kopiowanie)->Unit(benchmark::kMillisecond);
 
     Zbieracz zbieracz(::isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Defaults
                                               : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&zbieracz);
-    podsumowanie(zbieracz);
+    podsumowanie(zbieracz, powtorzenia);
     benchmark::Shutdown();
     // A benchmark that failed its own check fails the run.
     return zbieracz.bledy == 0 ? 0 : 1;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace znakomat {
 
@@ -29,5 +32,33 @@ Postep& BezPostepu();
 // surrogates included, untouched.
 std::string KonwertujTekst(std::string tekst, int zrodlo, int cel, Postep& postep);
 std::u16string KonwertujTekst(std::u16string tekst, int zrodlo, int cel, Postep& postep);
+
+struct TablicePrzebiegu;
+
+// A conversion of byte texts whose eighteen steps are decided once, for converting many
+// texts or the pieces of one into memory the caller keeps. Gives what KonwertujTekst gives.
+class PrzygotowanaKonwersja {
+public:
+    // Throws std::out_of_range for an index outside 0..17.
+    PrzygotowanaKonwersja(int zrodlo, int cel);
+
+    // The room the result of `n` source bytes may need: twice `n` for a wider target,
+    // and a margin the fast passes may write past the result.
+    std::size_t najwiecejBajtow(std::size_t n) const;
+
+    // Converts `tekst` into `wynik`, which has room for najwiecejBajtow(tekst.size())
+    // bytes and does not overlap `tekst`; returns the length of the result. What lies
+    // beyond that length may have changed.
+    std::size_t konwertuj(std::string_view tekst, char* wynik) const;
+
+    // Converts `tekst` and appends the result to `wynik`.
+    void dopisz(std::string_view tekst, std::string& wynik) const;
+
+    // Converts `tekst` in place, or into new memory when the target is wider.
+    void konwertujWMiejscu(std::string& tekst) const;
+
+private:
+    std::shared_ptr<const TablicePrzebiegu> tablice_;
+};
 
 }  // namespace znakomat

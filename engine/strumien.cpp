@@ -5,10 +5,9 @@
 
 namespace znakomat {
 
-KonwersjaBlokowa::KonwersjaBlokowa(int zrodlo, int cel) : zrodlo_(zrodlo), cel_(cel)
+// A wrong source or target fails here, before any text is read.
+KonwersjaBlokowa::KonwersjaBlokowa(int zrodlo, int cel) : konwersja_(zrodlo, cel)
 {
-    // A wrong target fails here, before any text is read.
-    static_cast<void>(Standardy(cel));
     // A lead byte is never the second byte of a letter, so a lead byte at the end of a
     // piece always starts a letter that may go on in the next one.
     if (SzerokoscLitery(zrodlo) == 2) {
@@ -34,14 +33,50 @@ std::string KonwersjaBlokowa::konwertuj(std::string blok)
         czeka_.push_back(blok.back());
         blok.pop_back();
     }
-    return KonwertujTekst(std::move(blok), zrodlo_, cel_, BezPostepu());
+    konwersja_.konwertujWMiejscu(blok);
+    return blok;
+}
+
+std::size_t KonwersjaBlokowa::najwiecejBajtow(std::size_t dlugoscBloku) const
+{
+    // The byte that waited comes first.
+    return konwersja_.najwiecejBajtow(dlugoscBloku + 1);
+}
+
+std::size_t KonwersjaBlokowa::konwertuj(std::string_view blok, char* wynik)
+{
+    std::size_t zapis = 0;
+    if (!czeka_.empty() && !blok.empty()) {
+        // A lead byte never ends a letter: before another lead byte the one that waited
+        // stands alone. Otherwise the two bytes are a letter or not, and the next piece
+        // starts after them.
+        if (doCzekania(blok.substr(0, 1)) == 0) {
+            czeka_.push_back(blok.front());
+            blok.remove_prefix(1);
+        }
+        zapis = konwersja_.konwertuj(czeka_, wynik);
+        czeka_.clear();
+    }
+    if (doCzekania(blok) > 0) {
+        czeka_.push_back(blok.back());
+        blok.remove_suffix(1);
+    }
+    return zapis + konwersja_.konwertuj(blok, wynik + zapis);
+}
+
+void KonwersjaBlokowa::dopisz(std::string_view blok, std::string& wynik)
+{
+    const std::size_t poczatek = wynik.size();
+    wynik.resize(poczatek + najwiecejBajtow(blok.size()));
+    wynik.resize(poczatek + konwertuj(blok, wynik.data() + poczatek));
 }
 
 std::string KonwersjaBlokowa::zakoncz()
 {
     std::string reszta;
     reszta.swap(czeka_);
-    return KonwertujTekst(std::move(reszta), zrodlo_, cel_, BezPostepu());
+    konwersja_.konwertujWMiejscu(reszta);
+    return reszta;
 }
 
 }  // namespace znakomat

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "konwersja.h"
 
 namespace znakomat {
 
@@ -22,12 +25,20 @@ public:
     // must wait. The string is taken over, so its memory can come back with the result.
     std::string konwertuj(std::string blok);
 
+    // The same into memory the caller provides and reuses from piece to piece: `wynik`
+    // has room for najwiecejBajtow(blok.size()) bytes and does not overlap `blok`.
+    // Returns the length written.
+    std::size_t konwertuj(std::string_view blok, char* wynik);
+    std::size_t najwiecejBajtow(std::size_t dlugoscBloku) const;
+
+    // The same, appended to `wynik`.
+    void dopisz(std::string_view blok, std::string& wynik);
+
     // Converts what still waits once the text has ended.
     std::string zakoncz();
 
 private:
-    int zrodlo_;
-    int cel_;
+    PrzygotowanaKonwersja konwersja_;
     std::array<bool, 256> poczatekLitery_{};
     std::string czeka_;
 };

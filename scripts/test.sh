@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Znakomat and runs every test: format check, the whole suite on a virtual X
-# screen, then the engine and job tests again under AddressSanitizer and UBSan.
+# screen, the engine tests of a build with the plain pass only, then the engine and job
+# tests again under AddressSanitizer and UBSan.
 # On Debian 12 as root it first installs what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,6 +25,12 @@ echo "== Build and test"
 cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build-ci
 na_ekranie ctest --test-dir build-ci --output-on-failure --timeout 600
+
+echo "== Plain pass only, without SIMD (engine)"
+cmake -S . -B build-bez-simd -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZNAKOMAT_WITH_GUI=OFF \
+    -DZNAKOMAT_BEZ_SIMD=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+cmake --build build-bez-simd --target test_engine test_cli
+ctest --test-dir build-bez-simd --output-on-failure -L engine --timeout 600
 
 echo "== Sanitizers (engine, jobs and the command line)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZNAKOMAT_SANITIZE=ON \

@@ -1,7 +1,7 @@
 #pragma once
 
-// A slow, literal rendering of the eighteen steps, kept apart from the engine's one-pass
-// index so the two can be compared on any text.
+// A slow, literal rendering of the eighteen steps, kept apart from the engine's single pass
+// so the two can be compared on any text.
 
 #include <string>
 #include <string_view>

@@ -1,0 +1,108 @@
+#include "przebieg.h"
+
+#include <algorithm>
+#include <atomic>
+#include <stdexcept>
+#include <string>
+
+namespace znakomat {
+
+namespace {
+
+std::vector<Wariant> wykryjWarianty()
+{
+    std::vector<Wariant> warianty = {Wariant::Zwykly};
+#if defined(ZNAKOMAT_SIMD_X86)
+    __builtin_cpu_init();
+    warianty.push_back(Wariant::Sse2);
+    if (__builtin_cpu_supports("ssse3")) {
+        warianty.push_back(Wariant::Ssse3);
+    }
+    if (__builtin_cpu_supports("avx2")) {
+        warianty.push_back(Wariant::Avx2);
+    }
+#endif
+    return warianty;
+}
+
+// -1: none forced.
+std::atomic<int> wymuszony{-1};
+
+}  // namespace
+
+std::string_view NazwaWariantu(Wariant wariant)
+{
+    switch (wariant) {
+        case Wariant::Zwykly:
+            return "zwykly";
+        case Wariant::Sse2:
+            return "sse2";
+        case Wariant::Ssse3:
+            return "ssse3";
+        case Wariant::Avx2:
+            return "avx2";
+    }
+    return "?";
+}
+
+const std::vector<Wariant>& DostepneWarianty()
+{
+    static const std::vector<Wariant> warianty = wykryjWarianty();
+    return warianty;
+}
+
+Wariant BiezacyWariant()
+{
+    const int wybrany = wymuszony.load(std::memory_order_relaxed);
+    return wybrany >= 0 ? static_cast<Wariant>(wybrany) : DostepneWarianty().back();
+}
+
+void WymusWariant(std::optional<Wariant> wariant)
+{
+    if (wariant && std::find(DostepneWarianty().begin(), DostepneWarianty().end(), *wariant) ==
+                       DostepneWarianty().end()) {
+        throw std::invalid_argument("Wariant niedostępny: " + std::string(NazwaWariantu(*wariant)));
+    }
+    wymuszony.store(wariant ? static_cast<int>(*wariant) : -1, std::memory_order_relaxed);
+}
+
+const Przebiegi& PrzebiegiWariantu(Wariant wariant)
+{
+    switch (wariant) {
+#if defined(ZNAKOMAT_SIMD_X86)
+        case Wariant::Sse2:
+            return PRZEBIEGI_SSE2;
+        case Wariant::Ssse3:
+            return PRZEBIEGI_SSSE3;
+        case Wariant::Avx2:
+            return PRZEBIEGI_AVX2;
+#endif
+        default:
+            return PRZEBIEGI_ZWYKLE;
+    }
+}
+
+void TablicePrzebiegu::przygotujWiersze()
+{
+    nibleZmian.clear();
+    nibleLiter.clear();
+    for (int h = 0; h < 16; ++h) {
+        bool zmiana = false;
+        bool litery = false;
+        for (int l = 0; l < 16; ++l) {
+            const auto b = static_cast<std::size_t>(16 * h + l);
+            roznicaMapy[h][l] = static_cast<std::uint8_t>(mapa[b] ^ b);
+            drugiWiersz[h][l] = drugi[b];
+            zmiana = zmiana || mapa[b] != b;
+            litery = litery || litera[b] != 0;
+        }
+        if (zmiana) {
+            nibleZmian.push_back(static_cast<std::uint8_t>(h));
+        }
+        if (litery) {
+            nibleLiter.push_back(static_cast<std::uint8_t>(h));
+        }
+    }
+}
+
+}  // namespace znakomat

@@ -1,0 +1,82 @@
+// The plain variant: portable C++ that looks at eight bytes at a time in a 64-bit word.
+// It is what a build without SIMD uses, and the reference the vector variants are tested
+// beside.
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include "przebieg.h"
+#include "przebieg_wspolne.h"
+
+namespace znakomat {
+
+namespace {
+
+constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080u;
+
+std::uint64_t slowo(const std::uint8_t* dane)
+{
+    std::uint64_t s = 0;
+    for (int k = 7; k >= 0; --k) {
+        s = s << 8 | dane[k];
+    }
+    return s;
+}
+
+struct Slowa {
+    template <Kandydat K>
+    static std::uint64_t maska64(const std::uint8_t* dane)
+    {
+        std::uint64_t maska = 0;
+        for (int i = 0; i < 8; ++i) {
+            std::uint64_t s = slowo(dane + 8 * i);
+            if constexpr (K == Kandydat::Wiodacy) {
+                // Bit 7 of each byte and'ed with its bit 6.
+                s &= s << 1;
+            }
+            // The high bit of each byte, gathered into the lowest eight bits.
+            const std::uint64_t bity = (s >> 7) & 0x0101010101010101u;
+            maska |= ((bity * 0x0102040810204080u) >> 56) << (8 * i);
+        }
+        return maska;
+    }
+
+    static void kopiujZNadmiarem(std::uint8_t* do_, const std::uint8_t* z, std::size_t ile)
+    {
+        unsigned char pierwsze[32];
+        std::memcpy(pierwsze, z, 32);
+        std::memcpy(do_, pierwsze, 32);
+        for (std::size_t k = 32; k < ile; k += 16) {
+            unsigned char blok[16];
+            std::memcpy(blok, z + k, 16);
+            std::memcpy(do_ + k, blok, 16);
+        }
+    }
+};
+
+std::size_t policzWysokie(const std::uint8_t* z, std::size_t n)
+{
+    std::size_t wynik = 0;
+    std::size_t p = 0;
+    for (; p + 8 <= n; p += 8) {
+        // One per high bit in each byte, summed across the bytes by the multiplication.
+        const std::uint64_t jedynki = (slowo(z + p) & WYSOKIE_BITY) >> 7;
+        wynik += static_cast<std::size_t>((jedynki * 0x0101010101010101u) >> 56);
+    }
+    for (; p < n; ++p) {
+        wynik += z[p] >= 0x80;
+    }
+    return wynik;
+}
+
+}  // namespace
+
+const Przebiegi PRZEBIEGI_ZWYKLE = {
+    przebieg::zamien<Slowa>,
+    przebieg::poszerz<Slowa>,
+    przebieg::zPar<Slowa>,
+    policzWysokie,
+};
+
+}  // namespace znakomat
