@@ -33,11 +33,6 @@ namespace {
 
 using namespace znakomat;
 
-constexpr int BRAK = 0;
-constexpr int MAZOVIA = 1;
-constexpr int ISO_LATIN_2 = 2;
-constexpr int WINDOWS_EE = 11;
-
 std::size_t rozmiarTekstu = std::size_t{100} << 20;
 
 struct Para {
