@@ -35,21 +35,27 @@ public:
 private:
     void liczBajty(std::string_view kawalek);
     void liczZnaki(std::string_view kawalek);
-    void nieLitera(std::uint64_t pozycja, unsigned char bajt);
+    void dopisz(std::uint64_t pozycja, const unsigned char* bajty, std::uint64_t bity);
+
+    static constexpr std::uint8_t BEZ_LITER = 3;
 
     Rodzaj rodzaj_ = Rodzaj::Nic;
-    std::array<bool, 256> litera_{};
-    // UTF-8 letters: for each lead byte C3, C4 and C5, its second bytes as bits over 80..BF.
-    std::array<std::uint64_t, 3> drugieBajty_{};
+    // Into UTF-8: 1 for each byte from 80 up that is no letter of the source.
+    std::array<std::uint8_t, 256> nieLitera_{};
+    // From UTF-8: a row for each lead byte of a letter (C3, C4, C5), BEZ_LITER for any other
+    // byte, and in each row 1 for the second bytes that make a letter with it.
+    std::array<std::uint8_t, 256> wiersz_{};
+    std::array<std::array<std::uint8_t, 256>, BEZ_LITER + 1> drugie_{};
 
     std::uint64_t pozycja_ = 0;  // of the next piece in the text
     std::uint64_t licznik_ = 0;
     std::uint64_t pierwszy_ = 0;
     unsigned char pierwszyBajt_ = 0;
-    // From UTF-8: where the last letter's second byte lies and where the last character
-    // that is no letter would go on; a lead byte that ended the last piece waits for the next.
-    std::uint64_t drugiBajtLitery_ = UINT64_MAX;
-    std::uint64_t poNieLiterze_ = UINT64_MAX;
+    // From UTF-8, carried from piece to piece: whether the next byte ends a letter, whether
+    // the last byte belonged to a character that is no letter, and a lead byte that ended the
+    // last piece and waits for the next one to tell.
+    bool drugiNaPoczatku_ = false;
+    bool poNieLiterze_ = false;
     bool zawieszony_ = false;
     unsigned char wiszacy_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <ostream>
 #include <random>
@@ -140,9 +141,10 @@ TEST(NieLitery, WKawalkachJakWzorzec)
         for (const auto& [zrodlo, cel] :
              {std::pair(jednobajtowy, UTF8_INDEX), std::pair(UTF8_INDEX, jednobajtowy)}) {
             for (int powtorzenie = 0; powtorzenie < 20; ++powtorzenie) {
-                const std::string tekst = losowyTekst(zrodlo, 1 + los() % 600, los);
+                const std::string tekst = losowyTekst(zrodlo, 1 + los() % 2000, los);
                 const Wynik oczekiwany = wzorzec(tekst, zrodlo);
-                const std::size_t najwiecej = powtorzenie % 3 == 0 ? 1 : 1 + los() % 40;
+                // Single bytes, pieces shorter than a block of 64, and longer ones.
+                const std::size_t najwiecej = std::array<std::size_t, 3>{1, 40, 300}[powtorzenie % 3];
                 EXPECT_EQ(calosc(tekst, zrodlo, cel), oczekiwany) << zrodlo << " -> " << cel;
                 EXPECT_EQ(wKawalkach(tekst, zrodlo, cel, [&] { return 1 + los() % najwiecej; }), oczekiwany)
                     << zrodlo << " -> " << cel << ", kawałki do " << najwiecej;
