@@ -495,7 +495,9 @@ TEST_F(ZnakomatCli, KilkaWejscJednoPoDrugim)
 TEST_F(ZnakomatCli, UwagaOBajtachKtoreNieSaLiterami)
 {
     // „Łódź” – in Windows-EE: the quotes and the dash are no letters.
-    const std::string windows = "Mi\xB9\x9F \x84\xA3\xF3" "d\x9F\x94 \x96 tak\n";
+    const std::string windows =
+        "Mi\xB9\x9F \x84\xA3\xF3"
+        "d\x9F\x94 \x96 tak\n";
     const Wynik doUtf8 = uruchom({"-f", "Windows-EE", "-t", "UTF-8"}, windows);
     EXPECT_EQ(doUtf8.kod, 0);
     EXPECT_EQ(doUtf8.wyjscie, calosc(windows, WINDOWS_EE, UTF8_INDEX));
@@ -520,7 +522,9 @@ TEST_F(ZnakomatCli, UwagaOBajtachKtoreNieSaLiterami)
 
     // One line for each input that has them; none where the target holds everything.
     zapiszPlik(folder_ / "czysty.txt", "Łódź\n");
-    zapiszPlik(folder_ / "windows.txt", "\xA3\xF3" "d\x9F\n");
+    zapiszPlik(folder_ / "windows.txt",
+               "\xA3\xF3"
+               "d\x9F\n");
     const Wynik kilka = uruchom({"-f", "UTF-8", "-t", "brak", "we.txt", "czysty.txt", "we.txt"});
     EXPECT_EQ(kilka.kod, 0);
     EXPECT_EQ(std::count(kilka.bledy.begin(), kilka.bledy.end(), '\n'), 2) << kilka.bledy;
