@@ -18,6 +18,7 @@
 #include "frmmain.h"
 #include "gui_test.h"
 #include "konwersja.h"
+#include "standardy.h"
 
 // Receives what the WWW button asks the desktop to open.
 class OdbiorcaAdresow : public QObject {
