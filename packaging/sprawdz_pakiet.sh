@@ -85,11 +85,13 @@ done
 
 if [[ -x $korzen/usr/bin/znakomat-cli ]]; then
     if lista=$("$korzen/usr/bin/znakomat-cli" -l); then
-        ile=$(grep -c . <<<"$lista")
+        # A line per standard: its name first, its other names after it.
+        nazwy=$(cut -d' ' -f1 <<<"$lista")
+        ile=$(grep -c . <<<"$nazwy")
         ((ile == 18)) || blad "znakomat-cli -l lists $ile standards, not 18"
-        ((ile == $(sort -u <<<"$lista" | grep -c .))) || blad "znakomat-cli -l lists a standard twice"
+        ((ile == $(sort -u <<<"$nazwy" | grep -c .))) || blad "znakomat-cli -l lists a standard twice"
         for nazwa in brak Mazovia UTF-8; do
-            grep -qx "$nazwa" <<<"$lista" || blad "znakomat-cli -l does not list $nazwa"
+            grep -qx "$nazwa" <<<"$nazwy" || blad "znakomat-cli -l does not list $nazwa"
         done
     else
         blad "znakomat-cli -l failed"
