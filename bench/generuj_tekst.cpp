@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,15 +43,8 @@ std::size_t rozmiar(std::string_view napis)
 
 int standard(std::string_view nazwa)
 {
-    for (int i = 0; i < znakomat::LICZBA_STANDARDOW; ++i) {
-        const std::string_view wzor = znakomat::Standardy(i).Nazwa;
-        bool rowne = wzor.size() == nazwa.size();
-        for (std::size_t k = 0; rowne && k < wzor.size(); ++k) {
-            rowne = (wzor[k] | 0x20) == (nazwa[k] | 0x20);
-        }
-        if (rowne) {
-            return i;
-        }
+    if (const std::optional<int> znaleziony = znakomat::ZnajdzStandard(nazwa)) {
+        return *znaleziony;
     }
     throw std::invalid_argument("nieznany standard");
 }
@@ -79,7 +73,7 @@ int main(int argc, char** argv)
     }
     try {
         std::size_t reszta = rozmiar(argv[1]);
-        const int cel = argc > 2 ? standard(argv[2]) : 11;
+        const int cel = argc > 2 ? standard(argv[2]) : znakomat::WINDOWS_EE;
         const std::uint64_t ziarno = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1;
         znakomat::pomiar::TekstPolski generator(cel, ziarno);
         std::string kawalek;

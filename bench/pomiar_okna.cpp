@@ -4,6 +4,8 @@
 //
 //   pomiar_okna plik WEJŚCIE WYJŚCIE ŹRÓDŁO CEL
 //   pomiar_okna tekst MEGABAJTY ŹRÓDŁO CEL
+//
+// ŹRÓDŁO and CEL are names of standards, as in znakomat-cli -l.
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -14,10 +16,12 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 
 #include "aplikacja.h"
 #include "frmmain.h"
 #include "poletekstowe.h"
+#include "standardy.h"
 
 namespace {
 
@@ -63,11 +67,16 @@ int main(int argc, char* argv[])
                    stderr);
         return 2;
     }
+    const std::optional<int> zrodlo = znakomat::ZnajdzStandard(argumenty[argumenty.size() - 2].toStdString());
+    const std::optional<int> cel = znakomat::ZnajdzStandard(argumenty.last().toStdString());
+    if (!zrodlo || !cel) {
+        std::fputs("pomiar_okna: nieznany standard; nazwy: znakomat-cli -l\n", stderr);
+        return 2;
+    }
     frmMain okno;
     okno.show();
-    okno.findChild<QComboBox*>(QStringLiteral("Combo1"))
-        ->setCurrentIndex(argumenty[argumenty.size() - 2].toInt());
-    okno.findChild<QComboBox*>(QStringLiteral("Combo2"))->setCurrentIndex(argumenty.last().toInt());
+    okno.findChild<QComboBox*>(QStringLiteral("Combo1"))->setCurrentIndex(*zrodlo);
+    okno.findChild<QComboBox*>(QStringLiteral("Combo2"))->setCurrentIndex(*cel);
     int kroki = 0;
     QObject::connect(&okno, &QWidget::windowTitleChanged, [&kroki](const QString& tytul) {
         kroki += tytul.contains(QLatin1String(" z 18")) ? 1 : 0;

@@ -11,8 +11,6 @@ namespace znakomat::pomiar {
 
 namespace {
 
-constexpr int WINDOWS_EE = 11;
-
 // Text is generated a paragraph at a time and converted in pieces about this large.
 constexpr std::size_t KAWALEK = std::size_t{64} << 10;
 constexpr std::size_t SZEROKOSC_WIERSZA = 76;

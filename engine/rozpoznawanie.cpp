@@ -12,7 +12,6 @@ namespace znakomat {
 
 namespace {
 
-constexpr int BRAK = 0;
 constexpr std::uint8_t ZADNA_LITERA = LICZBA_LITER;
 
 // A byte that cannot stand where it does in UTF-8 is far rarer in a UTF-8 file than the

@@ -1,5 +1,6 @@
 #include "standardy.h"
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 #include <string>
@@ -47,6 +48,49 @@ constexpr bool tabelaMaWlasciweDlugosci()
 }
 static_assert(tabelaMaWlasciweDlugosci());
 
+// The names other programs and the IANA registry give these code pages.
+constexpr std::array<Alias, 17> aliasy = {{
+    {"ISO-8859-2"sv, ISO_LATIN_2},
+    {"ISO8859-2"sv, ISO_LATIN_2},
+    {"ISO_8859-2"sv, ISO_LATIN_2},
+    {"ISO_8859-2:1987"sv, ISO_LATIN_2},
+    {"ISO-IR-101"sv, ISO_LATIN_2},
+    {"latin2"sv, ISO_LATIN_2},
+    {"l2"sv, ISO_LATIN_2},
+    {"csISOLatin2"sv, ISO_LATIN_2},
+    {"CP852"sv, IBM_LATIN_2},
+    {"IBM852"sv, IBM_LATIN_2},
+    {"852"sv, IBM_LATIN_2},
+    {"csPCp852"sv, IBM_LATIN_2},
+    {"CP1250"sv, WINDOWS_EE},
+    {"windows-1250"sv, WINDOWS_EE},
+    {"windows1250"sv, WINDOWS_EE},
+    {"MS-EE"sv, WINDOWS_EE},
+    {"UTF8"sv, UTF8_INDEX},
+}};
+
+constexpr bool aliasyWKolejnosciTabeli()
+{
+    for (std::size_t i = 1; i < aliasy.size(); ++i) {
+        if (aliasy[i - 1].standard > aliasy[i].standard) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(aliasyWKolejnosciTabeli());
+
+constexpr char malaLitera(char znak)
+{
+    return znak >= 'A' && znak <= 'Z' ? static_cast<char>(znak - 'A' + 'a') : znak;
+}
+
+bool rowneBezWielkosciLiter(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return malaLitera(x) == malaLitera(y); });
+}
+
 void sprawdzIndeks(int indeks)
 {
     if (indeks < 0 || indeks >= LICZBA_STANDARDOW) {
@@ -76,6 +120,26 @@ std::string_view Litera(int standard, int pozycja)
     const int szerokosc = SzerokoscLitery(standard);
     return Standardy(standard).Znaki.substr(static_cast<std::size_t>((pozycja - 1) * szerokosc),
                                             static_cast<std::size_t>(szerokosc));
+}
+
+std::span<const Alias> Aliasy()
+{
+    return aliasy;
+}
+
+std::optional<int> ZnajdzStandard(std::string_view nazwa)
+{
+    for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
+        if (rowneBezWielkosciLiter(tabela[static_cast<std::size_t>(i)].Nazwa, nazwa)) {
+            return i;
+        }
+    }
+    for (const Alias& alias : aliasy) {
+        if (rowneBezWielkosciLiter(alias.nazwa, nazwa)) {
+            return alias.standard;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace znakomat

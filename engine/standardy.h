@@ -1,11 +1,32 @@
 #pragma once
 
+#include <optional>
+#include <span>
 #include <string_view>
 
 namespace znakomat {
 
 inline constexpr int LICZBA_STANDARDOW = 18;
 inline constexpr int LICZBA_LITER = 18;
+
+// The standards by their index in the table, which is also their place in the lists.
+inline constexpr int BRAK = 0;
+inline constexpr int MAZOVIA = 1;
+inline constexpr int ISO_LATIN_2 = 2;
+inline constexpr int CSK = 3;
+inline constexpr int CYFROMAT = 4;
+inline constexpr int DHN = 5;
+inline constexpr int IINTE_ISIS = 6;
+inline constexpr int IBM_LATIN_2 = 7;
+inline constexpr int IEA_SWIERK = 8;
+inline constexpr int LOGIC = 9;
+inline constexpr int MICROVEX = 10;
+inline constexpr int WINDOWS_EE = 11;
+inline constexpr int VENTURA = 12;
+inline constexpr int ELWRO_JUNIOR = 13;
+inline constexpr int AMIGA_PL = 14;
+inline constexpr int WFN = 15;
+inline constexpr int ATM = 16;
 inline constexpr int UTF8_INDEX = 17;
 
 // One encoding of the eighteen Polish letters. Znaki holds the letters in the order
@@ -25,5 +46,18 @@ std::string_view Litera(int standard, int pozycja);
 
 // Width of every entry of a standard, in bytes (characters).
 int SzerokoscLitery(int standard);
+
+// Another common name of a standard that is a real code page, such as "CP1250".
+struct Alias {
+    std::string_view nazwa;
+    int standard;
+};
+
+// Every alias, grouped by standard in table order.
+std::span<const Alias> Aliasy();
+
+// The standard called `nazwa` in the table or by an alias. ASCII letters match in either
+// case, every other byte only itself; nothing for an unknown name.
+std::optional<int> ZnajdzStandard(std::string_view nazwa);
 
 }  // namespace znakomat

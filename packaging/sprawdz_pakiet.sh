@@ -91,13 +91,14 @@ for plik in "$korzen"/usr/bin/*; do
 done
 
 if [[ -x $korzen/usr/bin/znakomat-cli ]]; then
-    # One standard a line, first; other names may follow it.
-    if lista=$("$korzen/usr/bin/znakomat-cli" -l | awk '{ print $1 }'); then
-        ile=$(grep -c . <<<"$lista")
+    if lista=$("$korzen/usr/bin/znakomat-cli" -l); then
+        # A line per standard: its name first, its other names after it.
+        nazwy=$(cut -d' ' -f1 <<<"$lista")
+        ile=$(grep -c . <<<"$nazwy")
         ((ile == 18)) || blad "znakomat-cli -l lists $ile standards, not 18"
-        ((ile == $(sort -u <<<"$lista" | grep -c .))) || blad "znakomat-cli -l lists a standard twice"
+        ((ile == $(sort -u <<<"$nazwy" | grep -c .))) || blad "znakomat-cli -l lists a standard twice"
         for nazwa in brak Mazovia UTF-8; do
-            grep -qx "$nazwa" <<<"$lista" || blad "znakomat-cli -l does not list $nazwa"
+            grep -qx "$nazwa" <<<"$nazwy" || blad "znakomat-cli -l does not list $nazwa"
         done
     else
         blad "znakomat-cli -l failed"
@@ -112,7 +113,7 @@ if [[ -x $korzen/usr/bin/znakomat-cli ]]; then
     }
     if [[ -f $dopelnienie ]]; then
         [[ $(dopelnij -f maz) == Mazovia ]] || blad "completion of '-f maz': $(dopelnij -f maz)"
-        [[ $(dopelnij --to-code = utf) == UTF-8 ]] || blad "completion of '--to-code=utf': $(dopelnij --to-code = utf)"
+        [[ $(dopelnij --to-code = utf) == "UTF-8 UTF8" ]] || blad "completion of '--to-code=utf': $(dopelnij --to-code = utf)"
         [[ $(dopelnij --out) == --output= ]] || blad "completion of '--out': $(dopelnij --out)"
         [[ $(dopelnij -t "" | wc -w) -ge 18 ]] || blad "completion after -t: $(dopelnij -t "")"
     else

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace pliki {
 
@@ -23,6 +24,8 @@ public:
     // covers the k-th eighteenth of an input whose size is known.
     virtual void przedKrokiem(int krok) { static_cast<void>(krok); }
     virtual void poKroku() {}
+    // Each piece of the input as it was read, before it is converted.
+    virtual void poOdczycie(std::string_view kawalek) { static_cast<void>(kawalek); }
     // Called between pieces and while waiting for the other end of a pipe.
     virtual void wTrakcie() {}
     // Asked at the same moments; true stops the operation with Przerwane.

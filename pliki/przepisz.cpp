@@ -54,6 +54,7 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
         if (blok.empty()) {
             break;
         }
+        nadzor.poOdczycie(blok);
         przeczytane += blok.size();
         if (rozmiar) {
             kroki.dojdzDo(static_cast<int>(przeczytane * znakomat::LICZBA_LITER / *rozmiar) + 1);

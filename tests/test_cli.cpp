@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -134,7 +135,7 @@ TEST(KonwersjaBlokowa, GranicaWewnatrzLiteryUtf8)
                                                {"\xC4", "\xC5", "\x84"},
                                                {"\xC4", "", "\x85"}}) {
         for (const Forma forma : FORMY) {
-            KonwersjaBlokowa konwersja(UTF8_INDEX, 11);
+            KonwersjaBlokowa konwersja(UTF8_INDEX, WINDOWS_EE);
             std::string wynik;
             std::string tekst;
             for (const std::string& kawalek : kawalki) {
@@ -145,7 +146,7 @@ TEST(KonwersjaBlokowa, GranicaWewnatrzLiteryUtf8)
                 }
                 tekst += kawalek;
             }
-            EXPECT_EQ(wynik + konwersja.zakoncz(), calosc(tekst, UTF8_INDEX, 11))
+            EXPECT_EQ(wynik + konwersja.zakoncz(), calosc(tekst, UTF8_INDEX, WINDOWS_EE))
                 << ::testing::PrintToString(tekst);
         }
     }
@@ -190,6 +191,8 @@ struct Opcje {
     std::string folder = ".";
     std::string wejscieZPliku;  // empty: a pipe
     rlim_t limitRozmiaru = RLIM_INFINITY;
+    bool bezWejscia = false;  // descriptor 0 closed, as by <&-
+    bool bezWyjscia = false;  // descriptor 1 closed, as by >&-
 };
 
 class Proces {
@@ -217,6 +220,12 @@ public:
             if (::chdir(opcje.folder.c_str()) != 0 || ::dup2(wejscie, 0) < 0 || ::dup2(wy[1], 1) < 0 ||
                 ::dup2(bl[1], 2) < 0 || ::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
                 ::_exit(127);
+            }
+            if (opcje.bezWejscia) {
+                ::close(0);
+            }
+            if (opcje.bezWyjscia) {
+                ::close(1);
             }
             ::execv(argv[0], argv.data());
             ::_exit(127);
@@ -371,7 +380,7 @@ TEST_F(ZnakomatCli, DuzyTekstWieluBlokamiZPlikuIPotoku)
     }
     tekst += '\n';
     tekst += losowyTekst(UTF8_INDEX, 100000, 1);
-    const std::string oczekiwany = calosc(tekst, UTF8_INDEX, 1);
+    const std::string oczekiwany = calosc(tekst, UTF8_INDEX, MAZOVIA);
     zapiszPlik(folder_ / "duzy.txt", tekst);
 
     const Wynik zPliku = uruchom({"-f", "UTF-8", "-t", "Mazovia", "-o", "wynik.txt", "duzy.txt"});
@@ -390,27 +399,219 @@ TEST_F(ZnakomatCli, NazwyStandardowBezWzgleduNaWielkoscLiter)
     const std::string tekst = "Zażółć gęślą jaźń\nŹDŹBŁO\n";
     const Wynik wynik = uruchom({"-f", "utf-8", "-t", "WINDOWS-ee"}, tekst);
     EXPECT_EQ(wynik.kod, 0) << wynik.bledy;
-    EXPECT_EQ(wynik.wyjscie, calosc(tekst, UTF8_INDEX, 11));
-    EXPECT_EQ(uruchom({"-fiso-LATIN-2", "-tUtF-8"}, "\xB1\xE6").wyjscie, calosc("\xB1\xE6", 2, UTF8_INDEX));
+    EXPECT_EQ(wynik.wyjscie, calosc(tekst, UTF8_INDEX, WINDOWS_EE));
+    EXPECT_EQ(uruchom({"-fiso-LATIN-2", "-tUtF-8"}, "\xB1\xE6").wyjscie,
+              calosc("\xB1\xE6", ISO_LATIN_2, UTF8_INDEX));
 }
 
 TEST_F(ZnakomatCli, ListaIPomoc)
 {
+    // A line per standard: its name, then its other names, every word a name -f takes.
     const Wynik lista = uruchom({"-l"});
-    std::string nazwy;
-    for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
-        nazwy += std::string(Standardy(i).Nazwa) + "\n";
-    }
     EXPECT_EQ(lista.kod, 0);
-    EXPECT_EQ(lista.wyjscie, nazwy);
+    std::istringstream wiersze(lista.wyjscie);
+    std::string wiersz;
+    std::size_t aliasow = 0;
+    for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
+        ASSERT_TRUE(std::getline(wiersze, wiersz)) << i;
+        std::istringstream slowa(wiersz);
+        std::string nazwa;
+        slowa >> nazwa;
+        EXPECT_EQ(nazwa, Standardy(i).Nazwa);
+        std::vector<std::string> inne;
+        for (std::string slowo; slowa >> slowo;) {
+            EXPECT_EQ(ZnajdzStandard(slowo), i) << slowo;
+            inne.push_back(slowo);
+        }
+        std::vector<std::string> oczekiwane;
+        for (const Alias& alias : Aliasy()) {
+            if (alias.standard == i) {
+                oczekiwane.emplace_back(alias.nazwa);
+            }
+        }
+        EXPECT_EQ(inne, oczekiwane) << wiersz;
+        aliasow += inne.size();
+    }
+    EXPECT_FALSE(std::getline(wiersze, wiersz)) << wiersz;
+    EXPECT_EQ(aliasow, Aliasy().size());
 
     const Wynik pomoc = uruchom({"-h"});
     EXPECT_EQ(pomoc.kod, 0);
     EXPECT_EQ(pomoc.bledy, "");
-    for (const char* fragment : {"Użycie: znakomat-cli -f ŹRÓDŁO -t CEL", "-o WYJŚCIE", "-l ",
-                                 "Przykłady:", "standardowe wejście", "wielkość liter"}) {
+    for (const char* fragment :
+         {"Użycie: znakomat-cli -f ŹRÓDŁO -t CEL", "-o, --output=WYJŚCIE", "-l, --list", "--from-code",
+          "--to-code", "--version", "Przykłady:", "standardowe wejście", "wielkość liter", "CP1250"}) {
         EXPECT_NE(pomoc.wyjscie.find(fragment), std::string::npos) << fragment;
     }
+    EXPECT_EQ(uruchom({"--help"}).wyjscie, pomoc.wyjscie);
+    EXPECT_EQ(uruchom({"--list"}).wyjscie, lista.wyjscie);
+}
+
+TEST_F(ZnakomatCli, DlugieIPolaczoneOpcje)
+{
+    const std::string tekst = "Zażółć gęślą jaźń\n";
+    const std::string oczekiwany = calosc(tekst, UTF8_INDEX, MAZOVIA);
+    for (const std::vector<std::string>& argumenty : std::vector<std::vector<std::string>>{
+             {"--from-code=UTF-8", "--to-code=Mazovia"},
+             {"--from-code", "UTF-8", "--to-code", "Mazovia", "-"},
+             {"--to-code", "mazovia", "-fUTF-8", "--output=-"},
+             {"--from=UTF-8", "--to=Mazovia"},
+             {"-fUTF-8", "-t", "Mazovia", "--", "-"},
+             {"-", "-f", "UTF-8", "-tMazovia"},
+         }) {
+        const Wynik wynik = uruchom(argumenty, tekst);
+        EXPECT_EQ(wynik.kod, 0) << argumenty[0] << wynik.bledy;
+        EXPECT_EQ(wynik.wyjscie, oczekiwany) << argumenty[0];
+    }
+    // Options without a value grouped, and one with its value closing the group.
+    const Wynik pomoc = uruchom({"-h"});
+    EXPECT_EQ(uruchom({"-lh"}).wyjscie, pomoc.wyjscie);
+    EXPECT_EQ(uruchom({"-hl"}).wyjscie, pomoc.wyjscie);
+    EXPECT_EQ(uruchom({"-lfUTF-8"}).wyjscie, uruchom({"-l"}).wyjscie);
+    const Wynik grupa = uruchom({"-lVo", "wy.txt"});
+    EXPECT_EQ(grupa.kod, 0) << grupa.bledy;
+    EXPECT_EQ(grupa.wyjscie, uruchom({"-V"}).wyjscie);
+
+    for (const char* wersja : {"-V", "--version"}) {
+        const Wynik wynik = uruchom({wersja});
+        EXPECT_EQ(wynik.kod, 0);
+        EXPECT_EQ(wynik.wyjscie, "znakomat-cli " ZNAKOMAT_WERSJA "\n");
+        EXPECT_EQ(wynik.bledy, "");
+    }
+}
+
+TEST_F(ZnakomatCli, InneNazwyStandardow)
+{
+    const std::string tekst = "Źdźbło, żółw i gąszcz\n";
+    const std::string windows = calosc(tekst, UTF8_INDEX, WINDOWS_EE);
+    for (const char* nazwa : {"CP1250", "windows-1250", "WINDOWS1250", "ms-ee"}) {
+        const Wynik wynik = uruchom({"-f", "UTF8", "-t", nazwa}, tekst);
+        EXPECT_EQ(wynik.kod, 0) << nazwa << wynik.bledy;
+        EXPECT_EQ(wynik.wyjscie, windows) << nazwa;
+    }
+    for (const auto& [nazwa, standard] : std::vector<std::pair<std::string, int>>{{"ISO-8859-2", ISO_LATIN_2},
+                                                                                  {"latin2", ISO_LATIN_2},
+                                                                                  {"L2", ISO_LATIN_2},
+                                                                                  {"iso_8859-2", ISO_LATIN_2},
+                                                                                  {"CP852", IBM_LATIN_2},
+                                                                                  {"IBM852", IBM_LATIN_2},
+                                                                                  {"852", IBM_LATIN_2}}) {
+        const Wynik wynik =
+            uruchom({"--from-code=" + nazwa, "--to-code=utf8"}, calosc(tekst, UTF8_INDEX, standard));
+        EXPECT_EQ(wynik.kod, 0) << nazwa << wynik.bledy;
+        EXPECT_EQ(wynik.wyjscie, tekst) << nazwa;
+    }
+}
+
+TEST_F(ZnakomatCli, KilkaWejscJednoPoDrugim)
+{
+    // The first file ends in the lead byte of "Ą" and the second begins with the rest:
+    // each file is a text of its own, so the halves stay as they are.
+    const std::string a = "Łódź\n\xC4";
+    const std::string b = "\x84 i dalej ćma\n";
+    const std::string zWejscia = "żaba\n";
+    zapiszPlik(folder_ / "a.txt", a);
+    zapiszPlik(folder_ / "b.txt", b);
+    const std::string oczekiwany = calosc(a, UTF8_INDEX, ISO_LATIN_2) +
+                                   calosc(zWejscia, UTF8_INDEX, ISO_LATIN_2) +
+                                   calosc(b, UTF8_INDEX, ISO_LATIN_2);
+
+    const Wynik naWyjscie = uruchom({"-f", "UTF-8", "-t", "ISO-Latin-2", "a.txt", "-", "b.txt"}, zWejscia);
+    EXPECT_EQ(naWyjscie.kod, 0) << naWyjscie.bledy;
+    EXPECT_EQ(naWyjscie.wyjscie, oczekiwany);
+    EXPECT_EQ(uruchom({"-f", "UTF-8", "-t", "ISO-Latin-2", "a.txt", "b.txt"}).wyjscie,
+              calosc(a, UTF8_INDEX, ISO_LATIN_2) + calosc(b, UTF8_INDEX, ISO_LATIN_2));
+    EXPECT_NE(calosc(a, UTF8_INDEX, ISO_LATIN_2) + calosc(b, UTF8_INDEX, ISO_LATIN_2),
+              calosc(a + b, UTF8_INDEX, ISO_LATIN_2));
+
+    const Wynik doPliku =
+        uruchom({"-f", "UTF-8", "-t", "ISO-Latin-2", "-o", "wy.txt", "a.txt", "-", "b.txt"}, zWejscia);
+    EXPECT_EQ(doPliku.kod, 0) << doPliku.bledy;
+    EXPECT_EQ(czytajPlik(folder_ / "wy.txt"), oczekiwany);
+
+    // A later input that cannot be read, or is the output, leaves the old output whole.
+    zapiszPlik(folder_ / "wy.txt", "stara treść\n");
+    oczekujBledu(uruchom({"-f", "UTF-8", "-t", "brak", "-o", "wy.txt", "a.txt", "nie-ma.txt", "b.txt"}), 1,
+                 {"„nie-ma.txt”"});
+    oczekujBledu(uruchom({"-f", "UTF-8", "-t", "brak", "-o", "wy.txt", "a.txt", "b.txt", "wy.txt"}), 2,
+                 {"ten sam plik", "„wy.txt”"});
+    EXPECT_EQ(czytajPlik(folder_ / "wy.txt"), "stara treść\n");
+    EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{"a.txt", "b.txt", "wy.txt"}));
+}
+
+TEST_F(ZnakomatCli, UwagaOBajtachKtoreNieSaLiterami)
+{
+    // „Łódź” – in Windows-EE: the quotes and the dash are no letters.
+    const std::string windows =
+        "Mi\xB9\x9F \x84\xA3\xF3"
+        "d\x9F\x94 \x96 tak\n";
+    const Wynik doUtf8 = uruchom({"-f", "Windows-EE", "-t", "UTF-8"}, windows);
+    EXPECT_EQ(doUtf8.kod, 0);
+    EXPECT_EQ(doUtf8.wyjscie, calosc(windows, WINDOWS_EE, UTF8_INDEX));
+    EXPECT_EQ(std::count(doUtf8.bledy.begin(), doUtf8.bledy.end(), '\n'), 1) << doUtf8.bledy;
+    for (const char* fragment : {"znakomat-cli: uwaga: ", "UTF-8", "liczba: 3",
+                                 "pierwszy to 84 na pozycji 5 wejścia", "Windows-EE", "sprawdź"}) {
+        EXPECT_NE(doUtf8.bledy.find(fragment), std::string::npos) << doUtf8.bledy << " bez: " << fragment;
+    }
+
+    // é, „ and a lone lead byte at the very end stay behind in a one-byte text.
+    const std::string utf8 = "Łódź é i \xE2\x80\x9E\xC4\x84\xC5";
+    zapiszPlik(folder_ / "we.txt", utf8);
+    const Wynik zUtf8 = uruchom({"-f", "UTF-8", "-t", "Mazovia", "-o", "wy.txt", "we.txt"});
+    EXPECT_EQ(zUtf8.kod, 0);
+    EXPECT_EQ(zUtf8.wyjscie, "");
+    EXPECT_EQ(czytajPlik(folder_ / "wy.txt"), calosc(utf8, UTF8_INDEX, MAZOVIA));
+    EXPECT_EQ(std::count(zUtf8.bledy.begin(), zUtf8.bledy.end(), '\n'), 1) << zUtf8.bledy;
+    for (const char* fragment :
+         {"znakomat-cli: uwaga: ", "Mazovia", "liczba: 3", "na pozycji 8 pliku „we.txt”"}) {
+        EXPECT_NE(zUtf8.bledy.find(fragment), std::string::npos) << zUtf8.bledy << " bez: " << fragment;
+    }
+
+    // One line for each input that has them; none where the target holds everything.
+    zapiszPlik(folder_ / "czysty.txt", "Łódź\n");
+    zapiszPlik(folder_ / "windows.txt",
+               "\xA3\xF3"
+               "d\x9F\n");
+    const Wynik kilka = uruchom({"-f", "UTF-8", "-t", "brak", "we.txt", "czysty.txt", "we.txt"});
+    EXPECT_EQ(kilka.kod, 0);
+    EXPECT_EQ(std::count(kilka.bledy.begin(), kilka.bledy.end(), '\n'), 2) << kilka.bledy;
+    for (const std::vector<std::string>& bezUwag : std::vector<std::vector<std::string>>{
+             {"-f", "UTF-8", "-t", "brak", "czysty.txt"},
+             {"-f", "Windows-EE", "-t", "ISO-Latin-2", "we.txt"},
+             {"-f", "UTF-8", "-t", "UTF-8", "we.txt"},
+             {"-f", "Windows-EE", "-t", "UTF-8", "windows.txt"},
+         }) {
+        const Wynik wynik = uruchom(bezUwag);
+        EXPECT_EQ(wynik.kod, 0);
+        EXPECT_EQ(wynik.bledy, "") << bezUwag[1] << " -> " << bezUwag[3];
+    }
+}
+
+TEST_F(ZnakomatCli, ZamknieteStandardoweStrumienie)
+{
+    zapiszPlik(folder_ / "we.txt", "Łódź\n");
+    Opcje bezWyjscia;
+    bezWyjscia.bezWyjscia = true;
+    const Wynik naStdout =
+        uruchom({"-f", "UTF-8", "-t", "brak", "-o", "/dev/stdout", "we.txt"}, {}, bezWyjscia);
+    oczekujBledu(naStdout, 1, {"„/dev/stdout”: plik lub folder nie istnieje"});
+    oczekujBledu(uruchom({"-f", "UTF-8", "-t", "brak", "-o", "/dev/fd/1", "we.txt"}, {}, bezWyjscia), 1,
+                 {"nie istnieje"});
+    oczekujBledu(uruchom({"-f", "UTF-8", "-t", "brak", "we.txt"}, {}, bezWyjscia), 1,
+                 {"nie mogę zapisać na standardowe wyjście"});
+    // /dev/null itself still takes the output.
+    EXPECT_EQ(uruchom({"-f", "UTF-8", "-t", "brak", "-o", "/dev/null", "we.txt"}, {}, bezWyjscia).kod, 0);
+
+    Opcje bezWejscia;
+    bezWejscia.bezWejscia = true;
+    oczekujBledu(uruchom({"-f", "UTF-8", "-t", "brak", "/dev/stdin"}, {}, bezWejscia), 1,
+                 {"odczytać pliku „/dev/stdin”: plik lub folder nie istnieje"});
+    oczekujBledu(uruchom({"-f", "UTF-8", "-t", "brak", "-o", "wy.txt", "we.txt", "-"}, {}, bezWejscia), 1,
+                 {"odczytać standardowego wejścia"});
+    EXPECT_EQ(zawartoscFolderu(), std::vector<std::string>{"we.txt"});
+    const Wynik zPliku = uruchom({"-f", "UTF-8", "-t", "brak", "we.txt"}, {}, bezWejscia);
+    EXPECT_EQ(zPliku.kod, 0) << zPliku.bledy;
+    EXPECT_EQ(zPliku.wyjscie, "Lodz\n");
 }
 
 TEST_F(ZnakomatCli, BledneUzycie)
@@ -424,7 +625,29 @@ TEST_F(ZnakomatCli, BledneUzycie)
     oczekujBledu(uruchom({"-f", "UTF-8"}), 2, {"(-t)"});
     oczekujBledu(uruchom({"-f", "brak", "-t", "UTF-8", "-o"}), 2, {"opcja -o wymaga wartości"});
     oczekujBledu(uruchom({"-f", "brak", "-x", "-t", "UTF-8"}), 2, {"nieznana opcja „-x”"});
-    oczekujBledu(uruchom({"-f", "brak", "-t", "UTF-8", "a", "b"}), 2, {"„a”", "„b”"});
+    oczekujBledu(uruchom({"-f", "brak", "--to=UTF-8", "--wynik=a"}), 2, {"nieznana opcja „--wynik”"});
+    oczekujBledu(uruchom({"-f", "brak", "-t", "UTF-8", "--list=tak"}), 2,
+                 {"„--list” nie przyjmuje wartości"});
+    oczekujBledu(uruchom({"-f", "brak", "--to-code"}), 2, {"opcja --to-code wymaga wartości"});
+    oczekujBledu(uruchom({"-f", "brak", "-t", "UTF-8", "-lo"}), 2, {"opcja -o wymaga wartości"});
+    oczekujBledu(uruchom({"-f", "brak", "-t", "UTF-8", "-o", ""}), 2, {"pusta nazwa pliku"});
+    oczekujBledu(uruchom({"-f", "brak", "-t", "UTF-8", "a.txt", ""}), 2, {"pusta nazwa pliku"});
+}
+
+TEST_F(ZnakomatCli, PowtorzonaOpcjaOdrzucona)
+{
+    zapiszPlik(folder_ / "we.txt", "Łódź\n");
+    for (const auto& [argumenty, opcja] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"-f", "Mazovia", "-f", "UTF-8", "-t", "brak", "we.txt"}, "-f (--from-code)"},
+             {{"-f", "UTF-8", "--from-code=UTF-8", "-t", "brak", "we.txt"}, "-f (--from-code)"},
+             {{"-f", "UTF-8", "-t", "brak", "-tbrak", "we.txt"}, "-t (--to-code)"},
+             {{"-f", "UTF-8", "-t", "brak", "-o", "a.txt", "-o", "b.txt", "we.txt"}, "-o (--output)"},
+             {{"-f", "UTF-8", "-t", "brak", "--output", "a.txt", "--output=a.txt", "we.txt"},
+              "-o (--output)"},
+         }) {
+        oczekujBledu(uruchom(argumenty), 2, {"opcja " + opcja + " podana więcej niż raz"});
+    }
+    EXPECT_EQ(zawartoscFolderu(), std::vector<std::string>{"we.txt"});
 }
 
 TEST_F(ZnakomatCli, BledyOdczytuIZapisu)
@@ -449,7 +672,7 @@ TEST_F(ZnakomatCli, BledyOdczytuIZapisu)
 
 TEST_F(ZnakomatCli, ZaDuzyPlikZostawiaStaryWynik)
 {
-    zapiszPlik(folder_ / "we.txt", losowyTekst(2, 1 << 20, 3));
+    zapiszPlik(folder_ / "we.txt", losowyTekst(ISO_LATIN_2, 1 << 20, 3));
     zapiszPlik(folder_ / "wy.txt", "stara treść\n");
     Opcje opcje;
     opcje.limitRozmiaru = 100000;
@@ -491,7 +714,7 @@ TEST_F(ZnakomatCli, DowiazanieIUprawnieniaZostaja)
     const Wynik wynik = uruchom({"-f", "utf-8", "-t", "iso-latin-2", "-o", "wy.txt"}, "żółć\n");
     EXPECT_EQ(wynik.kod, 0) << wynik.bledy;
     EXPECT_TRUE(fs::is_symlink(folder_ / "wy.txt"));
-    EXPECT_EQ(czytajPlik(folder_ / "pod" / "cel.txt"), calosc("żółć\n", UTF8_INDEX, 2));
+    EXPECT_EQ(czytajPlik(folder_ / "pod" / "cel.txt"), calosc("żółć\n", UTF8_INDEX, ISO_LATIN_2));
     EXPECT_EQ(fs::status(folder_ / "pod" / "cel.txt").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(fs::directory_iterator(folder_ / "pod")->path().filename(), "cel.txt");

@@ -22,12 +22,6 @@ using namespace std::string_literals;
 using test::dlaKazdegoWariantu;
 using test::modelKonwersji;
 
-constexpr int MAZOVIA = 1;
-constexpr int ISO_LATIN_2 = 2;
-constexpr int CYFROMAT = 4;
-constexpr int DHN = 5;
-constexpr int WINDOWS_EE = 11;
-
 std::string konwertuj(std::string tekst, int zrodlo, int cel)
 {
     return KonwertujTekst(std::move(tekst), zrodlo, cel, BezPostepu());

@@ -18,6 +18,7 @@
 #include "frmmain.h"
 #include "gui_test.h"
 #include "konwersja.h"
+#include "standardy.h"
 
 // Receives what the WWW button asks the desktop to open.
 class OdbiorcaAdresow : public QObject {
@@ -316,7 +317,8 @@ private slots:
     void postepWTytule()
     {
         QSignalSpy tytuly(okno.get(), &QWidget::windowTitleChanged);
-        const std::string wynik = znakomat::KonwertujTekst("\xA5\x8C", 11, 2, *okno);
+        const std::string wynik =
+            znakomat::KonwertujTekst("\xA5\x8C", znakomat::WINDOWS_EE, znakomat::ISO_LATIN_2, *okno);
         QCOMPARE(QByteArray::fromStdString(wynik), QByteArray("\xA1\xA6"));
         QCOMPARE(tytuly.size(), 18);
         for (int krok = 1; krok <= 18; ++krok) {

@@ -25,6 +25,11 @@
 
 namespace {
 
+using znakomat::ISO_LATIN_2;
+using znakomat::MAZOVIA;
+using znakomat::UTF8_INDEX;
+using znakomat::WINDOWS_EE;
+
 const QString brakNazwyWyjscia = QStringLiteral("Podaj nazwę pliku wyjściowego");
 const QString brakNazwyWejscia = QStringLiteral("Podaj nazwę pliku wejściowego");
 const QString taSamaNazwa = QStringLiteral("Plik wyjściowy musi mieć inną nazwę niż plik wejściowy!");
@@ -100,7 +105,8 @@ private:
     QString sciezka(const QString& nazwa) const { return folder->filePath(nazwa); }
 
     // Fills in the boxes and lists, presses "Konwertuj" and answers the box it shows.
-    Komunikat konwertuj(const QString& wejscie, const QString& wyjscie, int zrodlo = 11, int cel = 2)
+    Komunikat konwertuj(const QString& wejscie, const QString& wyjscie, int zrodlo = WINDOWS_EE,
+                        int cel = ISO_LATIN_2)
     {
         kontrolka<QLineEdit>("Text2")->setText(wejscie);
         kontrolka<QLineEdit>("Text3")->setText(wyjscie);
@@ -278,7 +284,7 @@ private slots:
         zapisz(sciezka("wy.txt"), QByteArray(100000, 'x'));
         QSignalSpy tytuly(okno.get(), &QWidget::windowTitleChanged);
 
-        const Komunikat pokazany = konwertuj(sciezka("we.txt"), sciezka("wy.txt"), 11, 2);
+        const Komunikat pokazany = konwertuj(sciezka("we.txt"), sciezka("wy.txt"), WINDOWS_EE, ISO_LATIN_2);
         QCOMPARE(pokazany.tekst, zakonczona);
         QCOMPARE(pokazany.tytul, QStringLiteral("Konwersja"));
         QCOMPARE(pokazany.ikona, QMessageBox::Information);
@@ -324,7 +330,7 @@ private slots:
     {
         zapisz(sciezka("we.txt"), QByteArray());
         zapisz(sciezka("wy.txt"), "stare");
-        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), 11, 17).tekst, zakonczona);
+        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), WINDOWS_EE, UTF8_INDEX).tekst, zakonczona);
         QCOMPARE(czytaj(sciezka("wy.txt")), QByteArray());
         sprawdzSpoczynek();
     }
@@ -351,7 +357,7 @@ private slots:
         zapisz(sciezka("we.txt"), "\xA5");
         zapisz(sciezka("cel.txt"), "stare");
         QVERIFY(QFile::link(sciezka("cel.txt"), sciezka("wy.txt")));
-        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), 11, 17).tekst, zakonczona);
+        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), WINDOWS_EE, UTF8_INDEX).tekst, zakonczona);
         QVERIFY(QFileInfo(sciezka("wy.txt")).isSymLink());
         QCOMPARE(czytaj(sciezka("cel.txt")), QByteArray("\xC4\x84"));
     }
@@ -532,6 +538,22 @@ private slots:
         QCOMPARE(odebrane, skonwertowane(wszystkieBajty(), 11, 17));
     }
 
+    void zmianaTrybuWTrakcie()
+    {
+        zapisz(sciezka("we.txt"), wszystkieBajty());
+        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(), [this](const QString& tytul) {
+            if (tytul.endsWith(QLatin1String("krok 3 z 18"))) {
+                kontrolka<QPushButton>("Toolbar_0")->click();
+                kontrolka<QLineEdit>("Text3")->setText(sciezka("inny.txt"));
+            }
+        });
+        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), MAZOVIA, WINDOWS_EE).tekst, zakonczona);
+        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(wszystkieBajty(), MAZOVIA, WINDOWS_EE));
+        QVERIFY(!QFile::exists(sciezka("inny.txt")));
+        QVERIFY(kontrolka<QPushButton>("Command2")->isEnabled());
+        QVERIFY(kontrolka<QGroupBox>("Frame2")->isVisible());
+    }
+
     // The caption's eighteen steps follow the input: step k is shown while the k-th
     // eighteenth is read, as the input's read position tells.
     void krokiIdaZaPraca()
@@ -587,9 +609,9 @@ private slots:
                                            [this] { kontrolka<QPushButton>("Command6")->click(); });
                     }
                 });
-        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), 1, 11).tekst, zakonczona);
+        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), MAZOVIA, WINDOWS_EE).tekst, zakonczona);
         QCOMPARE(kontrolka<QLineEdit>("Text2")->text(), sciezka("inny.txt"));
-        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(wszystkieBajty(), 1, 11));
+        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(wszystkieBajty(), MAZOVIA, WINDOWS_EE));
         QCOMPARE(czytaj(sciezka("inny.txt")), QByteArray("inny"));
         sprawdzSpoczynek();
     }

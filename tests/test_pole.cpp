@@ -13,9 +13,17 @@
 #include "frmmain.h"
 #include "gui_test.h"
 #include "poletekstowe.h"
+#include "standardy.h"
 #include "windows1250.h"
 
 namespace {
+
+using znakomat::BRAK;
+using znakomat::CYFROMAT;
+using znakomat::ISO_LATIN_2;
+using znakomat::MAZOVIA;
+using znakomat::UTF8_INDEX;
+using znakomat::WINDOWS_EE;
 
 QString zKodow(std::initializer_list<char16_t> kody)
 {
@@ -187,7 +195,7 @@ private slots:
         // The click put the focus on the button; pasting leaves it there.
         QCOMPARE(QApplication::focusWidget(), kontrolka<QPushButton>("Command2"));
 
-        for (int standard : {11, 4, 17}) {
+        for (int standard : {WINDOWS_EE, CYFROMAT, UTF8_INDEX}) {
             konwertuj(standard, standard);
             QCOMPARE(pole()->tekst(), tekst);
         }
@@ -200,15 +208,15 @@ private slots:
     {
         const QString tekst = QStringLiteral("Zażółć gęślą jaźń\r\n") + litery + QStringLiteral("\r\n");
         wklej(tekst);
-        konwertuj(11, 17);
+        konwertuj(WINDOWS_EE, UTF8_INDEX);
         QVERIFY(pole()->tekst().contains(QStringLiteral("Ä…")));
         QCOMPARE(pole()->tekst(), jakoUtf8(tekst));
         kliknij("Command3");
         QTRY_COMPARE(QGuiApplication::clipboard()->text(), pole()->tekst());
 
-        konwertuj(17, 11);
+        konwertuj(UTF8_INDEX, WINDOWS_EE);
         QCOMPARE(pole()->tekst(), tekst);
-        konwertuj(11, 0);
+        konwertuj(WINDOWS_EE, BRAK);
         QCOMPARE(pole()->tekst(), QStringLiteral("Zazolc gesla jazn\r\nACELNOSZZacelnoszz\r\n"));
     }
 
@@ -252,7 +260,7 @@ private slots:
     void pustePole()
     {
         QSignalSpy tytuly(okno.get(), &QWidget::windowTitleChanged);
-        konwertuj(11, 17);
+        konwertuj(WINDOWS_EE, UTF8_INDEX);
         QCOMPARE(tytuly.size(), 19);
         for (int krok = 1; krok <= 18; ++krok) {
             QCOMPARE(tytuly.at(krok - 1).at(0).toString(), frmMain::tekstKroku(okno->Tag(), krok));
@@ -280,7 +288,7 @@ private slots:
                 kliknij("Command3");
             }
         });
-        konwertuj(11, 2);
+        konwertuj(WINDOWS_EE, ISO_LATIN_2);
         QCOMPARE(stan, (QStringList{"Command1=0", "Command2=0", "Command3=0", "Command4=0", "Command5=0",
                                     "Text1=0"}));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("w schowku"));
@@ -291,7 +299,7 @@ private slots:
     void przyciskiSchowkaPoKonwersji()
     {
         wklej(litery);
-        konwertuj(11, 1);
+        konwertuj(WINDOWS_EE, MAZOVIA);
         QVERIFY(kontrolka<QPushButton>("Command2")->isEnabled());
         QVERIFY(kontrolka<QPushButton>("Command3")->isEnabled());
         QVERIFY(pole()->isEnabled());
@@ -312,7 +320,7 @@ private slots:
         QTest::keyClick(pole(), Qt::Key_Home, Qt::ControlModifier);
         QTest::keyClick(pole(), Qt::Key_Delete);
         QCOMPARE(pole()->tekst(), QStringLiteral("\r\nb\r\ncł\r\nż"));
-        konwertuj(11, 17);
+        konwertuj(WINDOWS_EE, UTF8_INDEX);
         kliknij("Command3");
         QTRY_COMPARE(QGuiApplication::clipboard()->text(), jakoUtf8(QStringLiteral("\r\nb\r\ncł\r\nż")));
     }
@@ -409,8 +417,8 @@ private slots:
             tekst += wiersz;
         }
         wklej(tekst);
-        konwertuj(11, 17);
-        konwertuj(17, 11);
+        konwertuj(WINDOWS_EE, UTF8_INDEX);
+        konwertuj(UTF8_INDEX, WINDOWS_EE);
         kliknij("Command3");
         QTRY_COMPARE(QGuiApplication::clipboard()->text().size(), tekst.size());
         QVERIFY(QGuiApplication::clipboard()->text() == tekst);

@@ -2,12 +2,16 @@
 #include <iconv.h>
 
 #include <array>
+#include <cctype>
 #include <cerrno>
+#include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "standardy.h"
 #include "windows1250.h"
@@ -53,13 +57,30 @@ std::u16string litery(int standard)
 
 TEST(Standardy, NazwyWKolejnosci)
 {
-    constexpr std::array<std::string_view, LICZBA_STANDARDOW> nazwy = {
-        "brak"sv,       "Mazovia"sv,      "ISO-Latin-2"sv, "CSK"sv,   "Cyfromat"sv, "DHN"sv,
-        "IINTE-ISIS"sv, "IBM-Latin-2"sv,  "IEA-Swierk"sv,  "Logic"sv, "Microvex"sv, "Windows-EE"sv,
-        "Ventura"sv,    "ELWRO-Junior"sv, "AmigaPL"sv,     "WFN"sv,   "ATM"sv,      "UTF-8"sv,
-    };
+    constexpr std::array<std::pair<int, std::string_view>, LICZBA_STANDARDOW> nazwy = {{
+        {BRAK, "brak"sv},
+        {MAZOVIA, "Mazovia"sv},
+        {ISO_LATIN_2, "ISO-Latin-2"sv},
+        {CSK, "CSK"sv},
+        {CYFROMAT, "Cyfromat"sv},
+        {DHN, "DHN"sv},
+        {IINTE_ISIS, "IINTE-ISIS"sv},
+        {IBM_LATIN_2, "IBM-Latin-2"sv},
+        {IEA_SWIERK, "IEA-Swierk"sv},
+        {LOGIC, "Logic"sv},
+        {MICROVEX, "Microvex"sv},
+        {WINDOWS_EE, "Windows-EE"sv},
+        {VENTURA, "Ventura"sv},
+        {ELWRO_JUNIOR, "ELWRO-Junior"sv},
+        {AMIGA_PL, "AmigaPL"sv},
+        {WFN, "WFN"sv},
+        {ATM, "ATM"sv},
+        {UTF8_INDEX, "UTF-8"sv},
+    }};
     for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
-        EXPECT_EQ(Standardy(i).Nazwa, nazwy[static_cast<std::size_t>(i)]) << i;
+        const auto& [stala, nazwa] = nazwy[static_cast<std::size_t>(i)];
+        EXPECT_EQ(stala, i) << nazwa;
+        EXPECT_EQ(Standardy(i).Nazwa, nazwa) << i;
     }
 }
 
@@ -89,7 +110,7 @@ TEST(Standardy, WpisyISzerokosci)
     EXPECT_EQ(Litera(0, 9), "Z"sv);
     EXPECT_EQ(Litera(0, 17), "z"sv);
     EXPECT_EQ(Litera(0, 18), "z"sv);
-    EXPECT_EQ(Standardy(4).Znaki, Standardy(5).Znaki);
+    EXPECT_EQ(Standardy(CYFROMAT).Znaki, Standardy(DHN).Znaki);
 
     for (int s = 0; s < LICZBA_STANDARDOW; ++s) {
         const int szerokosc = SzerokoscLitery(s);
@@ -110,15 +131,90 @@ TEST(Standardy, WpisyISzerokosci)
 
 TEST(Standardy, WierszeZgodneZeZnanymiKodowaniami)
 {
-    EXPECT_EQ(litery(11), LITERY);
+    EXPECT_EQ(litery(WINDOWS_EE), LITERY);
 
     const std::u8string_view utf8 = u8"ĄĆĘŁŃÓŚŹŻąćęłńóśźż";
     EXPECT_EQ(Standardy(UTF8_INDEX).Znaki, std::string(utf8.begin(), utf8.end()));
 
-    EXPECT_EQ(dekodujIconv("ISO-8859-2", Standardy(2).Znaki), LITERY);
-    EXPECT_EQ(dekodujIconv("IBM852", Standardy(7).Znaki), LITERY);
+    EXPECT_EQ(dekodujIconv("ISO-8859-2", Standardy(ISO_LATIN_2).Znaki), LITERY);
+    EXPECT_EQ(dekodujIconv("IBM852", Standardy(IBM_LATIN_2).Znaki), LITERY);
     EXPECT_EQ(dekodujIconv("UTF-8", Standardy(UTF8_INDEX).Znaki), LITERY);
-    EXPECT_EQ(litery(0), u"ACELNOSZZacelnoszz");
+    EXPECT_EQ(litery(BRAK), u"ACELNOSZZacelnoszz");
+}
+
+TEST(Standardy, ZnajdzStandardPoNazwieWKazdejWielkosciLiter)
+{
+    for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
+        std::string nazwa(Standardy(i).Nazwa);
+        EXPECT_EQ(ZnajdzStandard(nazwa), i) << nazwa;
+        for (char& znak : nazwa) {
+            znak = static_cast<char>(std::islower(static_cast<unsigned char>(znak)) ? std::toupper(znak)
+                                                                                    : std::tolower(znak));
+        }
+        EXPECT_EQ(ZnajdzStandard(nazwa), i) << nazwa;
+    }
+    EXPECT_EQ(ZnajdzStandard("wINDOWS-1250"), WINDOWS_EE);
+    EXPECT_EQ(ZnajdzStandard("L2"), ISO_LATIN_2);
+    EXPECT_EQ(ZnajdzStandard("utf8"), UTF8_INDEX);
+
+    // Only ASCII letters fold; a name is matched whole.
+    for (const std::string_view obca :
+         {""sv, "Latin-9"sv, "UTF-8 "sv, " UTF-8"sv, "UTF-"sv, "UTF-88"sv, "IEA-\xC5\x9Awierk"sv,
+          "CP1250\0"sv, "852 "sv, "\xC3\xA1tm"sv, "Windows\rEE"sv}) {
+        EXPECT_EQ(ZnajdzStandard(obca), std::nullopt) << obca;
+    }
+}
+
+TEST(Standardy, AliasyTakJakJeRozumieIconv)
+{
+    // glibc's iconv spells only this one otherwise (WINDOWS-1250).
+    const std::set<std::string_view> nieznaneIconv = {"windows1250"sv};
+    std::set<int> zAliasami;
+    for (const Alias& alias : Aliasy()) {
+        zAliasami.insert(alias.standard);
+        EXPECT_EQ(ZnajdzStandard(alias.nazwa), alias.standard) << alias.nazwa;
+        if (nieznaneIconv.count(alias.nazwa) == 0) {
+            const std::string nazwa(alias.nazwa);
+            EXPECT_EQ(dekodujIconv(nazwa.c_str(), Standardy(alias.standard).Znaki), LITERY) << nazwa;
+        }
+    }
+    EXPECT_EQ(zAliasami, (std::set<int>{ISO_LATIN_2, IBM_LATIN_2, WINDOWS_EE, UTF8_INDEX}));
+}
+
+TEST(Standardy, KazdaNazwaWskazujeJedenStandard)
+{
+    std::map<std::string, int> wszystkie;
+    const auto dodaj = [&](std::string_view nazwa, int standard) {
+        std::string klucz(nazwa);
+        for (char& znak : klucz) {
+            znak = static_cast<char>(std::tolower(static_cast<unsigned char>(znak)));
+        }
+        EXPECT_TRUE(wszystkie.emplace(klucz, standard).second) << nazwa;
+    };
+    for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
+        dodaj(Standardy(i).Nazwa, i);
+    }
+    for (const Alias& alias : Aliasy()) {
+        dodaj(alias.nazwa, alias.standard);
+    }
+    // Every common name the command line promises.
+    for (const auto& [nazwa, standard] : std::vector<std::pair<std::string_view, int>>{
+             {"ISO-8859-2", ISO_LATIN_2},
+             {"ISO8859-2", ISO_LATIN_2},
+             {"ISO_8859-2", ISO_LATIN_2},
+             {"latin2", ISO_LATIN_2},
+             {"l2", ISO_LATIN_2},
+             {"CP1250", WINDOWS_EE},
+             {"windows-1250", WINDOWS_EE},
+             {"WINDOWS1250", WINDOWS_EE},
+             {"MS-EE", WINDOWS_EE},
+             {"CP852", IBM_LATIN_2},
+             {"IBM852", IBM_LATIN_2},
+             {"852", IBM_LATIN_2},
+             {"UTF8", UTF8_INDEX},
+         }) {
+        EXPECT_EQ(ZnajdzStandard(nazwa), standard) << nazwa;
+    }
 }
 
 TEST(Windows1250, ZgodnaZIconv)

@@ -230,8 +230,8 @@ void frmMain::zaladuj()
         Combo1->addItem(nazwa);
         Combo2->addItem(nazwa);
     }
-    Combo1->setCurrentIndex(11);
-    Combo2->setCurrentIndex(2);
+    Combo1->setCurrentIndex(znakomat::WINDOWS_EE);
+    Combo2->setCurrentIndex(znakomat::ISO_LATIN_2);
 }
 
 QString frmMain::tekstKroku(const QString& tytul, int krok)

@@ -1,0 +1,190 @@
+#include "nie_litery.h"
+
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "standardy.h"
+
+namespace znakomat {
+
+namespace {
+
+constexpr std::size_t BLOK = 64;
+
+// For the 64 bytes at `tekst`, bit k of `wysokie` is set for a byte from 80 up, bit k of
+// `wiodace` for one from C0 up (a UTF-8 lead byte).
+struct Maski {
+    std::uint64_t wysokie = 0;
+    std::uint64_t wiodace = 0;
+};
+
+Maski maskiBloku(const char* tekst)
+{
+    Maski maski;
+#if defined(__SSE2__)
+    for (int k = 0; k < 4; ++k) {
+        const __m128i bajty = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tekst + 16 * k));
+        // Bit 7 of each byte and'ed with its bit 6.
+        const __m128i wiodace = _mm_and_si128(bajty, _mm_slli_epi16(bajty, 1));
+        maski.wysokie |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(bajty))} << (16 * k);
+        maski.wiodace |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(wiodace))} << (16 * k);
+    }
+#else
+    constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080;
+    // The high bits of eight bytes gathered into one byte, the first byte's lowest, by a
+    // multiplication whose partial products never meet.
+    const auto zbierz = [](std::uint64_t bity) { return (bity >> 7) * 0x0102040810204080 >> 56; };
+    for (int k = 0; k < 8; ++k) {
+        std::uint64_t slowo = 0;
+        for (int b = 7; b >= 0; --b) {
+            slowo = slowo << 8 | static_cast<unsigned char>(tekst[8 * k + b]);
+        }
+        maski.wysokie |= zbierz(slowo & WYSOKIE_BITY) << (8 * k);
+        maski.wiodace |= zbierz(slowo & slowo << 1 & WYSOKIE_BITY) << (8 * k);
+    }
+#endif
+    return maski;
+}
+
+const unsigned char* bajty(std::string_view kawalek, std::size_t od)
+{
+    return reinterpret_cast<const unsigned char*>(kawalek.data() + od);
+}
+
+}  // namespace
+
+NieLitery::NieLitery(int zrodlo, int cel)
+{
+    const int szerokoscZrodla = SzerokoscLitery(zrodlo);
+    const int szerokoscCelu = SzerokoscLitery(cel);
+    if (szerokoscZrodla == 1 && szerokoscCelu == 2) {
+        rodzaj_ = Rodzaj::BajtyWUtf8;
+        for (int b = 0x80; b < 0x100; ++b) {
+            nieLitera_[static_cast<std::size_t>(b)] = 1;
+        }
+        for (const char znak : Standardy(zrodlo).Znaki) {
+            nieLitera_[static_cast<unsigned char>(znak)] = 0;
+        }
+    } else if (szerokoscZrodla == 2 && szerokoscCelu == 1) {
+        rodzaj_ = Rodzaj::ZnakiZUtf8;
+        wiersz_.fill(BEZ_LITER);
+        std::uint8_t wierszy = 0;
+        for (int p = 1; p <= LICZBA_LITER; ++p) {
+            const std::string_view litera = Litera(zrodlo, p);
+            std::uint8_t& wiersz = wiersz_[static_cast<unsigned char>(litera[0])];
+            if (wiersz == BEZ_LITER) {
+                wiersz = wierszy++;
+            }
+            drugie_[wiersz][static_cast<unsigned char>(litera[1])] = 1;
+        }
+    }
+}
+
+void NieLitery::dodaj(std::string_view kawalek)
+{
+    if (rodzaj_ == Rodzaj::Nic || kawalek.empty()) {
+        return;
+    }
+    if (rodzaj_ == Rodzaj::BajtyWUtf8) {
+        liczBajty(kawalek);
+    } else {
+        liczZnaki(kawalek);
+    }
+    pozycja_ += kawalek.size();
+}
+
+void NieLitery::liczBajty(std::string_view kawalek)
+{
+    std::size_t i = 0;
+    for (; i + BLOK <= kawalek.size(); i += BLOK) {
+        std::uint64_t nie = 0;
+        for (std::uint64_t wysokie = maskiBloku(kawalek.data() + i).wysokie; wysokie != 0;
+             wysokie &= wysokie - 1) {
+            const int k = std::countr_zero(wysokie);
+            nie |= std::uint64_t{nieLitera_[bajty(kawalek, i)[k]]} << k;
+        }
+        if (nie != 0) {
+            dopisz(pozycja_ + i, bajty(kawalek, i), nie);
+        }
+    }
+    for (; i < kawalek.size(); ++i) {
+        if (nieLitera_[static_cast<unsigned char>(kawalek[i])] != 0) {
+            dopisz(pozycja_ + i, bajty(kawalek, i), 1);
+        }
+    }
+}
+
+// Lead and second bytes of the letters are disjoint sets, so letters never overlap and
+// reading from the left finds the very letters the conversion rewrites. A character that is
+// no letter begins at a lead byte, or at a byte from 80 up after anything but such a character.
+void NieLitery::liczZnaki(std::string_view kawalek)
+{
+    const auto litera = [&](std::size_t i) {
+        return drugie_[wiersz_[static_cast<unsigned char>(kawalek[i])]]
+                      [static_cast<unsigned char>(kawalek[i + 1])];
+    };
+    std::size_t i = 0;
+    if (zawieszony_) {
+        zawieszony_ = false;
+        if (drugie_[wiersz_[wiszacy_]][static_cast<unsigned char>(kawalek[0])] != 0) {
+            i = 1;
+            poNieLiterze_ = false;
+        } else {
+            dopisz(pozycja_ - 1, &wiszacy_, 1);
+            poNieLiterze_ = true;
+        }
+    }
+    // A block needs the byte after it, to tell whether its last byte begins a letter.
+    for (; i + BLOK < kawalek.size(); i += BLOK) {
+        const Maski maski = maskiBloku(kawalek.data() + i);
+        std::uint64_t litery = 0;
+        for (std::uint64_t wiodace = maski.wiodace; wiodace != 0; wiodace &= wiodace - 1) {
+            const int k = std::countr_zero(wiodace);
+            litery |= std::uint64_t{litera(i + static_cast<std::size_t>(k))} << k;
+        }
+        const std::uint64_t drugieBajty = litery << 1 | (drugiNaPoczatku_ ? 1 : 0);
+        const std::uint64_t nie = maski.wysokie & ~litery & ~drugieBajty;
+        const std::uint64_t poczatki = nie & (maski.wiodace | ~(nie << 1 | (poNieLiterze_ ? 1 : 0)));
+        drugiNaPoczatku_ = litery >> 63 != 0;
+        poNieLiterze_ = nie >> 63 != 0;
+        if (poczatki != 0) {
+            dopisz(pozycja_ + i, bajty(kawalek, i), poczatki);
+        }
+    }
+    for (; i < kawalek.size(); ++i) {
+        const auto bajt = static_cast<unsigned char>(kawalek[i]);
+        if (drugiNaPoczatku_) {
+            drugiNaPoczatku_ = false;
+            poNieLiterze_ = false;
+        } else if (bajt < 0x80) {
+            poNieLiterze_ = false;
+        } else if (i + 1 == kawalek.size() && wiersz_[bajt] != BEZ_LITER) {
+            zawieszony_ = true;
+            wiszacy_ = bajt;
+        } else if (i + 1 < kawalek.size() && litera(i)) {
+            drugiNaPoczatku_ = true;
+        } else {
+            if (bajt >= 0xC0 || !poNieLiterze_) {
+                dopisz(pozycja_ + i, bajty(kawalek, i), 1);
+            }
+            poNieLiterze_ = true;
+        }
+    }
+}
+
+// Counts the set bits of `bity`, bit k for the byte `bajty[k]` at offset `pozycja + k` of the
+// text, and notes the first ever.
+void NieLitery::dopisz(std::uint64_t pozycja, const unsigned char* bajty, std::uint64_t bity)
+{
+    if (licznik_ == 0) {
+        const int k = std::countr_zero(bity);
+        pierwszy_ = pozycja + static_cast<std::uint64_t>(k);
+        pierwszyBajt_ = bajty[k];
+    }
+    licznik_ += static_cast<std::uint64_t>(std::popcount(bity));
+}
+
+}  // namespace znakomat

@@ -1,0 +1,268 @@
+// What passes a conversion unchanged although the target cannot hold it, counted piece by
+// piece exactly as over the whole text.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <ostream>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "konwersja.h"
+#include "nie_litery.h"
+#include "standardy.h"
+
+namespace znakomat {
+namespace {
+
+using namespace std::string_literals;
+
+struct Wynik {
+    std::uint64_t ile = 0;
+    std::uint64_t pierwszy = 0;
+
+    bool operator==(const Wynik&) const = default;
+};
+
+void PrintTo(const Wynik& wynik, std::ostream* os)
+{
+    *os << wynik.ile << " od " << wynik.pierwszy;
+}
+
+bool jestLiteraUtf8(std::string_view tekst, std::size_t i)
+{
+    for (int p = 1; p <= LICZBA_LITER; ++p) {
+        if (tekst.substr(i, 2) == Litera(UTF8_INDEX, p)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A byte at a time over the whole text.
+Wynik wzorzec(std::string_view tekst, int zrodlo)
+{
+    Wynik wynik;
+    const auto znaleziony = [&](std::size_t i) {
+        if (wynik.ile++ == 0) {
+            wynik.pierwszy = i;
+        }
+    };
+    if (zrodlo != UTF8_INDEX) {
+        for (std::size_t i = 0; i < tekst.size(); ++i) {
+            if (static_cast<unsigned char>(tekst[i]) >= 0x80 &&
+                Standardy(zrodlo).Znaki.find(tekst[i]) == std::string_view::npos) {
+                znaleziony(i);
+            }
+        }
+        return wynik;
+    }
+    bool wZnaku = false;
+    for (std::size_t i = 0; i < tekst.size(); ++i) {
+        const auto bajt = static_cast<unsigned char>(tekst[i]);
+        if (jestLiteraUtf8(tekst, i)) {
+            wZnaku = false;
+            ++i;
+        } else if (bajt < 0x80) {
+            wZnaku = false;
+        } else {
+            if (bajt >= 0xC0 || !wZnaku) {
+                znaleziony(i);
+            }
+            wZnaku = true;
+        }
+    }
+    return wynik;
+}
+
+template <class Rozmiar>
+Wynik wKawalkach(std::string_view tekst, int zrodlo, int cel, Rozmiar rozmiar)
+{
+    NieLitery nieLitery(zrodlo, cel);
+    for (std::size_t p = 0; p < tekst.size();) {
+        const std::size_t n = std::min<std::size_t>(rozmiar(), tekst.size() - p);
+        nieLitery.dodaj(tekst.substr(p, n));
+        nieLitery.dodaj({});
+        p += n;
+    }
+    Wynik wynik{nieLitery.ile(), 0};
+    if (wynik.ile > 0) {
+        wynik.pierwszy = nieLitery.pierwszy();
+        EXPECT_EQ(nieLitery.pierwszyBajt(), static_cast<unsigned char>(tekst[wynik.pierwszy]));
+    }
+    return wynik;
+}
+
+Wynik calosc(std::string_view tekst, int zrodlo, int cel)
+{
+    return wKawalkach(tekst, zrodlo, cel, [&] { return tekst.size(); });
+}
+
+// Letters, ASCII, bytes of every kind from 80 up, and runs of them.
+std::string losowyTekst(int zrodlo, std::size_t dlugosc, std::mt19937& los)
+{
+    std::string tekst;
+    while (tekst.size() < dlugosc) {
+        switch (los() % 8) {
+            case 0:
+            case 1:
+                tekst += Litera(zrodlo, static_cast<int>(los() % LICZBA_LITER) + 1);
+                break;
+            case 2:
+                tekst.push_back(static_cast<char>(0xC3 + los() % 3));
+                break;
+            case 3:
+                tekst.push_back(static_cast<char>(0x80 + los() % 0x40));
+                break;
+            case 4:
+                tekst.push_back(static_cast<char>(0x80 + los() % 0x80));
+                break;
+            default:
+                tekst += std::string(los() % 12, 'a');
+        }
+    }
+    return tekst;
+}
+
+TEST(NieLitery, WKawalkachJakWzorzec)
+{
+    std::mt19937 los(11);
+    for (int jednobajtowy = 0; jednobajtowy < LICZBA_STANDARDOW; ++jednobajtowy) {
+        if (jednobajtowy == UTF8_INDEX) {
+            continue;
+        }
+        for (const auto& [zrodlo, cel] :
+             {std::pair(jednobajtowy, UTF8_INDEX), std::pair(UTF8_INDEX, jednobajtowy)}) {
+            for (int powtorzenie = 0; powtorzenie < 20; ++powtorzenie) {
+                const std::string tekst = losowyTekst(zrodlo, 1 + los() % 2000, los);
+                const Wynik oczekiwany = wzorzec(tekst, zrodlo);
+                // Single bytes, pieces shorter than a block of 64, and longer ones.
+                const std::size_t najwiecej = std::array<std::size_t, 3>{1, 40, 300}[powtorzenie % 3];
+                EXPECT_EQ(calosc(tekst, zrodlo, cel), oczekiwany) << zrodlo << " -> " << cel;
+                EXPECT_EQ(wKawalkach(tekst, zrodlo, cel, [&] { return 1 + los() % najwiecej; }), oczekiwany)
+                    << zrodlo << " -> " << cel << ", kawałki do " << najwiecej;
+            }
+        }
+    }
+}
+
+TEST(NieLitery, ZnakiZUtf8)
+{
+    // Each case: the text, how many characters stay behind, the offset of the first.
+    const std::vector<std::tuple<std::string, std::uint64_t, std::uint64_t>> przypadki = {
+        {"Zażółć gęślą jaźń", 0, 0},
+        {"caf\xC3\xA9", 1, 3},
+        {"\xE2\x80\x9E"
+         "cytat\xE2\x80\x9D",
+         2, 0},
+        {"\xF0\x9F\x98\x80\xC3\xA9\xE2\x82\xAC", 3, 0},
+        {"a\xC4", 1, 1},
+        {"\xC4\xC4\x84", 1, 0},
+        {"\xC4\x84\x84\x85", 1, 2},
+        {"a\x84 b\x85", 2, 1},
+        {"\xC3\xA9\xC3\xB3\xC3\xA9", 2, 0},
+        {"\xC5\x81\xC5", 1, 2},
+    };
+    for (const auto& [tekst, ile, pierwszy] : przypadki) {
+        for (const int cel : {BRAK, WINDOWS_EE, MAZOVIA}) {
+            EXPECT_EQ(calosc(tekst, UTF8_INDEX, cel), (Wynik{ile, ile > 0 ? pierwszy : 0})) << tekst;
+            EXPECT_EQ(wKawalkach(tekst, UTF8_INDEX, cel, [] { return 1; }),
+                      (Wynik{ile, ile > 0 ? pierwszy : 0}))
+                << tekst;
+        }
+    }
+
+    // A lead byte that ends a piece counts only if the next piece does not finish a letter.
+    NieLitery nieLitery(UTF8_INDEX, WINDOWS_EE);
+    nieLitery.dodaj("x\xC4");
+    EXPECT_EQ(nieLitery.ile(), 1u);
+    nieLitery.dodaj("\x84");
+    EXPECT_EQ(nieLitery.ile(), 0u);
+    nieLitery.dodaj("\xC5");
+    nieLitery.dodaj("\xA9");
+    EXPECT_EQ(nieLitery.ile(), 1u);
+    EXPECT_EQ(nieLitery.pierwszy(), 3u);
+    EXPECT_EQ(nieLitery.pierwszyBajt(), 0xC5);
+}
+
+TEST(NieLitery, BajtyWUtf8)
+{
+    // „Łódź” – in Windows-EE: three bytes that are no letters.
+    const std::string windows =
+        "\x84\xA3\xF3"
+        "d\x9F\x94 \x96 \xB9";
+    EXPECT_EQ(calosc(windows, WINDOWS_EE, UTF8_INDEX), (Wynik{3, 0}));
+    // The same bytes are letters of another standard, and "brak" has none from 80 up.
+    EXPECT_EQ(calosc(windows, ISO_LATIN_2, UTF8_INDEX), (Wynik{5, 0}));
+    EXPECT_EQ(calosc(windows, BRAK, UTF8_INDEX), (Wynik{7, 0}));
+    std::string wszystkie;
+    for (int b = 0; b < 256; ++b) {
+        wszystkie.push_back(static_cast<char>(b));
+    }
+    for (int zrodlo = 0; zrodlo < UTF8_INDEX; ++zrodlo) {
+        // Every byte from 80 up but the standard's eighteen letters; "brak" writes them in ASCII.
+        EXPECT_EQ(calosc(wszystkie, zrodlo, UTF8_INDEX).ile, zrodlo == BRAK ? 128u : 110u)
+            << Standardy(zrodlo).Nazwa;
+    }
+}
+
+TEST(NieLitery, InnePary)
+{
+    // Whatever the bytes, these targets hold them as they came.
+    const std::string tekst = "\x84\xC3\xA9\xC4\x84\xFF\xC5";
+    for (const auto& [zrodlo, cel] : {std::pair(WINDOWS_EE, ISO_LATIN_2), std::pair(UTF8_INDEX, UTF8_INDEX),
+                                      std::pair(BRAK, MAZOVIA), std::pair(MAZOVIA, MAZOVIA)}) {
+        NieLitery nieLitery(zrodlo, cel);
+        nieLitery.dodaj(tekst);
+        EXPECT_EQ(nieLitery.rodzaj(), NieLitery::Rodzaj::Nic);
+        EXPECT_EQ(nieLitery.ile(), 0u);
+    }
+    EXPECT_EQ(NieLitery(MAZOVIA, UTF8_INDEX).rodzaj(), NieLitery::Rodzaj::BajtyWUtf8);
+    EXPECT_EQ(NieLitery(UTF8_INDEX, BRAK).rodzaj(), NieLitery::Rodzaj::ZnakiZUtf8);
+    EXPECT_THROW(NieLitery(LICZBA_STANDARDOW, 0), std::out_of_range);
+}
+
+// The count agrees with what the conversion leaves: converted to UTF-8, a one-byte text
+// becomes valid UTF-8 exactly when nothing was counted, for texts whose other bytes from 80
+// up stand alone between ASCII.
+TEST(NieLitery, ZgodneZWynikiemKonwersji)
+{
+    const auto poprawneUtf8 = [](std::string_view tekst) {
+        for (std::size_t i = 0; i < tekst.size();) {
+            const auto bajt = static_cast<unsigned char>(tekst[i]);
+            const std::size_t dlugosc = bajt < 0x80 ? 1 : bajt >= 0xC2 && bajt < 0xE0 ? 2 : 0;
+            if (dlugosc == 0 || i + dlugosc > tekst.size() ||
+                (dlugosc == 2 && (static_cast<unsigned char>(tekst[i + 1]) & 0xC0) != 0x80)) {
+                return false;
+            }
+            i += dlugosc;
+        }
+        return true;
+    };
+    std::mt19937 los(3);
+    for (int zrodlo = 0; zrodlo < UTF8_INDEX; ++zrodlo) {
+        for (int powtorzenie = 0; powtorzenie < 50; ++powtorzenie) {
+            const bool zInnymiBajtami = powtorzenie % 2 == 1;
+            std::string tekst;
+            for (int i = 0; i < 40; ++i) {
+                tekst += zInnymiBajtami && los() % 8 == 0
+                             ? std::string(1, static_cast<char>(0x80 + los() % 0x80))
+                             : std::string(Litera(zrodlo, static_cast<int>(los() % LICZBA_LITER) + 1));
+                tekst += ' ';
+            }
+            const std::string wynik = KonwertujTekst(tekst, zrodlo, UTF8_INDEX, BezPostepu());
+            EXPECT_EQ(calosc(tekst, zrodlo, UTF8_INDEX).ile == 0, poprawneUtf8(wynik))
+                << Standardy(zrodlo).Nazwa;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace znakomat
