@@ -1,6 +1,8 @@
 // Reading inputs of every kind, and the one rule for two names of one file or device.
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -98,7 +100,15 @@ TEST_F(Wejscie, FifoPisarzPrzychodziPozniejIWszystkoJestPrzeczytane)
             std::this_thread::yield();
         }
         czekal = nadzor.oczekiwan >= 2;
-        const int deskryptor = ::open(fifo.c_str(), O_WRONLY);
+        // A reader that has given up must not leave this thread blocked or the test killed.
+        sigset_t potok;
+        sigemptyset(&potok);
+        sigaddset(&potok, SIGPIPE);
+        ::pthread_sigmask(SIG_BLOCK, &potok, nullptr);
+        const int deskryptor = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (deskryptor >= 0) {
+            ::fcntl(deskryptor, F_SETFL, 0);
+        }
         std::mt19937 los(3);
         for (std::size_t p = 0; deskryptor >= 0 && p < dane.size();) {
             const std::size_t ile = std::min<std::size_t>(1 + los() % 70000, dane.size() - p);
@@ -111,6 +121,7 @@ TEST_F(Wejscie, FifoPisarzPrzychodziPozniejIWszystkoJestPrzeczytane)
         ::close(deskryptor);
     });
     const std::string przeczytane = przeczytajWszystko(wejscie, nadzor);
+    wejscie.zamknij();
     pisarz.join();
 
     EXPECT_TRUE(czekal);
