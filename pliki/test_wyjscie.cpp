@@ -71,6 +71,11 @@ private:
     int numerBledu_;
 };
 
+std::string rodzajTymczasowych(const ::testing::TestParamInfo<bool>& info)
+{
+    return info.param ? "Nazwane" : "BezNazwy";
+}
+
 class Wyjscie : public ::testing::TestWithParam<bool> {
 protected:
     Wyjscie() : nazwane_(GetParam()) {}
@@ -82,10 +87,7 @@ private:
     NazwaneTymczasowe nazwane_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Tymczasowe, Wyjscie, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Nazwane" : "BezNazwy";
-                         });
+INSTANTIATE_TEST_SUITE_P(Tymczasowe, Wyjscie, ::testing::Values(false, true), rodzajTymczasowych);
 
 TEST_P(Wyjscie, NowyPlikDostajeTrybZUmaski)
 {
@@ -240,10 +242,7 @@ protected:
     const uid_t id = nieuzywanyIdentyfikator();
 };
 
-INSTANTIATE_TEST_SUITE_P(Tymczasowe, Uzytkownik, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Nazwane" : "BezNazwy";
-                         });
+INSTANTIATE_TEST_SUITE_P(Tymczasowe, Uzytkownik, ::testing::Values(false, true), rodzajTymczasowych);
 
 TEST_P(Uzytkownik, PlikTylkoDoOdczytuOdrzucony)
 {
@@ -332,10 +331,7 @@ protected:
     void sprawdzStaryWynik() { sprawdzStaryWynik(folder.sciezka()); }
 };
 
-INSTANTIATE_TEST_SUITE_P(Tymczasowe, Niepowodzenie, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Nazwane" : "BezNazwy";
-                         });
+INSTANTIATE_TEST_SUITE_P(Tymczasowe, Niepowodzenie, ::testing::Values(false, true), rodzajTymczasowych);
 
 TEST_P(Niepowodzenie, LimitRozmiaruPliku)
 {
