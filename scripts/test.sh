@@ -24,7 +24,7 @@ cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPIL
 cmake --build build-ci
 na_ekranie ctest --test-dir build-ci --output-on-failure --timeout 600
 
-echo "== Sanitizers (engine, jobs and the command line)"
+echo "== Sanitizers (engine, files, jobs and the command line)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZNAKOMAT_SANITIZE=ON \
     -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build-asan
