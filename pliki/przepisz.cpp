@@ -57,7 +57,9 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
         nadzor.poOdczycie(blok);
         przeczytane += blok.size();
         if (rozmiar) {
-            kroki.dojdzDo(static_cast<int>(przeczytane * znakomat::LICZBA_LITER / *rozmiar) + 1);
+            // The eighteenth that the last byte read lies in: a piece that ends where an
+            // eighteenth ends still belongs to it.
+            kroki.dojdzDo(static_cast<int>((przeczytane - 1) * znakomat::LICZBA_LITER / *rozmiar) + 1);
         }
         std::string wynik = konwersja.konwertuj(std::move(blok));
         wyjscie.zapisz(wynik, nadzor);

@@ -1,0 +1,37 @@
+// The block conversion, fed in pieces cut where the input says, gives exactly what the
+// whole-text conversion gives. The input: the two standards, the text, then the piece sizes.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "konwersja.h"
+#include "standardy.h"
+#include "strumien.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dane, std::size_t rozmiar)
+{
+    FuzzedDataProvider wejscie(dane, rozmiar);
+    const int zrodlo = wejscie.ConsumeIntegralInRange(0, znakomat::LICZBA_STANDARDOW - 1);
+    const int cel = wejscie.ConsumeIntegralInRange(0, znakomat::LICZBA_STANDARDOW - 1);
+    const std::string tekst = wejscie.ConsumeRandomLengthString();
+
+    znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
+    std::string wKawalkach;
+    for (std::size_t p = 0; p < tekst.size();) {
+        // Once the sizes run out, the rest is one piece.
+        const std::size_t ile = wejscie.remaining_bytes() > 0
+                                    ? wejscie.ConsumeIntegralInRange<std::size_t>(0, tekst.size() - p)
+                                    : tekst.size() - p;
+        wKawalkach += konwersja.konwertuj(tekst.substr(p, ile));
+        p += ile;
+    }
+    wKawalkach += konwersja.zakoncz();
+
+    if (wKawalkach != znakomat::KonwertujTekst(tekst, zrodlo, cel, znakomat::BezPostepu())) {
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,48 @@
+// Recognition of a text fed in pieces cut where the input says gives exactly what the
+// whole text gives: the same verdict, ranking, scores and close standards.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "rozpoznawanie.h"
+
+namespace {
+
+bool takieSame(const znakomat::Rozpoznanie& a, const znakomat::Rozpoznanie& b)
+{
+    if (a.werdykt != b.werdykt || a.bliskie != b.bliskie || a.ranking.size() != b.ranking.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.ranking.size(); ++i) {
+        // Equal counts give equal scores, to the last bit.
+        if (a.ranking[i].standard != b.ranking[i].standard || a.ranking[i].wynik != b.ranking[i].wynik) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dane, std::size_t rozmiar)
+{
+    FuzzedDataProvider wejscie(dane, rozmiar);
+    const std::string tekst = wejscie.ConsumeRandomLengthString();
+
+    znakomat::Rozpoznawacz rozpoznawacz;
+    for (std::size_t p = 0; p < tekst.size();) {
+        const std::size_t ile = wejscie.remaining_bytes() > 0
+                                    ? wejscie.ConsumeIntegralInRange<std::size_t>(0, tekst.size() - p)
+                                    : tekst.size() - p;
+        rozpoznawacz.dodaj(std::string_view(tekst).substr(p, ile));
+        p += ile;
+    }
+
+    if (!takieSame(rozpoznawacz.wynik(), znakomat::RozpoznajStandard(tekst))) {
+        std::abort();
+    }
+    return 0;
+}

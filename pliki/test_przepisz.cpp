@@ -1,0 +1,248 @@
+// The streaming loop against the whole-text conversion, its eighteen steps, and the
+// Polish descriptions of system errors.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "konwersja.h"
+#include "opis_bledu.h"
+#include "przepisz.h"
+#include "standardy.h"
+#include "test_pomoc.h"
+#include "wejscie.h"
+#include "wyjscie.h"
+
+namespace pliki::test {
+namespace {
+
+using znakomat::LICZBA_LITER;
+
+int standard(std::string_view nazwa)
+{
+    for (int i = 0; i < znakomat::LICZBA_STANDARDOW; ++i) {
+        if (znakomat::Standardy(i).Nazwa == nazwa) {
+            return i;
+        }
+    }
+    throw std::invalid_argument(std::string(nazwa));
+}
+
+// Text rich in what piece boundaries can cut: letters of the source, lone UTF-8 lead and
+// continuation bytes, line breaks, any byte.
+std::string losowyTekst(int zrodlo, std::size_t dlugosc, std::mt19937& los)
+{
+    std::string tekst;
+    while (tekst.size() < dlugosc) {
+        switch (los() % 5) {
+            case 0:
+            case 1:
+                tekst += znakomat::Litera(zrodlo, static_cast<int>(los() % LICZBA_LITER) + 1);
+                break;
+            case 2:
+                tekst.push_back(static_cast<char>(0xC3 + los() % 3));
+                break;
+            case 3:
+                tekst += "\r\n";
+                break;
+            default:
+                tekst.push_back(static_cast<char>(los()));
+        }
+    }
+    tekst.resize(dlugosc);
+    return tekst;
+}
+
+// Converts `wejscie` into `wynik` as both front ends do.
+void przepiszPlik(const std::string& wejscie, const fs::path& wynik, int zrodlo, int cel,
+                  Nadzor& nadzor = BezNadzoru())
+{
+    PlikWejsciowy plikWejsciowy(wejscie);
+    PlikWyjsciowy wyjscie(wynik);
+    znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
+    Przepisz(plikWejsciowy, wyjscie, konwersja, nadzor);
+    wyjscie.zapisz(konwersja.zakoncz());
+    wyjscie.zatwierdz();
+}
+
+struct Para {
+    const char* zrodlo;
+    const char* cel;
+};
+
+const Para PARY[] = {{"UTF-8", "Windows-EE"}, {"Windows-EE", "UTF-8"}, {"Mazovia", "ISO-Latin-2"},
+                     {"UTF-8", "brak"},       {"CSK", "UTF-8"},        {"UTF-8", "UTF-8"}};
+
+TEST(Przepisz, PlikDajeToCoCalyTekst)
+{
+    TymczasowyFolder folder;
+    std::mt19937 los(11);
+    // Empty, within one piece, at and around piece boundaries, and several pieces.
+    const std::size_t dlugosci[] = {0,
+                                    1,
+                                    1000,
+                                    ROZMIAR_KAWALKA - 1,
+                                    ROZMIAR_KAWALKA,
+                                    ROZMIAR_KAWALKA + 1,
+                                    3 * ROZMIAR_KAWALKA + los() % ROZMIAR_KAWALKA};
+    for (const Para& para : PARY) {
+        const int zrodlo = standard(para.zrodlo);
+        const int cel = standard(para.cel);
+        for (const std::size_t dlugosc : dlugosci) {
+            SCOPED_TRACE(std::string(para.zrodlo) + " → " + para.cel + ", " + std::to_string(dlugosc));
+            const std::string tekst = losowyTekst(zrodlo, dlugosc, los);
+            zapiszPlik(folder / "wejscie", tekst);
+
+            przepiszPlik(folder / "wejscie", folder / "wynik", zrodlo, cel);
+
+            EXPECT_TRUE(czytajPlik(folder / "wynik") ==
+                        KonwertujTekst(tekst, zrodlo, cel, znakomat::BezPostepu()));
+        }
+    }
+}
+
+TEST(Przepisz, PotokWLosowychKawalkachDajeToCoCalyTekst)
+{
+    TymczasowyFolder folder;
+    std::mt19937 los(12);
+    for (const Para& para : PARY) {
+        SCOPED_TRACE(std::string(para.zrodlo) + " → " + para.cel);
+        const int zrodlo = standard(para.zrodlo);
+        const int cel = standard(para.cel);
+        const std::string tekst = losowyTekst(zrodlo, 600000 + los() % 100000, los);
+        int potok[2];
+        ASSERT_EQ(::pipe(potok), 0);
+        // The reader takes whatever the writer has put in so far: pieces of random sizes,
+        // cut anywhere, even inside a letter.
+        std::thread pisarz([&, ziarno = los()] {
+            std::mt19937 losPisarza(ziarno);
+            for (std::size_t p = 0; p < tekst.size();) {
+                const std::size_t ile = std::min<std::size_t>(1 + losPisarza() % 5000, tekst.size() - p);
+                const ssize_t zapisane = ::write(potok[1], tekst.data() + p, ile);
+                if (zapisane <= 0) {
+                    break;
+                }
+                p += static_cast<std::size_t>(zapisane);
+            }
+            ::close(potok[1]);
+        });
+        try {
+            przepiszPlik("/proc/self/fd/" + std::to_string(potok[0]), folder / "wynik", zrodlo, cel);
+        } catch (const BladPliku& blad) {
+            ADD_FAILURE() << "błąd " << blad.numer;
+        }
+        pisarz.join();
+        ::close(potok[0]);
+
+        EXPECT_TRUE(czytajPlik(folder / "wynik") ==
+                    KonwertujTekst(tekst, zrodlo, cel, znakomat::BezPostepu()));
+    }
+}
+
+// How far the library has read `sciezka`: the position of the descriptor it holds open.
+std::uint64_t przeczytanoZ(const fs::path& sciezka)
+{
+    for (const fs::directory_entry& wpis : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code blad;
+        if (fs::read_symlink(wpis.path(), blad) == sciezka) {
+            const int deskryptor = std::stoi(wpis.path().filename().string());
+            return static_cast<std::uint64_t>(::lseek(deskryptor, 0, SEEK_CUR));
+        }
+    }
+    ADD_FAILURE() << sciezka << " nie jest otwarty";
+    return 0;
+}
+
+// Records the steps, and checks between pieces that the step shown while the last piece
+// was converted is the eighteenth its last byte belongs to.
+class NadzorKrokow final : public Nadzor {
+public:
+    NadzorKrokow(fs::path wejscie, std::uint64_t rozmiar) : wejscie_(std::move(wejscie)), rozmiar_(rozmiar) {}
+
+    void przedKrokiem(int krok) override
+    {
+        zdarzenia.push_back(krok);
+        biezacy_ = krok;
+    }
+    void poKroku() override { zdarzenia.push_back(0); }
+    void wTrakcie() override
+    {
+        ++miedzyKawalkami;
+        const std::uint64_t przeczytano = przeczytanoZ(wejscie_);
+        if (rozmiar_ == 0 || przeczytano == 0) {
+            EXPECT_EQ(biezacy_, 1) << "po " << przeczytano << " bajtach";
+            return;
+        }
+        // Step k covers bytes from (k-1)/18 of the size up to k/18 of it.
+        const std::uint64_t ostatni = przeczytano - 1;
+        const auto k = static_cast<std::uint64_t>(biezacy_);
+        EXPECT_TRUE((k - 1) * rozmiar_ <= ostatni * LICZBA_LITER && ostatni * LICZBA_LITER < k * rozmiar_)
+            << "krok " << k << " po " << przeczytano << " z " << rozmiar_ << " bajtów";
+    }
+
+    // Each step's number at its start, 0 at its end.
+    std::vector<int> zdarzenia;
+    int miedzyKawalkami = 0;
+
+private:
+    fs::path wejscie_;
+    std::uint64_t rozmiar_;
+    int biezacy_ = 0;
+};
+
+TEST(Przepisz, OsiemnascieKrokowIdzieZaWejsciem)
+{
+    std::vector<int> kolejno;
+    for (int krok = 1; krok <= LICZBA_LITER; ++krok) {
+        kolejno.push_back(krok);
+        kolejno.push_back(0);
+    }
+    TymczasowyFolder folder;
+    // Steps one piece each; steps not at piece boundaries; several steps in one piece;
+    // all in one piece; an empty file, whose size says nothing.
+    const std::size_t rozmiary[] = {LICZBA_LITER * ROZMIAR_KAWALKA, LICZBA_LITER * ROZMIAR_KAWALKA + 77777,
+                                    5 * ROZMIAR_KAWALKA + 3, 100, 0};
+    for (const std::size_t rozmiar : rozmiary) {
+        SCOPED_TRACE("rozmiar " + std::to_string(rozmiar));
+        const fs::path wejscie = fs::canonical(folder.sciezka()) / "wejscie";
+        zapiszPlik(wejscie, std::string(rozmiar, 'x'));
+        NadzorKrokow nadzor(wejscie, rozmiar);
+
+        przepiszPlik(wejscie, folder / "wynik", 0, 0, nadzor);
+
+        EXPECT_EQ(nadzor.zdarzenia, kolejno);
+        EXPECT_GT(nadzor.miedzyKawalkami, static_cast<int>(rozmiar / ROZMIAR_KAWALKA));
+        EXPECT_EQ(fs::file_size(folder / "wynik"), rozmiar);
+    }
+}
+
+TEST(OpisBledu, PoPolskuDlaKazdegoNumeru)
+{
+    // The texts the messages of both front ends are built from.
+    EXPECT_EQ(OpisBledu(EACCES), "brak uprawnień");
+    EXPECT_EQ(OpisBledu(ENOSPC), "brak miejsca na dysku");
+    EXPECT_EQ(OpisBledu(EISDIR), "to jest folder, a nie plik");
+    EXPECT_EQ(OpisBledu(ENOENT), "plik lub folder nie istnieje");
+    EXPECT_EQ(OpisBledu(EFBIG), "plik jest za duży");
+    // An error without a text of its own: still Polish, with its number.
+    EXPECT_EQ(OpisBledu(EHWPOISON), "błąd systemu nr " + std::to_string(EHWPOISON));
+    EXPECT_EQ(OpisBledu(9999), "błąd systemu nr 9999");
+    for (int numer = 1; numer <= EHWPOISON; ++numer) {
+        const std::string opis = OpisBledu(numer);
+        SCOPED_TRACE(std::to_string(numer) + ": " + opis);
+        EXPECT_FALSE(opis.empty());
+        EXPECT_NE(opis, std::strerror(numer));
+        EXPECT_NE(opis.front(), ' ');
+        EXPECT_NE(opis.back(), '.');
+    }
+}
+
+}  // namespace
+}  // namespace pliki::test

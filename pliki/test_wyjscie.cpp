@@ -1,0 +1,558 @@
+// Where the output's text goes, and that no failure costs the old output.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+
+#include "przepisz.h"
+#include "standardy.h"
+#include "sygnaly.h"
+#include "test_pomoc.h"
+#include "wejscie.h"
+#include "wyjscie.h"
+
+namespace pliki::test {
+namespace {
+
+const std::string STARY = "Stara treść, która musi przetrwać każdą porażkę.\n";
+const std::string NOWY = "Zażółć gęślą jaźń\n";
+const std::set<std::string> TYLKO_WYNIK{"wynik.txt"};
+
+// Both ways of making the temporary file, for one test; back to the usual one after it.
+class NazwaneTymczasowe {
+public:
+    explicit NazwaneTymczasowe(bool tak) { UzywajNazwanychTymczasowych(tak); }
+    ~NazwaneTymczasowe() { UzywajNazwanychTymczasowych(false); }
+    NazwaneTymczasowe(const NazwaneTymczasowe&) = delete;
+    NazwaneTymczasowe& operator=(const NazwaneTymczasowe&) = delete;
+};
+
+// Whether the folder can hold a file without a name; where it cannot, the library always
+// uses named ones.
+bool bezNazwyMozliwe(const fs::path& folder)
+{
+    const int deskryptor = ::open(folder.c_str(), O_TMPFILE | O_RDWR, 0600);
+    return deskryptor >= 0 && ::close(deskryptor) == 0;
+}
+
+// A file system mounted for one test, gone with it.
+class Montowanie {
+public:
+    Montowanie(const char* zrodlo, const fs::path& cel, const char* typ, unsigned long flagi,
+               const char* opcje)
+        : cel_(cel)
+    {
+        zamontowane_ = ::mount(zrodlo, cel.c_str(), typ, flagi, opcje) == 0;
+        numerBledu_ = errno;
+    }
+    ~Montowanie()
+    {
+        if (zamontowane_) {
+            ::umount2(cel_.c_str(), MNT_DETACH);
+        }
+    }
+    Montowanie(const Montowanie&) = delete;
+    Montowanie& operator=(const Montowanie&) = delete;
+
+    bool zamontowane() const { return zamontowane_; }
+    std::string powod() const { return std::strerror(numerBledu_); }
+
+private:
+    fs::path cel_;
+    bool zamontowane_;
+    int numerBledu_;
+};
+
+std::string rodzajTymczasowych(const ::testing::TestParamInfo<bool>& info)
+{
+    return info.param ? "Nazwane" : "BezNazwy";
+}
+
+class Wyjscie : public ::testing::TestWithParam<bool> {
+protected:
+    Wyjscie() : nazwane_(GetParam()) {}
+
+    TymczasowyFolder folder;
+    const fs::path wynik = folder / "wynik.txt";
+
+private:
+    NazwaneTymczasowe nazwane_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Tymczasowe, Wyjscie, ::testing::Values(false, true), rodzajTymczasowych);
+
+TEST_P(Wyjscie, NowyPlikDostajeTrybZUmaski)
+{
+    const mode_t poprzednia = ::umask(027);
+    const std::string sposob = zapiszCalosc(wynik, NOWY);
+    ::umask(poprzednia);
+
+    EXPECT_EQ(sposob, "zastąpienie");
+    EXPECT_EQ(czytajPlik(wynik), NOWY);
+    EXPECT_EQ(stanPliku(wynik).st_mode & 07777, 0640u);
+    EXPECT_EQ(wpisy(folder.sciezka()), TYLKO_WYNIK);
+}
+
+TEST_P(Wyjscie, ZastapieniePrzezZmianeNazwyZachowujeTrybWlascicielaIGrupe)
+{
+    // As root, a file of an owner and group nobody has: kept only by a chown of the new file.
+    const uid_t obcy = nieuzywanyIdentyfikator();
+    for (const uid_t wlasciciel : {::geteuid(), obcy}) {
+        SCOPED_TRACE("właściciel " + std::to_string(wlasciciel));
+        zapiszPlik(wynik, STARY);
+        ASSERT_EQ(::chown(wynik.c_str(), wlasciciel, static_cast<gid_t>(obcy)), 0);
+        ASSERT_EQ(::chmod(wynik.c_str(), 0604), 0);
+        const ino_t stary = stanPliku(wynik).st_ino;
+
+        EXPECT_EQ(zapiszCalosc(wynik, NOWY), "zastąpienie");
+
+        const struct stat stan = stanPliku(wynik);
+        EXPECT_EQ(czytajPlik(wynik), NOWY);
+        EXPECT_NE(stan.st_ino, stary);
+        EXPECT_EQ(stan.st_mode & 07777, 0604u);
+        EXPECT_EQ(stan.st_uid, wlasciciel);
+        EXPECT_EQ(stan.st_gid, static_cast<gid_t>(obcy));
+        EXPECT_EQ(wpisy(folder.sciezka()), TYLKO_WYNIK);
+    }
+}
+
+TEST_P(Wyjscie, DowiazanieSymboliczneZostajeAJegoCelJestZastapiony)
+{
+    fs::create_directory(folder / "inny");
+    zapiszPlik(folder / "inny/cel.txt", STARY);
+    const ino_t stary = stanPliku(folder / "inny/cel.txt").st_ino;
+    fs::create_symlink("inny/cel.txt", folder / "posredni");
+    fs::create_symlink("posredni", wynik);
+    // A link whose target does not exist yet gets it created.
+    fs::create_symlink("inny/nowy.txt", folder / "wiszacy");
+
+    EXPECT_EQ(zapiszCalosc(wynik, NOWY), "zastąpienie");
+    EXPECT_EQ(zapiszCalosc(folder / "wiszacy", NOWY), "zastąpienie");
+
+    EXPECT_TRUE(fs::is_symlink(wynik));
+    EXPECT_EQ(fs::read_symlink(wynik), "posredni");
+    EXPECT_TRUE(fs::is_symlink(folder / "wiszacy"));
+    EXPECT_EQ(czytajPlik(folder / "inny/cel.txt"), NOWY);
+    EXPECT_NE(stanPliku(folder / "inny/cel.txt").st_ino, stary);
+    EXPECT_EQ(czytajPlik(folder / "inny/nowy.txt"), NOWY);
+    EXPECT_EQ(wpisy(folder.sciezka()), (std::set<std::string>{"inny", "posredni", "wiszacy", "wynik.txt"}));
+    EXPECT_EQ(wpisy(folder / "inny"), (std::set<std::string>{"cel.txt", "nowy.txt"}));
+}
+
+TEST_P(Wyjscie, TwardeDowiazaniaPisaneWMiejscu)
+{
+    zapiszPlik(wynik, STARY);
+    fs::create_hard_link(wynik, folder / "drugi.txt");
+    const ino_t stary = stanPliku(wynik).st_ino;
+
+    // Shorter than the old text, so what is left of it must go too.
+    EXPECT_EQ(zapiszCalosc(wynik, NOWY), "w miejscu");
+
+    EXPECT_EQ(czytajPlik(wynik), NOWY);
+    EXPECT_EQ(czytajPlik(folder / "drugi.txt"), NOWY);
+    EXPECT_EQ(stanPliku(wynik).st_ino, stary);
+    EXPECT_EQ(stanPliku(wynik).st_nlink, 2u);
+    EXPECT_EQ(wpisy(folder.sciezka()), (std::set<std::string>{"drugi.txt", "wynik.txt"}));
+}
+
+TEST_P(Wyjscie, PlikZamontowanyNaSwojejNazwiePisanyWMiejscu)
+{
+    zapiszPlik(wynik, STARY);
+    zapiszPlik(folder / "zrodlo.txt", STARY);
+    // A rename over a mount point fails with EBUSY.
+    const Montowanie montowanie((folder / "zrodlo.txt").c_str(), wynik, nullptr, MS_BIND, nullptr);
+    if (!montowanie.zamontowane()) {
+        GTEST_SKIP() << "mount --bind niedozwolone: " << montowanie.powod();
+    }
+
+    zapiszCalosc(wynik, NOWY);
+
+    EXPECT_EQ(czytajPlik(wynik), NOWY);
+    EXPECT_EQ(czytajPlik(folder / "zrodlo.txt"), NOWY);
+    EXPECT_EQ(wpisy(folder.sciezka()), (std::set<std::string>{"wynik.txt", "zrodlo.txt"}));
+}
+
+TEST_P(Wyjscie, SciezkaDluga4090Bajtow)
+{
+    // Nested folders of 200 bytes, then a file name that makes the path 4090 bytes long.
+    fs::path sciezka = folder.sciezka();
+    while (sciezka.native().size() + 1 + 200 + 1 + 50 < 4090) {
+        sciezka /= std::string(200, 'k');
+    }
+    fs::create_directories(sciezka);
+    sciezka /= std::string(4090 - sciezka.native().size() - 1, 'p');
+    ASSERT_EQ(sciezka.native().size(), 4090u);
+
+    EXPECT_EQ(zapiszCalosc(sciezka, STARY), "zastąpienie");
+    EXPECT_EQ(zapiszCalosc(sciezka, NOWY), "zastąpienie");
+
+    EXPECT_EQ(czytajPlik(sciezka), NOWY);
+    EXPECT_EQ(wpisy(sciezka.parent_path()), std::set<std::string>{sciezka.filename()});
+}
+
+TEST_P(Wyjscie, NazwaPliku255Bajtow)
+{
+    // Two-byte letters, so that a temporary name cut short could split one.
+    std::string nazwa = "x";
+    while (nazwa.size() < 255) {
+        nazwa += "ą";
+    }
+    ASSERT_EQ(nazwa.size(), 255u);
+    const fs::path sciezka = folder / nazwa;
+
+    EXPECT_EQ(zapiszCalosc(sciezka, STARY), "zastąpienie");
+    EXPECT_EQ(zapiszCalosc(sciezka, NOWY), "zastąpienie");
+
+    EXPECT_EQ(czytajPlik(sciezka), NOWY);
+    EXPECT_EQ(wpisy(folder.sciezka()), std::set<std::string>{nazwa});
+}
+
+// As a user with no rights of its own: what the shell's > would refuse is refused, what it
+// would write is written, and nothing changes hands.
+class Uzytkownik : public Wyjscie {
+protected:
+    void SetUp() override
+    {
+        if (::geteuid() != 0) {
+            GTEST_SKIP() << "potrzebny root, by zostać innym użytkownikiem";
+        }
+        // The library's fallback folder for the text, checked to be left empty.
+        fs::create_directory(folder / "tmp");
+        fs::permissions(folder / "tmp", fs::perms(0777));
+    }
+
+    // Writes NOWY to `sciezka` as user `id`; the child's result.
+    std::string zapiszJako(const fs::path& sciezka)
+    {
+        return wDziecku([&] {
+            ::setenv("TMPDIR", (folder / "tmp").c_str(), 1);
+            stanSieUzytkownikiem(id);
+            return zapiszCalosc(sciezka, NOWY);
+        });
+    }
+
+    const uid_t id = nieuzywanyIdentyfikator();
+};
+
+INSTANTIATE_TEST_SUITE_P(Tymczasowe, Uzytkownik, ::testing::Values(false, true), rodzajTymczasowych);
+
+TEST_P(Uzytkownik, PlikTylkoDoOdczytuOdrzucony)
+{
+    // The folder is the user's, so a rename over the file would succeed.
+    fs::create_directory(folder / "swoj");
+    ASSERT_EQ(::chown((folder / "swoj").c_str(), id, static_cast<gid_t>(id)), 0);
+    const fs::path plik = folder / "swoj/ro.txt";
+    zapiszPlik(plik, STARY);
+    ASSERT_EQ(::chown(plik.c_str(), id, static_cast<gid_t>(id)), 0);
+    ASSERT_EQ(::chmod(plik.c_str(), 0444), 0);
+
+    EXPECT_EQ(zapiszJako(plik), "błąd " + std::to_string(EACCES));
+
+    EXPECT_EQ(czytajPlik(plik), STARY);
+    EXPECT_EQ(wpisy(folder / "swoj"), std::set<std::string>{"ro.txt"});
+}
+
+TEST_P(Uzytkownik, CudzyPlikWeWlasnymFolderzeOdrzucony)
+{
+    fs::create_directory(folder / "swoj");
+    ASSERT_EQ(::chown((folder / "swoj").c_str(), id, static_cast<gid_t>(id)), 0);
+    const fs::path plik = folder / "swoj/roota.txt";
+    zapiszPlik(plik, STARY);
+    ASSERT_EQ(::chmod(plik.c_str(), 0644), 0);
+
+    EXPECT_EQ(zapiszJako(plik), "błąd " + std::to_string(EACCES));
+
+    EXPECT_EQ(czytajPlik(plik), STARY);
+    EXPECT_EQ(stanPliku(plik).st_uid, 0u);
+    EXPECT_EQ(wpisy(folder / "swoj"), std::set<std::string>{"roota.txt"});
+}
+
+TEST_P(Uzytkownik, PlikDoZapisuWFolderzeBezPrawaZapisuPisanyWMiejscu)
+{
+    fs::create_directory(folder / "obcy");
+    fs::permissions(folder / "obcy", fs::perms(0755));
+    const fs::path plik = folder / "obcy/wspolny.txt";
+    zapiszPlik(plik, STARY);
+    ASSERT_EQ(::chmod(plik.c_str(), 0666), 0);
+    const ino_t stary = stanPliku(plik).st_ino;
+
+    EXPECT_EQ(zapiszJako(plik), "w miejscu");
+
+    EXPECT_EQ(czytajPlik(plik), NOWY);
+    EXPECT_EQ(stanPliku(plik).st_ino, stary);
+    EXPECT_EQ(wpisy(folder / "obcy"), std::set<std::string>{"wspolny.txt"});
+    EXPECT_TRUE(wpisy(folder / "tmp").empty());
+}
+
+TEST_P(Uzytkownik, CudzyPlikDoZapisuZostajeCudzy)
+{
+    fs::create_directory(folder / "otwarty");
+    fs::permissions(folder / "otwarty", fs::perms(0777));
+    const fs::path plik = folder / "otwarty/wspolny.txt";
+    zapiszPlik(plik, STARY);
+    ASSERT_EQ(::chmod(plik.c_str(), 0666), 0);
+
+    EXPECT_EQ(zapiszJako(plik), "w miejscu");
+
+    const struct stat stan = stanPliku(plik);
+    EXPECT_EQ(czytajPlik(plik), NOWY);
+    EXPECT_EQ(stan.st_uid, 0u);
+    EXPECT_EQ(stan.st_gid, 0u);
+    EXPECT_EQ(stan.st_mode & 07777, 0666u);
+    EXPECT_EQ(wpisy(folder / "otwarty"), std::set<std::string>{"wspolny.txt"});
+}
+
+// Every failure leaves the old output whole and no temporary file, named or not, whether
+// the text was to replace the output or to be copied into it.
+class Niepowodzenie : public Wyjscie {
+protected:
+    void SetUp() override { zapiszPlik(wynik, STARY); }
+
+    void dowiazDrugi() { fs::create_hard_link(wynik, folder / "drugi.txt"); }
+
+    void sprawdzStaryWynik(const fs::path& miejsce)
+    {
+        EXPECT_EQ(czytajPlik(miejsce / "wynik.txt"), STARY);
+        std::set<std::string> oczekiwane = TYLKO_WYNIK;
+        if (fs::exists(miejsce / "drugi.txt")) {
+            oczekiwane.insert("drugi.txt");
+            EXPECT_EQ(czytajPlik(miejsce / "drugi.txt"), STARY);
+        }
+        EXPECT_EQ(wpisy(miejsce), oczekiwane);
+    }
+    void sprawdzStaryWynik() { sprawdzStaryWynik(folder.sciezka()); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Tymczasowe, Niepowodzenie, ::testing::Values(false, true), rodzajTymczasowych);
+
+TEST_P(Niepowodzenie, LimitRozmiaruPliku)
+{
+    for (const bool dowiazany : {false, true}) {
+        SCOPED_TRACE(dowiazany ? "z twardym dowiązaniem" : "jedyna nazwa");
+        if (dowiazany) {
+            dowiazDrugi();
+        }
+        const std::string wynikDziecka = wDziecku([&] {
+            const rlimit limit{1000, 1000};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            std::signal(SIGXFSZ, SIG_IGN);
+            return zapiszCalosc(wynik, std::string(5000, 'a'));
+        });
+        EXPECT_EQ(wynikDziecka, "błąd " + std::to_string(EFBIG));
+        sprawdzStaryWynik();
+    }
+}
+
+TEST_P(Niepowodzenie, PelnyDysk)
+{
+    // 25 pages: the old text takes 8, a new one of 14 still fits beside it, and copying it
+    // into the old file in place would need 6 more.
+    const fs::path dysk = folder / "dysk";
+    fs::create_directory(dysk);
+    const Montowanie montowanie("tmpfs", dysk, "tmpfs", 0, "size=100k");
+    if (!montowanie.zamontowane()) {
+        GTEST_SKIP() << "nie mogę zamontować małego tmpfs: " << montowanie.powod();
+    }
+    const std::string stary(32 << 10, 's');
+    const auto sprawdzStary = [&] {
+        EXPECT_EQ(czytajPlik(dysk / "wynik.txt"), stary);
+        EXPECT_EQ(wpisy(dysk), (std::set<std::string>{"drugi.txt", "wynik.txt"}));
+    };
+    zapiszPlik(dysk / "wynik.txt", stary);
+    fs::create_hard_link(dysk / "wynik.txt", dysk / "drugi.txt");
+
+    try {
+        zapiszCalosc(dysk / "wynik.txt", std::string(1 << 20, 'n'));
+        ADD_FAILURE() << "1 MiB zapisany na dysku 100 KiB";
+    } catch (const BladPliku& blad) {
+        EXPECT_EQ(blad.numer, ENOSPC);
+    }
+    sprawdzStary();
+
+    try {
+        zapiszCalosc(dysk / "wynik.txt", std::string(56 << 10, 'n'));
+        ADD_FAILURE() << "zapisany w miejscu bez miejsca na dysku";
+    } catch (const BladPliku& blad) {
+        EXPECT_EQ(blad.numer, ENOSPC);
+    }
+    sprawdzStary();
+}
+
+TEST_P(Niepowodzenie, BladOdczytuWejscia)
+{
+    for (const bool dowiazany : {false, true}) {
+        SCOPED_TRACE(dowiazany ? "z twardym dowiązaniem" : "jedyna nazwa");
+        if (dowiazany) {
+            dowiazDrugi();
+        }
+        try {
+            // Address 0 of the process is never mapped: the first read fails.
+            PlikWejsciowy wejscie("/proc/self/mem");
+            PlikWyjsciowy wyjscie(wynik);
+            znakomat::KonwersjaBlokowa konwersja(0, znakomat::UTF8_INDEX);
+            Przepisz(wejscie, wyjscie, konwersja);
+            ADD_FAILURE() << "/proc/self/mem przeczytany";
+        } catch (const BladPliku& blad) {
+            EXPECT_EQ(blad.czynnosc, BladPliku::Odczyt);
+            EXPECT_EQ(blad.numer, EIO);
+            EXPECT_EQ(blad.nazwa, "/proc/self/mem");
+        }
+        sprawdzStaryWynik();
+    }
+}
+
+TEST_P(Niepowodzenie, BezZatwierdzenia)
+{
+    for (const bool dowiazany : {false, true}) {
+        SCOPED_TRACE(dowiazany ? "z twardym dowiązaniem" : "jedyna nazwa");
+        if (dowiazany) {
+            dowiazDrugi();
+        }
+        {
+            PlikWyjsciowy wyjscie(wynik);
+            wyjscie.zapisz(NOWY);
+            if (GetParam()) {
+                // The hidden file is there while the text is written, and must go.
+                EXPECT_EQ(wpisy(folder.sciezka()).size(), dowiazany ? 3u : 2u);
+            }
+        }
+        sprawdzStaryWynik();
+    }
+}
+
+TEST_P(Niepowodzenie, PrzerwaneNaProsbe)
+{
+    const fs::path wejscie = folder / "wejscie.txt";
+    zapiszPlik(wejscie, std::string(4 * ROZMIAR_KAWALKA, 'w'));
+    NadzorDoLiczby nadzor(2);
+    try {
+        PlikWejsciowy plikWejsciowy(wejscie);
+        PlikWyjsciowy wyjscie(wynik);
+        znakomat::KonwersjaBlokowa konwersja(0, znakomat::UTF8_INDEX);
+        EXPECT_THROW(Przepisz(plikWejsciowy, wyjscie, konwersja, nadzor), Przerwane);
+    } catch (const BladPliku& blad) {
+        ADD_FAILURE() << "błąd " << blad.numer;
+    }
+    EXPECT_EQ(nadzor.wywolan(), 2);
+    EXPECT_EQ(czytajPlik(wynik), STARY);
+    EXPECT_EQ(wpisy(folder.sciezka()), (std::set<std::string>{"wejscie.txt", "wynik.txt"}));
+}
+
+// A child that has written part of the output and waits to be ended.
+class PiszaceDziecko {
+public:
+    PiszaceDziecko(const fs::path& wynik, bool nazwane)
+    {
+        int gotowe[2];
+        int czekaj[2];
+        if (::pipe(gotowe) != 0 || ::pipe(czekaj) != 0) {
+            throw std::runtime_error("pipe");
+        }
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(gotowe[0]);
+            ::close(czekaj[1]);
+            PrzygotujSygnaly();
+            UzywajNazwanychTymczasowych(nazwane);
+            PlikWyjsciowy wyjscie(wynik);
+            wyjscie.zapisz(NOWY);
+            char znak = 'g';
+            if (::write(gotowe[1], &znak, 1) != 1) {
+                ::_exit(1);
+            }
+            // Until a signal ends it; the parent never writes.
+            while (::read(czekaj[0], &znak, 1) != 0) {
+            }
+            ::_exit(2);
+        }
+        ::close(gotowe[1]);
+        ::close(czekaj[0]);
+        czekaj_ = czekaj[1];
+        char znak;
+        gotowy_ = ::read(gotowe[0], &znak, 1) == 1;
+        ::close(gotowe[0]);
+    }
+    ~PiszaceDziecko()
+    {
+        if (czekaj_ >= 0) {
+            ::close(czekaj_);
+        }
+        if (pid_ > 0 && !zakonczone_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    PiszaceDziecko(const PiszaceDziecko&) = delete;
+    PiszaceDziecko& operator=(const PiszaceDziecko&) = delete;
+
+    bool gotowy() const { return gotowy_; }
+
+    // Sends the signal and returns the one the child ended by, or -1.
+    int zakoncz(int sygnal)
+    {
+        ::kill(pid_, sygnal);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        zakonczone_ = true;
+        return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int czekaj_ = -1;
+    bool gotowy_ = false;
+    bool zakonczone_ = false;
+};
+
+TEST(Sygnaly, KonczaceUsuwajaNazwanyTymczasowy)
+{
+    for (const int sygnal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(sygnal));
+        TymczasowyFolder folder;
+        zapiszPlik(folder / "wynik.txt", STARY);
+        PiszaceDziecko dziecko(folder / "wynik.txt", true);
+        ASSERT_TRUE(dziecko.gotowy());
+        ASSERT_EQ(wpisy(folder.sciezka()).size(), 2u) << "brak ukrytego pliku w trakcie zapisu";
+
+        EXPECT_EQ(dziecko.zakoncz(sygnal), sygnal);
+
+        EXPECT_EQ(czytajPlik(folder / "wynik.txt"), STARY);
+        EXPECT_EQ(wpisy(folder.sciezka()), TYLKO_WYNIK);
+    }
+}
+
+TEST(Sygnaly, SigkillNieZostawiaPlikuBezNazwy)
+{
+    for (const bool istnial : {true, false}) {
+        SCOPED_TRACE(istnial ? "plik istniał" : "nowy plik");
+        TymczasowyFolder folder;
+        if (!bezNazwyMozliwe(folder.sciezka())) {
+            GTEST_SKIP() << "system plików " << folder.sciezka() << " nie ma O_TMPFILE";
+        }
+        if (istnial) {
+            zapiszPlik(folder / "wynik.txt", STARY);
+        }
+        PiszaceDziecko dziecko(folder / "wynik.txt", false);
+        ASSERT_TRUE(dziecko.gotowy());
+
+        EXPECT_EQ(dziecko.zakoncz(SIGKILL), SIGKILL);
+
+        if (istnial) {
+            EXPECT_EQ(czytajPlik(folder / "wynik.txt"), STARY);
+            EXPECT_EQ(wpisy(folder.sciezka()), TYLKO_WYNIK);
+        } else {
+            EXPECT_TRUE(wpisy(folder.sciezka()).empty());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pliki::test
