@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Times znakomat-cli as a whole process against the general converters iconv, uconv, recode
 # and konwert, and against tr and cat, on one generated Polish text, and writes a Markdown
-# table: median of hyperfine's runs and the peak memory /usr/bin/time reports.
+# table: median of hyperfine's runs and the peak memory /usr/bin/time reports. A second table
+# sets it beside a copy of the same file: into a file against dd conv=fsync (znakomat-cli
+# syncs its output too), into a pipe against cat.
 #
 #   bench/porownaj_programy.sh [ROZMIAR] [TABELA.md]
+#
+# BIEGI (10) runs of each command; RUNDY (5) rounds of the copies, each a hyperfine run of
+# the four commands, whose ratios give the median and its spread; TYLKO_KOPIE=1 leaves the
+# other programs out.
 #
 # ROZMIAR as generuj_tekst takes it (100M when left out). The text is made in Windows-EE
 # and turned into the other sources by znakomat-cli itself. Every program's output is
@@ -17,6 +23,8 @@ source scripts/pakiety.sh
 ROZMIAR=${1:-100M}
 TABELA=$(realpath -m "${2:-build-bench/porownanie.md}")
 BIEGI=${BIEGI:-10}
+RUNDY=${RUNDY:-5}
+TYLKO_KOPIE=${TYLKO_KOPIE:-0}
 
 zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" hyperfine icu-devtools recode konwert time
 
@@ -108,6 +116,41 @@ dodaj_wyniki() {
     done
 }
 
+# The median of the numbers after the first, and their lowest and highest, each with the
+# decimals the first says: "1.05 [0.98–1.12]".
+mediana_z_rozrzutem() {
+    local miejsc=$1
+    shift
+    printf '%s\n' "$@" | sort -g | awk -v f="%.${miejsc}f" '{ v[NR] = $1 }
+        END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+              printf f " [" f "–" f "]", m, v[1], v[NR] }'
+}
+
+# znakomat-cli beside the copy of its input: into a file against dd conv=fsync, into a pipe
+# against cat. Each round times the four commands in one hyperfine run; a round's ratio is
+# its median over the copy's median, so the machine's drift between rounds cancels out.
+kopie=()
+porownaj_z_kopia() {
+    local tytul=$1 wejscie=$2 zrodlo=$3 cel=$4
+    echo "== $tytul: beside a copy" >&2
+    local do_pliku=() dd=() do_potoku=() cat=() ilorazy_pliku=() ilorazy_potoku=()
+    for ((runda = 1; runda <= RUNDY; ++runda)); do
+        hyperfine --style basic --output pipe --warmup 2 --runs "$BIEGI" --export-csv kopia.csv \
+            --command-name "znakomat-cli -o" "$CLI -f $zrodlo -t $cel -o wynik.txt $wejscie" \
+            --command-name "dd conv=fsync" "dd if=$wejscie of=kopia.txt bs=256K conv=fsync status=none" \
+            --command-name "znakomat-cli |" "$CLI -f $zrodlo -t $cel $wejscie" \
+            --command-name "cat |" "cat $wejscie" >&2
+        local m
+        mapfile -t m < <(awk -F, 'NR > 1 {print $4}' kopia.csv)
+        do_pliku+=("${m[0]}") dd+=("${m[1]}") do_potoku+=("${m[2]}") cat+=("${m[3]}")
+        ilorazy_pliku+=("$(awk -v a="${m[0]}" -v b="${m[1]}" 'BEGIN {print a / b}')")
+        ilorazy_potoku+=("$(awk -v a="${m[2]}" -v b="${m[3]}" 'BEGIN {print a / b}')")
+    done
+    kopie+=("| $tytul | $(mediana_z_rozrzutem 3 "${do_pliku[@]}") s | $(mediana_z_rozrzutem 3 "${dd[@]}") s |\
+ $(mediana_z_rozrzutem 2 "${ilorazy_pliku[@]}") | $(mediana_z_rozrzutem 3 "${do_potoku[@]}") s |\
+ $(mediana_z_rozrzutem 3 "${cat[@]}") s | $(mediana_z_rozrzutem 2 "${ilorazy_potoku[@]}") |")
+}
+
 grupa=()
 for wpis in "${porownania[@]}"; do
     if [[ $wpis != -- ]]; then
@@ -127,7 +170,10 @@ for wpis in "${porownania[@]}"; do
             sprawdzone+=("$inny")
         fi
     done
-    dodaj_wyniki "$tytul" "${sprawdzone[@]}"
+    if [[ $TYLKO_KOPIE != 1 ]]; then
+        dodaj_wyniki "$tytul" "${sprawdzone[@]}"
+    fi
+    porownaj_z_kopia "$tytul" "$wejscie" "$zrodlo" "$cel"
     grupa=()
 done
 
@@ -135,18 +181,31 @@ procesor=$(lscpu | awk -F': +' '/Model name/ {print $2; exit}')
 {
     echo "Measured $(date -u +%Y-%m-%d) on $procesor, $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GB," \
         "$(. /etc/os-release && echo "$PRETTY_NAME"), Linux $(uname -r); a text of $(stat -c %s windows.txt) bytes" \
-        "($ROZMIAR) in $BIEGI runs after 2 warm-ups, output into a pipe. Ratio: time over znakomat-cli's" \
-        "for the same conversion; cat only reads and writes the file."
-    echo
-    echo "| Conversion | Program | Median time | Ratio | Peak memory |"
-    echo "| --- | --- | ---: | ---: | ---: |"
-    printf '%s\n' "${wiersze[@]}"
-    if ((${#pominiete[@]} > 0)); then
+        "($ROZMIAR)."
+    if [[ $TYLKO_KOPIE != 1 ]]; then
         echo
-        echo "Left out, their output differs from znakomat-cli's: $(
-            IFS=,
-            echo "${pominiete[*]}" | sed 's/,/, /g'
-        )."
+        echo "$BIEGI runs after 2 warm-ups, output into a pipe. Ratio: time over znakomat-cli's for the same" \
+            "conversion; cat only reads and writes the file."
+        echo
+        echo "| Conversion | Program | Median time | Ratio | Peak memory |"
+        echo "| --- | --- | ---: | ---: | ---: |"
+        printf '%s\n' "${wiersze[@]}"
+        if ((${#pominiete[@]} > 0)); then
+            echo
+            echo "Left out, their output differs from znakomat-cli's: $(
+                IFS=,
+                echo "${pominiete[*]}" | sed 's/,/, /g'
+            )."
+        fi
     fi
+    echo
+    echo "Beside a copy of the same file: $RUNDY rounds, each of $BIEGI runs of every command after 2" \
+        "warm-ups; the median of the rounds' medians, [lowest–highest] round. Ratio: znakomat-cli's time" \
+        "over the copy's in the same round. Into a file: znakomat-cli -o against dd bs=256K conv=fsync;" \
+        "into a pipe: znakomat-cli against cat."
+    echo
+    echo "| Conversion | Into a file | dd conv=fsync | Ratio | Into a pipe | cat | Ratio |"
+    echo "| --- | ---: | ---: | ---: | ---: | ---: | ---: |"
+    printf '%s\n' "${kopie[@]}"
 } >"$TABELA"
 cat "$TABELA"

@@ -5,7 +5,11 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(ZNAKOMAT_SIMD_X86)
+#include <immintrin.h>
+#endif
 
+#include "przebieg.h"
 #include "standardy.h"
 
 namespace znakomat {
@@ -48,6 +52,51 @@ Maski maskiBloku(const char* tekst)
 #endif
     return maski;
 }
+
+#if defined(ZNAKOMAT_SIMD_X86)
+// Bit k set for each of the 64 bytes at `tekst` that `wiersze` calls no letter, without a
+// branch: a byte's high half picks a bit (none below 8), its low half the row in which that
+// bit is set when the byte is no letter.
+__attribute__((target("avx2"))) std::uint64_t nieLiteryAvx2(const char* tekst, __m256i wiersze)
+{
+    const __m256i bity = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0,
+                                          0, 0, 0, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m256i polowka = _mm256_set1_epi8(0x0F);
+    std::uint64_t nie = 0;
+    for (int k = 0; k < 2; ++k) {
+        const __m256i bajty = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tekst + 32 * k));
+        const __m256i wysokie = _mm256_and_si256(_mm256_srli_epi16(bajty, 4), polowka);
+        const __m256i niskie = _mm256_and_si256(bajty, polowka);
+        const __m256i trafione =
+            _mm256_and_si256(_mm256_shuffle_epi8(wiersze, niskie), _mm256_shuffle_epi8(bity, wysokie));
+        const auto litery = static_cast<std::uint32_t>(
+            _mm256_movemask_epi8(_mm256_cmpeq_epi8(trafione, _mm256_setzero_si256())));
+        nie |= std::uint64_t{~litery} << (32 * k);
+    }
+    return nie;
+}
+
+__attribute__((target("avx2"))) std::size_t liczBajtyAvx2(std::string_view kawalek,
+                                                          const std::array<std::uint8_t, 256>& nieLitera,
+                                                          auto&& dopisz)
+{
+    std::array<std::uint8_t, 16> wiersz{};
+    for (int b = 0x80; b < 0x100; ++b) {
+        if (nieLitera[static_cast<std::size_t>(b)] != 0) {
+            wiersz[static_cast<std::size_t>(b & 0x0F)] |= static_cast<std::uint8_t>(1u << ((b >> 4) - 8));
+        }
+    }
+    const __m256i wiersze =
+        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(wiersz.data())));
+    std::size_t i = 0;
+    for (; i + BLOK <= kawalek.size(); i += BLOK) {
+        if (const std::uint64_t nie = nieLiteryAvx2(kawalek.data() + i, wiersze); nie != 0) {
+            dopisz(i, nie);
+        }
+    }
+    return i;
+}
+#endif
 
 const unsigned char* bajty(std::string_view kawalek, std::size_t od)
 {
@@ -99,6 +148,13 @@ void NieLitery::dodaj(std::string_view kawalek)
 void NieLitery::liczBajty(std::string_view kawalek)
 {
     std::size_t i = 0;
+#if defined(ZNAKOMAT_SIMD_X86)
+    if (BiezacyWariant() == Wariant::Avx2) {
+        i = liczBajtyAvx2(kawalek, nieLitera_, [&](std::size_t od, std::uint64_t nie) {
+            dopisz(pozycja_ + od, bajty(kawalek, od), nie);
+        });
+    }
+#endif
     for (; i + BLOK <= kawalek.size(); i += BLOK) {
         std::uint64_t nie = 0;
         for (std::uint64_t wysokie = maskiBloku(kawalek.data() + i).wysokie; wysokie != 0;

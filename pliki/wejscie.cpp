@@ -41,9 +41,8 @@ PlikWejsciowy::~PlikWejsciowy()
     }
 }
 
-void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, Nadzor& nadzor)
+std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, Nadzor& nadzor)
 {
-    bufor.resize(najwiecej);
     for (;;) {
         // A pipe opened without waiting reads as ended until its writer comes: only what
         // poll calls readable is read. On Linux a pipe that never had a writer stays
@@ -51,15 +50,20 @@ void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, Nadzor& na
         if (!S_ISREG(stan_.st_mode) && !czekajNa(deskryptor_, POLLIN, nadzor)) {
             throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
         }
-        const ssize_t odczytane = ::read(deskryptor_, bufor.data(), najwiecej);
+        const ssize_t odczytane = ::read(deskryptor_, bufor, najwiecej);
         if (odczytane >= 0) {
-            bufor.resize(static_cast<std::size_t>(odczytane));
-            return;
+            return static_cast<std::size_t>(odczytane);
         }
         if (errno != EINTR && errno != EAGAIN) {
             throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
         }
     }
+}
+
+void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, Nadzor& nadzor)
+{
+    bufor.resize(najwiecej);
+    bufor.resize(czytaj(bufor.data(), najwiecej, nadzor));
 }
 
 std::optional<std::uint64_t> PlikWejsciowy::rozmiar() const

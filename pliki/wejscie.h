@@ -21,8 +21,10 @@ public:
     PlikWejsciowy(const PlikWejsciowy&) = delete;
     PlikWejsciowy& operator=(const PlikWejsciowy&) = delete;
 
-    // Fills `bufor` with what one read gives, at most `najwiecej` bytes; empty at the end.
-    // Throws Przerwane when `nadzor` asks to stop while a pipe stays silent.
+    // Reads into `bufor` what one read gives, at most `najwiecej` bytes; returns how many,
+    // 0 at the end. Throws Przerwane when `nadzor` asks to stop while a pipe stays silent.
+    std::size_t czytaj(char* bufor, std::size_t najwiecej, Nadzor& nadzor);
+    // The same into a string, which is left holding what was read.
     void czytaj(std::string& bufor, std::size_t najwiecej, Nadzor& nadzor);
 
     // The size of a regular file as it was opened; none for a pipe, a device, or a /proc

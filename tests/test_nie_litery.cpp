@@ -18,6 +18,7 @@
 #include "konwersja.h"
 #include "nie_litery.h"
 #include "standardy.h"
+#include "warianty.h"
 
 namespace znakomat {
 namespace {
@@ -131,7 +132,7 @@ std::string losowyTekst(int zrodlo, std::size_t dlugosc, std::mt19937& los)
     return tekst;
 }
 
-TEST(NieLitery, WKawalkachJakWzorzec)
+void wKawalkachJakWzorzec()
 {
     std::mt19937 los(11);
     for (int jednobajtowy = 0; jednobajtowy < LICZBA_STANDARDOW; ++jednobajtowy) {
@@ -151,6 +152,11 @@ TEST(NieLitery, WKawalkachJakWzorzec)
             }
         }
     }
+}
+
+TEST(NieLitery, WKawalkachJakWzorzec)
+{
+    test::dlaKazdegoWariantu(wKawalkachJakWzorzec);
 }
 
 TEST(NieLitery, ZnakiZUtf8)
@@ -192,7 +198,7 @@ TEST(NieLitery, ZnakiZUtf8)
     EXPECT_EQ(nieLitery.pierwszyBajt(), 0xC5);
 }
 
-TEST(NieLitery, BajtyWUtf8)
+void bajtyWUtf8()
 {
     // „Łódź” – in Windows-EE: three bytes that are no letters.
     const std::string windows =
@@ -211,6 +217,11 @@ TEST(NieLitery, BajtyWUtf8)
         EXPECT_EQ(calosc(wszystkie, zrodlo, UTF8_INDEX).ile, zrodlo == BRAK ? 128u : 110u)
             << Standardy(zrodlo).Nazwa;
     }
+}
+
+TEST(NieLitery, BajtyWUtf8)
+{
+    test::dlaKazdegoWariantu(bajtyWUtf8);
 }
 
 TEST(NieLitery, InnePary)

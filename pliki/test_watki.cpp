@@ -1,0 +1,183 @@
+// The streaming loop writes from a thread of its own: the caller's Nadzor still hears only
+// from the thread that called Przepisz, and no thread outlives it, however it ends.
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "konwersja.h"
+#include "przepisz.h"
+#include "standardy.h"
+
+namespace pliki {
+namespace {
+
+namespace fs = std::filesystem;
+using Zegar = std::chrono::steady_clock;
+
+std::size_t liczbaWatkow()
+{
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/task"), {}));
+}
+
+class Folder {
+public:
+    Folder()
+    {
+        std::string wzor = (fs::temp_directory_path() / "znakomat-watki-XXXXXX").string();
+        sciezka_ = ::mkdtemp(wzor.data());
+    }
+    ~Folder() { fs::remove_all(sciezka_); }
+    fs::path operator/(const char* nazwa) const { return sciezka_ / nazwa; }
+
+private:
+    fs::path sciezka_;
+};
+
+void zapiszPlik(const fs::path& sciezka, const std::string& tresc)
+{
+    std::ofstream(sciezka, std::ios::binary) << tresc;
+}
+
+std::string czytajPlik(const fs::path& sciezka)
+{
+    std::ifstream plik(sciezka, std::ios::binary);
+    return {std::istreambuf_iterator<char>(plik), {}};
+}
+
+// Several pieces of UTF-8 with letters everywhere, so that some are cut between pieces.
+std::string tekstUtf8(std::size_t dlugosc)
+{
+    std::mt19937 los(7);
+    std::string tekst;
+    while (tekst.size() < dlugosc) {
+        tekst += los() % 4 == 0 ? std::string(znakomat::Litera(znakomat::UTF8_INDEX, 1 + los() % 18)) : "ab ";
+    }
+    return tekst;
+}
+
+// Notes whether any call came from another thread than the one that made it.
+class NadzorWatku final : public Nadzor {
+public:
+    void przedKrokiem(int) override { zanotuj(); }
+    void poKroku() override { zanotuj(); }
+    void poOdczycie(std::string_view) override { zanotuj(); }
+    void wTrakcie() override { zanotuj(); }
+    bool przerwac() override
+    {
+        zanotuj();
+        return czyPrzerwac ? czyPrzerwac() : false;
+    }
+    int odstepOczekiwania() const override { return 20; }
+
+    std::function<bool()> czyPrzerwac;
+    std::atomic<int> zInnegoWatku{0};
+    int wywolan = 0;
+
+private:
+    void zanotuj()
+    {
+        ++wywolan;
+        if (std::this_thread::get_id() != wlasciciel_) {
+            ++zInnegoWatku;
+        }
+    }
+    std::thread::id wlasciciel_ = std::this_thread::get_id();
+};
+
+TEST(Watki, NadzorSlyszyTylkoWatekWolajacy)
+{
+    Folder folder;
+    const std::string tekst = tekstUtf8(3 * ROZMIAR_KAWALKA + 12345);
+    zapiszPlik(folder / "we.txt", tekst);
+    const std::size_t przed = liczbaWatkow();
+    NadzorWatku nadzor;
+    {
+        PlikWejsciowy wejscie((folder / "we.txt").string());
+        PlikWyjsciowy wyjscie((folder / "wy.txt").string(), nadzor);
+        znakomat::KonwersjaBlokowa konwersja(znakomat::UTF8_INDEX, znakomat::WINDOWS_EE);
+        Przepisz(wejscie, wyjscie, konwersja, nadzor);
+        wyjscie.zapisz(konwersja.zakoncz());
+        wyjscie.zatwierdz();
+    }
+    EXPECT_GT(nadzor.wywolan, 40);
+    EXPECT_EQ(nadzor.zInnegoWatku, 0);
+    EXPECT_EQ(liczbaWatkow(), przed);
+    EXPECT_TRUE(czytajPlik(folder / "wy.txt") == znakomat::KonwertujTekst(tekst, znakomat::UTF8_INDEX,
+                                                                          znakomat::WINDOWS_EE,
+                                                                          znakomat::BezPostepu()));
+}
+
+TEST(Watki, BladZapisuWychodziZPrzepisz)
+{
+    Folder folder;
+    zapiszPlik(folder / "we.txt", std::string(2 * ROZMIAR_KAWALKA, 'x'));
+    const std::size_t przed = liczbaWatkow();
+    NadzorWatku nadzor;
+    PlikWejsciowy wejscie((folder / "we.txt").string());
+    PlikWyjsciowy wyjscie("/dev/full", nadzor);
+    znakomat::KonwersjaBlokowa konwersja(znakomat::MAZOVIA, znakomat::WINDOWS_EE);
+    std::optional<BladPliku> blad;
+    try {
+        Przepisz(wejscie, wyjscie, konwersja, nadzor);
+    } catch (const BladPliku& b) {
+        blad = b;
+    }
+    ASSERT_TRUE(blad);
+    EXPECT_EQ(blad->czynnosc, BladPliku::Zapis);
+    EXPECT_EQ(blad->numer, ENOSPC);
+    EXPECT_EQ(liczbaWatkow(), przed);
+    EXPECT_EQ(nadzor.zInnegoWatku, 0);
+}
+
+// A reader that never reads: the writing thread waits on the full pipe, and a stop request
+// still ends the loop at once and takes the thread with it.
+TEST(Watki, PrzerwanieGdyPotokStoi)
+{
+    Folder folder;
+    zapiszPlik(folder / "we.txt", std::string(20 * ROZMIAR_KAWALKA, 'x'));
+    ASSERT_EQ(::mkfifo((folder / "potok").c_str(), 0600), 0);
+    const int czytelnik = ::open((folder / "potok").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(czytelnik, 0);
+    const std::size_t przed = liczbaWatkow();
+    NadzorWatku nadzor;
+    std::optional<Zegar::time_point> zadane;
+    nadzor.czyPrzerwac = [&] {
+        int wPotoku = 0;
+        if (!zadane && ::ioctl(czytelnik, FIONREAD, &wPotoku) == 0 &&
+            wPotoku >= ::fcntl(czytelnik, F_GETPIPE_SZ)) {
+            zadane = Zegar::now();
+        }
+        return zadane.has_value();
+    };
+    {
+        PlikWejsciowy wejscie((folder / "we.txt").string());
+        PlikWyjsciowy wyjscie((folder / "potok").string(), nadzor);
+        znakomat::KonwersjaBlokowa konwersja(znakomat::MAZOVIA, znakomat::WINDOWS_EE);
+        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, nadzor), Przerwane);
+    }
+    ASSERT_TRUE(zadane);
+    EXPECT_LT(Zegar::now() - *zadane, std::chrono::seconds(1));
+    EXPECT_EQ(liczbaWatkow(), przed);
+    EXPECT_EQ(nadzor.zInnegoWatku, 0);
+    ::close(czytelnik);
+}
+
+}  // namespace
+}  // namespace pliki
