@@ -40,7 +40,7 @@ public:
     {
         if (!sciezka_.empty()) {
             const std::string polecenie = "losetup -d '" + sciezka_ + "'";
-            static_cast<void>(std::system(polecenie.c_str()));
+            [[maybe_unused]] const int wynik = std::system(polecenie.c_str());
         }
     }
     UrzadzeniePetli(const UrzadzeniePetli&) = delete;
