@@ -402,11 +402,11 @@ std::string nazwaStandardu(int standard)
     return std::string(znakomat::Standardy(standard).Nazwa);
 }
 
-std::string listaNazw(const std::vector<int>& standardy)
+std::string listaNazw(const std::vector<int>& standardy, std::string_view oddzielone)
 {
     std::string lista;
     for (const int standard : standardy) {
-        lista += (lista.empty() ? "" : ",") + nazwaStandardu(standard);
+        lista += (lista.empty() ? "" : std::string(oddzielone)) + nazwaStandardu(standard);
     }
     return lista;
 }
@@ -445,10 +445,11 @@ Przebieg przepiszWejscie(pliki::PlikWejsciowy& wejscie, const std::string& nazwa
     Przebieg przebieg{wybrany, bezLiter, {}};
     if (rozpoznanie.werdykt == znakomat::Werdykt::Niejednoznaczny) {
         przebieg.uwagi.push_back(opisWejscia(nazwaWejscia) + ": standard rozpoznany niepewnie: wybrany " +
-                                 nazwaStandardu(wybrany) + ", bliskie: " + listaNazw(rozpoznanie.bliskie));
+                                 nazwaStandardu(wybrany) +
+                                 ", bliskie: " + listaNazw(rozpoznanie.bliskie, ", "));
     } else if (bezLiter && !poczatek.tylkoAscii()) {
         przebieg.uwagi.push_back(opisWejscia(nazwaWejscia) +
-                                 ": nie ma polskich liter w żadnym standardzie, przepisany bez zmian");
+                                 ": nie rozpoznano polskich liter, tekst przepisany bez zmian");
     }
     przebieg.uwagi.push_back(
         ostrzezenie(nieLitery.wynik(), nazwaWejscia, wybrany, cel, poczatek.przepisaneBezZmian()));
@@ -516,7 +517,7 @@ std::string wierszRozpoznania(const std::string& nazwa, const znakomat::Rozpozna
     const std::string standard = rozpoznanie.werdykt == znakomat::Werdykt::BezPolskichLiter
                                      ? std::string(BEZ_LITER)
                                      : nazwaStandardu(rozpoznanie.standard());
-    return wJednymWierszu(nazwa) + "\t" + standard + "\t" + listaNazw(rozpoznanie.bliskie) + "\n";
+    return wJednymWierszu(nazwa) + "\t" + standard + "\t" + listaNazw(rozpoznanie.bliskie, ",") + "\n";
 }
 
 // One line for each input, as far as -f auto reads it to decide.
