@@ -341,6 +341,11 @@ TEST_F(Partia, BledneUzycie)
     oczekujBledu(uruchom({"-f", "auto", "-t", "UTF-8", "-d", "we.txt", "we.txt"}), 1, {"„we.txt”"});
     oczekujBledu(uruchom({"-f", "auto", "-t", "UTF-8", "-d", "nie/ma", "we.txt"}), 1, {"„nie/ma”"});
     EXPECT_EQ(zawartoscFolderu(), std::vector<std::string>{"we.txt"});
+
+    const Wynik pomoc = uruchom({"-h"});
+    for (const char* fragment : {"-d, --katalog=KATALOG", "-r, --rozpoznaj", "„auto”", "„bez-liter”"}) {
+        EXPECT_NE(pomoc.wyjscie.find(fragment), std::string::npos) << fragment;
+    }
 }
 
 }  // namespace
