@@ -202,7 +202,10 @@ TEST_F(Rozpoznawanie, DuzyPotokWOgraniczonejPamieci)
         return podane++ < powtorzen ? std::string_view(wiele) : std::string_view();
     });
     EXPECT_EQ(wynik.kod, 0) << wynik.bledy;
+#if !defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine, so only a plain build tells.
     EXPECT_LT(wynik.szczytPamieci, std::size_t{32} << 20);
+#endif
     // The verdict followed the text: the first and last pieces converted from IBM-Latin-2.
     const std::string oczekiwany = konwertuj(kawalek, IBM_LATIN_2, ISO_LATIN_2);
     std::ifstream wyjscie(folder_ / "wy.txt", std::ios::binary);
