@@ -29,7 +29,7 @@ na_ekranie ctest --test-dir build-ci --output-on-failure --timeout 600
 echo "== Plain pass only, without SIMD (engine)"
 cmake -S . -B build-bez-simd -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZNAKOMAT_WITH_GUI=OFF \
     -DZNAKOMAT_BEZ_SIMD=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
-cmake --build build-bez-simd --target test_engine test_cli
+cmake --build build-bez-simd --target test_engine test_rozpoznawanie test_cli
 ctest --test-dir build-bez-simd --output-on-failure -L engine --timeout 600
 
 echo "== Sanitizers (engine, jobs and the command line)"
