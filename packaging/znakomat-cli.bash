@@ -1,5 +1,6 @@
 # bash completion for znakomat-cli: its options, the names of standards after -f and -t
-# (in any case, as the program takes them), and file names.
+# (in any case, as the program takes them; "auto" after -f too), folders after -d, and file
+# names.
 
 _znakomat_cli()
 {
@@ -15,8 +16,11 @@ _znakomat_cli()
     case $opcja in
         -f | --from-code | -t | --to-code)
             # The program lists the standards with their other names; every word is a name.
-            local nazwa
-            for nazwa in $("${COMP_WORDS[0]}" -l 2>/dev/null | tr -s ' \t,;:()' '\n'); do
+            local nazwa zrodlowe=
+            if [[ $opcja == -f || $opcja == --from-code ]]; then
+                zrodlowe=auto
+            fi
+            for nazwa in $zrodlowe $("${COMP_WORDS[0]}" -l 2>/dev/null | tr -s ' \t,;:()' '\n'); do
                 if [[ ${nazwa,,} == "${cur,,}"* ]]; then
                     COMPREPLY+=("$nazwa")
                 fi
@@ -28,11 +32,16 @@ _znakomat_cli()
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return
             ;;
+        -d | --katalog)
+            compopt -o filenames
+            mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+            return
+            ;;
     esac
 
     if [[ $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W '-f -t -o -l -h --from-code= --to-code= --output= --list
-            --help --version' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W '-f -t -o -d -r -l -h --from-code= --to-code= --output=
+            --katalog= --rozpoznaj --list --help --version' -- "$cur")
         if [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]]; then
             compopt -o nospace
         fi

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "nadzor.h"
+#include "rozpoznawanie.h"
+#include "strumien.h"
+#include "wejscie.h"
+#include "wyjscie.h"
+
+namespace pliki {
+
+// How much of an input, from the piece that holds its first byte of 80 and above, is read
+// before its standard is decided.
+inline constexpr std::size_t ROZPOZNAWANY_POCZATEK = std::size_t{4} << 20;
+
+// Recognises an input's standard from its beginning and then converts it from there, reading
+// it once, so a pipe is converted the same as a file and a file of any size needs at most
+// ROZPOZNAWANY_POCZATEK bytes of memory. A fixed bound rather than a first pass over a
+// whole file: the verdict must not depend on whether the text came through a pipe.
+// Pieces of ASCII alone read alike in every standard, so until the first byte of 80 and
+// above they go straight to the output, and a long plain header does not use up the bound.
+// From the piece that holds that byte on, pieces are held until ROZPOZNAWANY_POCZATEK
+// bytes or the end; the verdict is taken on all that was read. Throws BladPliku.
+class RozpoznanyPoczatek {
+public:
+    // Reads the beginning. Without `wyjscie` only the verdict is wanted: nothing is held
+    // and przepisz() must not be called.
+    RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie, Nadzor& nadzor = BezNadzoru());
+
+    const znakomat::Rozpoznanie& rozpoznanie() const { return rozpoznanie_; }
+
+    // Whether the text read so far holds no byte of 80 and above.
+    bool tylkoAscii() const { return !poAscii_; }
+
+    // How many bytes went to the output unchanged before the verdict: the offset in the
+    // text of the first piece przepisz() converts.
+    std::uint64_t przepisaneBezZmian() const { return przepisane_; }
+
+    // Converts the held pieces and the rest of the input with `konwersja`, which the caller
+    // then ends with konwersja.zakoncz(). `nadzor` sees those pieces as Przepisz shows them.
+    void przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor& nadzor = BezNadzoru());
+
+private:
+    PlikWejsciowy& wejscie_;
+    PlikWyjsciowy* wyjscie_;
+    znakomat::Rozpoznanie rozpoznanie_;
+    std::vector<std::string> wstrzymane_;
+    std::uint64_t przepisane_ = 0;
+    bool poAscii_ = false;
+    bool koniec_ = false;
+};
+
+}  // namespace pliki
