@@ -29,29 +29,13 @@ public slots:
     void otworz(const QUrl& adres) { adresy.append(adres); }
 };
 
-class TestOkno : public QObject {
+class TestOkno : public TestOkna {
     Q_OBJECT
 
-private:
-    std::unique_ptr<frmMain> okno;
-
-    template <class T>
-    T* kontrolka(const char* nazwa)
-    {
-        return znajdzKontrolke<T>(*okno, nazwa);
-    }
-
-    QPushButton* przycisk(const char* nazwa) { return kontrolka<QPushButton>(nazwa); }
-
 private slots:
-    void init()
-    {
-        okno = std::make_unique<frmMain>();
-        wysrodkuj(*okno);
-        QVERIFY(pokazAktywne(*okno));
-    }
+    void init() { QVERIFY(otworzOkno()); }
 
-    void cleanup() { okno.reset(); }
+    void cleanup() { zamknijOkno(); }
 
     void stanPoczatkowy()
     {
