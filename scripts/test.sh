@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds Znakomat and runs every test: format check, the whole suite on a virtual X
-# screen, the engine tests of a build with the plain pass only, the engine, file and job
-# tests again under AddressSanitizer and UBSan, and a minute of fuzzing for each target.
+# Builds Znakomat and runs every test, each step a preset of CMakePresets.json: the format
+# check, the whole suite (window tests on a virtual X screen), the engine, file and
+# command-line tests of a build with the plain pass only, then the whole suite again under
+# AddressSanitizer and UBSan,
+# and a minute of fuzzing for each fuzz target.
 # On Debian 12 as root it first installs what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,24 +23,25 @@ chmod 700 "$XDG_RUNTIME_DIR"
 # Each suite gets its own X server; -a picks a free display number.
 na_ekranie() { xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$@"; }
 
+# Configures, builds and tests one preset; further arguments go to ctest.
+preset() {
+    local nazwa=$1
+    shift
+    cmake --preset "$nazwa" >/dev/null
+    cmake --build --preset "$nazwa"
+    na_ekranie ctest --preset "$nazwa" "$@"
+}
+
 echo "== Build and test"
-cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
-cmake --build build-ci
-na_ekranie ctest --test-dir build-ci --output-on-failure --timeout 600
+preset ci
 
-echo "== Plain pass only, without SIMD (engine)"
-cmake -S . -B build-bez-simd -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZNAKOMAT_WITH_GUI=OFF \
-    -DZNAKOMAT_BEZ_SIMD=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
-cmake --build build-bez-simd --target test_engine test_rozpoznawanie test_cli
-ctest --test-dir build-bez-simd --output-on-failure -L engine --timeout 600
+echo "== Plain pass only, without SIMD (engine, files, command line)"
+preset bez-simd
 
-echo "== Sanitizers (engine, files, jobs and the command line)"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZNAKOMAT_SANITIZE=ON \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
-cmake --build build-asan
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
-    na_ekranie ctest --test-dir build-asan --output-on-failure -L 'engine|pliki|jobs|cli' --timeout 900
+# The package is judged in the build above: a sanitized debug build lacks the release
+# hardening that lintian checks for.
+echo "== Sanitizers (everything but the package)"
+preset asan -LE pakiet
 
 echo "== Fuzzing (a minute per target)"
 # Pieces cut where the fuzzer says, against the whole text; a difference aborts, and the

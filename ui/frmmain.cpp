@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -24,6 +25,7 @@
 #include "opensave.h"
 #include "poletekstowe.h"
 #include "standardy.h"
+#include "uklad_okna.h"
 
 #ifndef ZNAKOMAT_HOME_PAGE
 #error "ZNAKOMAT_HOME_PAGE must name the home page's address"
@@ -31,24 +33,23 @@
 
 namespace {
 
-// Layout is given in twips; 15 twips make a pixel at 96 dpi.
-QRect twipy(int lewo, int gora, int szerokosc, int wysokosc)
-{
-    return {lewo / 15, gora / 15, szerokosc / 15, wysokosc / 15};
-}
-
+// A control where the window's layout puts it.
 template <class Kontrolka>
-Kontrolka* utworz(QWidget* rodzic, const char* nazwa, QRect polozenie)
+Kontrolka* utworz(QWidget* rodzic, const char* nazwa)
 {
+    const auto wiersz = std::ranges::find(UKLAD_OKNA, std::string_view(nazwa), &UkladKontrolki::nazwa);
+    if (wiersz == UKLAD_OKNA.end()) {
+        qFatal("No place for the control %s in the window's layout", nazwa);
+    }
     auto* kontrolka = new Kontrolka(rodzic);
     kontrolka->setObjectName(QString::fromLatin1(nazwa));
-    kontrolka->setGeometry(polozenie);
+    kontrolka->setGeometry(wiersz->piksele());
     return kontrolka;
 }
 
-QLabel* etykieta(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect polozenie)
+QLabel* etykieta(QWidget* rodzic, const char* nazwa, const QString& tekst)
 {
-    auto* label = utworz<QLabel>(rodzic, nazwa, polozenie);
+    auto* label = utworz<QLabel>(rodzic, nazwa);
     label->setText(tekst);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
@@ -72,17 +73,17 @@ protected:
     }
 };
 
-QPushButton* przycisk(QWidget* rodzic, const char* nazwa, const QString& tekst, QRect polozenie)
+QPushButton* przycisk(QWidget* rodzic, const char* nazwa, const QString& tekst)
 {
-    QPushButton* button = utworz<Przycisk>(rodzic, nazwa, polozenie);
+    QPushButton* button = utworz<Przycisk>(rodzic, nazwa);
     button->setText(tekst);
     button->setAutoDefault(false);
     return button;
 }
 
-QGroupBox* ramka(QWidget* rodzic, const char* nazwa, const QString& tytul, QRect polozenie)
+QGroupBox* ramka(QWidget* rodzic, const char* nazwa, const QString& tytul)
 {
-    auto* frame = utworz<QGroupBox>(rodzic, nazwa, polozenie);
+    auto* frame = utworz<QGroupBox>(rodzic, nazwa);
     frame->setTitle(tytul);
     return frame;
 }
@@ -117,7 +118,7 @@ frmMain::frmMain(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Znakomat  v 1.2"));
-    setFixedSize(674, 465);
+    setFixedSize(ROZMIAR_OKNA);
     utworzKontrolki();
     ustawKolejnoscTabulacji();
     zaladuj();
@@ -131,28 +132,25 @@ frmMain::frmMain(QWidget* parent)
 
 void frmMain::utworzKontrolki()
 {
-    Frame1 = ramka(this, "Frame1", QStringLiteral("Opcje"), twipy(0, 5640, 10095, 735));
-    Combo1 = utworz<QComboBox>(Frame1, "Combo1", twipy(4080, 240, 1935, 315));
-    Combo2 = utworz<QComboBox>(Frame1, "Combo2", twipy(8280, 240, 1575, 315));
-    Command2 = przycisk(this, "Command2", QStringLiteral("Wklej ze schowka"), twipy(120, 6480, 1815, 375));
-    Command1 = przycisk(this, "Command1", QStringLiteral("Konwertuj"), twipy(2160, 6480, 1815, 375));
-    Command3 = przycisk(this, "Command3", QStringLiteral("Kopiuj do schowka"), twipy(4200, 6480, 1815, 375));
-    Command4 = przycisk(this, "Command4", QStringLiteral("WWW"), twipy(6240, 6480, 1815, 375));
-    Command5 = przycisk(this, "Command5", QStringLiteral("Koniec"), twipy(8280, 6480, 1695, 375));
-    Label2 =
-        etykieta(Frame1, "Label2", QStringLiteral("chcę je przekonwertować na"), twipy(6120, 240, 2055, 255));
-    Label1 = etykieta(Frame1, "Label1", QStringLiteral("Konwertowany tekst ma ogonki zapisane w standardzie"),
-                      twipy(90, 240, 4095, 255));
+    Frame1 = ramka(this, "Frame1", QStringLiteral("Opcje"));
+    Combo1 = utworz<QComboBox>(Frame1, "Combo1");
+    Combo2 = utworz<QComboBox>(Frame1, "Combo2");
+    Command2 = przycisk(this, "Command2", QStringLiteral("Wklej ze schowka"));
+    Command1 = przycisk(this, "Command1", QStringLiteral("Konwertuj"));
+    Command3 = przycisk(this, "Command3", QStringLiteral("Kopiuj do schowka"));
+    Command4 = przycisk(this, "Command4", QStringLiteral("WWW"));
+    Command5 = przycisk(this, "Command5", QStringLiteral("Koniec"));
+    Label2 = etykieta(Frame1, "Label2", QStringLiteral("chcę je przekonwertować na"));
+    Label1 =
+        etykieta(Frame1, "Label1", QStringLiteral("Konwertowany tekst ma ogonki zapisane w standardzie"));
     // The lists lie over the labels' right ends, as on the original form.
     Label1->lower();
     Label2->lower();
 
     Toolbar = new QButtonGroup(this);
     Toolbar->setObjectName(QStringLiteral("Toolbar"));
-    Toolbar0 = przycisk(this, "Toolbar_0", QStringLiteral("Konwersja tekstu ze schowka"),
-                        twipy(3240, 120, 3255, 495));
-    Toolbar1 = przycisk(this, "Toolbar_1", QStringLiteral("Konwersja pliku tekstowego"),
-                        twipy(6720, 120, 3255, 495));
+    Toolbar0 = przycisk(this, "Toolbar_0", QStringLiteral("Konwersja tekstu ze schowka"));
+    Toolbar1 = przycisk(this, "Toolbar_1", QStringLiteral("Konwersja pliku tekstowego"));
     for (QPushButton* opcja : {Toolbar0, Toolbar1}) {
         opcja->setCheckable(true);
     }
@@ -162,22 +160,22 @@ void frmMain::utworzKontrolki()
     Toolbar0->setChecked(true);
     connect(Toolbar, &QButtonGroup::idClicked, this, &frmMain::przelaczTryb);
 
-    Label3 = etykieta(this, "Label3", QStringLiteral("Tryb działania programu"), twipy(120, 180, 3135, 375));
+    Label3 = etykieta(this, "Label3", QStringLiteral("Tryb działania programu"));
     Label3->setFont(czcionkaEtykiety(font(), 12, false));
 
-    Frame2 = ramka(this, "Frame2", QStringLiteral("Tekst do konwersji"), twipy(0, 720, 10095, 4815));
-    Text1 = utworz<PoleTekstowe>(Frame2, "Text1", twipy(120, 240, 7095, 4455));
+    Frame2 = ramka(this, "Frame2", QStringLiteral("Tekst do konwersji"));
+    Text1 = utworz<PoleTekstowe>(Frame2, "Text1");
     Text1->setLineWrapMode(PoleTekstowe::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setTabChangesFocus(true);
 
-    Frame3 = ramka(this, "Frame3", QStringLiteral("Konwersja pliku tekstowego"), twipy(0, 720, 10095, 4815));
-    Label4 = etykieta(Frame3, "Label4", QStringLiteral("Plik wejściowy"), twipy(480, 1560, 3735, 255));
-    Text2 = utworz<QLineEdit>(Frame3, "Text2", twipy(480, 1800, 3855, 285));
-    Label5 = etykieta(Frame3, "Label5", QStringLiteral("Plik wyjściowy"), twipy(480, 2520, 3735, 255));
-    Text3 = utworz<QLineEdit>(Frame3, "Text3", twipy(480, 2760, 3855, 285));
-    Label6 = etykieta(Frame3, "Label6", QStringLiteral("Pomoc:"), twipy(6480, 1440, 1575, 255));
+    Frame3 = ramka(this, "Frame3", QStringLiteral("Konwersja pliku tekstowego"));
+    Label4 = etykieta(Frame3, "Label4", QStringLiteral("Plik wejściowy"));
+    Text2 = utworz<QLineEdit>(Frame3, "Text2");
+    Label5 = etykieta(Frame3, "Label5", QStringLiteral("Plik wyjściowy"));
+    Text3 = utworz<QLineEdit>(Frame3, "Text3");
+    Label6 = etykieta(Frame3, "Label6", QStringLiteral("Pomoc:"));
     Label6->setFont(czcionkaEtykiety(font(), 8.25, true));
     Label7 =
         etykieta(Frame3, "Label7",
@@ -185,22 +183,20 @@ void frmMain::utworzKontrolki()
                                 "Plik wyjściowy to plik wejściowy w którym zostaną przekonwertowane ogonki. "
                                 "Ze względów bezpieczeństwa (lepiej zawsze jest mieć kopię konwertowanego "
                                 "pliku) program nie pozwala aby plik wyjściowy miał taką samą nazwę jak plik "
-                                "wejściowy"),
-                 twipy(6480, 1680, 3135, 2415));
+                                "wejściowy"));
     Label7->setWordWrap(true);
-    Command6 = przycisk(Frame3, "Command6", QStringLiteral("..."), twipy(4320, 1800, 495, 255));
-    Command7 = przycisk(Frame3, "Command7", QStringLiteral("..."), twipy(4320, 2760, 495, 255));
+    Command6 = przycisk(Frame3, "Command6", QStringLiteral("..."));
+    Command7 = przycisk(Frame3, "Command7", QStringLiteral("..."));
     Frame3->hide();
 
-    Label8 = etykieta(Frame2, "Label8", QStringLiteral("UWAGA:"), twipy(7440, 360, 2535, 255));
+    Label8 = etykieta(Frame2, "Label8", QStringLiteral("UWAGA:"));
     Label8->setFont(czcionkaEtykiety(font(), 8.25, true));
     Label9 = etykieta(
         Frame2, "Label9",
         QStringLiteral("Ze względu na ograniczenia windowsa do pola tekstowego możesz wkleić "
                        "maksymalnie około 32.000 znaków. Jeśli tekst który chcesz konwertować jest "
                        "dłuższy to będzie ucięty. \r\n\r\nDlatego przy dłuższych tekstach do konwersji "
-                       "należy konwertować pliki tekstowe"),
-        twipy(7440, 600, 2415, 3015));
+                       "należy konwertować pliki tekstowe"));
     Label9->setWordWrap(true);
 
     connect(Command1, &QPushButton::clicked, this, &frmMain::konwertuj);
@@ -214,10 +210,13 @@ void frmMain::utworzKontrolki()
 
 void frmMain::ustawKolejnoscTabulacji()
 {
-    const QList<QWidget*> kolejnosc = {Combo1,   Combo2,   Command2, Command1, Command3, Command4, Command5,
-                                       Toolbar0, Toolbar1, Text1,    Text2,    Text3,    Command6, Command7};
-    for (qsizetype i = 1; i < kolejnosc.size(); ++i) {
-        setTabOrder(kolejnosc[i - 1], kolejnosc[i]);
+    QWidget* poprzednia = nullptr;
+    for (const std::string_view nazwa : KOLEJNOSC_TABULACJI) {
+        auto* kontrolka = findChild<QWidget*>(QLatin1StringView(nazwa.data(), nazwa.size()));
+        if (poprzednia != nullptr) {
+            setTabOrder(poprzednia, kontrolka);
+        }
+        poprzednia = kontrolka;
     }
     Combo1->setFocus();
 }

@@ -14,11 +14,22 @@
 #include <QtTest>
 
 #include <memory>
+#include <string_view>
 
 #include "frmmain.h"
 #include "gui_test.h"
 #include "konwersja.h"
 #include "standardy.h"
+#include "uklad_okna.h"
+
+namespace {
+
+QString tekst(std::string_view napis)
+{
+    return QString::fromLatin1(napis.data(), static_cast<qsizetype>(napis.size()));
+}
+
+}  // namespace
 
 // Receives what the WWW button asks the desktop to open.
 class OdbiorcaAdresow : public QObject {
@@ -29,29 +40,13 @@ public slots:
     void otworz(const QUrl& adres) { adresy.append(adres); }
 };
 
-class TestOkno : public QObject {
+class TestOkno : public TestOkna {
     Q_OBJECT
 
-private:
-    std::unique_ptr<frmMain> okno;
-
-    template <class T>
-    T* kontrolka(const char* nazwa)
-    {
-        return znajdzKontrolke<T>(*okno, nazwa);
-    }
-
-    QPushButton* przycisk(const char* nazwa) { return kontrolka<QPushButton>(nazwa); }
-
 private slots:
-    void init()
-    {
-        okno = std::make_unique<frmMain>();
-        wysrodkuj(*okno);
-        QVERIFY(pokazAktywne(*okno));
-    }
+    void init() { QVERIFY(otworzOkno()); }
 
-    void cleanup() { okno.reset(); }
+    void cleanup() { zamknijOkno(); }
 
     void stanPoczatkowy()
     {
@@ -61,9 +56,8 @@ private slots:
         QCOMPARE(kontrolka<QComboBox>("Combo2")->currentText(), QStringLiteral("ISO-Latin-2"));
         QVERIFY(kontrolka<QGroupBox>("Frame2")->isVisible());
         QVERIFY(!kontrolka<QGroupBox>("Frame3")->isVisible());
-        QVERIFY(przycisk("Toolbar_0")->isChecked());
-        QVERIFY(!przycisk("Toolbar_1")->isChecked());
         QVERIFY(okno->trybTekstowy());
+        QVERIFY(!przycisk("Toolbar_1")->isChecked());
         for (const char* nazwa : {"Command1", "Command2", "Command3", "Command4", "Command5"}) {
             QVERIFY2(przycisk(nazwa)->isEnabled(), nazwa);
         }
@@ -92,7 +86,7 @@ private slots:
 
     void oknoMaStalyRozmiarIIkone()
     {
-        QCOMPARE(okno->size(), QSize(674, 465));
+        QCOMPARE(okno->size(), ROZMIAR_OKNA);
         QCOMPARE(okno->minimumSize(), okno->maximumSize());
         const Qt::WindowFlags flagi = okno->windowFlags();
         QVERIFY(!(flagi & Qt::WindowMinimizeButtonHint));
@@ -119,62 +113,66 @@ private slots:
         QVERIFY(zolte > 100);
     }
 
+    // The window is built from its layout table: every control where the table puts it,
+    // inside the container the table names, and no control outside the table.
     void polozenieKontrolek_data()
     {
         QTest::addColumn<QString>("nazwa");
         QTest::addColumn<QString>("kontener");
-        QTest::addColumn<QRect>("twipy");
-        const auto wiersz = [](const char* nazwa, const char* kontener, int l, int t, int w, int h) {
-            QTest::newRow(nazwa) << QString::fromLatin1(nazwa) << QString::fromLatin1(kontener)
-                                 << QRect(l, t, w, h);
-        };
-        wiersz("Frame1", "frmMain", 0, 5640, 10095, 735);
-        wiersz("Combo1", "Frame1", 4080, 240, 1935, 315);
-        wiersz("Combo2", "Frame1", 8280, 240, 1575, 315);
-        wiersz("Command2", "frmMain", 120, 6480, 1815, 375);
-        wiersz("Command1", "frmMain", 2160, 6480, 1815, 375);
-        wiersz("Command3", "frmMain", 4200, 6480, 1815, 375);
-        wiersz("Command4", "frmMain", 6240, 6480, 1815, 375);
-        wiersz("Command5", "frmMain", 8280, 6480, 1695, 375);
-        wiersz("Label2", "Frame1", 6120, 240, 2055, 255);
-        wiersz("Label1", "Frame1", 90, 240, 4095, 255);
-        wiersz("Toolbar_0", "frmMain", 3240, 120, 3255, 495);
-        wiersz("Toolbar_1", "frmMain", 6720, 120, 3255, 495);
-        wiersz("Label3", "frmMain", 120, 180, 3135, 375);
-        wiersz("Frame2", "frmMain", 0, 720, 10095, 4815);
-        wiersz("Text1", "Frame2", 120, 240, 7095, 4455);
-        wiersz("Frame3", "frmMain", 0, 720, 10095, 4815);
-        wiersz("Label4", "Frame3", 480, 1560, 3735, 255);
-        wiersz("Text2", "Frame3", 480, 1800, 3855, 285);
-        wiersz("Label5", "Frame3", 480, 2520, 3735, 255);
-        wiersz("Text3", "Frame3", 480, 2760, 3855, 285);
-        wiersz("Label6", "Frame3", 6480, 1440, 1575, 255);
-        wiersz("Label7", "Frame3", 6480, 1680, 3135, 2415);
-        wiersz("Command6", "Frame3", 4320, 1800, 495, 255);
-        wiersz("Command7", "Frame3", 4320, 2760, 495, 255);
-        wiersz("Label8", "Frame2", 7440, 360, 2535, 255);
-        wiersz("Label9", "Frame2", 7440, 600, 2415, 3015);
+        QTest::addColumn<QRect>("polozenie");
+        for (const UkladKontrolki& kontrolka : UKLAD_OKNA) {
+            const QString nazwa = tekst(kontrolka.nazwa);
+            QTest::newRow(qPrintable(nazwa)) << nazwa << tekst(kontrolka.kontener) << kontrolka.piksele();
+        }
     }
 
     void polozenieKontrolek()
     {
         QFETCH(QString, nazwa);
         QFETCH(QString, kontener);
-        QFETCH(QRect, twipy);
-        auto* widget = okno->findChild<QWidget*>(nazwa);
-        QVERIFY(widget != nullptr);
+        QFETCH(QRect, polozenie);
+        const QList<QWidget*> znalezione = okno->findChildren<QWidget*>(nazwa);
+        QCOMPARE(znalezione.size(), 1);
+        QWidget* widget = znalezione.constFirst();
         QCOMPARE(widget->parentWidget()->objectName(), kontener);
-        QCOMPARE(widget->geometry(),
-                 QRect(twipy.x() / 15, twipy.y() / 15, twipy.width() / 15, twipy.height() / 15));
+        QCOMPARE(widget->geometry(), polozenie);
+        // Nothing is cut off by the edge of its container.
+        QVERIFY(widget->parentWidget()->rect().contains(widget->geometry()));
     }
 
+    void kazdaKontrolkaWUkladzie()
+    {
+        QStringList wUkladzie;
+        for (const UkladKontrolki& kontrolka : UKLAD_OKNA) {
+            wUkladzie << tekst(kontrolka.nazwa);
+        }
+        // Qt names the parts it adds to a control (a box's viewport and scroll bars) with
+        // "qt_"; a control of the window lies in the window or in one of its frames.
+        const QStringList ramy = {"frmMain", "Frame1", "Frame2", "Frame3"};
+        QStringList poza;
+        for (QWidget* widget : okno->findChildren<QWidget*>()) {
+            const QString nazwa = widget->objectName();
+            const bool nazwana = !nazwa.isEmpty() && !nazwa.startsWith(QLatin1String("qt_"));
+            if ((nazwana || ramy.contains(widget->parentWidget()->objectName())) &&
+                !wUkladzie.contains(nazwa)) {
+                poza << (nazwa.isEmpty() ? QString::fromLatin1(widget->metaObject()->className()) : nazwa);
+            }
+        }
+        QVERIFY2(poza.isEmpty(), qPrintable(poza.join(QStringLiteral(", "))));
+        wUkladzie.removeDuplicates();
+        QCOMPARE(wUkladzie.size(), static_cast<qsizetype>(UKLAD_OKNA.size()));
+    }
+
+    // Tab walks the controls in the table's order, whatever the mode shows.
     void kolejnoscTabulacji()
     {
-        const QStringList oczekiwana = {"Combo1",   "Combo2",   "Command2",  "Command1",  "Command3",
-                                        "Command4", "Command5", "Toolbar_0", "Toolbar_1", "Text1"};
+        QStringList oczekiwana;
+        for (const std::string_view nazwa : KOLEJNOSC_TABULACJI) {
+            oczekiwana << tekst(nazwa);
+        }
         QStringList kolejnosc;
-        QWidget* w = kontrolka<QComboBox>("Combo1");
-        for (int i = 0; i < oczekiwana.size(); ++i) {
+        QWidget* w = kontrolka<QWidget>(qPrintable(oczekiwana.constFirst()));
+        for (qsizetype i = 0; i < oczekiwana.size(); ++i) {
             kolejnosc << w->objectName();
             w = w->nextInFocusChain();
             while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty()) {
@@ -246,7 +244,6 @@ private slots:
         QTest::mouseClick(przycisk("Toolbar_1"), Qt::LeftButton);
         QVERIFY(!okno->trybTekstowy());
         QVERIFY(przycisk("Toolbar_1")->isChecked());
-        QVERIFY(!przycisk("Toolbar_0")->isChecked());
         QVERIFY(!frame2->isVisible());
         QVERIFY(frame3->isVisible());
         QVERIFY(!przycisk("Command2")->isEnabled());

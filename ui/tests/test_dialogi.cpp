@@ -1,6 +1,5 @@
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -25,90 +24,6 @@ namespace {
 const QString tytulWejscia = QStringLiteral("Wybierz plik wejściowy");
 const QString tytulWyjscia = QStringLiteral("Wybierz (lub utwórz nowy) plik wyjściowy");
 const QString filtrOkna = QStringLiteral("Pliki tekstowe|*.txt|Wszystkie pliki|*.*");
-
-// Plays a script against the modal windows an action opens: each step waits until the
-// active modal window meets its condition, then acts on it. Actions run from a queued
-// call, never from the polling timer itself: an action that opens another modal window
-// runs a nested event loop, and a timer is not fired again while its slot still runs.
-class Scenariusz {
-public:
-    using Warunek = std::function<bool(QWidget*)>;
-    using Akcja = std::function<void(QWidget*)>;
-
-    Scenariusz& krok(const QString& opis, Warunek warunek, Akcja akcja)
-    {
-        kroki_.append({opis, std::move(warunek), std::move(akcja)});
-        return *this;
-    }
-
-    // Calls wyzwalacz, which opens the first window and returns once all are closed.
-    // False when a step's condition did not come true in time (blad() says which); the
-    // modal windows left open are then rejected, so that wyzwalacz returns.
-    bool odtworz(const std::function<void()>& wyzwalacz)
-    {
-        zegar_.start();
-        QTimer timer;
-        timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] { sprawdz(); });
-        timer.start();
-        wyzwalacz();
-        timer.stop();
-        if (blad_.isEmpty() && nastepny_ < kroki_.size()) {
-            blad_ = QStringLiteral("okna zamknięte przed krokiem: ") + kroki_.at(nastepny_).opis;
-        }
-        return blad_.isEmpty();
-    }
-
-    const QString& blad() const { return blad_; }
-
-private:
-    struct Krok {
-        QString opis;
-        Warunek warunek;
-        Akcja akcja;
-    };
-
-    void sprawdz()
-    {
-        QWidget* okno = QApplication::activeModalWidget();
-        if (!blad_.isEmpty()) {
-            if (auto* dialog = qobject_cast<QDialog*>(okno)) {
-                dialog->reject();
-            }
-            return;
-        }
-        if (czekaNaAkcje_) {
-            return;
-        }
-        if (nastepny_ >= kroki_.size()) {
-            if (okno != nullptr && zegar_.hasExpired(5000)) {
-                blad_ = QStringLiteral("okno otwarte po ostatnim kroku");
-            }
-            return;
-        }
-        const Krok& krok = kroki_.at(nastepny_);
-        if (okno != nullptr && okno->isVisible() && krok.warunek(okno)) {
-            ++nastepny_;
-            czekaNaAkcje_ = true;
-            QMetaObject::invokeMethod(
-                okno,
-                [this, okno, akcja = krok.akcja] {
-                    czekaNaAkcje_ = false;
-                    zegar_.start();
-                    akcja(okno);
-                },
-                Qt::QueuedConnection);
-        } else if (zegar_.hasExpired(5000)) {
-            blad_ = QStringLiteral("nie doczekano się: ") + krok.opis;
-        }
-    }
-
-    QList<Krok> kroki_;
-    qsizetype nastepny_ = 0;
-    bool czekaNaAkcje_ = false;
-    QElapsedTimer zegar_;
-    QString blad_;
-};
 
 QLineEdit* poleNazwy(QWidget* dialog)
 {
@@ -174,24 +89,17 @@ enum class Odpowiedz { Tak, Nie, Enter };
 
 Q_DECLARE_METATYPE(Odpowiedz)
 
-class TestDialogi : public QObject {
+class TestDialogi : public TestOkna {
     Q_OBJECT
 
 private:
-    std::unique_ptr<frmMain> okno;
     std::unique_ptr<QTemporaryDir> folder;
     bool wczytany = false;
-
-    template <class T>
-    T* kontrolka(const char* nazwa)
-    {
-        return znajdzKontrolke<T>(*okno, nazwa);
-    }
 
     QString sciezka(const QString& nazwa) const { return folder->filePath(nazwa); }
 
     // A file dialog with this title, not yet moved to the test folder.
-    static Scenariusz::Warunek dialogPlikow(const QString& tytul)
+    static OknaModalne::Warunek dialogPlikow(const QString& tytul)
     {
         return [tytul](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
@@ -200,7 +108,7 @@ private:
     }
 
     // Moves the dialog to the test folder; the next step can wait until it is listed.
-    Scenariusz::Akcja doFolderu()
+    OknaModalne::Akcja doFolderu()
     {
         return [this](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
@@ -213,18 +121,18 @@ private:
         };
     }
 
-    Scenariusz::Warunek folderWczytany()
+    OknaModalne::Warunek folderWczytany()
     {
         return [this](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr && wczytany; };
     }
 
-    static Scenariusz::Warunek zawsze()
+    static OknaModalne::Warunek zawsze()
     {
         return [](QWidget*) { return true; };
     }
 
     // The same file dialog again on top, open and waiting.
-    static Scenariusz::Warunek wciazOtwarty(const QString& tytul)
+    static OknaModalne::Warunek wciazOtwarty(const QString& tytul)
     {
         return [tytul](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
@@ -232,19 +140,14 @@ private:
         };
     }
 
-    static Scenariusz::Akcja wpisz(const QString& nazwa)
+    static OknaModalne::Akcja wpisz(const QString& nazwa)
     {
         return [nazwa](QWidget* dialog) { wpiszIZatwierdz(dialog, nazwa); };
     }
 
-    static Scenariusz::Warunek pytanieNaWierzchu()
+    static OknaModalne::Warunek pytanieNaWierzchu()
     {
         return [](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; };
-    }
-
-    void kliknij(const char* przycisk)
-    {
-        QTest::mouseClick(kontrolka<QPushButton>(przycisk), Qt::LeftButton);
     }
 
 private slots:
@@ -263,15 +166,14 @@ private slots:
             QVERIFY(plik.open(QIODevice::WriteOnly));
             QCOMPARE(plik.write("bez zmian"), 9);
         }
-        okno = std::make_unique<frmMain>();
-        QVERIFY(pokazAktywne(*okno));
+        QVERIFY(otworzOkno());
         kliknij("Toolbar_1");
         QVERIFY(kontrolka<QPushButton>("Command6")->isVisible());
     }
 
     void cleanup()
     {
-        okno.reset();
+        zamknijOkno();
         folder.reset();
     }
 
@@ -299,7 +201,7 @@ private slots:
                 QVERIFY(zapisz(zapisane));
             }
             QStringList historia;
-            Scenariusz scenariusz;
+            OknaModalne scenariusz;
             scenariusz.krok(QStringLiteral("dialog"), dialogPlikow(tytulWejscia), [&](QWidget* w) {
                 auto* dialog = qobject_cast<QFileDialog*>(w);
                 historia = dialog->history();
@@ -365,7 +267,7 @@ private slots:
         QStringList pokazaneWDialogu;
         QStringList plikiWDialogu;
         QString rozmiar;
-        Scenariusz scenariusz;
+        OknaModalne scenariusz;
         scenariusz.krok(QStringLiteral("dialog"), dialogPlikow(QStringLiteral("Filtry")), doFolderu())
             .krok(QStringLiteral("lista plików"), folderWczytany(), [&](QWidget* w) {
                 auto* dialog = qobject_cast<QFileDialog*>(w);
@@ -409,7 +311,7 @@ private slots:
         QStringList napisy;
         QStringList filtry;
         bool natywny = true;
-        Scenariusz scenariusz;
+        OknaModalne scenariusz;
         scenariusz.krok(QStringLiteral("dialog"), dialogPlikow(tytul), [&](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
             natywny = !dialog->testOption(QFileDialog::DontUseNativeDialog);
@@ -441,7 +343,7 @@ private slots:
         auto* text2 = kontrolka<QLineEdit>("Text2");
         auto* text3 = kontrolka<QLineEdit>("Text3");
         text3->setText(QStringLiteral("wyjscie.txt"));
-        Scenariusz scenariusz;
+        OknaModalne scenariusz;
         scenariusz.krok(QStringLiteral("dialog"), dialogPlikow(tytulWejscia), doFolderu())
             .krok(QStringLiteral("nazwa pliku"), zawsze(), wpisz(wpisana));
         QVERIFY2(scenariusz.odtworz([this] { kliknij("Command6"); }), qPrintable(scenariusz.blad()));
@@ -459,7 +361,7 @@ private slots:
         auto* text2 = kontrolka<QLineEdit>("Text2");
         Komunikat ostrzezenie;
         QString poOstrzezeniu = QStringLiteral("<nie sprawdzono>");
-        Scenariusz scenariusz;
+        OknaModalne scenariusz;
         scenariusz.krok(QStringLiteral("dialog"), dialogPlikow(tytulWejscia), doFolderu())
             .krok(QStringLiteral("brakujący plik"), zawsze(), wpisz(QStringLiteral("brak.txt")))
             .krok(QStringLiteral("ostrzeżenie"), pytanieNaWierzchu(),
@@ -507,7 +409,7 @@ private slots:
         wybierz->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), wybierz);
 
-        Scenariusz scenariusz;
+        OknaModalne scenariusz;
         // A name typed, then thrown away.
         scenariusz.krok(QStringLiteral("dialog"), dialogPlikow(tytul), doFolderu())
             .krok(QStringLiteral("anulowanie"), zawsze(), [](QWidget* dialog) {
@@ -556,7 +458,7 @@ private slots:
 
         Komunikat pokazane;
         QStringList przyciski;
-        Scenariusz scenariusz;
+        OknaModalne scenariusz;
         scenariusz.krok(QStringLiteral("dialog"), dialogPlikow(tytulWyjscia), doFolderu())
             .krok(QStringLiteral("nazwa pliku"), zawsze(), wpisz(wpisana))
             .krok(QStringLiteral("pytanie"), pytanieNaWierzchu(), [&](QWidget* w) {

@@ -1,4 +1,4 @@
-// The block conversion of the engine, and znakomat-cli run as a separate process.
+// znakomat-cli run as a separate process.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,13 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -25,10 +23,9 @@
 #include <vector>
 
 #include "konwersja.h"
+#include "losowy_tekst.h"
 #include "proces_cli.h"
 #include "standardy.h"
-#include "strumien.h"
-#include "warianty.h"
 
 namespace {
 
@@ -40,146 +37,7 @@ std::string calosc(const std::string& tekst, int zrodlo, int cel)
     return KonwertujTekst(tekst, zrodlo, cel, BezPostepu());
 }
 
-// Every byte and every letter of the source standard, then random text rich in what the
-// block boundaries can cut: letters, lone lead and second bytes of UTF-8, line breaks.
-std::string losowyTekst(int zrodlo, std::size_t dlugosc, unsigned ziarno)
-{
-    std::mt19937 los(ziarno);
-    std::string tekst;
-    for (int b = 0; b < 256; ++b) {
-        tekst.push_back(static_cast<char>(b));
-    }
-    tekst += Standardy(zrodlo).Znaki;
-    while (tekst.size() < dlugosc) {
-        switch (los() % 6) {
-            case 0:
-            case 1:
-                tekst += Litera(zrodlo, static_cast<int>(los() % LICZBA_LITER) + 1);
-                break;
-            case 2:
-                tekst.push_back(static_cast<char>(0xC3 + los() % 3));
-                break;
-            case 3:
-                tekst.push_back(static_cast<char>(0x80 + los() % 0x40));
-                break;
-            case 4:
-                tekst += los() % 2 ? "\n" : "\r\n";
-                break;
-            default:
-                tekst.push_back(static_cast<char>(los()));
-        }
-    }
-    return tekst;
-}
-
-// The three ways to hand a piece over: as a string taken over, into memory of exactly the
-// room asked for (filled with lead bytes, which would join a second byte into a letter),
-// appended to one growing string.
-enum class Forma { Napis, Bufor, Dopisanie };
-
-// Feeds the text in pieces whose sizes `rozmiar` draws.
-template <class Rozmiar>
-std::string wKawalkach(const std::string& tekst, int zrodlo, int cel, Rozmiar rozmiar, Forma forma)
-{
-    KonwersjaBlokowa konwersja(zrodlo, cel);
-    std::string wynik;
-    std::vector<char> bufor;
-    for (std::size_t p = 0; p < tekst.size();) {
-        const std::size_t n = std::min<std::size_t>(rozmiar(), tekst.size() - p);
-        const std::string_view kawalek(tekst.data() + p, n);
-        switch (forma) {
-            case Forma::Napis:
-                wynik += konwersja.konwertuj(std::string(kawalek));
-                break;
-            case Forma::Bufor:
-                bufor.assign(konwersja.najwiecejBajtow(n), '\xC4');
-                wynik.append(bufor.data(), konwersja.konwertuj(kawalek, bufor.data()));
-                break;
-            case Forma::Dopisanie:
-                konwersja.dopisz(kawalek, wynik);
-                break;
-        }
-        p += n;
-    }
-    return wynik + konwersja.zakoncz();
-}
-
-constexpr std::array<Forma, 3> FORMY = {Forma::Napis, Forma::Bufor, Forma::Dopisanie};
-
-TEST(KonwersjaBlokowa, KazdaParaDajeToSamoCoCalyTekst)
-{
-    test::dlaKazdegoWariantu([] {
-        std::mt19937 los(7);
-        for (int zrodlo = 0; zrodlo < LICZBA_STANDARDOW; ++zrodlo) {
-            const std::string tekst = losowyTekst(zrodlo, 4000, static_cast<unsigned>(zrodlo));
-            for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
-                const std::string oczekiwany = calosc(tekst, zrodlo, cel);
-                for (const Forma forma : FORMY) {
-                    const std::string wynik = wKawalkach(
-                        tekst, zrodlo, cel, [&] { return 1 + los() % 300; }, forma);
-                    EXPECT_EQ(wynik, oczekiwany)
-                        << zrodlo << " -> " << cel << ", forma " << static_cast<int>(forma);
-                }
-            }
-        }
-    });
-}
-
-TEST(KonwersjaBlokowa, GranicaWewnatrzLiteryUtf8)
-{
-    // A cut inside "Ą" and one right after a lone C3 that the next piece does not finish;
-    // a lead byte waiting before another lead byte, or before the end.
-    for (const std::vector<std::string>& kawalki :
-         std::vector<std::vector<std::string>>{{"x\xC4", "\x84y"},
-                                               {"\xC3", "\xC3\xB3"},
-                                               {"a\xC5"},
-                                               {"\xC4", "\xC5", "\x84"},
-                                               {"\xC4", "", "\x85"}}) {
-        for (const Forma forma : FORMY) {
-            KonwersjaBlokowa konwersja(UTF8_INDEX, WINDOWS_EE);
-            std::string wynik;
-            std::string tekst;
-            for (const std::string& kawalek : kawalki) {
-                if (forma == Forma::Napis) {
-                    wynik += konwersja.konwertuj(kawalek);
-                } else {
-                    konwersja.dopisz(kawalek, wynik);
-                }
-                tekst += kawalek;
-            }
-            EXPECT_EQ(wynik + konwersja.zakoncz(), calosc(tekst, UTF8_INDEX, WINDOWS_EE))
-                << ::testing::PrintToString(tekst);
-        }
-    }
-    test::dlaKazdegoWariantu([] {
-        for (std::size_t rozmiar = 1; rozmiar <= 7; ++rozmiar) {
-            for (unsigned ziarno = 0; ziarno < 4; ++ziarno) {
-                const std::string tekst = losowyTekst(UTF8_INDEX, 600, ziarno);
-                for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
-                    for (const Forma forma : FORMY) {
-                        EXPECT_EQ(wKawalkach(
-                                      tekst, UTF8_INDEX, cel, [&] { return rozmiar; }, forma),
-                                  calosc(tekst, UTF8_INDEX, cel))
-                            << "kawałki po " << rozmiar << ", cel " << cel << ", forma "
-                            << static_cast<int>(forma);
-                    }
-                }
-            }
-        }
-    });
-}
-
-TEST(KonwersjaBlokowa, DrugiBajtLiteryNigdyNieZaczynaInnej)
-{
-    // Holding back only a trailing lead byte is enough only while this holds.
-    for (int p = 1; p <= LICZBA_LITER; ++p) {
-        for (int q = 1; q <= LICZBA_LITER; ++q) {
-            EXPECT_NE(Litera(UTF8_INDEX, p)[1], Litera(UTF8_INDEX, q)[0]) << p << ", " << q;
-        }
-    }
-}
-
-// ---- znakomat-cli as a process ----
+using test::losowyTekst;
 
 using namespace znakomat::test;
 

@@ -89,36 +89,40 @@ QByteArray skonwertowane(const QByteArray& tekst, int zrodlo, int cel)
 
 }  // namespace
 
-class TestPlik : public QObject {
+class TestPlik : public TestOkna {
     Q_OBJECT
 
 private:
-    std::unique_ptr<frmMain> okno;
     std::unique_ptr<QTemporaryDir> folder;
-
-    template <class T>
-    T* kontrolka(const char* nazwa)
-    {
-        return znajdzKontrolke<T>(*okno, nazwa);
-    }
 
     QString sciezka(const QString& nazwa) const { return folder->filePath(nazwa); }
 
     // Fills in the boxes and lists, presses "Konwertuj" and answers the box it shows.
     Komunikat konwertuj(const QString& wejscie, const QString& wyjscie, int zrodlo = WINDOWS_EE,
-                        int cel = ISO_LATIN_2)
+                        int cel = ISO_LATIN_2, const QList<OknaModalne::Krok>& kroki = {})
+    {
+        const QList<Komunikat> komunikaty = uruchom(wejscie, wyjscie, zrodlo, cel, kroki);
+        // Exactly one box per conversion, whatever its outcome.
+        if (komunikaty.size() != 1) {
+            return {QStringLiteral("liczba komunikatów: %1").arg(komunikaty.size()), {}, {}};
+        }
+        return komunikaty.constFirst();
+    }
+
+    // Presses "Konwertuj" in the file mode and answers every box, and every other modal
+    // window by the steps given; the job has ended when it returns.
+    QList<Komunikat> uruchom(const QString& wejscie, const QString& wyjscie, int zrodlo = WINDOWS_EE,
+                             int cel = ISO_LATIN_2, const QList<OknaModalne::Krok>& kroki = {})
     {
         kontrolka<QLineEdit>("Text2")->setText(wejscie);
         kontrolka<QLineEdit>("Text3")->setText(wyjscie);
         kontrolka<QComboBox>("Combo1")->setCurrentIndex(zrodlo);
         kontrolka<QComboBox>("Combo2")->setCurrentIndex(cel);
-        OdpowiedziNaKomunikaty odpowiedzi;
-        QTest::mouseClick(kontrolka<QPushButton>("Command1"), Qt::LeftButton);
-        // Exactly one box per conversion, whatever its outcome.
-        if (odpowiedzi.komunikaty().size() != 1) {
-            return {QStringLiteral("liczba komunikatów: %1").arg(odpowiedzi.komunikaty().size()), {}, {}};
+        OknaModalne okna(kroki);
+        if (!okna.odtworz([this] { kliknij("Command1"); })) {
+            return {{QStringLiteral("okna: ") + okna.blad(), {}, {}}};
         }
-        return odpowiedzi.komunikaty().constFirst();
+        return okna.komunikaty();
     }
 
     // After every outcome the window is back to idle in the file mode.
@@ -144,14 +148,13 @@ private slots:
     {
         folder = std::make_unique<QTemporaryDir>();
         QVERIFY(folder->isValid());
-        okno = std::make_unique<frmMain>();
-        QVERIFY(pokazAktywne(*okno));
-        QTest::mouseClick(kontrolka<QPushButton>("Toolbar_1"), Qt::LeftButton);
+        QVERIFY(otworzOkno());
+        kliknij("Toolbar_1");
     }
 
     void cleanup()
     {
-        okno.reset();
+        zamknijOkno();
         folder.reset();
     }
 
@@ -414,19 +417,6 @@ private slots:
         sprawdzBrakPlikowTymczasowych();
     }
 
-    // Presses "Konwertuj" in the file mode and answers every box; the job has ended when it
-    // returns.
-    QList<Komunikat> uruchom(const QString& wejscie, const QString& wyjscie, int zrodlo = 11, int cel = 2)
-    {
-        kontrolka<QLineEdit>("Text2")->setText(wejscie);
-        kontrolka<QLineEdit>("Text3")->setText(wyjscie);
-        kontrolka<QComboBox>("Combo1")->setCurrentIndex(zrodlo);
-        kontrolka<QComboBox>("Combo2")->setCurrentIndex(cel);
-        OdpowiedziNaKomunikaty odpowiedzi;
-        QTest::mouseClick(kontrolka<QPushButton>("Command1"), Qt::LeftButton);
-        return odpowiedzi.komunikaty();
-    }
-
     // Asks the window to close in the job's second step, or `poMs` into it, and measures how long the window
     // then stays open.
     qint64 zamknijWTrakcie(const QString& wejscie, const QString& wyjscie, int poMs)
@@ -510,11 +500,12 @@ private slots:
                 });
             }
         });
-        const QList<Komunikat> komunikaty = uruchom(sciezka("we.fifo"), sciezka("wy.txt"), 11, 17);
+        const QList<Komunikat> komunikaty =
+            uruchom(sciezka("we.fifo"), sciezka("wy.txt"), WINDOWS_EE, UTF8_INDEX);
         QVERIFY(napisane);
         QCOMPARE(komunikaty.size(), 1);
         QCOMPARE(komunikaty.constFirst().tekst, zakonczona);
-        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(tresc, 11, 17));
+        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(tresc, WINDOWS_EE, UTF8_INDEX));
         sprawdzSpoczynek();
     }
 
@@ -527,7 +518,8 @@ private slots:
         QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
         const int czytelnik = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         QVERIFY(czytelnik >= 0);
-        const QList<Komunikat> komunikaty = uruchom(sciezka("we.txt"), sciezka("wy.fifo"), 11, 17);
+        const QList<Komunikat> komunikaty =
+            uruchom(sciezka("we.txt"), sciezka("wy.fifo"), WINDOWS_EE, UTF8_INDEX);
         QByteArray odebrane(1 << 16, '\0');
         const ssize_t ile = ::read(czytelnik, odebrane.data(), odebrane.size());
         ::close(czytelnik);
@@ -535,7 +527,7 @@ private slots:
         QCOMPARE(komunikaty.constFirst().tekst, zakonczona);
         QVERIFY(ile >= 0);
         odebrane.resize(ile);
-        QCOMPARE(odebrane, skonwertowane(wszystkieBajty(), 11, 17));
+        QCOMPARE(odebrane, skonwertowane(wszystkieBajty(), WINDOWS_EE, UTF8_INDEX));
     }
 
     void zmianaTrybuWTrakcie()
@@ -571,7 +563,8 @@ private slots:
                 pozycje.append(pozycjaCzytania(nazwa));
             }
         });
-        const QList<Komunikat> komunikaty = uruchom(sciezka("duzy.txt"), sciezka("wy.txt"), 11, 17);
+        const QList<Komunikat> komunikaty =
+            uruchom(sciezka("duzy.txt"), sciezka("wy.txt"), WINDOWS_EE, UTF8_INDEX);
         QCOMPARE(komunikaty.size(), 1);
         QCOMPARE(komunikaty.constFirst().tekst, zakonczona);
         QCOMPARE(kroki.size(), 18);
@@ -581,7 +574,7 @@ private slots:
             QVERIFY2(pozycje[k - 1] >= (k - 1) * osiemnasta - 1 && pozycje[k - 1] <= k * osiemnasta + 1,
                      qPrintable(QStringLiteral("krok %1: %2").arg(k).arg(pozycje[k - 1])));
         }
-        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(tresc, 11, 17));
+        QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(tresc, WINDOWS_EE, UTF8_INDEX));
     }
 
     // The browse button stays usable during a conversion; picking a file then changes the
@@ -590,26 +583,21 @@ private slots:
     {
         zapisz(sciezka("we.txt"), wszystkieBajty());
         zapisz(sciezka("inny.txt"), "inny");
-        QTimer szukajDialogu;
-        connect(&szukajDialogu, &QTimer::timeout, this, [this, &szukajDialogu] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr || !dialog->isVisible()) {
-                return;
+        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(), [this](const QString& tytul) {
+            if (tytul.endsWith(QLatin1String("krok 3 z 18"))) {
+                QTimer::singleShot(0, okno.get(), [this] { kontrolka<QPushButton>("Command6")->click(); });
             }
-            szukajDialogu.stop();
-            auto* nazwa = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            nazwa->setText(sciezka("inny.txt"));
-            QTest::keyClick(nazwa, Qt::Key_Return);
         });
-        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(),
-                [this, &szukajDialogu](const QString& tytul) {
-                    if (tytul.endsWith(QLatin1String("krok 3 z 18"))) {
-                        szukajDialogu.start(5);
-                        QTimer::singleShot(0, okno.get(),
-                                           [this] { kontrolka<QPushButton>("Command6")->click(); });
-                    }
-                });
-        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), MAZOVIA, WINDOWS_EE).tekst, zakonczona);
+        const OknaModalne::Krok wyborInnego{
+            QStringLiteral("dialog wyboru"),
+            [](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+            [this](QWidget* dialog) {
+                auto* nazwa = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                nazwa->setText(sciezka("inny.txt"));
+                QTest::keyClick(nazwa, Qt::Key_Return);
+            }};
+        QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), MAZOVIA, WINDOWS_EE, {wyborInnego}).tekst,
+                 zakonczona);
         QCOMPARE(kontrolka<QLineEdit>("Text2")->text(), sciezka("inny.txt"));
         QCOMPARE(czytaj(sciezka("wy.txt")), skonwertowane(wszystkieBajty(), MAZOVIA, WINDOWS_EE));
         QCOMPARE(czytaj(sciezka("inny.txt")), QByteArray("inny"));

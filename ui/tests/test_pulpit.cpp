@@ -63,20 +63,11 @@ QString uruchom(const QString& program, const QStringList& argumenty, int* kod =
 
 }  // namespace
 
-class TestPulpit : public QObject {
+class TestPulpit : public TestOkna {
     Q_OBJECT
 
 private:
-    std::unique_ptr<frmMain> okno;
     QTemporaryDir folder;
-
-    template <class T>
-    T* kontrolka(const char* nazwa)
-    {
-        return znajdzKontrolke<T>(*okno, nazwa);
-    }
-
-    QPushButton* przycisk(const char* nazwa) { return kontrolka<QPushButton>(nazwa); }
 
     QString plik(const char* nazwa)
     {
@@ -125,13 +116,9 @@ private:
 private slots:
     void initTestCase() { QVERIFY(folder.isValid()); }
 
-    void init()
-    {
-        okno = std::make_unique<frmMain>();
-        QVERIFY(pokazAktywne(*okno));
-    }
+    void init() { QVERIFY(otworzOkno()); }
 
-    void cleanup() { okno.reset(); }
+    void cleanup() { zamknijOkno(); }
 
     void plikZWierszaPolecen_data()
     {

@@ -53,29 +53,19 @@ QString jakoUtf8(const QString& tekst)
 
 }  // namespace
 
-class TestPole : public QObject {
+class TestPole : public TestOkna {
     Q_OBJECT
 
 private:
-    std::unique_ptr<frmMain> okno;
-
-    template <class T>
-    T* kontrolka(const char* nazwa)
-    {
-        return znajdzKontrolke<T>(*okno, nazwa);
-    }
-
     PoleTekstowe* pole() { return kontrolka<PoleTekstowe>("Text1"); }
-
-    void kliknij(const char* nazwa) { QTest::mouseClick(kontrolka<QPushButton>(nazwa), Qt::LeftButton); }
 
     void konwertuj(int zrodlo, int cel)
     {
         kontrolka<QComboBox>("Combo1")->setCurrentIndex(zrodlo);
         kontrolka<QComboBox>("Combo2")->setCurrentIndex(cel);
-        OdpowiedziNaKomunikaty odpowiedzi;
-        kliknij("Command1");
-        QVERIFY(odpowiedzi.komunikaty().isEmpty());
+        OknaModalne okna;
+        QVERIFY2(okna.odtworz([this] { kliknij("Command1"); }), qPrintable(okna.blad()));
+        QVERIFY(okna.komunikaty().isEmpty());
     }
 
     void zaznaczOd(int poczatek, int dlugosc)
@@ -94,13 +84,9 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        okno = std::make_unique<frmMain>();
-        QVERIFY(pokazAktywne(*okno));
-    }
+    void init() { QVERIFY(otworzOkno()); }
 
-    void cleanup() { okno.reset(); }
+    void cleanup() { zamknijOkno(); }
 
     // Edits, undo and redo keep every untouched line break as it was.
     void edycjaICofanie()
