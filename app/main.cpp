@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "aplikacja.h"
-#include "frmmain.h"
-#include "standardy.h"
-#include "sygnaly.h"
+#include "engine/standardy.h"
+#include "pliki/sygnaly.h"
+#include "ui/aplikacja.h"
+#include "ui/frmmain.h"
+
+using namespace okno;
 
 namespace {
 

@@ -28,11 +28,11 @@
 #include <string_view>
 #include <vector>
 
-#include "konwersja.h"
-#include "nie_litery.h"
-#include "przebieg.h"
-#include "standardy.h"
-#include "tekst_polski.h"
+#include "bench/tekst_polski.h"
+#include "engine/konwersja.h"
+#include "engine/nie_litery.h"
+#include "engine/przebieg.h"
+#include "engine/standardy.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include <string_view>
 #include <vector>
 
-#include "rozpoznawanie.h"
-#include "standardy.h"
-#include "tekst_polski.h"
+#include "bench/tekst_polski.h"
+#include "engine/rozpoznawanie.h"
+#include "engine/standardy.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "standardy.h"
-#include "tekst_polski.h"
+#include "bench/tekst_polski.h"
+#include "engine/standardy.h"
 
 namespace {
 

@@ -17,11 +17,13 @@
 #include <cstdio>
 #include <optional>
 
-#include "aplikacja.h"
-#include "frmmain.h"
-#include "gui_test.h"
-#include "poletekstowe.h"
-#include "standardy.h"
+#include "engine/standardy.h"
+#include "ui/aplikacja.h"
+#include "ui/frmmain.h"
+#include "ui/poletekstowe.h"
+#include "ui/tests/gui_test.h"
+
+using namespace okno;
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "tekst_polski.h"
+#include "bench/tekst_polski.h"
 
 #include <array>
 #include <string_view>
 
-#include "konwersja.h"
-#include "standardy.h"
-#include "strumien.h"
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
+#include "engine/strumien.h"
 
 namespace znakomat::pomiar {
 

@@ -6,9 +6,9 @@
 #include <random>
 #include <string>
 
-#include "konwersja.h"
-#include "standardy.h"
-#include "tekst_polski.h"
+#include "bench/tekst_polski.h"
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
 
 namespace {
 

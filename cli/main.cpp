@@ -26,14 +26,14 @@
 #include <utility>
 #include <vector>
 
-#include "katalog.h"
-#include "nie_litery.h"
-#include "opis_bledu.h"
-#include "przepisz.h"
-#include "rozpoznany_poczatek.h"
-#include "rozpoznawanie.h"
-#include "standardy.h"
-#include "sygnaly.h"
+#include "engine/nie_litery.h"
+#include "engine/rozpoznawanie.h"
+#include "engine/standardy.h"
+#include "pliki/katalog.h"
+#include "pliki/opis_bledu.h"
+#include "pliki/przepisz.h"
+#include "pliki/rozpoznany_poczatek.h"
+#include "pliki/sygnaly.h"
 
 namespace {
 

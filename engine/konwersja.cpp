@@ -1,13 +1,13 @@
-#include "konwersja.h"
+#include "engine/konwersja.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 
-#include "przebieg.h"
-#include "standardy.h"
-#include "windows1250.h"
+#include "engine/przebieg.h"
+#include "engine/standardy.h"
+#include "engine/windows1250.h"
 
 namespace znakomat {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "standardy.h"
+#include "engine/standardy.h"
 
 // How Polish prose uses its letters, measured by scripts/proza_polska.py.
 namespace znakomat::model {

@@ -1,4 +1,4 @@
-#include "nie_litery.h"
+#include "engine/nie_litery.h"
 
 #include <bit>
 
@@ -9,8 +9,8 @@
 #include <immintrin.h>
 #endif
 
-#include "przebieg.h"
-#include "standardy.h"
+#include "engine/przebieg.h"
+#include "engine/standardy.h"
 
 namespace znakomat {
 

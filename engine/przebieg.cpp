@@ -1,4 +1,4 @@
-#include "przebieg.h"
+#include "engine/przebieg.h"
 
 #include <algorithm>
 #include <atomic>

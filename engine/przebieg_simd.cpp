@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "przebieg.h"
-#include "przebieg_wspolne.h"
+#include "engine/przebieg.h"
+#include "engine/przebieg_wspolne.h"
 
 namespace znakomat {
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "przebieg.h"
+#include "engine/przebieg.h"
 
 namespace znakomat::przebieg {
 

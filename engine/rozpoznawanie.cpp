@@ -1,4 +1,4 @@
-#include "rozpoznawanie.h"
+#include "engine/rozpoznawanie.h"
 
 #include <algorithm>
 #include <bit>

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model_polszczyzny.h"
+#include "engine/model_polszczyzny.h"
 
 namespace znakomat {
 

@@ -1,4 +1,4 @@
-#include "standardy.h"
+#include "engine/standardy.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "strumien.h"
+#include "engine/strumien.h"
 
-#include "konwersja.h"
-#include "standardy.h"
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
 
 namespace znakomat {
 

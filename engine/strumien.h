@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "konwersja.h"
+#include "engine/konwersja.h"
 
 namespace znakomat {
 

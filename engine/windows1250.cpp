@@ -1,4 +1,4 @@
-#include "windows1250.h"
+#include "engine/windows1250.h"
 
 #include <array>
 #include <cstdint>

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "konwersja.h"
-#include "standardy.h"
-#include "strumien.h"
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
+#include "engine/strumien.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dane, std::size_t rozmiar)
 {

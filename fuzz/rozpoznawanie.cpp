@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "rozpoznawanie.h"
+#include "engine/rozpoznawanie.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "konwertuj.h"
+#include "jobs/konwertuj.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -9,9 +9,11 @@
 #include <new>
 #include <optional>
 
-#include "opis_bledu.h"
-#include "przepisz.h"
-#include "schowek.h"
+#include "jobs/schowek.h"
+#include "pliki/opis_bledu.h"
+#include "pliki/przepisz.h"
+
+namespace zadania {
 
 namespace {
 
@@ -207,3 +209,5 @@ void KopiujDoSchowka(OknoKonwersji& okno)
     schowek->setText(okno.tekstPola());
     okno.fokusNaPole();
 }
+
+}  // namespace zadania

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "okno_konwersji.h"
+#include "jobs/okno_konwersji.h"
+
+namespace zadania {
 
 // The "Konwertuj" button: reads both lists, disables the working controls and runs the
 // job of the selected mode.
@@ -21,3 +23,5 @@ void KopiujDoSchowka(OknoKonwersji& okno);
 // output then holds the probe word).
 bool qKon1(const OknoKonwersji& okno);
 bool qKon2(const OknoKonwersji& okno);
+
+}  // namespace zadania

@@ -2,7 +2,9 @@
 
 #include <QString>
 
-#include "konwersja.h"
+#include "engine/konwersja.h"
+
+namespace zadania {
 
 // What the convert command and its jobs need of the window. The window reads its
 // controls at the moment a job asks, so nothing is kept between runs.
@@ -41,3 +43,5 @@ public:
 protected:
     ~OknoKonwersji() = default;
 };
+
+}  // namespace zadania

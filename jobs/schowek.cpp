@@ -1,7 +1,9 @@
-#include "schowek.h"
+#include "jobs/schowek.h"
 
 #include <QMimeData>
 #include <QStringDecoder>
+
+namespace zadania {
 
 QString tekstZeSchowka(const QMimeData& dane)
 {
@@ -22,3 +24,5 @@ QString tekstZeSchowka(const QMimeData& dane)
     }
     return tekst;
 }
+
+}  // namespace zadania

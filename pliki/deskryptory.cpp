@@ -1,4 +1,4 @@
-#include "deskryptory.h"
+#include "pliki/deskryptory.h"
 
 #include <fcntl.h>
 #include <poll.h>

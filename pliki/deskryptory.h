@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "nadzor.h"
+#include "pliki/nadzor.h"
 
 // The library's own helpers around file descriptors.
 namespace pliki {

@@ -1,9 +1,9 @@
-#include "katalog.h"
+#include "pliki/katalog.h"
 
 #include <cerrno>
 
-#include "nadzor.h"
-#include "wejscie.h"
+#include "pliki/nadzor.h"
+#include "pliki/wejscie.h"
 
 namespace pliki {
 

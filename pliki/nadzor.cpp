@@ -1,4 +1,4 @@
-#include "nadzor.h"
+#include "pliki/nadzor.h"
 
 namespace pliki {
 

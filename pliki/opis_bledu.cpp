@@ -1,4 +1,4 @@
-#include "opis_bledu.h"
+#include "pliki/opis_bledu.h"
 
 #include <cerrno>
 #include <string>

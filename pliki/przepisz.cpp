@@ -1,4 +1,4 @@
-#include "przepisz.h"
+#include "pliki/przepisz.h"
 
 #include <pthread.h>
 #include <signal.h>
@@ -14,7 +14,7 @@
 #include <span>
 #include <thread>
 
-#include "standardy.h"
+#include "engine/standardy.h"
 
 namespace pliki {
 

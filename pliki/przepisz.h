@@ -2,10 +2,10 @@
 
 #include <cstddef>
 
-#include "nadzor.h"
-#include "strumien.h"
-#include "wejscie.h"
-#include "wyjscie.h"
+#include "engine/strumien.h"
+#include "pliki/nadzor.h"
+#include "pliki/wejscie.h"
+#include "pliki/wyjscie.h"
 
 namespace pliki {
 

@@ -1,9 +1,9 @@
-#include "rozpoznany_poczatek.h"
+#include "pliki/rozpoznany_poczatek.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "przepisz.h"
+#include "pliki/przepisz.h"
 
 namespace pliki {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "nadzor.h"
-#include "rozpoznawanie.h"
-#include "strumien.h"
-#include "wejscie.h"
-#include "wyjscie.h"
+#include "engine/rozpoznawanie.h"
+#include "engine/strumien.h"
+#include "pliki/nadzor.h"
+#include "pliki/wejscie.h"
+#include "pliki/wyjscie.h"
 
 namespace pliki {
 

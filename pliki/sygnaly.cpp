@@ -1,4 +1,4 @@
-#include "sygnaly.h"
+#include "pliki/sygnaly.h"
 
 #include <fcntl.h>
 #include <pthread.h>

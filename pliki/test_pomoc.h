@@ -25,8 +25,8 @@
 #include <string>
 #include <string_view>
 
-#include "nadzor.h"
-#include "wyjscie.h"
+#include "pliki/nadzor.h"
+#include "pliki/wyjscie.h"
 
 namespace pliki::test {
 

@@ -12,13 +12,13 @@
 #include <thread>
 #include <vector>
 
-#include "konwersja.h"
-#include "opis_bledu.h"
-#include "przepisz.h"
-#include "standardy.h"
-#include "test_pomoc.h"
-#include "wejscie.h"
-#include "wyjscie.h"
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
+#include "pliki/opis_bledu.h"
+#include "pliki/przepisz.h"
+#include "pliki/test_pomoc.h"
+#include "pliki/wejscie.h"
+#include "pliki/wyjscie.h"
 
 namespace pliki::test {
 namespace {

@@ -21,9 +21,9 @@
 #include <string>
 #include <thread>
 
-#include "konwersja.h"
-#include "przepisz.h"
-#include "standardy.h"
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
+#include "pliki/przepisz.h"
 
 namespace pliki {
 namespace {

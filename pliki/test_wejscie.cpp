@@ -15,12 +15,12 @@
 #include <string>
 #include <thread>
 
-#include "przepisz.h"
-#include "standardy.h"
-#include "test_petla.h"
-#include "test_pomoc.h"
-#include "wejscie.h"
-#include "wyjscie.h"
+#include "engine/standardy.h"
+#include "pliki/przepisz.h"
+#include "pliki/test_petla.h"
+#include "pliki/test_pomoc.h"
+#include "pliki/wejscie.h"
+#include "pliki/wyjscie.h"
 
 namespace pliki::test {
 namespace {

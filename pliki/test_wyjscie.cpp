@@ -12,12 +12,12 @@
 #include <csignal>
 #include <string>
 
-#include "przepisz.h"
-#include "standardy.h"
-#include "sygnaly.h"
-#include "test_pomoc.h"
-#include "wejscie.h"
-#include "wyjscie.h"
+#include "engine/standardy.h"
+#include "pliki/przepisz.h"
+#include "pliki/sygnaly.h"
+#include "pliki/test_pomoc.h"
+#include "pliki/wejscie.h"
+#include "pliki/wyjscie.h"
 
 namespace pliki::test {
 namespace {

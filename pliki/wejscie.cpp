@@ -1,4 +1,4 @@
-#include "wejscie.h"
+#include "pliki/wejscie.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "deskryptory.h"
+#include "pliki/deskryptory.h"
 
 namespace pliki {
 

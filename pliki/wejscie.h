@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "nadzor.h"
+#include "pliki/nadzor.h"
 
 namespace pliki {
 

@@ -1,4 +1,4 @@
-#include "wyjscie.h"
+#include "pliki/wyjscie.h"
 
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <random>
 
-#include "deskryptory.h"
-#include "sygnaly.h"
+#include "pliki/deskryptory.h"
+#include "pliki/sygnaly.h"
 
 namespace pliki {
 

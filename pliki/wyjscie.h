@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "nadzor.h"
+#include "pliki/nadzor.h"
 
 namespace pliki {
 

@@ -1,4 +1,4 @@
-#include "aplikacja.h"
+#include "ui/aplikacja.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -16,7 +16,9 @@
 #include <csignal>
 #include <cstdio>
 
-#include "znakomat.xpm"
+#include "ui/znakomat.xpm"
+
+namespace okno {
 
 void przygotujAplikacje(QApplication& aplikacja)
 {
@@ -107,3 +109,5 @@ std::optional<QString> plikZWierszaPolecen(const QStringList& argumenty)
     }
     return pliki.value(0);
 }
+
+}  // namespace okno

@@ -9,6 +9,8 @@ class QApplication;
 class QIcon;
 class QWidget;
 
+namespace okno {
+
 // Look and language shared by the program and its window tests.
 void przygotujAplikacje(QApplication& aplikacja);
 
@@ -21,3 +23,5 @@ void wysrodkuj(QWidget& okno);
 // none is. --help and --version end the program after their text; a wrong command line
 // is explained on standard error and gives no value.
 std::optional<QString> plikZWierszaPolecen(const QStringList& argumenty);
+
+}  // namespace okno

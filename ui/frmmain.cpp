@@ -1,4 +1,4 @@
-#include "frmmain.h"
+#include "ui/frmmain.h"
 
 #include <algorithm>
 #include <string_view>
@@ -21,15 +21,17 @@
 #include <QTextDocument>
 #include <QUrl>
 
-#include "konwertuj.h"
-#include "opensave.h"
-#include "poletekstowe.h"
-#include "standardy.h"
-#include "uklad_okna.h"
+#include "engine/standardy.h"
+#include "jobs/konwertuj.h"
+#include "ui/opensave.h"
+#include "ui/poletekstowe.h"
+#include "ui/uklad_okna.h"
 
 #ifndef ZNAKOMAT_HOME_PAGE
 #error "ZNAKOMAT_HOME_PAGE must name the home page's address"
 #endif
+
+namespace okno {
 
 namespace {
 
@@ -392,7 +394,7 @@ void frmMain::konwertuj()
         return;
     }
     konwersjaTrwa_ = true;
-    bezpiecznie([this] { KomendaKonwertuj(*this); });
+    bezpiecznie([this] { zadania::KomendaKonwertuj(*this); });
     konwersjaTrwa_ = false;
     if (zamknijPoKonwersji_) {
         zamknijPoKonwersji_ = false;
@@ -402,12 +404,12 @@ void frmMain::konwertuj()
 
 void frmMain::wklej()
 {
-    bezpiecznie([this] { WklejZeSchowka(*this); });
+    bezpiecznie([this] { zadania::WklejZeSchowka(*this); });
 }
 
 void frmMain::kopiuj()
 {
-    bezpiecznie([this] { KopiujDoSchowka(*this); });
+    bezpiecznie([this] { zadania::KopiujDoSchowka(*this); });
 }
 
 QString frmMain::tekstPola() const
@@ -489,3 +491,5 @@ void frmMain::wybierzWyjscie()
         Text3->setFocus();
     }
 }
+
+}  // namespace okno

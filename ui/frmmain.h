@@ -3,19 +3,22 @@
 #include <QString>
 #include <QWidget>
 
-#include "konwersja.h"
-#include "okno_konwersji.h"
+#include "engine/konwersja.h"
+#include "jobs/okno_konwersji.h"
 
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class PoleTekstowe;
 class QLineEdit;
 class QPushButton;
 
+namespace okno {
+
+class PoleTekstowe;
+
 // The program's one window. Controls carry the names users and tests know them by.
-class frmMain : public QWidget, public znakomat::Postep, public OknoKonwersji {
+class frmMain : public QWidget, public znakomat::Postep, public zadania::OknoKonwersji {
     Q_OBJECT
 
 public:
@@ -107,3 +110,5 @@ private:
     QLabel* Label8 = nullptr;
     QLabel* Label9 = nullptr;
 };
+
+}  // namespace okno

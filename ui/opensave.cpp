@@ -1,4 +1,4 @@
-#include "opensave.h"
+#include "ui/opensave.h"
 
 #include <QDateTime>
 #include <QFileDialog>
@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+
+namespace okno {
 
 namespace OpenSave {
 
@@ -171,3 +173,5 @@ QString ShowSave(QWidget* wlasciciel, const QString& filtr, const QString& tytul
 }
 
 }  // namespace OpenSave
+
+}  // namespace okno

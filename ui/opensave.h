@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace okno {
+
 // The open and save dialogs behind the two browse buttons. The filter is given as
 // "name|pattern|name|pattern"; each returns the chosen path, trimmed of spaces at both
 // ends, or an empty string when the user cancels.
@@ -17,3 +19,5 @@ QString ShowSave(QWidget* wlasciciel, const QString& filtr, const QString& tytul
 QStringList filtryDialogu(const QString& filtr);
 
 }  // namespace OpenSave
+
+}  // namespace okno

@@ -1,4 +1,4 @@
-#include "poletekstowe.h"
+#include "ui/poletekstowe.h"
 
 #include <QMimeData>
 #include <QTextBlock>
@@ -8,7 +8,9 @@
 #include <array>
 #include <optional>
 
-#include "schowek.h"
+#include "jobs/schowek.h"
+
+namespace okno {
 
 namespace {
 
@@ -175,7 +177,7 @@ void PoleTekstowe::insertFromMimeData(const QMimeData* zrodlo)
     QTextCursor kursor = textCursor();
     kursor.beginEditBlock();
     kursor.removeSelectedText();
-    wstaw(kursor, tekstZeSchowka(*zrodlo));
+    wstaw(kursor, zadania::tekstZeSchowka(*zrodlo));
     kursor.endEditBlock();
     setTextCursor(kursor);
     ensureCursorVisible();
@@ -197,3 +199,5 @@ void PoleTekstowe::wstaw(QTextCursor& kursor, const QString& tekst)
     }
     kursor.insertText(tekst.mid(poczatek));
 }
+
+}  // namespace okno

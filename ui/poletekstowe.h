@@ -3,6 +3,8 @@
 #include <QPlainTextEdit>
 #include <QString>
 
+namespace okno {
+
 // A plain text editor that gives back exactly the text it was given: line breaks of
 // every kind (CR LF, CR, LF, U+2029 and the frame marks U+FDD0, U+FDD1), no-break
 // spaces, line separators and control characters. The editor itself keeps only
@@ -35,3 +37,5 @@ private:
 
     bool oproznione_ = false;
 };
+
+}  // namespace okno

@@ -9,6 +9,8 @@
 #include <array>
 #include <string_view>
 
+namespace okno {
+
 struct UkladKontrolki {
     std::string_view nazwa;
     std::string_view kontener;
@@ -59,3 +61,5 @@ inline constexpr std::array UKLAD_OKNA = {
 inline constexpr std::array<std::string_view, 14> KOLEJNOSC_TABULACJI = {
     "Combo1",    "Combo2",    "Command2", "Command1", "Command3", "Command4", "Command5",
     "Toolbar_0", "Toolbar_1", "Text1",    "Text2",    "Text3",    "Command6", "Command7"};
+
+}  // namespace okno

@@ -22,10 +22,10 @@
 #include <utility>
 #include <vector>
 
-#include "konwersja.h"
-#include "losowy_tekst.h"
-#include "proces_cli.h"
-#include "standardy.h"
+#include "cli/tests/proces_cli.h"
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
+#include "engine/tests/losowy_tekst.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "konwersja.h"
-#include "proces_cli.h"
-#include "rozpoznawanie.h"
-#include "standardy.h"
+#include "cli/tests/proces_cli.h"
+#include "engine/konwersja.h"
+#include "engine/rozpoznawanie.h"
+#include "engine/standardy.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "test_petla.h"
+#include "pliki/test_petla.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <random>
 #include <string>
 
-#include "konwersja.h"
-#include "standardy.h"
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
 
 namespace znakomat::test {
 

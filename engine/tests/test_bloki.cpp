@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "konwersja.h"
-#include "losowy_tekst.h"
-#include "standardy.h"
-#include "strumien.h"
-#include "warianty.h"
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
+#include "engine/strumien.h"
+#include "engine/tests/losowy_tekst.h"
+#include "engine/tests/warianty.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "konwersja.h"
-#include "model_konwersji.h"
-#include "przebieg.h"
-#include "standardy.h"
-#include "warianty.h"
-#include "windows1250.h"
+#include "engine/konwersja.h"
+#include "engine/przebieg.h"
+#include "engine/standardy.h"
+#include "engine/tests/model_konwersji.h"
+#include "engine/tests/warianty.h"
+#include "engine/windows1250.h"
 
 namespace znakomat {
 namespace {

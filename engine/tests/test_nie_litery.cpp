@@ -15,10 +15,10 @@
 #include <utility>
 #include <vector>
 
-#include "konwersja.h"
-#include "nie_litery.h"
-#include "standardy.h"
-#include "warianty.h"
+#include "engine/konwersja.h"
+#include "engine/nie_litery.h"
+#include "engine/standardy.h"
+#include "engine/tests/warianty.h"
 
 namespace znakomat {
 namespace {

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "konwersja.h"
-#include "rozpoznawanie.h"
-#include "standardy.h"
+#include "engine/konwersja.h"
+#include "engine/rozpoznawanie.h"
+#include "engine/standardy.h"
 
 namespace znakomat {
 namespace {

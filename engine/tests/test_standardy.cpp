@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "standardy.h"
-#include "windows1250.h"
+#include "engine/standardy.h"
+#include "engine/windows1250.h"
 
 namespace znakomat {
 namespace {

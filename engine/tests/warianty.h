@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "przebieg.h"
+#include "engine/przebieg.h"
 
 namespace znakomat::test {
 

@@ -1,4 +1,4 @@
-#include "gui_test.h"
+#include "ui/tests/gui_test.h"
 
 #include <QDialog>
 
@@ -97,7 +97,7 @@ bool pokazAktywne(QWidget& okno)
 
 bool TestOkna::otworzOkno()
 {
-    okno = std::make_unique<frmMain>();
+    okno = std::make_unique<okno::frmMain>();
     wysrodkuj(*okno);
     return pokazAktywne(*okno);
 }

@@ -14,8 +14,8 @@
 #include <functional>
 #include <memory>
 
-#include "aplikacja.h"
-#include "frmmain.h"
+#include "ui/aplikacja.h"
+#include "ui/frmmain.h"
 
 // What a modal message box showed before it was answered.
 struct Komunikat {
@@ -89,7 +89,7 @@ bool pokazAktywne(QWidget& okno);
 // function as the program makes it, and its controls by name.
 class TestOkna : public QObject {
 protected:
-    std::unique_ptr<frmMain> okno;
+    std::unique_ptr<okno::frmMain> okno;
 
     // For init(): a new window, centred, shown and active.
     bool otworzOkno();

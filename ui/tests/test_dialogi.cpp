@@ -15,9 +15,11 @@
 #include <functional>
 #include <memory>
 
-#include "frmmain.h"
-#include "gui_test.h"
-#include "opensave.h"
+#include "ui/frmmain.h"
+#include "ui/opensave.h"
+#include "ui/tests/gui_test.h"
+
+using namespace okno;
 
 namespace {
 

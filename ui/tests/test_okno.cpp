@@ -16,11 +16,13 @@
 #include <memory>
 #include <string_view>
 
-#include "frmmain.h"
-#include "gui_test.h"
-#include "konwersja.h"
-#include "standardy.h"
-#include "uklad_okna.h"
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
+#include "ui/frmmain.h"
+#include "ui/tests/gui_test.h"
+#include "ui/uklad_okna.h"
+
+using namespace okno;
 
 namespace {
 

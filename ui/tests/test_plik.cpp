@@ -18,10 +18,12 @@
 
 #include <memory>
 
-#include "frmmain.h"
-#include "gui_test.h"
-#include "konwersja.h"
-#include "standardy.h"
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
+#include "ui/frmmain.h"
+#include "ui/tests/gui_test.h"
+
+using namespace okno;
 
 namespace {
 

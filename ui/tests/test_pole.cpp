@@ -10,11 +10,13 @@
 
 #include <memory>
 
-#include "frmmain.h"
-#include "gui_test.h"
-#include "poletekstowe.h"
-#include "standardy.h"
-#include "windows1250.h"
+#include "engine/standardy.h"
+#include "engine/windows1250.h"
+#include "ui/frmmain.h"
+#include "ui/poletekstowe.h"
+#include "ui/tests/gui_test.h"
+
+using namespace okno;
 
 namespace {
 

@@ -14,8 +14,10 @@
 
 #include <memory>
 
-#include "frmmain.h"
-#include "gui_test.h"
+#include "ui/frmmain.h"
+#include "ui/tests/gui_test.h"
+
+using namespace okno;
 
 namespace {
 
