@@ -70,12 +70,7 @@ std::string nazwaPary(const Para& para)
 // The same text in every standard the pairs start from, made once.
 const std::string& tekst(int standard)
 {
-    static std::map<int, std::string> teksty;
-    auto [miejsce, nowy] = teksty.try_emplace(standard);
-    if (nowy) {
-        miejsce->second = pomiar::GenerujTekst(rozmiarTekstu, standard);
-    }
-    return miejsce->second;
+    return pomiar::TekstWPamieci(rozmiarTekstu, standard);
 }
 
 // One output buffer for every benchmark, large enough for any result and written once
@@ -325,21 +320,6 @@ void podsumowanie(const Zbieracz& zbieracz, int wszystkichPowtorzen)
     }
 }
 
-std::size_t czytajRozmiar(std::string_view napis)
-{
-    std::size_t wartosc = 0;
-    std::size_t i = 0;
-    for (; i < napis.size() && napis[i] >= '0' && napis[i] <= '9'; ++i) {
-        wartosc = wartosc * 10 + static_cast<std::size_t>(napis[i] - '0');
-    }
-    const std::string_view jednostka = napis.substr(i);
-    if (i == 0 || jednostka.size() > 1 ||
-        (jednostka.size() == 1 && std::string_view("KM").find(jednostka) == std::string_view::npos)) {
-        throw std::invalid_argument("zły rozmiar: " + std::string(napis));
-    }
-    return jednostka == "K" ? wartosc << 10 : jednostka == "M" ? wartosc << 20 : wartosc;
-}
-
 Wariant czytajWariant(std::string_view napis)
 {
     for (const Wariant wariant : {Wariant::Zwykly, Wariant::Sse2, Wariant::Ssse3, Wariant::Avx2}) {
@@ -366,7 +346,7 @@ int main(int argc, char** argv)
         for (int i = 1; i < argc; ++i) {
             const std::string_view argument = argv[i];
             if (argument.starts_with("--rozmiar=")) {
-                rozmiarTekstu = czytajRozmiar(argument.substr(10));
+                rozmiarTekstu = pomiar::CzytajRozmiar(argument.substr(10));
             } else if (argument.starts_with("--wariant=")) {
                 WymusWariant(czytajWariant(argument.substr(10)));
             } else {

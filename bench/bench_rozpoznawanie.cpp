@@ -28,26 +28,11 @@ using namespace znakomat;
 std::size_t rozmiarTekstu = std::size_t{100} << 20;
 constexpr std::size_t KAWALEK = std::size_t{256} << 10;
 
-int indeks(std::string_view nazwa)
-{
-    for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
-        if (Standardy(i).Nazwa == nazwa) {
-            return i;
-        }
-    }
-    throw std::invalid_argument(std::string(nazwa));
-}
-
 const std::array<const char*, 3> STANDARDY = {"Windows-EE", "Mazovia", "UTF-8"};
 
 const std::string& tekst(int standard)
 {
-    static std::map<int, std::string> teksty;
-    auto [miejsce, nowy] = teksty.try_emplace(standard);
-    if (nowy) {
-        miejsce->second = pomiar::GenerujTekst(rozmiarTekstu, standard);
-    }
-    return miejsce->second;
+    return pomiar::TekstWPamieci(rozmiarTekstu, standard);
 }
 
 void calosc(benchmark::State& stan, int standard)
@@ -84,7 +69,7 @@ void kawalkami(benchmark::State& stan, int standard)
 
 void kopiowanie(benchmark::State& stan)
 {
-    const std::string& wejscie = tekst(indeks("Windows-EE"));
+    const std::string& wejscie = tekst(WINDOWS_EE);
     std::string wynik(wejscie.size(), '\0');
     for (auto _ : stan) {
         std::memcpy(wynik.data(), wejscie.data(), wejscie.size());
@@ -151,14 +136,10 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "bench_rozpoznawanie: nieznany argument %s\n", argv[i]);
             return 2;
         }
-        const std::string_view liczba = argument.substr(10);
-        const std::size_t mnoznik = liczba.back() == 'M'   ? std::size_t{1} << 20
-                                    : liczba.back() == 'K' ? 1024
-                                                           : 1;
-        rozmiarTekstu = std::stoul(std::string(liczba)) * mnoznik;
+        rozmiarTekstu = pomiar::CzytajRozmiar(argument.substr(10));
     }
     for (const char* nazwa : STANDARDY) {
-        const int standard = indeks(nazwa);
+        const int standard = *ZnajdzStandard(nazwa);
         benchmark::RegisterBenchmark((std::string("rozpoznaj/") + nazwa).c_str(), calosc, standard)
             ->Unit(benchmark::kMillisecond)
             ->ComputeStatistics("min", najmniejszy);

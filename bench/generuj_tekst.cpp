@@ -20,27 +20,6 @@
 
 namespace {
 
-std::size_t rozmiar(std::string_view napis)
-{
-    std::size_t wartosc = 0;
-    std::size_t i = 0;
-    for (; i < napis.size() && napis[i] >= '0' && napis[i] <= '9'; ++i) {
-        wartosc = wartosc * 10 + static_cast<std::size_t>(napis[i] - '0');
-    }
-    if (i == 0 || i + 1 < napis.size()) {
-        throw std::invalid_argument("zły rozmiar");
-    }
-    if (i < napis.size()) {
-        const std::string_view jednostki = "KMG";
-        const std::size_t j = jednostki.find(napis[i]);
-        if (j == std::string_view::npos) {
-            throw std::invalid_argument("zły rozmiar");
-        }
-        wartosc <<= 10 * (j + 1);
-    }
-    return wartosc;
-}
-
 int standard(std::string_view nazwa)
 {
     if (const std::optional<int> znaleziony = znakomat::ZnajdzStandard(nazwa)) {
@@ -72,7 +51,7 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        std::size_t reszta = rozmiar(argv[1]);
+        std::size_t reszta = znakomat::pomiar::CzytajRozmiar(argv[1]);
         const int cel = argc > 2 ? standard(argv[2]) : znakomat::WINDOWS_EE;
         const std::uint64_t ziarno = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1;
         znakomat::pomiar::TekstPolski generator(cel, ziarno);

@@ -1,7 +1,10 @@
 #include "bench/tekst_polski.h"
 
 #include <array>
+#include <map>
+#include <stdexcept>
 #include <string_view>
+#include <utility>
 
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
@@ -213,6 +216,36 @@ std::string GenerujTekst(std::size_t rozmiar, int standard, std::uint64_t ziarno
     generator.dopisz(tekst, rozmiar);
     generator.zakoncz(tekst);
     return tekst;
+}
+
+const std::string& TekstWPamieci(std::size_t rozmiar, int standard)
+{
+    static std::map<std::pair<std::size_t, int>, std::string> teksty;
+    auto [miejsce, nowy] = teksty.try_emplace({rozmiar, standard});
+    if (nowy) {
+        miejsce->second = GenerujTekst(rozmiar, standard);
+    }
+    return miejsce->second;
+}
+
+std::size_t CzytajRozmiar(std::string_view napis)
+{
+    std::size_t wartosc = 0;
+    std::size_t i = 0;
+    for (; i < napis.size() && napis[i] >= '0' && napis[i] <= '9'; ++i) {
+        wartosc = wartosc * 10 + static_cast<std::size_t>(napis[i] - '0');
+    }
+    if (i == 0 || i + 1 < napis.size()) {
+        throw std::invalid_argument("zły rozmiar: " + std::string(napis));
+    }
+    if (i < napis.size()) {
+        const std::size_t jednostka = std::string_view("KMG").find(napis[i]);
+        if (jednostka == std::string_view::npos) {
+            throw std::invalid_argument("zły rozmiar: " + std::string(napis));
+        }
+        wartosc <<= 10 * (jednostka + 1);
+    }
+    return wartosc;
 }
 
 }  // namespace znakomat::pomiar

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Polish-like text for measurements: words, punctuation, CR LF line breaks, about 6 % of
@@ -40,5 +41,13 @@ private:
 
 // The first `rozmiar` bytes of the text, ended with TekstPolski::zakoncz.
 std::string GenerujTekst(std::size_t rozmiar, int standard, std::uint64_t ziarno = 1);
+
+// The same text, made once per standard and size and kept for the whole run, so that
+// every benchmark of one run measures the same bytes.
+const std::string& TekstWPamieci(std::size_t rozmiar, int standard);
+
+// A size as the measuring programs take it: bytes, with an optional K, M or G (binary).
+// Throws std::invalid_argument.
+std::size_t CzytajRozmiar(std::string_view napis);
 
 }  // namespace znakomat::pomiar
