@@ -245,21 +245,33 @@ TEST(Konwersja, LosoweTekstyJakModel)
         std::erase_if(tekst, [](char16_t z) { return BajtWindows1250(z) >= 0; });
         return tekst;
     };
-    dlaKazdejPary([&](int zrodlo, int cel) {
-        for (const std::string& tekst : losoweTeksty().bajty) {
-            const std::string wynik = konwertuj(tekst, zrodlo, cel);
-            ASSERT_EQ(wynik, modelKonwersji(tekst, zrodlo, cel)) << PrintToString(tekst);
-            // Both overloads do the same to the same text.
-            ASSERT_EQ(konwertuj(DekodujWindows1250(tekst), zrodlo, cel), DekodujWindows1250(wynik))
-                << PrintToString(tekst);
+    // The model and the UTF-16 overload do not depend on the byte pass: they run once per
+    // pair, and only the byte conversion once per variant.
+    for (int zrodlo = 0; zrodlo < LICZBA_STANDARDOW; ++zrodlo) {
+        for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
+            SCOPED_TRACE(std::to_string(zrodlo) + " -> " + std::to_string(cel));
+            std::vector<std::string> oczekiwane;
+            for (const std::string& tekst : losoweTeksty().bajty) {
+                oczekiwane.push_back(modelKonwersji(tekst, zrodlo, cel));
+                // Both overloads do the same to the same text.
+                ASSERT_EQ(konwertuj(DekodujWindows1250(tekst), zrodlo, cel), DekodujWindows1250(oczekiwane.back()))
+                    << PrintToString(tekst);
+            }
+            dlaKazdegoWariantu([&] {
+                for (std::size_t i = 0; i < oczekiwane.size(); ++i) {
+                    const std::string& tekst = losoweTeksty().bajty[i];
+                    ASSERT_EQ(konwertuj(tekst, zrodlo, cel), oczekiwane[i]) << PrintToString(tekst);
+                }
+            });
+            ASSERT_FALSE(HasFatalFailure());
+            for (const std::u16string& tekst : losoweTeksty().znaki) {
+                const std::u16string wynik = konwertuj(tekst, zrodlo, cel);
+                ASSERT_EQ(wynik, modelKonwersji(tekst, zrodlo, cel)) << PrintToString(tekst);
+                // Units outside the code page come out unchanged and in order.
+                ASSERT_EQ(obce(wynik), obce(tekst)) << PrintToString(tekst);
+            }
         }
-        for (const std::u16string& tekst : losoweTeksty().znaki) {
-            const std::u16string wynik = konwertuj(tekst, zrodlo, cel);
-            ASSERT_EQ(wynik, modelKonwersji(tekst, zrodlo, cel)) << PrintToString(tekst);
-            // Units outside the code page come out unchanged and in order.
-            ASSERT_EQ(obce(wynik), obce(tekst)) << PrintToString(tekst);
-        }
-    });
+    }
 }
 
 TEST(Konwersja, TozsameStandardyNicNieZmieniaja)
@@ -463,46 +475,47 @@ std::string tekstZDlugimiPrzerwami(std::size_t rozmiar)
     return tekst;
 }
 
+// Windows-EE to UTF-8 and back with every variant, against the plain conversion, which is
+// computed once: it does not depend on the variant.
 void sprawdzTamIZPowrotem(const std::string& tekst)
 {
-    const std::string utf8 = konwertuj(tekst, WINDOWS_EE, UTF8_INDEX);
-    ASSERT_TRUE(takieSame(utf8, prostaKonwersja(tekst, WINDOWS_EE, UTF8_INDEX)));
-    const std::string powrot = konwertuj(utf8, UTF8_INDEX, WINDOWS_EE);
-    ASSERT_TRUE(takieSame(powrot, prostaKonwersja(utf8, UTF8_INDEX, WINDOWS_EE)));
-    EXPECT_TRUE(takieSame(powrot, tekst));
+    const std::string utf8 = prostaKonwersja(tekst, WINDOWS_EE, UTF8_INDEX);
+    const std::string powrot = prostaKonwersja(utf8, UTF8_INDEX, WINDOWS_EE);
+    ASSERT_TRUE(takieSame(powrot, tekst));
+    dlaKazdegoWariantu([&] {
+        ASSERT_TRUE(takieSame(konwertuj(tekst, WINDOWS_EE, UTF8_INDEX), utf8));
+        ASSERT_TRUE(takieSame(konwertuj(utf8, UTF8_INDEX, WINDOWS_EE), powrot));
+    });
 }
 
 // Past the 16 MiB after which a long conversion lets the caller breathe, so a letter may
 // lie across that boundary too.
 TEST(KonwersjaDuza, DlugiePrzerwyMiedzyLiterami)
 {
-    const std::string tekst = tekstZDlugimiPrzerwami(std::size_t{20} << 20);
-    dlaKazdegoWariantu([&] { sprawdzTamIZPowrotem(tekst); });
+    sprawdzTamIZPowrotem(tekstZDlugimiPrzerwami(std::size_t{20} << 20));
 }
 
 TEST(KonwersjaDuza, LiteraNaGranicyOdstepu)
 {
-    dlaKazdegoWariantu([&] {
-        for (const std::size_t przed : {2046u, 2047u, 2048u, 4094u, 4095u, 4096u, 100000u}) {
-            for (const std::size_t po : {0u, 2047u, 2048u}) {
-                const std::string tekst = std::string(przed, 'x') + "\x8C" + std::string(po, 'y') + "\xB9";
-                sprawdzTamIZPowrotem(tekst);
+    for (const std::size_t przed : {2046u, 2047u, 2048u, 4094u, 4095u, 4096u, 100000u}) {
+        for (const std::size_t po : {0u, 2047u, 2048u}) {
+            const std::string tekst = std::string(przed, 'x') + "\x8C" + std::string(po, 'y') + "\xB9";
+            sprawdzTamIZPowrotem(tekst);
+            dlaKazdegoWariantu([&] {
                 EXPECT_EQ(konwertuj(tekst, WINDOWS_EE, ISO_LATIN_2),
                           std::string(przed, 'x') + "\xA6" + std::string(po, 'y') + "\xB1");
-            }
+            });
         }
-    });
+    }
 }
 
 TEST(KonwersjaDuza, SameLitery)
 {
-    dlaKazdegoWariantu([&] {
-        std::string tekst;
-        for (int i = 0; i < (1 << 22); ++i) {
-            tekst += Litera(WINDOWS_EE, i % LICZBA_LITER + 1);
-        }
-        sprawdzTamIZPowrotem(tekst);
-    });
+    std::string tekst;
+    for (int i = 0; i < (1 << 22); ++i) {
+        tekst += Litera(WINDOWS_EE, i % LICZBA_LITER + 1);
+    }
+    sprawdzTamIZPowrotem(tekst);
 }
 
 // A long first step still lets the caller breathe, and only inside that step.
@@ -535,23 +548,34 @@ TEST(KonwersjaDuza, DlugiKrokWolaWTrakcie)
 // the sanitizers watch; what lies after the result is not looked at.
 TEST(PrzygotowanaKonwersja, WPamieciWywolujacegoJakModel)
 {
-    dlaKazdejPary([](int zrodlo, int cel) {
-        const PrzygotowanaKonwersja konwersja(zrodlo, cel);
-        for (const std::string& tekst : losoweTeksty().bajty) {
-            const std::string oczekiwany = modelKonwersji(tekst, zrodlo, cel);
-            std::vector<char> miejsce(konwersja.najwiecejBajtow(tekst.size()));
-            const std::size_t dlugosc = konwersja.konwertuj(tekst, miejsce.data());
-            ASSERT_EQ(std::string(miejsce.data(), dlugosc), oczekiwany) << PrintToString(tekst);
+    for (int zrodlo = 0; zrodlo < LICZBA_STANDARDOW; ++zrodlo) {
+        for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
+            SCOPED_TRACE(std::to_string(zrodlo) + " -> " + std::to_string(cel));
+            std::vector<std::string> oczekiwane;
+            for (const std::string& tekst : losoweTeksty().bajty) {
+                oczekiwane.push_back(modelKonwersji(tekst, zrodlo, cel));
+            }
+            dlaKazdegoWariantu([&] {
+                const PrzygotowanaKonwersja konwersja(zrodlo, cel);
+                for (std::size_t i = 0; i < oczekiwane.size(); ++i) {
+                    const std::string& tekst = losoweTeksty().bajty[i];
+                    const std::string& oczekiwany = oczekiwane[i];
+                    std::vector<char> miejsce(konwersja.najwiecejBajtow(tekst.size()));
+                    const std::size_t dlugosc = konwersja.konwertuj(tekst, miejsce.data());
+                    ASSERT_EQ(std::string(miejsce.data(), dlugosc), oczekiwany) << PrintToString(tekst);
 
-            std::string dopisany = "przed";
-            konwersja.dopisz(tekst, dopisany);
-            ASSERT_EQ(dopisany, "przed" + oczekiwany) << PrintToString(tekst);
+                    std::string dopisany = "przed";
+                    konwersja.dopisz(tekst, dopisany);
+                    ASSERT_EQ(dopisany, "przed" + oczekiwany) << PrintToString(tekst);
 
-            std::string wMiejscu = tekst;
-            konwersja.konwertujWMiejscu(wMiejscu);
-            ASSERT_EQ(wMiejscu, oczekiwany) << PrintToString(tekst);
+                    std::string wMiejscu = tekst;
+                    konwersja.konwertujWMiejscu(wMiejscu);
+                    ASSERT_EQ(wMiejscu, oczekiwany) << PrintToString(tekst);
+                }
+            });
+            ASSERT_FALSE(HasFatalFailure());
         }
-    });
+    }
 }
 
 // One output buffer serves many texts: what an earlier, longer result left behind never
