@@ -36,7 +36,9 @@ function(znakomat_test nazwa)
   set_tests_properties(${nazwa} PROPERTIES LABELS ${TEST_LABEL} TIMEOUT ${TEST_TIMEOUT})
   if(TEST_OKNO)
     target_link_libraries(test_${nazwa} PRIVATE testy_okna)
-    set_tests_properties(${nazwa} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb;LANG=C.UTF-8;LC_ALL=C.UTF-8")
+    # One window test at a time on the one X screen: focus and the clipboard are shared.
+    set_tests_properties(${nazwa} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb;LANG=C.UTF-8;LC_ALL=C.UTF-8"
+                                             RESOURCE_LOCK ekran)
   else()
     target_link_libraries(test_${nazwa} PRIVATE GTest::gtest_main)
   endif()

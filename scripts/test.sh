@@ -12,11 +12,13 @@ source scripts/pakiety.sh
 # lintian and rsvg-convert judge the package; xdotool and xclip play another program on
 # the virtual screen (closing the window's connection, owning the clipboard).
 zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev python3 manpages-pl xvfb xauth clang-format libbenchmark-dev \
-    desktop-file-utils appstream dpkg-dev file lintian librsvg2-bin xdotool xclip clang libclang-rt-14-dev
+    desktop-file-utils appstream dpkg-dev file lintian librsvg2-bin xdotool xclip clang libclang-rt-14-dev ccache
 
 echo "== Format"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
+# The build folders lie at one depth under the tree, so ccache shares them between clones.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 
@@ -29,7 +31,7 @@ preset() {
     shift
     cmake --preset "$nazwa" >/dev/null
     cmake --build --preset "$nazwa"
-    na_ekranie ctest --preset "$nazwa" "$@"
+    na_ekranie ctest --preset "$nazwa" -j "$(nproc)" "$@"
 }
 
 echo "== Build and test"
@@ -43,21 +45,31 @@ preset bez-simd
 echo "== Sanitizers (everything but the package)"
 preset asan -LE pakiet
 
-echo "== Fuzzing (a minute per target)"
+echo "== Fuzzing (a minute per target, side by side)"
 # Pieces cut where the fuzzer says, against the whole text; a difference aborts, and the
 # input that found it is kept in build-fuzz/znalezione/.
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZNAKOMAT_FUZZ=ON \
     -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build-fuzz
 mkdir -p build-fuzz/znalezione
-for cel in fuzz_bloki fuzz_rozpoznawanie; do
+cele=(fuzz_bloki fuzz_rozpoznawanie)
+for cel in "${cele[@]}"; do
     mkdir -p "build-fuzz/korpus/$cel"
-    if ! "build-fuzz/fuzz/$cel" -max_total_time=60 -artifact_prefix=build-fuzz/znalezione/ \
-        "build-fuzz/korpus/$cel" >"build-fuzz/$cel.log" 2>&1; then
+    "build-fuzz/fuzz/$cel" -max_total_time=60 -artifact_prefix=build-fuzz/znalezione/ \
+        "build-fuzz/korpus/$cel" >"build-fuzz/$cel.log" 2>&1 &
+done
+bledne=0
+for cel in "${cele[@]}"; do
+    if ! wait -n; then
+        bledne=1
+    fi
+done
+for cel in "${cele[@]}"; do
+    if [[ $bledne -ne 0 ]] && ! grep -q '^Done ' "build-fuzz/$cel.log"; then
         tail -n 40 "build-fuzz/$cel.log"
         echo "$cel: znaleziony błąd" >&2
-        exit 1
     fi
     tail -n 1 "build-fuzz/$cel.log"
 done
+((bledne == 0)) || exit 1
 echo "All tests passed."
