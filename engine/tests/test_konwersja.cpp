@@ -254,7 +254,8 @@ TEST(Konwersja, LosoweTekstyJakModel)
             for (const std::string& tekst : losoweTeksty().bajty) {
                 oczekiwane.push_back(modelKonwersji(tekst, zrodlo, cel));
                 // Both overloads do the same to the same text.
-                ASSERT_EQ(konwertuj(DekodujWindows1250(tekst), zrodlo, cel), DekodujWindows1250(oczekiwane.back()))
+                ASSERT_EQ(konwertuj(DekodujWindows1250(tekst), zrodlo, cel),
+                          DekodujWindows1250(oczekiwane.back()))
                     << PrintToString(tekst);
             }
             dlaKazdegoWariantu([&] {
