@@ -82,9 +82,9 @@ public:
             }
             t_.pary[wiersz - 1u][bajt(wpis, 1)] = static_cast<std::uint8_t>(pozycja);
         }
-        t_.rodzaj = najmniejszy >= 0xC0 && t_.szerZrodla == 2 ? Kandydat::Wiodacy
-                    : najmniejszy >= 0x80                     ? Kandydat::Wysoki
-                                                              : Kandydat::Kazdy;
+        t_.rodzaj = najmniejszy >= 0xC0 && t_.szerZrodla == 2 ? PoczatekLitery::Wiodacy
+                    : najmniejszy >= 0x80                     ? PoczatekLitery::Wysoki
+                                                              : PoczatekLitery::Kazdy;
         for (int b = 0; b < 256; ++b) {
             t_.mapa[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(b);
         }
@@ -174,7 +174,7 @@ std::size_t najwiecejPoPoszerzeniu(const std::string& tekst, const TablicePrzebi
     const auto* const dane = reinterpret_cast<const std::uint8_t*>(tekst.data());
     std::size_t wynik = tekst.size();
     wKawalkach(dane, tekst.size(), t, postep, [&](std::size_t od, std::size_t doPoz) {
-        if (t.rodzaj == Kandydat::Wysoki) {
+        if (t.rodzaj == PoczatekLitery::Wysoki) {
             wynik += PrzebiegiWariantu(BiezacyWariant()).policzWysokie(dane + od, doPoz - od);
             return;
         }

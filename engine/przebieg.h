@@ -34,7 +34,7 @@ Wariant BiezacyWariant();
 void WymusWariant(std::optional<Wariant> wariant);
 
 // Which bytes may start a letter, so that the others can be skipped many at a time.
-enum class Kandydat {
+enum class PoczatekLitery {
     Kazdy,    // a source with letters below 80 ("brak")
     Wysoki,   // 80 and above
     Wiodacy,  // C0 and above: lead bytes of UTF-8
@@ -48,7 +48,7 @@ inline constexpr std::size_t ZAPAS_ZAPISU = 64;
 struct TablicePrzebiegu {
     int szerZrodla = 1;
     int szerCelu = 1;
-    Kandydat rodzaj = Kandydat::Kazdy;
+    PoczatekLitery rodzaj = PoczatekLitery::Kazdy;
     bool tozsama = false;  // every letter stays what it is: the text passes unchanged
 
     // One-byte source: the letter of a byte (0 for none), its first and second target byte

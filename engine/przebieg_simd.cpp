@@ -21,18 +21,18 @@ namespace {
 // --- SSE2 -------------------------------------------------------------------------------------
 
 struct Sse2 {
-    template <Kandydat K>
+    template <PoczatekLitery K>
     static std::uint32_t maska16(const std::uint8_t* dane)
     {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dane));
-        if constexpr (K == Kandydat::Wiodacy) {
+        if constexpr (K == PoczatekLitery::Wiodacy) {
             // Bit 7 of each byte and'ed with its bit 6.
             v = _mm_and_si128(v, _mm_slli_epi16(v, 1));
         }
         return static_cast<std::uint32_t>(_mm_movemask_epi8(v));
     }
 
-    template <Kandydat K>
+    template <PoczatekLitery K>
     static std::uint64_t maska64(const std::uint8_t* dane)
     {
         return std::uint64_t{maska16<K>(dane)} | std::uint64_t{maska16<K>(dane + 16)} << 16 |

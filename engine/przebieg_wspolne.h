@@ -2,7 +2,7 @@
 
 // The passes that visit only the bytes which may start a letter, written once for the
 // plain variant and the SSE2 one. A variant gives them its scanning as a type `S` with
-//   template <Kandydat K> static std::uint64_t maska64(const std::uint8_t* dane);
+//   template <PoczatekLitery K> static std::uint64_t maska64(const std::uint8_t* dane);
 //     one bit for each of 64 bytes: whether it may start a letter;
 //   static void kopiujZNadmiarem(std::uint8_t* do_, const std::uint8_t* z, std::size_t ile);
 //     copies at least 32 bytes and up to 31 past `ile`, in blocks of sixteen, read before
@@ -16,19 +16,19 @@
 
 namespace znakomat::przebieg {
 
-template <Kandydat K>
+template <PoczatekLitery K>
 inline bool jestKandydatem(std::uint8_t b)
 {
-    return K == Kandydat::Kazdy || (K == Kandydat::Wysoki ? b >= 0x80 : b >= 0xC0);
+    return K == PoczatekLitery::Kazdy || (K == PoczatekLitery::Wysoki ? b >= 0x80 : b >= 0xC0);
 }
 
 // Calls f(p) for every p in [0, n) whose byte may start a letter, in order. The mask of a
 // block is taken before f runs, so f may change the block's bytes.
-template <class S, Kandydat K, class F>
+template <class S, PoczatekLitery K, class F>
 inline void dlaKandydatow(const std::uint8_t* dane, std::size_t n, F&& f)
 {
     std::size_t p = 0;
-    if constexpr (K != Kandydat::Kazdy) {
+    if constexpr (K != PoczatekLitery::Kazdy) {
         for (; p + 64 <= n; p += 64) {
             for (std::uint64_t maska = S::template maska64<K>(dane + p); maska != 0; maska &= maska - 1) {
                 f(p + static_cast<std::size_t>(std::countr_zero(maska)));
@@ -44,30 +44,30 @@ inline void dlaKandydatow(const std::uint8_t* dane, std::size_t n, F&& f)
 
 // Calls f.template operator()<K>() with the kind of candidates as a constant.
 template <class F>
-inline auto wedlugRodzaju(Kandydat rodzaj, F&& f)
+inline auto wedlugRodzaju(PoczatekLitery rodzaj, F&& f)
 {
     switch (rodzaj) {
-        case Kandydat::Wysoki:
-            return f.template operator()<Kandydat::Wysoki>();
-        case Kandydat::Wiodacy:
-            return f.template operator()<Kandydat::Wiodacy>();
-        case Kandydat::Kazdy:
+        case PoczatekLitery::Wysoki:
+            return f.template operator()<PoczatekLitery::Wysoki>();
+        case PoczatekLitery::Wiodacy:
+            return f.template operator()<PoczatekLitery::Wiodacy>();
+        case PoczatekLitery::Kazdy:
             break;
     }
-    return f.template operator()<Kandydat::Kazdy>();
+    return f.template operator()<PoczatekLitery::Kazdy>();
 }
 
 // One byte to one: each block of 64 copied, then its candidates looked up.
 template <class S>
 void zamien(const std::uint8_t* z, std::size_t n, std::uint8_t* w, const TablicePrzebiegu& t)
 {
-    if (t.rodzaj == Kandydat::Kazdy) {
+    if (t.rodzaj == PoczatekLitery::Kazdy) {
         for (std::size_t p = 0; p < n; ++p) {
             w[p] = t.mapa[z[p]];
         }
         return;
     }
-    wedlugRodzaju(t.rodzaj, [&]<Kandydat K>() {
+    wedlugRodzaju(t.rodzaj, [&]<PoczatekLitery K>() {
         std::size_t p = 0;
         for (; p + 64 <= n; p += 64) {
             std::uint64_t maska = S::template maska64<K>(z + p);
@@ -91,7 +91,7 @@ std::size_t poszerz(const std::uint8_t* z, std::size_t n, std::uint8_t* w, const
 {
     std::size_t odczyt = 0;  // everything before it is written
     std::size_t zapis = 0;
-    wedlugRodzaju(t.rodzaj, [&]<Kandydat K>() {
+    wedlugRodzaju(t.rodzaj, [&]<PoczatekLitery K>() {
         dlaKandydatow<S, K>(z, n, [&](std::size_t p) {
             if (t.litera[z[p]] == 0) {
                 return;
@@ -124,7 +124,7 @@ std::size_t zPar(const std::uint8_t* z, std::size_t n, std::uint8_t* w, bool wMi
 {
     std::size_t odczyt = 0;
     std::size_t zapis = 0;
-    wedlugRodzaju(t.rodzaj, [&]<Kandydat K>() {
+    wedlugRodzaju(t.rodzaj, [&]<PoczatekLitery K>() {
         dlaKandydatow<S, K>(z, n, [&](std::size_t p) {
             if (p < odczyt || p + 1 >= n) {
                 return;

@@ -25,13 +25,13 @@ std::uint64_t slowo(const std::uint8_t* dane)
 }
 
 struct Slowa {
-    template <Kandydat K>
+    template <PoczatekLitery K>
     static std::uint64_t maska64(const std::uint8_t* dane)
     {
         std::uint64_t maska = 0;
         for (int i = 0; i < 8; ++i) {
             std::uint64_t s = slowo(dane + 8 * i);
-            if constexpr (K == Kandydat::Wiodacy) {
+            if constexpr (K == PoczatekLitery::Wiodacy) {
                 // Bit 7 of each byte and'ed with its bit 6.
                 s &= s << 1;
             }
