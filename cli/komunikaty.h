@@ -3,11 +3,13 @@
 // What znakomat-cli tells its user, in Polish, and how names appear in it.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/nie_litery.h"
+#include "engine/wszystkie_znaki.h"
 #include "pliki/nadzor.h"
 
 namespace cli {
@@ -30,13 +32,20 @@ std::string opisWejscia(const std::string& nazwa);
 
 std::string nazwaStandardu(int standard);
 
-std::string listaNazw(const std::vector<int>& standardy, std::string_view oddzielone);
+std::string listaNazw(std::span<const int> standardy, std::string_view oddzielone);
 
 // What passed unchanged although the target cannot hold it, in one line; empty when nothing did.
 // `przesuniecie`: bytes of the text before the first piece the count saw.
 std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string& nazwaWejscia, int zrodlo,
                         int cel, std::uint64_t przesuniecie);
 
+// A name for a line that scripts split at tabs: backslash and control characters escaped.
+// Messages (cudzyslow) escape the control characters alone.
 std::string wJednymWierszu(std::string_view nazwa);
+
+// Where and why a whole-text conversion stopped. `przesuniecie`: bytes of the text before
+// the first the conversion saw.
+std::string opisZatrzymania(const znakomat::NieprzekonwertowanyZnak& stop, const std::string& nazwaWejscia,
+                            int zrodlo, int cel, std::uint64_t przesuniecie);
 
 }  // namespace cli

@@ -1,6 +1,9 @@
 #include "cli/konwersja.h"
 
+#include <cstdint>
+#include <functional>
 #include <optional>
+#include <string_view>
 
 #include "cli/komunikaty.h"
 #include "cli/strumienie.h"
@@ -8,6 +11,7 @@
 #include "engine/nie_litery.h"
 #include "engine/rozpoznawanie.h"
 #include "engine/strumien.h"
+#include "engine/wszystkie_znaki.h"
 #include "pliki/nadzor.h"
 #include "pliki/przepisz.h"
 #include "pliki/rozpoznany_poczatek.h"
@@ -29,28 +33,54 @@ private:
 
 }  // namespace
 
-// Converts one input onto `wyjscie` from `zrodlo`, or, without it, from the standard
-// recognised in the input itself. Each input is a text of its own.
-Przebieg przepiszWejscie(pliki::PlikWejsciowy& wejscie, const std::string& nazwaWejscia,
-                         pliki::PlikWyjsciowy& wyjscie, std::optional<int> zrodlo, int cel)
+namespace {
+
+// Every character of the input, from `zrodlo` to `cel`, as iconv converts it. `dalej` hands
+// the pieces over; `przesuniecie` is where the first of them lies in the text.
+void przepiszWszystkieZnaki(const std::function<void(const std::function<void(std::string_view)>&)>& dalej,
+                            const std::string& nazwaWejscia, pliki::PlikWyjsciowy& wyjscie, int zrodlo,
+                            int cel, std::uint64_t przesuniecie)
 {
-    if (zrodlo) {
-        znakomat::KonwersjaBlokowa konwersja(*zrodlo, cel);
-        LiczenieNieLiter nieLitery(*zrodlo, cel);
+    znakomat::KonwersjaWszystkichZnakow konwersja(zrodlo, cel);
+    std::string wynik;
+    try {
+        dalej([&](std::string_view kawalek) {
+            wynik.clear();
+            konwersja.dopisz(kawalek, wynik);
+            wyjscie.zapisz(wynik);
+        });
+        konwersja.zakoncz();
+    } catch (const znakomat::NieprzekonwertowanyZnak& stop) {
+        // What came before the stop, as iconv leaves it; a file output is dropped anyway.
+        wyjscie.zapisz(wynik);
+        throw BladKonwersji{opisZatrzymania(stop, nazwaWejscia, zrodlo, cel, przesuniecie)};
+    }
+}
+
+}  // namespace
+
+Przebieg przepiszWejscie(pliki::PlikWejsciowy& wejscie, const std::string& nazwaWejscia,
+                         pliki::PlikWyjsciowy& wyjscie, const Zadanie& zadanie)
+{
+    const int cel = zadanie.cel;
+    if (zadanie.zrodlo && zadanie.wszystkieZnaki) {
+        przepiszWszystkieZnaki([&](const auto& dalej) { pliki::CzytajDoKonca(wejscie, dalej); }, nazwaWejscia,
+                               wyjscie, *zadanie.zrodlo, cel, 0);
+        return {*zadanie.zrodlo, false, {}};
+    }
+    if (zadanie.zrodlo) {
+        const int zrodlo = *zadanie.zrodlo;
+        znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
+        LiczenieNieLiter nieLitery(zrodlo, cel);
         pliki::Przepisz(wejscie, wyjscie, konwersja, nieLitery);
         wyjscie.zapisz(konwersja.zakoncz());
-        return {*zrodlo, false, {ostrzezenie(nieLitery.wynik(), nazwaWejscia, *zrodlo, cel, 0)}};
+        return {zrodlo, false, {ostrzezenie(nieLitery.wynik(), nazwaWejscia, zrodlo, cel, 0)}};
     }
     pliki::RozpoznanyPoczatek poczatek(wejscie, &wyjscie);
     const znakomat::Rozpoznanie& rozpoznanie = poczatek.rozpoznanie();
     const bool bezLiter = rozpoznanie.werdykt == znakomat::Werdykt::BezPolskichLiter;
     // From the target to itself nothing changes, as a text without letters asks.
     const int wybrany = bezLiter ? cel : rozpoznanie.standard();
-    znakomat::KonwersjaBlokowa konwersja(wybrany, cel);
-    LiczenieNieLiter nieLitery(wybrany, cel);
-    poczatek.przepisz(konwersja, nieLitery);
-    wyjscie.zapisz(konwersja.zakoncz());
-
     Przebieg przebieg{wybrany, bezLiter, {}};
     if (rozpoznanie.werdykt == znakomat::Werdykt::Niejednoznaczny) {
         przebieg.uwagi.push_back(opisWejscia(nazwaWejscia) + ": standard rozpoznany niepewnie: wybrany " +
@@ -60,6 +90,21 @@ Przebieg przepiszWejscie(pliki::PlikWejsciowy& wejscie, const std::string& nazwa
         przebieg.uwagi.push_back(opisWejscia(nazwaWejscia) +
                                  ": nie rozpoznano polskich liter, tekst przepisany bez zmian");
     }
+    if (zadanie.wszystkieZnaki && !bezLiter) {
+        if (znakomat::JestStronaKodowa(wybrany)) {
+            przepiszWszystkieZnaki([&](const auto& dalej) { poczatek.przekaz(dalej); }, nazwaWejscia, wyjscie,
+                                   wybrany, cel, poczatek.przepisaneBezZmian());
+            return przebieg;
+        }
+        przebieg.uwagi.push_back(opisWejscia(nazwaWejscia) + ": rozpoznany standard " +
+                                 nazwaStandardu(wybrany) + " nie należy do " +
+                                 listaNazw(znakomat::StronyKodowe(), ", ") +
+                                 ", więc zamienione są tylko litery");
+    }
+    znakomat::KonwersjaBlokowa konwersja(wybrany, cel);
+    LiczenieNieLiter nieLitery(wybrany, cel);
+    poczatek.przepisz(konwersja, nieLitery);
+    wyjscie.zapisz(konwersja.zakoncz());
     przebieg.uwagi.push_back(
         ostrzezenie(nieLitery.wynik(), nazwaWejscia, wybrany, cel, poczatek.przepisaneBezZmian()));
     return przebieg;
@@ -68,7 +113,7 @@ Przebieg przepiszWejscie(pliki::PlikWejsciowy& wejscie, const std::string& nazwa
 // Each input is a text of its own, converted onto the one output in turn. The output is
 // created once the first input is open, and is complete only when all of them are.
 int konwertuj(const std::vector<std::string>& wejscia, const std::string& nazwaWyjscia,
-              std::optional<int> zrodlo, int cel)
+              const Zadanie& zadanie)
 {
     std::optional<pliki::PlikWyjsciowy> wyjscie;
     std::vector<std::string> uwagi;
@@ -78,7 +123,7 @@ int konwertuj(const std::vector<std::string>& wejscia, const std::string& nazwaW
         if (!wyjscie) {
             wyjscie.emplace(nazwaWyjscia);
         }
-        const Przebieg przebieg = przepiszWejscie(wejscie, nazwaWejscia, *wyjscie, zrodlo, cel);
+        const Przebieg przebieg = przepiszWejscie(wejscie, nazwaWejscia, *wyjscie, zadanie);
         uwagi.insert(uwagi.end(), przebieg.uwagi.begin(), przebieg.uwagi.end());
     }
     wyjscie->zatwierdz();

@@ -17,7 +17,6 @@
 #include "cli/partia.h"
 #include "cli/strumienie.h"
 #include "cli/uzycie.h"
-#include "pliki/katalog.h"
 #include "pliki/sygnaly.h"
 
 namespace {
@@ -37,11 +36,15 @@ int wykonaj(const cli::Ustawienia& ustawienia)
         return cli::wypisz(cli::listaStandardow());
     }
     if (ustawienia.rozpoznaj) {
-        if (ustawienia.zrodlo || ustawienia.cel || ustawienia.wyjscie || ustawienia.katalog) {
-            throw ZleUzycie{"opcji -r (--rozpoznaj) nie łączy się z -f, -t, -o ani -d"};
+        if (ustawienia.zrodlo || ustawienia.cel || ustawienia.wyjscie || ustawienia.katalog ||
+            ustawienia.wszystkieZnaki) {
+            throw ZleUzycie{"opcji -r (--rozpoznaj) nie łączy się z -f, -t, -o, -d ani -a"};
         }
         pliki::PrzygotujSygnaly();
-        return cli::rozpoznaj(ustawienia.wejscia);
+        return cli::rozpoznaj(ustawienia.wejscia, ustawienia.rekurencyjnie);
+    }
+    if (ustawienia.rekurencyjnie && !ustawienia.katalog) {
+        throw ZleUzycie{"opcja -R (--recursive) działa tylko z -d (--output-dir) albo -r (--detect)"};
     }
     if (!ustawienia.zrodlo) {
         throw ZleUzycie{"brak standardu źródłowego (-f); opis: znakomat-cli -h"};
@@ -53,7 +56,10 @@ int wykonaj(const cli::Ustawienia& ustawienia)
     const std::optional<int> zrodlo = cli::toAuto(*ustawienia.zrodlo)
                                           ? std::nullopt
                                           : std::optional(cli::indeksStandardu(*ustawienia.zrodlo));
-    const int cel = cli::indeksStandardu(*ustawienia.cel);
+    const cli::Zadanie zadanie{zrodlo, cli::indeksStandardu(*ustawienia.cel), ustawienia.wszystkieZnaki};
+    if (zadanie.wszystkieZnaki) {
+        cli::sprawdzStronyKodowe(zadanie.zrodlo, zadanie.cel);
+    }
     if (ustawienia.katalog) {
         if (ustawienia.wyjscie) {
             throw ZleUzycie{"opcji -o (--output) nie łączy się z -d (--katalog)"};
@@ -63,8 +69,8 @@ int wykonaj(const cli::Ustawienia& ustawienia)
             throw ZleUzycie{"z -d (--katalog) podaj pliki wejściowe; standardowe wejście nie ma nazwy"};
         }
         pliki::PrzygotujSygnaly();
-        pliki::PrzygotujKatalog(*ustawienia.katalog);
-        return cli::konwertujPartie(ustawienia.wejscia, *ustawienia.katalog, zrodlo, cel);
+        return cli::konwertujPartie(ustawienia.wejscia, *ustawienia.katalog, zadanie,
+                                    ustawienia.rekurencyjnie);
     }
     const std::string wyjscie = ustawienia.wyjscie.value_or("-");
     for (const std::string& wejscie : ustawienia.wejscia) {
@@ -72,7 +78,7 @@ int wykonaj(const cli::Ustawienia& ustawienia)
     }
     cli::odrzucZamknietyStrumien(wyjscie, pliki::BladPliku::Zapis);
     pliki::PrzygotujSygnaly();
-    return cli::konwertuj(ustawienia.wejscia, wyjscie, zrodlo, cel);
+    return cli::konwertuj(ustawienia.wejscia, wyjscie, zadanie);
 }
 
 }  // namespace
@@ -91,6 +97,9 @@ int main(int argc, char** argv)
     } catch (const cli::ZleUzycie& blad) {
         cli::wypiszBlad(blad.komunikat);
         return cli::KONIEC_ZLE_UZYCIE;
+    } catch (const cli::BladKonwersji& blad) {
+        cli::wypiszBlad(blad.komunikat);
+        return cli::KONIEC_BLAD_KONWERSJI;
     } catch (const pliki::BladPliku& blad) {
         cli::wypiszBlad(cli::opisBleduPliku(blad));
         return cli::KONIEC_BLAD_KONWERSJI;

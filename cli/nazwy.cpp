@@ -6,6 +6,7 @@
 #include "cli/komunikaty.h"
 #include "cli/uzycie.h"
 #include "engine/standardy.h"
+#include "engine/wszystkie_znaki.h"
 
 namespace cli {
 
@@ -30,6 +31,17 @@ int indeksStandardu(std::string_view nazwa)
     }
     throw ZleUzycie{"nieznany standard " + cudzyslow(nazwa) + "; dostępne: " + nazwy +
                     " (inne nazwy: znakomat-cli -l)"};
+}
+
+void sprawdzStronyKodowe(std::optional<int> zrodlo, int cel)
+{
+    for (const std::optional<int> standard : {zrodlo, std::optional(cel)}) {
+        if (standard && !znakomat::JestStronaKodowa(*standard)) {
+            throw ZleUzycie{"opcja -a (--all-characters) konwertuje cały tekst tylko między standardami " +
+                            listaNazw(znakomat::StronyKodowe(), ", ") + "; " + nazwaStandardu(*standard) +
+                            " do nich nie należy"};
+        }
+    }
 }
 
 // Each standard on a line, its other names beside it, so that every word is a valid name.

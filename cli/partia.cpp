@@ -2,16 +2,20 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 
+#include "cli/drzewa.h"
 #include "cli/komunikaty.h"
 #include "cli/konwersja.h"
 #include "cli/strumienie.h"
 #include "cli/uzycie.h"
 #include "pliki/katalog.h"
+#include "pliki/opis_bledu.h"
 #include "pliki/rozpoznany_poczatek.h"
 
 namespace cli {
@@ -32,11 +36,13 @@ std::string wierszRozpoznania(const std::string& nazwa, const znakomat::Rozpozna
 }  // namespace
 
 // One line for each input, as far as -f auto reads it to decide.
-int rozpoznaj(const std::vector<std::string>& wejscia)
+int rozpoznaj(const std::vector<std::string>& nazwy, bool rekurencyjnie)
 {
+    const PlikiPartii znalezione = ZnajdzPliki(nazwy, {}, rekurencyjnie);
     pliki::PlikWyjsciowy raport("-");
-    int kod = KONIEC_DOBRZE;
-    for (const std::string& nazwa : wejscia) {
+    int kod = znalezione.bledy.empty() ? KONIEC_DOBRZE : KONIEC_BLAD_KONWERSJI;
+    wypiszUwagi(znalezione.bledy);
+    for (const std::string& nazwa : znalezione.wejscia) {
         try {
             odrzucZamknietyStrumien(nazwa, pliki::BladPliku::Odczyt);
             pliki::PlikWejsciowy wejscie(nazwa);
@@ -60,16 +66,26 @@ namespace {
 // cores. A file that fails does not stop the others.
 class Partia {
 public:
-    Partia(std::vector<std::string> wejscia, const std::string& katalog, std::optional<int> zrodlo, int cel)
-        : wejscia_(std::move(wejscia)), zrodlo_(zrodlo), cel_(cel), zbiorWejsc_(wejscia_), raport_("-")
+    Partia(PlikiPartii pliki, const std::string& katalog, const Zadanie& zadanie)
+        : wejscia_(std::move(pliki.wejscia)),
+          zadanie_(zadanie),
+          zbiorWejsc_(wejscia_),
+          wyjscia_(std::move(pliki.wyjscia)),
+          bledyFolderow_(std::move(pliki.bledy)),
+          raport_("-")
     {
+        // On a file system blind to case, names differing only in case are one file.
+        const bool bezWielkosci = BezWielkosciLiter(katalog);
         std::map<std::string, std::size_t> wczesniejsze;
+        std::map<std::string, std::size_t> ktoreWyjscie;
         for (std::size_t i = 0; i < wejscia_.size(); ++i) {
-            wyjscia_.push_back(pliki::WyjscieWKatalogu(katalog, wejscia_[i]));
             odmowy_.emplace_back();
             if (wyjscia_[i].empty()) {
                 odmowy_[i] = "pominięty " + opisWejscia(wejscia_[i]) + ": nazwa nie kończy się nazwą pliku";
-            } else if (const auto [pierwszy, nowy] = wczesniejsze.emplace(wyjscia_[i], i); !nowy) {
+                continue;
+            }
+            const std::string klucz = bezWielkosci ? BezWielkosci(wyjscia_[i]) : wyjscia_[i];
+            if (const auto [pierwszy, nowy] = wczesniejsze.emplace(klucz, i); !nowy) {
                 odmowy_[i] = "pominięty " + opisWejscia(wejscia_[i]) + ": jego wynik " +
                              cudzyslow(wyjscia_[i]) + " zastąpiłby wynik pliku " +
                              cudzyslow(wejscia_[pierwszy->second]);
@@ -84,6 +100,21 @@ public:
                 odmowy_[i] = "pominięty " + opisWejscia(wejscia_[i]) + ": jego wynik " +
                              cudzyslow(wyjscia_[i]) + " to ten sam plik co wynik pliku " +
                              cudzyslow(wejscia_[*ten]);
+            }
+        }
+        // An input leading to an output of this batch, perhaps through a link that leads
+        // nowhere yet, would be read after that output is written, and converted twice.
+        for (std::size_t i = 0; i < wyjscia_.size(); ++i) {
+            if (odmowy_[i].empty() && !zbiorWejsc_.ktory(wyjscia_[i])) {
+                ktoreWyjscie.emplace(DokadProwadzi(wyjscia_[i]), i);
+            }
+        }
+        for (std::size_t i = 0; i < wejscia_.size(); ++i) {
+            const auto wyjscie = ktoreWyjscie.find(DokadProwadzi(wejscia_[i]));
+            if (odmowy_[i].empty() && wyjscie != ktoreWyjscie.end() && wyjscie->second != i) {
+                odmowy_[i] = "pominięty " + opisWejscia(wejscia_[i]) + ": prowadzi do pliku " +
+                             cudzyslow(wyjscia_[wyjscie->second]) + ", wyniku pliku " +
+                             cudzyslow(wejscia_[wyjscie->second]) + " w tej samej partii";
             }
         }
     }
@@ -103,13 +134,14 @@ public:
         for (std::thread& watek : watki) {
             watek.join();
         }
+        wypiszUwagi(bledyFolderow_);
         raportuj("Plików: " + std::to_string(wejscia_.size()) + ", skonwertowane: " + std::to_string(udane_) +
                  ", z błędem: " + std::to_string(wejscia_.size() - udane_) + "\n");
         if (bladRaportu_) {
             wypiszBlad(opisBleduPliku(*bladRaportu_));
             return KONIEC_BLAD_KONWERSJI;
         }
-        return udane_ == wejscia_.size() ? KONIEC_DOBRZE : KONIEC_BLAD_KONWERSJI;
+        return udane_ == wejscia_.size() && bledyFolderow_.empty() ? KONIEC_DOBRZE : KONIEC_BLAD_KONWERSJI;
     }
 
 private:
@@ -133,20 +165,34 @@ private:
                 throw ZleUzycie{"plik wyjściowy " + cudzyslow(wyjscia_[i]) +
                                 " to ten sam plik co plik wejściowy " + cudzyslow(wejscia_[*inne])};
             }
+            utworzFoldery(wyjscia_[i]);
             pliki::PlikWyjsciowy wyjscie(wyjscia_[i]);
-            const Przebieg przebieg = przepiszWejscie(wejscie, nazwa, wyjscie, zrodlo_, cel_);
+            const Przebieg przebieg = przepiszWejscie(wejscie, nazwa, wyjscie, zadanie_);
             wyjscie.zatwierdz();
-            const std::string jak = przebieg.bezLiter
-                                        ? "bez polskich liter, bez zmian"
-                                        : nazwaStandardu(przebieg.zrodlo) + " → " + nazwaStandardu(cel_);
+            const std::string jak =
+                przebieg.bezLiter ? "bez polskich liter, bez zmian"
+                                  : nazwaStandardu(przebieg.zrodlo) + " → " + nazwaStandardu(zadanie_.cel);
             return {wJednymWierszu(nazwa) + " → " + wJednymWierszu(wyjscia_[i]) + " (" + jak + ")\n",
                     przebieg.uwagi};
         } catch (const ZleUzycie& blad) {
+            return {{}, {blad.komunikat}};
+        } catch (const BladKonwersji& blad) {
             return {{}, {blad.komunikat}};
         } catch (const pliki::BladPliku& blad) {
             return {{}, {opisBleduPliku(blad)}};
         } catch (const std::bad_alloc&) {
             return {{}, {opisWejscia(nazwa) + ": za mało pamięci"}};
+        }
+    }
+
+    // The folders of a tree below the output folder, as its files need them.
+    static void utworzFoldery(const std::string& wyjscie)
+    {
+        const std::filesystem::path folder = std::filesystem::path(wyjscie).parent_path();
+        std::error_code blad;
+        if (!folder.empty() && !std::filesystem::create_directories(folder, blad) && blad) {
+            throw BladKonwersji{"nie mogę utworzyć folderu " + cudzyslow(folder.string()) + ": " +
+                                pliki::OpisBledu(blad.value())};
         }
     }
 
@@ -175,10 +221,10 @@ private:
     }
 
     const std::vector<std::string> wejscia_;
-    const std::optional<int> zrodlo_;
-    const int cel_;
+    const Zadanie zadanie_;
     const pliki::ZbiorPlikow zbiorWejsc_;
-    std::vector<std::string> wyjscia_;
+    const std::vector<std::string> wyjscia_;
+    const std::vector<std::string> bledyFolderow_;
     // Why a file is refused before it is read; empty for the others.
     std::vector<std::string> odmowy_;
     std::atomic<std::size_t> nastepny_{0};
@@ -190,10 +236,19 @@ private:
 
 }  // namespace
 
-int konwertujPartie(std::vector<std::string> wejscia, const std::string& katalog, std::optional<int> zrodlo,
-                    int cel)
+int konwertujPartie(const std::vector<std::string>& nazwy, const std::string& katalog, const Zadanie& zadanie,
+                    bool rekurencyjnie)
 {
-    return Partia(std::move(wejscia), katalog, zrodlo, cel).wykonaj();
+    if (rekurencyjnie) {
+        SprawdzKatalogPozaWejsciami(katalog, nazwy);
+    }
+    try {
+        pliki::PrzygotujKatalog(katalog);
+    } catch (const pliki::BladPliku& blad) {
+        wypiszBlad("nie mogę utworzyć folderu " + cudzyslow(katalog) + ": " + pliki::OpisBledu(blad.numer));
+        return KONIEC_BLAD_KONWERSJI;
+    }
+    return Partia(ZnajdzPliki(nazwy, katalog, rekurencyjnie), katalog, zadanie).wykonaj();
 }
 
 }  // namespace cli

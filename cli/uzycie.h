@@ -29,6 +29,8 @@ struct Ustawienia {
     std::optional<std::string> katalog;
     std::vector<std::string> wejscia;
     bool rozpoznaj = false;
+    bool wszystkieZnaki = false;
+    bool rekurencyjnie = false;
     bool lista = false;
     bool pomoc = false;
     bool wersja = false;
