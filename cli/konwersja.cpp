@@ -48,6 +48,7 @@ void przepiszWszystkieZnaki(const std::function<void(const std::function<void(st
             wynik.clear();
             konwersja.dopisz(kawalek, wynik);
             wyjscie.zapisz(wynik);
+            wynik.clear();
         });
         konwersja.zakoncz();
     } catch (const znakomat::NieprzekonwertowanyZnak& stop) {
