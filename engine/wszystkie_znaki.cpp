@@ -7,8 +7,8 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "engine/standardy.h"
 
@@ -110,15 +110,6 @@ int znakUtf8(std::string_view tekst, char32_t& kod)
     return dlugosc;
 }
 
-std::uint32_t klucz(std::string_view znak)
-{
-    std::uint32_t wynik = 0;
-    for (const char bajt : znak) {
-        wynik = (wynik << 8) | static_cast<unsigned char>(bajt);
-    }
-    return wynik;
-}
-
 }  // namespace
 
 // What one pair of code pages needs, taken from the system's iconv once.
@@ -128,8 +119,9 @@ struct TabliceStronKodowych {
     std::array<unsigned char, 256> dlugosci{};
     // The character each source byte stands for; none where the source leaves it empty.
     std::array<std::optional<char32_t>, 256> znaki{};
-    // From UTF-8 into a one-byte target: the target's characters, by their UTF-8 bytes.
-    std::unordered_map<std::uint32_t, char> zUtf8;
+    // From UTF-8 into a one-byte target: the target's byte for each character of the Basic
+    // Multilingual Plane, -1 where it has none. The targets have no character beyond it.
+    std::vector<std::int16_t> zUtf8 = std::vector<std::int16_t>(0x10000, -1);
 };
 
 namespace {
@@ -187,7 +179,10 @@ std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel)
         for (int b = 0; b < 256; ++b) {
             if (const std::optional<std::string> znak =
                     zCelu.konwertuj(std::string(1, static_cast<char>(b)))) {
-                wynik->zUtf8.emplace(klucz(*znak), static_cast<char>(b));
+                char32_t kod = 0;
+                if (znakUtf8(*znak, kod) > 0 && kod < 0x10000) {
+                    wynik->zUtf8[kod] = static_cast<std::int16_t>(b);
+                }
             }
         }
     }
@@ -267,23 +262,26 @@ void KonwersjaWszystkichZnakow::zJednobajtowego(std::string_view kawalek, std::s
 
 void KonwersjaWszystkichZnakow::zUtf8(std::string_view tekst, std::string& wynik)
 {
+    const std::size_t poczatek = wynik.size();
+    wynik.resize(poczatek + tekst.size());
+    char* wy = wynik.data() + poczatek;
     std::size_t i = 0;
     while (i < tekst.size()) {
         char32_t kod = 0;
         const int dlugosc = znakUtf8(tekst.substr(i), kod);
         if (dlugosc == 0) {
             czeka_ = tekst.substr(i);
-            return;
+            break;
         }
-        const auto znaleziony =
-            dlugosc < 0 ? tablice_.zUtf8.end()
-                        : tablice_.zUtf8.find(klucz(tekst.substr(i, static_cast<std::size_t>(dlugosc))));
-        if (znaleziony == tablice_.zUtf8.end()) {
+        const std::int16_t bajt = dlugosc > 0 && kod < 0x10000 ? tablice_.zUtf8[kod] : -1;
+        if (bajt < 0) {
+            wynik.resize(static_cast<std::size_t>(wy - wynik.data()));
             bladUtf8(tekst, i);
         }
-        wynik += znaleziony->second;
+        *wy++ = static_cast<char>(bajt);
         i += static_cast<std::size_t>(dlugosc);
     }
+    wynik.resize(static_cast<std::size_t>(wy - wynik.data()));
 }
 
 void KonwersjaWszystkichZnakow::zUtf8DoUtf8(std::string_view tekst, std::string& wynik)
