@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 
 #include "cli/komunikaty.h"
@@ -41,16 +42,22 @@ void przepiszWszystkieZnaki(const std::function<void(const std::function<void(st
                             const std::string& nazwaWejscia, pliki::PlikWyjsciowy& wyjscie, int zrodlo,
                             int cel, std::uint64_t przesuniecie)
 {
-    znakomat::KonwersjaWszystkichZnakow konwersja(zrodlo, cel);
+    std::optional<znakomat::KonwersjaWszystkichZnakow> konwersja;
+    try {
+        konwersja.emplace(zrodlo, cel);
+    } catch (const std::runtime_error& blad) {
+        // The system's iconv lacks a code page: nothing can be converted whole.
+        throw BladKonwersji{"nie mogę przekonwertować całego tekstu: " + std::string(blad.what())};
+    }
     std::string wynik;
     try {
         dalej([&](std::string_view kawalek) {
             wynik.clear();
-            konwersja.dopisz(kawalek, wynik);
+            konwersja->dopisz(kawalek, wynik);
             wyjscie.zapisz(wynik);
             wynik.clear();
         });
-        konwersja.zakoncz();
+        konwersja->zakoncz();
     } catch (const znakomat::NieprzekonwertowanyZnak& stop) {
         // What came before the stop, as iconv leaves it; a file output is dropped anyway.
         wyjscie.zapisz(wynik);
