@@ -49,10 +49,9 @@ constexpr bool tabelaMaWlasciweDlugosci()
 static_assert(tabelaMaWlasciweDlugosci());
 
 // The names other programs and the IANA registry give these code pages.
-constexpr std::array<Alias, 17> aliasy = {{
+// No two alike by the rule of ZnajdzStandard, so that each is listed once.
+constexpr std::array<Alias, 13> aliasy = {{
     {"ISO-8859-2"sv, ISO_LATIN_2},
-    {"ISO8859-2"sv, ISO_LATIN_2},
-    {"ISO_8859-2"sv, ISO_LATIN_2},
     {"ISO_8859-2:1987"sv, ISO_LATIN_2},
     {"ISO-IR-101"sv, ISO_LATIN_2},
     {"latin2"sv, ISO_LATIN_2},
@@ -64,9 +63,7 @@ constexpr std::array<Alias, 17> aliasy = {{
     {"csPCp852"sv, IBM_LATIN_2},
     {"CP1250"sv, WINDOWS_EE},
     {"windows-1250"sv, WINDOWS_EE},
-    {"windows1250"sv, WINDOWS_EE},
     {"MS-EE"sv, WINDOWS_EE},
-    {"UTF8"sv, UTF8_INDEX},
 }};
 
 constexpr bool aliasyWKolejnosciTabeli()
@@ -85,10 +82,17 @@ constexpr char malaLitera(char znak)
     return znak >= 'A' && znak <= 'Z' ? static_cast<char>(znak - 'A' + 'a') : znak;
 }
 
-bool rowneBezWielkosciLiter(std::string_view a, std::string_view b)
+// Names are compared as iconv and ICU compare the names of charsets: "-", "_" and spaces
+// left out, ASCII letters in either case.
+std::string doPorownania(std::string_view nazwa)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return malaLitera(x) == malaLitera(y); });
+    std::string wynik;
+    for (const char znak : nazwa) {
+        if (znak != '-' && znak != '_' && znak != ' ') {
+            wynik += malaLitera(znak);
+        }
+    }
+    return wynik;
 }
 
 void sprawdzIndeks(int indeks)
@@ -129,13 +133,18 @@ std::span<const Alias> Aliasy()
 
 std::optional<int> ZnajdzStandard(std::string_view nazwa)
 {
+    const std::string szukana = doPorownania(nazwa);
+    // A name of nothing but separators names nothing.
+    if (szukana.empty()) {
+        return std::nullopt;
+    }
     for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
-        if (rowneBezWielkosciLiter(tabela[static_cast<std::size_t>(i)].Nazwa, nazwa)) {
+        if (doPorownania(tabela[static_cast<std::size_t>(i)].Nazwa) == szukana) {
             return i;
         }
     }
     for (const Alias& alias : aliasy) {
-        if (rowneBezWielkosciLiter(alias.nazwa, nazwa)) {
+        if (doPorownania(alias.nazwa) == szukana) {
             return alias.standard;
         }
     }

@@ -56,8 +56,9 @@ struct Alias {
 // Every alias, grouped by standard in table order.
 std::span<const Alias> Aliasy();
 
-// The standard called `nazwa` in the table or by an alias. ASCII letters match in either
-// case, every other byte only itself; nothing for an unknown name.
+// The standard called `nazwa` in the table or by an alias. Names are compared as iconv and
+// ICU compare charset names: "-", "_" and spaces are left out, ASCII letters match in either
+// case, every other byte only itself. Nothing for an unknown name.
 std::optional<int> ZnajdzStandard(std::string_view nazwa);
 
 }  // namespace znakomat

@@ -113,8 +113,8 @@ if [[ -x $korzen/usr/bin/znakomat-cli ]]; then
     }
     if [[ -f $dopelnienie ]]; then
         [[ $(dopelnij -f maz) == Mazovia ]] || blad "completion of '-f maz': $(dopelnij -f maz)"
-        [[ $(dopelnij --to-code = utf) == "UTF-8 UTF8" ]] || blad "completion of '--to-code=utf': $(dopelnij --to-code = utf)"
-        [[ $(dopelnij --out) == --output= ]] || blad "completion of '--out': $(dopelnij --out)"
+        [[ $(dopelnij --to-code = utf) == UTF-8 ]] || blad "completion of '--to-code=utf': $(dopelnij --to-code = utf)"
+        [[ $(dopelnij --out) == "--output= --output-dir=" ]] || blad "completion of '--out': $(dopelnij --out)"
         [[ $(dopelnij -t "" | wc -w) -ge 18 ]] || blad "completion after -t: $(dopelnij -t "")"
         [[ $(dopelnij -f AU) == auto && -z $(dopelnij -t au) ]] || blad "completion of 'auto': $(dopelnij -f AU) / $(dopelnij -t au)"
         [[ $(dopelnij --kat) == --katalog= ]] || blad "completion of '--kat': $(dopelnij --kat)"

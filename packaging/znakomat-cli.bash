@@ -1,12 +1,32 @@
 # bash completion for znakomat-cli: its options, the names of standards after -f and -t
-# (in any case, as the program takes them; "auto" after -f too), folders after -d, and file
-# names.
+# (compared as the program compares them: case, "-", "_" and spaces do not count; "auto"
+# after -f too; whole names, colons included), folders after -d, and file names.
+
+# A name as the program compares it.
+_znakomat_cli_klucz()
+{
+    local klucz=${1,,}
+    klucz=${klucz//[-_ ]/}
+    printf '%s' "$klucz"
+}
 
 _znakomat_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} opcja=${COMP_WORDS[COMP_CWORD - 1]}
-    # bash splits "--to-code=ISO" at the "=": the option is then one or two words back.
-    if [[ $cur == = ]]; then
+    if [[ -n ${COMP_LINE-} ]]; then
+        # The words as typed: bash splits a name such as ISO_8859-2:1987 at its colon.
+        local linia=${COMP_LINE:0:COMP_POINT} slowa=()
+        read -ra slowa <<<"$linia"
+        [[ $linia == *[[:space:]] || ${#slowa[@]} -eq 0 ]] && slowa+=("")
+        cur=${slowa[-1]}
+        opcja=
+        ((${#slowa[@]} >= 2)) && opcja=${slowa[-2]}
+        if [[ $cur == --*=* ]]; then
+            opcja=${cur%%=*}
+            cur=${cur#*=}
+        fi
+    elif [[ $cur == = ]]; then
+        # bash splits "--to-code=ISO" at the "=": the option is then one or two words back.
         cur=
     elif [[ $opcja == = ]] && ((COMP_CWORD >= 2)); then
         opcja=${COMP_WORDS[COMP_CWORD - 2]}
@@ -16,38 +36,48 @@ _znakomat_cli()
     case $opcja in
         -f | --from-code | -t | --to-code)
             # The program lists the standards with their other names; every word is a name.
-            local nazwa zrodlowe=
+            local nazwa zrodlowe= szukana
+            szukana=$(_znakomat_cli_klucz "$cur")
             if [[ $opcja == -f || $opcja == --from-code ]]; then
                 zrodlowe=auto
             fi
-            for nazwa in $zrodlowe $("${COMP_WORDS[0]}" -l 2>/dev/null | tr -s ' \t,;:()' '\n'); do
-                if [[ ${nazwa,,} == "${cur,,}"* ]]; then
+            for nazwa in $zrodlowe $("${COMP_WORDS[0]}" -l 2>/dev/null | tr -s ' \t,;()' '\n'); do
+                if [[ $(_znakomat_cli_klucz "$nazwa") == "$szukana"* ]]; then
                     COMPREPLY+=("$nazwa")
                 fi
             done
+            # bash replaces only what follows the last colon of the word; a colon counts
+            # in names, so every name offered has one there too.
+            if [[ $cur == *:* && ${COMP_WORDBREAKS-} == *:* ]]; then
+                local i
+                for i in "${!COMPREPLY[@]}"; do
+                    COMPREPLY[i]=${COMPREPLY[i]##*:}
+                done
+            fi
             return
             ;;
         -o | --output)
-            compopt -o filenames
+            compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return
             ;;
-        -d | --katalog)
-            compopt -o filenames
+        -d | --output-dir | --katalog)
+            compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -d -- "$cur")
             return
             ;;
     esac
 
     if [[ $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W '-f -t -o -d -r -l -h --from-code= --to-code= --output=
-            --katalog= --rozpoznaj --list --help --version' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W '-f -t -a -o -d -R -r -l -h -V --from-code= --to-code=
+            --all-characters --wszystkie-znaki --output= --output-dir= --katalog= --recursive --detect
+            --rozpoznaj --list --help --version' -- "$cur")
         if [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]]; then
-            compopt -o nospace
+            compopt -o nospace 2>/dev/null
         fi
         return
     fi
-    compopt -o filenames
+    compopt -o filenames 2>/dev/null
     mapfile -t COMPREPLY < <(compgen -f -- "$cur")
 }
 complete -F _znakomat_cli znakomat-cli

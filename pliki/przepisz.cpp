@@ -237,4 +237,19 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
     kroki.zakoncz();
 }
 
+void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej, Nadzor& nadzor)
+{
+    wejscie.powiekszPotok(ROZMIAR_KAWALKA);
+    std::string kawalek;
+    for (;;) {
+        nadzor.sprawdz();
+        wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, nadzor);
+        if (kawalek.empty()) {
+            return;
+        }
+        nadzor.poOdczycie(kawalek);
+        dalej(kawalek);
+    }
+}
+
 }  // namespace pliki

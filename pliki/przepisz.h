@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <string_view>
 
 #include "engine/strumien.h"
 #include "pliki/nadzor.h"
@@ -22,5 +24,10 @@ inline constexpr std::size_t ROZMIAR_KAWALKA = std::size_t{256} << 10;
 // may stop the work with Przerwane. Throws BladPliku.
 void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::KonwersjaBlokowa& konwersja,
               Nadzor& nadzor = BezNadzoru());
+
+// Hands all that `wejscie` gives to `dalej`, one piece at a time, for a conversion that is
+// not the letters'. `nadzor` sees the pieces as Przepisz shows them. Throws BladPliku.
+void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
+                   Nadzor& nadzor = BezNadzoru());
 
 }  // namespace pliki

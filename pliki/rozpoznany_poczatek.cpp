@@ -65,4 +65,18 @@ void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor&
     }
 }
 
+void RozpoznanyPoczatek::przekaz(const std::function<void(std::string_view)>& dalej, Nadzor& nadzor)
+{
+    for (const std::string& kawalek : wstrzymane_) {
+        nadzor.sprawdz();
+        nadzor.poOdczycie(kawalek);
+        dalej(kawalek);
+    }
+    wstrzymane_.clear();
+    if (!koniec_) {
+        CzytajDoKonca(wejscie_, dalej, nadzor);
+        koniec_ = true;
+    }
+}
+
 }  // namespace pliki

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/rozpoznawanie.h"
@@ -43,6 +45,10 @@ public:
     // Converts the held pieces and the rest of the input with `konwersja`, which the caller
     // then ends with konwersja.zakoncz(). `nadzor` sees those pieces as Przepisz shows them.
     void przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor& nadzor = BezNadzoru());
+
+    // For a conversion other than the letters': hands the held pieces, then the rest of the
+    // input, to `dalej`, as CzytajDoKonca does.
+    void przekaz(const std::function<void(std::string_view)>& dalej, Nadzor& nadzor = BezNadzoru());
 
 private:
     PlikWejsciowy& wejscie_;

@@ -10,9 +10,11 @@ cd "$(dirname "$0")/.."
 source scripts/pakiety.sh
 
 # lintian and rsvg-convert judge the package; xdotool and xclip play another program on
-# the virtual screen (closing the window's connection, owning the clipboard).
+# the virtual screen (closing the window's connection, owning the clipboard); parallel runs
+# the README's recipe for spreading a tree over machines.
 zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev python3 manpages-pl xvfb xauth clang-format libbenchmark-dev \
-    desktop-file-utils appstream dpkg-dev file lintian librsvg2-bin xdotool xclip clang libclang-rt-14-dev ccache
+    desktop-file-utils appstream dpkg-dev file lintian librsvg2-bin xdotool xclip clang libclang-rt-14-dev ccache \
+    parallel
 
 echo "== Format"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror

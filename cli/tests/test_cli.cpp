@@ -153,13 +153,23 @@ TEST_F(ZnakomatCli, DlugieIPolaczoneOpcje)
         EXPECT_EQ(wynik.wyjscie, oczekiwany) << argumenty[0];
     }
     // Options without a value grouped, and one with its value closing the group.
-    const Wynik pomoc = uruchom({"-h"});
-    EXPECT_EQ(uruchom({"-lh"}).wyjscie, pomoc.wyjscie);
-    EXPECT_EQ(uruchom({"-hl"}).wyjscie, pomoc.wyjscie);
-    EXPECT_EQ(uruchom({"-lfUTF-8"}).wyjscie, uruchom({"-l"}).wyjscie);
-    const Wynik grupa = uruchom({"-lVo", "wy.txt"});
-    EXPECT_EQ(grupa.kod, 0) << grupa.bledy;
-    EXPECT_EQ(grupa.wyjscie, uruchom({"-V"}).wyjscie);
+    const std::string tekstZnakow = "„Łódź” – 5°\n";
+    EXPECT_EQ(uruchom({"-afUTF-8", "-tWindows-EE"}, tekstZnakow).wyjscie,
+              uruchom({"-a", "-f", "UTF-8", "-t", "Windows-EE"}, tekstZnakow).wyjscie);
+    // -h, -l and -V stand alone: whatever else was asked would be left undone unseen.
+    for (const std::vector<std::string>& argumenty :
+         std::vector<std::vector<std::string>>{{"-lh"},
+                                               {"-hl"},
+                                               {"-lfUTF-8"},
+                                               {"-lVo", "wy.txt"},
+                                               {"-h", "-f", "xyz"},
+                                               {"-V", "we.txt"},
+                                               {"--list", "--to-code=UTF-8"},
+                                               {"-h", "-h"}}) {
+        oczekujBledu(uruchom(argumenty), 2, {"podaje się sama"});
+    }
+    EXPECT_EQ(zawartoscFolderu(), std::vector<std::string>{});
+    oczekujBledu(uruchom({"-f", "UTF-8", "-t", "brak", "-", "-"}, "Łódź"), 2, {"„-”", "więcej niż raz"});
 
     for (const char* wersja : {"-V", "--version"}) {
         const Wynik wynik = uruchom({wersja});

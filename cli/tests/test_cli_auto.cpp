@@ -346,7 +346,8 @@ TEST_F(Partia, BledneUzycie)
     EXPECT_EQ(zawartoscFolderu(), std::vector<std::string>{"we.txt"});
 
     const Wynik pomoc = uruchom({"-h"});
-    for (const char* fragment : {"-d, --katalog=KATALOG", "-r, --rozpoznaj", "„auto”", "„bez-liter”"}) {
+    for (const char* fragment : {"-d, --output-dir=KATALOG", "--katalog=KATALOG", "-r, --detect",
+                                 "--rozpoznaj", "„auto”", "„bez-liter”"}) {
         EXPECT_NE(pomoc.wyjscie.find(fragment), std::string::npos) << fragment;
     }
 }

@@ -1,0 +1,184 @@
+#include "cli/komunikaty.h"
+
+#include <array>
+#include <cstdio>
+
+#include "cli/uzycie.h"
+#include "engine/standardy.h"
+#include "engine/wszystkie_znaki.h"
+#include "pliki/opis_bledu.h"
+#include "pliki/wyjscie.h"
+
+namespace cli {
+
+namespace {
+std::string bezSterujacych(std::string_view nazwa, bool zUkosnikiem);
+}  // namespace
+
+void wypiszBlad(const std::string& komunikat)
+{
+    const std::string linia = "znakomat-cli: " + komunikat + "\n";
+    std::fwrite(linia.data(), 1, linia.size(), stderr);
+}
+
+std::string cudzyslow(std::string_view tekst)
+{
+    return "„" + bezSterujacych(tekst, false) + "”";
+}
+
+std::string opisBleduPliku(const pliki::BladPliku& blad)
+{
+    std::string co;
+    if (blad.czynnosc == pliki::BladPliku::Odczyt) {
+        co = blad.nazwa.empty() ? "standardowego wejścia" : "pliku " + cudzyslow(blad.nazwa);
+        return "nie mogę odczytać " + co + ": " + pliki::OpisBledu(blad.numer);
+    }
+    co = blad.nazwa.empty() ? "na standardowe wyjście" : "pliku " + cudzyslow(blad.nazwa);
+    return "nie mogę zapisać " + co + ": " + pliki::OpisBledu(blad.numer);
+}
+
+// What passed unchanged although the target cannot hold it, in one line; empty when nothing did.
+// `przesuniecie`: bytes of the text before the first piece the count saw.
+std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string& nazwaWejscia, int zrodlo,
+                        int cel, std::uint64_t przesuniecie)
+{
+    if (nieLitery.ile() == 0) {
+        return {};
+    }
+    const std::string gdzie = "na pozycji " + std::to_string(przesuniecie + nieLitery.pierwszy()) +
+                              (nazwaWejscia == "-" ? " wejścia" : " pliku " + cudzyslow(nazwaWejscia)) +
+                              ", licząc od 0";
+    const std::string liczba = "liczba: " + std::to_string(nieLitery.ile());
+    const std::string rada = znakomat::JestStronaKodowa(zrodlo) && znakomat::JestStronaKodowa(cel)
+                                 ? "; sprawdź standard źródłowy albo przekonwertuj cały tekst opcją -a "
+                                   "(--all-characters)"
+                                 : "; sprawdź standard źródłowy, a inne znaki zamień np. programem iconv";
+    if (nieLitery.rodzaj() == znakomat::NieLitery::Rodzaj::BajtyWUtf8) {
+        std::array<char, 3> szesnastkowo{};
+        std::snprintf(szesnastkowo.data(), szesnastkowo.size(), "%02X", nieLitery.pierwszyBajt());
+        return "uwaga: wynik nie jest poprawnym tekstem UTF-8: bajty od 80 (szesnastkowo) w górę, które nie "
+               "są "
+               "literami standardu " +
+               std::string(znakomat::Standardy(zrodlo).Nazwa) + ", zostały bez zmian (" + liczba +
+               ", pierwszy to " + szesnastkowo.data() + " " + gdzie + ")" + rada;
+    }
+    return "uwaga: wynik nie jest czystym tekstem standardu " + std::string(znakomat::Standardy(cel).Nazwa) +
+           ": znaki UTF-8 inne niż polskie litery zostały w nim jako ciągi kilku bajtów (" + liczba +
+           ", pierwszy " + gdzie + ")" + rada;
+}
+
+int wypisz(std::string_view tekst)
+{
+    try {
+        pliki::PlikWyjsciowy wyjscie("-");
+        wyjscie.zapisz(tekst);
+        wyjscie.zatwierdz();
+    } catch (const pliki::BladPliku& blad) {
+        wypiszBlad(opisBleduPliku(blad));
+        return KONIEC_BLAD_KONWERSJI;
+    }
+    return KONIEC_DOBRZE;
+}
+
+std::string opisWejscia(const std::string& nazwa)
+{
+    return nazwa == "-" ? "standardowe wejście" : "plik " + cudzyslow(nazwa);
+}
+
+std::string nazwaStandardu(int standard)
+{
+    return std::string(znakomat::Standardy(standard).Nazwa);
+}
+
+std::string listaNazw(std::span<const int> standardy, std::string_view oddzielone)
+{
+    std::string lista;
+    for (const int standard : standardy) {
+        lista += (lista.empty() ? "" : std::string(oddzielone)) + nazwaStandardu(standard);
+    }
+    return lista;
+}
+
+void wypiszUwagi(const std::vector<std::string>& uwagi)
+{
+    for (const std::string& uwaga : uwagi) {
+        if (!uwaga.empty()) {
+            wypiszBlad(uwaga);
+        }
+    }
+}
+
+namespace {
+
+// Control characters, which a terminal would act on, as escapes: those of ASCII and, in
+// UTF-8, those from U+0080 to U+009F. `zUkosnikiem`: the backslash too, so the name reads back.
+std::string bezSterujacych(std::string_view nazwa, bool zUkosnikiem)
+{
+    std::string wynik;
+    const auto szesnastkowo = [&wynik](unsigned char bajt) {
+        std::array<char, 5> zapis{};
+        std::snprintf(zapis.data(), zapis.size(), "\\x%02X", bajt);
+        wynik += zapis.data();
+    };
+    for (std::size_t i = 0; i < nazwa.size(); ++i) {
+        const auto bajt = static_cast<unsigned char>(nazwa[i]);
+        if (bajt == '\\' && zUkosnikiem) {
+            wynik += "\\\\";
+        } else if (bajt == '\t') {
+            wynik += "\\t";
+        } else if (bajt == '\n') {
+            wynik += "\\n";
+        } else if (bajt == '\r') {
+            wynik += "\\r";
+        } else if (bajt < 0x20 || bajt == 0x7F) {
+            szesnastkowo(bajt);
+        } else if (bajt == 0xC2 && i + 1 < nazwa.size() && static_cast<unsigned char>(nazwa[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(nazwa[i + 1]) <= 0x9F) {
+            szesnastkowo(bajt);
+            szesnastkowo(static_cast<unsigned char>(nazwa[++i]));
+        } else {
+            wynik += static_cast<char>(bajt);
+        }
+    }
+    return wynik;
+}
+
+}  // namespace
+
+// A file name on a line of its own that scripts split at tabs: the backslash, the tab, the
+// line breaks and the other control characters as escapes.
+std::string wJednymWierszu(std::string_view nazwa)
+{
+    return bezSterujacych(nazwa, true);
+}
+
+std::string opisZatrzymania(const znakomat::NieprzekonwertowanyZnak& stop, const std::string& nazwaWejscia,
+                            int zrodlo, int cel, std::uint64_t przesuniecie)
+{
+    using Rodzaj = znakomat::NieprzekonwertowanyZnak::Rodzaj;
+    const std::string co = nazwaWejscia == "-" ? "standardowego wejścia" : "pliku " + cudzyslow(nazwaWejscia);
+    const std::string gdzie = "na pozycji " + std::to_string(przesuniecie + stop.pozycja) + ", licząc od 0,";
+    std::array<char, 16> znak{};
+    std::string powod;
+    switch (stop.rodzaj) {
+        case Rodzaj::BajtBezZnaku:
+            std::snprintf(znak.data(), znak.size(), "%02X", static_cast<unsigned>(stop.znak));
+            powod = "bajt " + std::string(znak.data()) + " (szesnastkowo) " + gdzie +
+                    " nie jest znakiem standardu " + nazwaStandardu(zrodlo);
+            break;
+        case Rodzaj::NiepoprawnyUtf8:
+            powod = "bajty " + gdzie + " nie są poprawnym znakiem UTF-8";
+            break;
+        case Rodzaj::NiepelnyUtf8:
+            powod = "tekst kończy się w środku znaku UTF-8, " + gdzie.substr(0, gdzie.size() - 1);
+            break;
+        case Rodzaj::BrakWCelu:
+            std::snprintf(znak.data(), znak.size(), "U+%04X", static_cast<unsigned>(stop.znak));
+            powod = "znak " + std::string(znak.data()) + " " + gdzie + " nie ma odpowiednika w standardzie " +
+                    nazwaStandardu(cel);
+            break;
+    }
+    return "nie mogę przekonwertować całego tekstu " + co + ": " + powod;
+}
+
+}  // namespace cli

@@ -1,0 +1,51 @@
+#pragma once
+
+// What znakomat-cli tells its user, in Polish, and how names appear in it.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/nie_litery.h"
+#include "engine/wszystkie_znaki.h"
+#include "pliki/nadzor.h"
+
+namespace cli {
+
+// A line on standard error, after the program's name.
+void wypiszBlad(const std::string& komunikat);
+
+// Lines for standard error; empty ones say nothing.
+void wypiszUwagi(const std::vector<std::string>& uwagi);
+
+// Writes a fixed text to standard output, as -l and -h do; returns the exit status.
+int wypisz(std::string_view tekst);
+
+std::string cudzyslow(std::string_view tekst);
+
+std::string opisBleduPliku(const pliki::BladPliku& blad);
+
+// "standardowe wejście" or the file named.
+std::string opisWejscia(const std::string& nazwa);
+
+std::string nazwaStandardu(int standard);
+
+std::string listaNazw(std::span<const int> standardy, std::string_view oddzielone);
+
+// What passed unchanged although the target cannot hold it, in one line; empty when nothing did.
+// `przesuniecie`: bytes of the text before the first piece the count saw.
+std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string& nazwaWejscia, int zrodlo,
+                        int cel, std::uint64_t przesuniecie);
+
+// A name for a line that scripts split at tabs: backslash and control characters escaped.
+// Messages (cudzyslow) escape the control characters alone.
+std::string wJednymWierszu(std::string_view nazwa);
+
+// Where and why a whole-text conversion stopped. `przesuniecie`: bytes of the text before
+// the first the conversion saw.
+std::string opisZatrzymania(const znakomat::NieprzekonwertowanyZnak& stop, const std::string& nazwaWejscia,
+                            int zrodlo, int cel, std::uint64_t przesuniecie);
+
+}  // namespace cli

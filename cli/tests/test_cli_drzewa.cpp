@@ -1,0 +1,267 @@
+// znakomat-cli on whole texts (-a), trees of folders (-R), and names that would harm a
+// terminal or a batch.
+
+#include <iconv.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/tests/proces_cli.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace znakomat::test;
+
+// A letter of Polish prose with the typography every real text has.
+constexpr std::string_view LIST =
+    "Szanowna Pani,\n„Źdźbło” – ząb, żółw… 5 °C, § 3, café, 25 €.\nŁĄCZĘ WYRAZY SZACUNKU\n";
+
+// iconv(3) over a whole text: its output, and where it stopped if it did.
+struct ZIconv {
+    std::string wynik;
+    std::optional<std::size_t> stop;
+};
+
+ZIconv iconv3(const char* z, const char* na, std::string tekst)
+{
+    const iconv_t cd = ::iconv_open(na, z);
+    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << z << " " << na;
+    std::string wynik(tekst.size() * 4 + 16, '\0');
+    char* we = tekst.data();
+    std::size_t zostalo = tekst.size();
+    char* wy = wynik.data();
+    std::size_t miejsce = wynik.size();
+    const bool blad = ::iconv(cd, &we, &zostalo, &wy, &miejsce) == static_cast<std::size_t>(-1);
+    ::iconv_close(cd);
+    wynik.resize(static_cast<std::size_t>(wy - wynik.data()));
+    return {wynik, blad ? std::optional(static_cast<std::size_t>(we - tekst.data())) : std::nullopt};
+}
+
+// The four code pages by names iconv knows and by other spellings the program takes.
+struct StronaKodowa {
+    const char* iconv;
+    const char* nazwa;
+};
+constexpr StronaKodowa STRONY[] = {
+    {"ISO-8859-2", "latin-2"}, {"CP852", "IBM-852"}, {"CP1250", "cp-1250"}, {"UTF-8", "utf_8"}};
+
+using WszystkieZnaki = ZnakomatCli;
+
+TEST_F(WszystkieZnaki, SzesnascieParJakIconvZeStaremWyjsciemPrzyBledzie)
+{
+    int zatrzymanych = 0;
+    for (const StronaKodowa& zrodlo : STRONY) {
+        for (const StronaKodowa& cel : STRONY) {
+            // The letter as the source holds it, or as far as it does.
+            const ZIconv wZrodle = iconv3("UTF-8", zrodlo.iconv, std::string(LIST));
+            const std::string tekst = wZrodle.wynik + (wZrodle.stop ? "\n" : "");
+            const ZIconv oczekiwany = iconv3(zrodlo.iconv, cel.iconv, tekst);
+            const std::string opis = std::string(zrodlo.nazwa) + " -> " + cel.nazwa;
+            zapiszPlik(folder_ / "we.txt", tekst);
+            zapiszPlik(folder_ / "wy.txt", "stare");
+            const Wynik wynik =
+                uruchom({"-a", "-f", zrodlo.nazwa, "-t", cel.nazwa, "-o", "wy.txt", "we.txt"});
+            if (oczekiwany.stop) {
+                ++zatrzymanych;
+                oczekujBledu(wynik, 1, {"„we.txt”", "na pozycji " + std::to_string(*oczekiwany.stop) + ","});
+                EXPECT_EQ(czytajPlik(folder_ / "wy.txt"), "stare") << opis;
+            } else {
+                EXPECT_EQ(wynik.kod, 0) << opis << wynik.bledy;
+                EXPECT_EQ(wynik.bledy, "") << opis;
+                EXPECT_EQ(czytajPlik(folder_ / "wy.txt"), oczekiwany.wynik) << opis;
+            }
+            // Through pipes, what iconv gave before it stopped.
+            const Wynik zPotoku =
+                uruchom({"--all-characters", "--from-code", zrodlo.nazwa, "--to-code", cel.nazwa}, tekst);
+            EXPECT_EQ(zPotoku.wyjscie, oczekiwany.wynik) << opis;
+            EXPECT_EQ(zPotoku.kod, oczekiwany.stop ? 1 : 0) << opis;
+        }
+    }
+    EXPECT_GT(zatrzymanych, 0);
+    EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{"we.txt", "wy.txt"}));
+}
+
+TEST_F(WszystkieZnaki, AutoIOdmowy)
+{
+    const std::string windows = iconv3("UTF-8", "CP1250", std::string(LIST)).wynik;
+    const Wynik zAuto = uruchom({"--wszystkie-znaki", "-f", "auto", "-t", "UTF-8"}, windows);
+    EXPECT_EQ(zAuto.kod, 0) << zAuto.bledy;
+    EXPECT_EQ(zAuto.wyjscie, LIST);
+
+    // Without -a the warning about the invalid result names the option.
+    const Wynik litery = uruchom({"-f", "cp1250", "-t", "UTF-8"}, windows);
+    EXPECT_EQ(litery.kod, 0);
+    EXPECT_NE(litery.bledy.find("-a (--all-characters)"), std::string::npos) << litery.bledy;
+
+    for (const std::vector<std::string>& argumenty : std::vector<std::vector<std::string>>{
+             {"-a", "-f", "Mazovia", "-t", "UTF-8"}, {"-a", "-f", "UTF-8", "-t", "brak"}}) {
+        oczekujBledu(uruchom(argumenty, windows), 2,
+                     {"ISO-Latin-2, IBM-Latin-2, Windows-EE, UTF-8", "nie należy"});
+    }
+    // On standard output, what came before the stop, once, as iconv writes it.
+    struct Stop {
+        std::vector<std::string> argumenty;
+        std::string tekst;
+        std::vector<std::string> fragmenty;
+    };
+    const Stop stopy[] = {
+        {{"-a", "-f", "UTF-8", "-t", "latin2"},
+         "ab\xC3",
+         {"standardowego wejścia", "w środku znaku UTF-8", "na pozycji 2"}},
+        {{"-a", "-f", "cp1250", "-t", "latin2"}, "ab\x81", {"bajt 81", "na pozycji 2", "Windows-EE"}},
+        {{"-a", "-f", "UTF-8", "-t", "UTF-8"}, "ab\xED\xA0\x80", {"na pozycji 2", "poprawnym znakiem UTF-8"}},
+        {{"-a", "-f", "UTF-8", "-t", "IBM852"}, "ab€", {"U+20AC", "na pozycji 2", "IBM-Latin-2"}},
+    };
+    for (const Stop& stop : stopy) {
+        Wynik wynik = uruchom(stop.argumenty, stop.tekst);
+        EXPECT_EQ(wynik.wyjscie, "ab") << stop.tekst;
+        wynik.wyjscie.clear();
+        oczekujBledu(wynik, 1, stop.fragmenty);
+    }
+}
+
+using Drzewa = ZnakomatCli;
+
+TEST_F(Drzewa, KsztaltDrzewaPetlaDowiazanIBladJednegoPliku)
+{
+    const std::vector<std::string> pliki = {"archiwum/a.txt", "archiwum/2001/b.txt", "archiwum/2001/x/c.txt",
+                                            "archiwum/2002/b.txt", "archiwum/zły.txt"};
+    for (const std::string& plik : pliki) {
+        fs::create_directories((folder_ / plik).parent_path());
+        zapiszPlik(folder_ / plik, plik == "archiwum/zły.txt" ? "Łódź \xFF" : "Łódź – " + plik + "\n");
+    }
+    // Links are not followed: one to the tree's top would never end.
+    fs::create_directory_symlink("..", folder_ / "archiwum/2001/x/petla");
+    fs::create_symlink("../a.txt", folder_ / "archiwum/2002/link.txt");
+    ::mkfifo((folder_ / "archiwum/fifo").c_str(), 0600);
+
+    const Wynik wynik =
+        uruchom({"-a", "-f", "utf8", "-t", "cp1250", "-R", "--output-dir", "wynik", "archiwum"});
+    EXPECT_EQ(wynik.kod, 1);
+    EXPECT_NE(wynik.wyjscie.find("Plików: 5, skonwertowane: 4, z błędem: 1"), std::string::npos)
+        << wynik.wyjscie;
+    EXPECT_NE(wynik.bledy.find("„archiwum/zły.txt”"), std::string::npos) << wynik.bledy;
+    for (const std::string& plik : pliki) {
+        const fs::path wyjscie = folder_ / "wynik" / plik;
+        if (plik == "archiwum/zły.txt") {
+            EXPECT_FALSE(fs::exists(wyjscie));
+        } else {
+            EXPECT_EQ(czytajPlik(wyjscie), iconv3("UTF-8", "CP1250", "Łódź – " + plik + "\n").wynik) << plik;
+        }
+    }
+    EXPECT_FALSE(fs::exists(folder_ / "wynik/archiwum/2002/link.txt"));
+    EXPECT_FALSE(fs::exists(folder_ / "wynik/archiwum/2001/x/petla"));
+
+    // -r -R: a line for every file of the tree.
+    const Wynik rozpoznane = uruchom({"--detect", "--recursive", "archiwum"});
+    EXPECT_EQ(rozpoznane.kod, 0) << rozpoznane.bledy;
+    EXPECT_EQ(std::count(rozpoznane.wyjscie.begin(), rozpoznane.wyjscie.end(), '\n'), 5)
+        << rozpoznane.wyjscie;
+    EXPECT_NE(rozpoznane.wyjscie.find("archiwum/2001/x/c.txt\tUTF-8\t"), std::string::npos)
+        << rozpoznane.wyjscie;
+}
+
+TEST_F(Drzewa, OdmowyPrzedZapisem)
+{
+    fs::create_directories(folder_ / "we/pod");
+    zapiszPlik(folder_ / "we/pod/a.txt", "Łódź\n");
+    zapiszPlik(folder_ / "plik", "");
+    struct Przypadek {
+        std::vector<std::string> argumenty;
+        int kod;
+        std::vector<std::string> fragmenty;
+    };
+    const Przypadek przypadki[] = {
+        {{"-f", "UTF-8", "-t", "brak", "-R", "-d", "we/pod/wynik", "we"},
+         2,
+         {"leży w folderze wejściowym", "„we”"}},
+        {{"-f", "UTF-8", "-t", "brak", "-R", "-d", "we/wynik", "we/pod"}, 0, {}},
+        {{"-f", "UTF-8", "-t", "brak", "-R", "-d", "./we/../we/", "we"}, 2, {"leży w folderze wejściowym"}},
+        {{"-f", "UTF-8", "-t", "brak", "-R", "we"}, 2, {"-R (--recursive)", "-d"}},
+        {{"-f", "UTF-8", "-t", "brak", "-d", "plik/pod", "we/pod/a.txt"},
+         1,
+         {"nie mogę utworzyć folderu „plik/pod”"}},
+    };
+    for (const Przypadek& p : przypadki) {
+        const Wynik wynik = uruchom(p.argumenty);
+        if (p.kod == 0) {
+            // The output folder beside the tree, not in it, is allowed.
+            EXPECT_EQ(wynik.kod, 0) << wynik.bledy;
+            EXPECT_EQ(czytajPlik(folder_ / "we/pod/a.txt"), "Łódź\n");
+            EXPECT_EQ(czytajPlik(folder_ / "we/wynik/pod/a.txt"), "Lodz\n");
+            fs::remove_all(folder_ / "we/wynik");
+            continue;
+        }
+        oczekujBledu(wynik, p.kod, p.fragmenty);
+    }
+    EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{"plik", "we"}));
+    EXPECT_FALSE(fs::exists(folder_ / "we/pod/wynik"));
+}
+
+TEST_F(Drzewa, WejscieProwadzaceDoWynikuPartii)
+{
+    zapiszPlik(folder_ / "a.txt", "Zażółć\n");
+    // Leads nowhere yet: to the output a.txt gets in this batch.
+    fs::create_symlink("wynik/a.txt", folder_ / "link.txt");
+    const Wynik wynik = uruchom({"-f", "UTF-8", "-t", "brak", "-d", "wynik", "a.txt", "link.txt"});
+    EXPECT_EQ(wynik.kod, 1);
+    EXPECT_NE(wynik.bledy.find("pominięty plik „link.txt”: prowadzi do pliku „wynik/a.txt”"),
+              std::string::npos)
+        << wynik.bledy;
+    EXPECT_EQ(czytajPlik(folder_ / "wynik/a.txt"), "Zazolc\n");
+}
+
+TEST_F(Drzewa, ZnakiSterujaceWNazwachZastapione)
+{
+    const std::string nazwa = "x\x1B[31my\x7F\xC2\x9B.txt";
+    const std::string zapis = "x\\x1B[31my\\x7F\\xC2\\x9B.txt";
+    zapiszPlik(folder_ / nazwa, "Łódź\n");
+    const Wynik rozpoznane = uruchom({"-r", nazwa});
+    EXPECT_EQ(rozpoznane.wyjscie, zapis + "\tUTF-8\t\n");
+    const Wynik partia = uruchom({"-f", "UTF-8", "-t", "brak", "-d", "wynik", nazwa});
+    EXPECT_NE(partia.wyjscie.find(zapis + " → wynik/" + zapis), std::string::npos) << partia.wyjscie;
+    const Wynik brak = uruchom({"-f", "UTF-8", "-t", "brak", "nie-ma-" + nazwa});
+    oczekujBledu(brak, 1, {"„nie-ma-" + zapis + "”"});
+    for (const Wynik* w : {&rozpoznane, &partia, &brak}) {
+        EXPECT_EQ((w->wyjscie + w->bledy).find('\x1B'), std::string::npos);
+        EXPECT_EQ((w->wyjscie + w->bledy).find("\xC2\x9B"), std::string::npos);
+    }
+}
+
+TEST_F(Drzewa, PrzepisNaGnuParallelJakR)
+{
+    if (std::system("parallel --version >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "no GNU parallel";
+    }
+    for (const std::string plik : {"archiwum/a.txt", "archiwum/2001/b c.txt", "archiwum/2001/x/d.txt"}) {
+        fs::create_directories((folder_ / plik).parent_path());
+        zapiszPlik(folder_ / plik, iconv3("UTF-8", "CP1250", "„Łódź” – " + plik + "\n").wynik);
+    }
+    const std::string cli = ZNAKOMAT_CLI;
+    // The README's recipe, with this machine as the only one.
+    const std::string przepis =
+        "cd '" + folder_.string() + "/archiwum' && find . -type f -print0 | HOME='" + folder_.string() +
+        "' parallel -0 --will-cite --sshlogin : --workdir \"$PWD\" 'mkdir -p ../wynik/{//} && " + cli +
+        " -a -f cp1250 -t utf-8 -o ../wynik/{} {}'";
+    ASSERT_EQ(std::system(przepis.c_str()), 0) << przepis;
+    const Wynik r = uruchom({"-a", "-f", "cp1250", "-t", "utf-8", "-R", "-d", "r", "archiwum"});
+    ASSERT_EQ(r.kod, 0) << r.bledy;
+    int plikow = 0;
+    for (const fs::directory_entry& wpis : fs::recursive_directory_iterator(folder_ / "r/archiwum")) {
+        if (wpis.is_regular_file()) {
+            ++plikow;
+            const fs::path wzgledna = fs::relative(wpis.path(), folder_ / "r/archiwum");
+            EXPECT_EQ(czytajPlik(folder_ / "wynik" / wzgledna), czytajPlik(wpis.path())) << wzgledna;
+        }
+    }
+    EXPECT_EQ(plikow, 3);
+}
+
+}  // namespace

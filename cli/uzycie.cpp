@@ -1,0 +1,217 @@
+#include "cli/uzycie.h"
+
+#include <getopt.h>
+
+#include <algorithm>
+#include <array>
+
+#include "cli/komunikaty.h"
+
+namespace cli {
+
+namespace {
+
+// The first long name of each letter is the one messages give.
+constexpr std::array<option, 14> DLUGIE_OPCJE = {{
+    {"from-code", required_argument, nullptr, 'f'},
+    {"to-code", required_argument, nullptr, 't'},
+    {"output", required_argument, nullptr, 'o'},
+    {"katalog", required_argument, nullptr, 'd'},
+    {"output-dir", required_argument, nullptr, 'd'},
+    {"rozpoznaj", no_argument, nullptr, 'r'},
+    {"detect", no_argument, nullptr, 'r'},
+    {"all-characters", no_argument, nullptr, 'a'},
+    {"wszystkie-znaki", no_argument, nullptr, 'a'},
+    {"recursive", no_argument, nullptr, 'R'},
+    {"list", no_argument, nullptr, 'l'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+}};
+
+// A value that wins silently over an earlier one hides a mistake in a script.
+void ustawRaz(std::optional<std::string>& pole, int litera, const char* wartosc)
+{
+    if (pole) {
+        const auto opcja = std::find_if(DLUGIE_OPCJE.begin(), DLUGIE_OPCJE.end(),
+                                        [litera](const option& o) { return o.val == litera; });
+        throw ZleUzycie{"opcja -" + std::string(1, static_cast<char>(litera)) + " (--" + opcja->name +
+                        ") podana więcej niż raz"};
+    }
+    pole = wartosc;
+}
+
+// The long option getopt_long stopped at, as the user wrote it, without its value.
+std::string dlugaOpcja(char** argv)
+{
+    const std::string_view argument = argv[optind - 1];
+    return std::string(argument.substr(0, argument.find('=')));
+}
+
+ZleUzycie brakWartosci(char** argv)
+{
+    const bool dluga = std::string_view(argv[optind - 1]).starts_with("--");
+    return {"opcja " + (dluga ? dlugaOpcja(argv) : "-" + std::string(1, static_cast<char>(optopt))) +
+            " wymaga wartości"};
+}
+
+ZleUzycie zlaOpcja(char** argv)
+{
+    // A long option is reported with no letter, or with its own when given a value it takes none.
+    if (optopt != 0 &&
+        std::string_view("ftodraRlhV").find(static_cast<char>(optopt)) != std::string_view::npos) {
+        return {"opcja " + cudzyslow(dlugaOpcja(argv)) + " nie przyjmuje wartości"};
+    }
+    const std::string opcja =
+        optopt == 0 ? dlugaOpcja(argv) : "-" + std::string(1, static_cast<char>(optopt));
+    return {"nieznana opcja " + cudzyslow(opcja) + "; opis: znakomat-cli -h"};
+}
+
+}  // namespace
+
+const std::string_view POMOC =
+    "Użycie: znakomat-cli -f ŹRÓDŁO -t CEL [-a] [-o WYJŚCIE] [WEJŚCIE...]\n"
+    "        znakomat-cli -f ŹRÓDŁO -t CEL [-a] [-R] -d KATALOG WEJŚCIE...\n"
+    "        znakomat-cli -r [-R] [WEJŚCIE...]\n"
+    "        znakomat-cli -l | -h | -V\n"
+    "\n"
+    "Zamienia polskie litery tekstu (Ą Ć Ę Ł Ń Ó Ś Ź Ż ą ć ę ł ń ó ś ź ż) ze standardu\n"
+    "ŹRÓDŁO na standard CEL; wszystkie inne bajty przepisuje bez zmian. Czyta kolejno\n"
+    "pliki WEJŚCIE, każdy jako osobny tekst, a gdy ich nie podano albo podano „-”,\n"
+    "standardowe wejście. Wyniki pisze po kolei do pliku WYJŚCIE albo na standardowe\n"
+    "wyjście. Plik wyjściowy jest zastępowany dopiero po zapisaniu całości, więc błąd\n"
+    "nigdy nie zostawia go w połowie.\n"
+    "\n"
+    "  -f, --from-code=ŹRÓDŁO  standard tekstu wejściowego albo „auto”\n"
+    "  -t, --to-code=CEL       standard tekstu wyjściowego\n"
+    "  -a, --all-characters    konwertuje cały tekst, nie tylko litery, tak jak iconv\n"
+    "                          (też --wszystkie-znaki; tylko ISO-Latin-2, IBM-Latin-2,\n"
+    "                          Windows-EE i UTF-8)\n"
+    "  -o, --output=WYJŚCIE    plik wyjściowy, inny niż wejściowe\n"
+    "  -d, --output-dir=KATALOG  każdy plik WEJŚCIE osobno do pliku o tej samej nazwie\n"
+    "                          w KATALOGU (tworzy go, gdy go nie ma;\n"
+    "                          też --katalog=KATALOG)\n"
+    "  -R, --recursive         z -d i -r: WEJŚCIE to także foldery, przechodzone w głąb\n"
+    "  -r, --detect            tylko rozpoznaje standard każdego pliku WEJŚCIE\n"
+    "                          (też --rozpoznaj)\n"
+    "  -l, --list              wypisuje osiemnaście standardów i ich inne nazwy\n"
+    "  -h, --help              wyświetla ten opis\n"
+    "  -V, --version           wypisuje wersję programu\n"
+    "\n"
+    "Opcje bez wartości można łączyć (-aR); -l, -h i -V podaje się same. Nazwy\n"
+    "standardów są takie jak w -l: standard albo jedna z jego innych nazw (np. CP1250,\n"
+    "ISO-8859-2, latin2). Przy porównywaniu nazw wielkość liter, „-”, „_” i spacje nie\n"
+    "mają znaczenia, jak w iconv i ICU: cp-1250, Latin_2 i iso88592 też są dobre.\n"
+    "\n"
+    "Z -a program konwertuje każdy znak, także „ ” – … ° § é, bajt w bajt tak jak\n"
+    "iconv -f ŹRÓDŁO -t CEL. Znak, którego CEL nie ma, bajt, który w ŹRÓDLE nic nie\n"
+    "znaczy, albo niepoprawny UTF-8 zatrzymują konwersję z błędem podającym pozycję;\n"
+    "plik wyjściowy zostaje wtedy taki, jaki był. Z -f auto -a dotyczy tekstów\n"
+    "rozpoznanych jako jeden z tych czterech standardów; w pozostałych zamienia litery.\n"
+    "\n"
+    "Z -f auto program rozpoznaje standard każdego wejścia osobno, z jego początku\n"
+    "(do 4 MiB od pierwszego bajtu od 80 w górę). Gdy inny standard, który zmieniłby\n"
+    "wynik, był blisko, konwertuje z najbardziej prawdopodobnego i pisze na standardowe\n"
+    "wyjście błędów, który wybrał i które były blisko. Tekst bez polskich liter\n"
+    "przechodzi bez zmian.\n"
+    "\n"
+    "-r wypisuje dla każdego wejścia jeden wiersz z trzema polami rozdzielonymi\n"
+    "tabulatorem: nazwa pliku („-” to standardowe wejście; \\, tabulator, koniec\n"
+    "wiersza i inne znaki sterujące jako \\\\, \\t, \\n i \\xHH), rozpoznany standard albo\n"
+    "„bez-liter”, gdy tekst nie ma polskich liter, i bliskie standardy rozdzielone\n"
+    "przecinkami (puste, gdy ich nie ma).\n"
+    "\n"
+    "Z -d pliki są konwertowane równolegle na wszystkich rdzeniach procesora. Po\n"
+    "każdym pliku program wypisuje wiersz, a na końcu podsumowanie. Plik, którego wynik\n"
+    "byłby jednym z plików wejściowych albo zastąpiłby wynik wcześniejszego pliku\n"
+    "o tej samej nazwie (także nazwie różniącej się tylko wielkością liter w folderze,\n"
+    "który jej nie rozróżnia), jest pomijany jako błąd; pozostałe pliki są konwertowane.\n"
+    "Z -R każdy zwykły plik pod podanymi folderami trafia pod tę samą ścieżkę względną\n"
+    "w KATALOGU, który nie może leżeć w żadnym z nich; dowiązania symboliczne są\n"
+    "pomijane.\n"
+    "\n"
+    "Bez -a bajty od 80 w górę, które nie są polskimi literami, przechodzą bez zmian.\n"
+    "Gdy przez to wynik w UTF-8 nie jest poprawnym UTF-8, albo wynik z UTF-8 zawiera\n"
+    "inne znaki wielobajtowe, program pisze uwagę na standardowe wyjście błędów.\n"
+    "\n"
+    "Przykłady:\n"
+    "  znakomat-cli -f Mazovia -t UTF-8 -o list.txt list-dos.txt\n"
+    "  cat stary.txt | znakomat-cli --from-code=cp1250 --to-code=latin2 > nowy.txt\n"
+    "  znakomat-cli -a -f cp1250 -t utf-8 -o list-utf8.txt list.txt\n"
+    "  znakomat-cli -f UTF-8 -t brak -o razem.txt a.txt b.txt\n"
+    "  znakomat-cli -f auto -t UTF-8 -d wynik/ *.TXT\n"
+    "  znakomat-cli -f auto -t UTF-8 -R -d wynik/ archiwum/\n"
+    "  znakomat-cli -r *.txt | cut -f 2\n"
+    "\n"
+    "Kod wyjścia: 0 gotowe, 1 błąd odczytu, zapisu lub konwersji (z -d i -r: choć\n"
+    "jednego pliku), 2 błędne użycie.\n";
+
+Ustawienia czytajArgumenty(int argc, char** argv)
+{
+    Ustawienia ustawienia;
+    opterr = 0;
+    int opcja;
+    int opcji = 0;
+    while ((opcja = getopt_long(argc, argv, ":f:t:o:d:raRlhV", DLUGIE_OPCJE.data(), nullptr)) != -1) {
+        ++opcji;
+        switch (opcja) {
+            case 'f':
+                ustawRaz(ustawienia.zrodlo, opcja, optarg);
+                break;
+            case 't':
+                ustawRaz(ustawienia.cel, opcja, optarg);
+                break;
+            case 'o':
+                ustawRaz(ustawienia.wyjscie, opcja, optarg);
+                break;
+            case 'd':
+                ustawRaz(ustawienia.katalog, opcja, optarg);
+                break;
+            case 'r':
+                ustawienia.rozpoznaj = true;
+                break;
+            case 'a':
+                ustawienia.wszystkieZnaki = true;
+                break;
+            case 'R':
+                ustawienia.rekurencyjnie = true;
+                break;
+            case 'l':
+                ustawienia.lista = true;
+                break;
+            case 'h':
+                ustawienia.pomoc = true;
+                break;
+            case 'V':
+                ustawienia.wersja = true;
+                break;
+            case ':':
+                throw brakWartosci(argv);
+            default:
+                throw zlaOpcja(argv);
+        }
+    }
+    ustawienia.wejscia.assign(argv + optind, argv + argc);
+    // Whatever else was asked would be silently left undone.
+    if ((ustawienia.pomoc || ustawienia.lista || ustawienia.wersja) && (opcji > 1 || optind < argc)) {
+        const char* ktora = ustawienia.pomoc   ? "-h (--help)"
+                            : ustawienia.lista ? "-l (--list)"
+                                               : "-V (--version)";
+        throw ZleUzycie{std::string("opcję ") + ktora + " podaje się sama, bez innych opcji i plików"};
+    }
+    // Standard input read twice would give the second time nothing.
+    if (std::count(ustawienia.wejscia.begin(), ustawienia.wejscia.end(), "-") > 1) {
+        throw ZleUzycie{"standardowe wejście („-”) podane więcej niż raz"};
+    }
+    // An empty name would read as a standard stream in the messages.
+    if (ustawienia.wyjscie == "" || ustawienia.katalog == "" ||
+        std::find(ustawienia.wejscia.begin(), ustawienia.wejscia.end(), "") != ustawienia.wejscia.end()) {
+        throw ZleUzycie{"pusta nazwa pliku"};
+    }
+    if (ustawienia.wejscia.empty()) {
+        ustawienia.wejscia.emplace_back("-");
+    }
+    return ustawienia;
+}
+
+}  // namespace cli

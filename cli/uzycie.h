@@ -1,0 +1,42 @@
+#pragma once
+
+// What znakomat-cli is asked to do: its options, read and checked.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+constexpr int KONIEC_DOBRZE = 0;
+constexpr int KONIEC_BLAD_KONWERSJI = 1;
+constexpr int KONIEC_ZLE_UZYCIE = 2;
+
+extern const std::string_view POMOC;
+
+// The source named so, the standard of each input is recognised in it.
+constexpr std::string_view AUTO = "auto";
+
+struct ZleUzycie {
+    std::string komunikat;
+};
+
+struct Ustawienia {
+    std::optional<std::string> zrodlo;
+    std::optional<std::string> cel;
+    std::optional<std::string> wyjscie;
+    std::optional<std::string> katalog;
+    std::vector<std::string> wejscia;
+    bool rozpoznaj = false;
+    bool wszystkieZnaki = false;
+    bool rekurencyjnie = false;
+    bool lista = false;
+    bool pomoc = false;
+    bool wersja = false;
+};
+
+// Throws ZleUzycie.
+Ustawienia czytajArgumenty(int argc, char** argv);
+
+}  // namespace cli
