@@ -77,17 +77,25 @@ std::optional<QString> nieDoCzytania(const struct stat& stan)
     return std::nullopt;
 }
 
-// Whether both standards make the same of `tekst`: its letters as the one reads them are
-// its letters as the other reads them.
+// Whether both standards make the same of `tekst`: converted from either, it comes out
+// alike. Two targets, since a text converted into its own standard stays as it is.
 bool czytajaTakSamo(const std::string& tekst, int jeden, int drugi)
 {
     if (jeden == drugi) {
         return true;
     }
-    const auto poPolsku = [&](int zrodlo) {
-        return znakomat::KonwertujTekst(tekst, zrodlo, znakomat::UTF8_INDEX, znakomat::BezPostepu());
-    };
-    return poPolsku(jeden) == poPolsku(drugi);
+    for (const int cel : {znakomat::UTF8_INDEX, znakomat::WINDOWS_EE}) {
+        const znakomat::PrzygotowanaKonwersja zJednego(jeden, cel);
+        const znakomat::PrzygotowanaKonwersja zDrugiego(drugi, cel);
+        std::string pierwszy;
+        std::string drugiWynik;
+        zJednego.dopisz(tekst, pierwszy);
+        zDrugiego.dopisz(tekst, drugiWynik);
+        if (pierwszy != drugiWynik) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void porownajZObecnym(WynikRozpoznania& wynik, const std::string& probka)
