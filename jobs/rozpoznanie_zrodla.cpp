@@ -33,6 +33,8 @@ public:
     // Called once before each piece is read.
     void wTrakcie() override { ++kawalkow_; }
     bool przerwac() override { return stop_.stop_requested() || zaDuzo(); }
+    // Should a regular file turn into a pipe after it was looked at, a stop still comes.
+    int odstepOczekiwania() const override { return 50; }
 
     bool zaDuzo() const { return kawalkow_ > NAJWIECEJ_KAWALKOW; }
 

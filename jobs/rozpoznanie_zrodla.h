@@ -15,9 +15,9 @@
 
 namespace zadania {
 
-// A file whose first byte of 80 and above lies this far in is read no further: a window
-// must not read gigabytes of a plain header. Up to there the verdict is the one the
-// command line's recognition gives; the file is read up to 4 MiB beyond this, 20 MiB in all.
+// The window reads at most 20 MiB of a file, so that a plain header of gigabytes does not
+// keep it reading. When the first byte of 80 and above lies within the first GRANICA_ASCII
+// bytes, the verdict is the command line's, whose recognition reads 4 MiB from there.
 inline constexpr std::size_t GRANICA_ASCII = std::size_t{16} << 20;
 
 // What the window learned of the standard of a file or of the text box.
