@@ -19,11 +19,13 @@
 #include "engine/rozpoznawanie.h"
 #include "engine/standardy.h"
 #include "engine/windows1250.h"
+#include "jobs/rozpoznanie_zrodla.h"
 #include "ui/poletekstowe.h"
 #include "ui/tests/gui_test.h"
 
 using namespace okno;
 using namespace znakomat;
+using zadania::GRANICA_ASCII;
 
 namespace {
 
@@ -217,6 +219,22 @@ private slots:
             QCOMPARE(::open(QFile::encodeName(sciezka).constData(), O_WRONLY | O_NONBLOCK), -1);
             QCOMPARE(errno, ENXIO);
         }
+    }
+
+    // A file given while another is being read gets its own verdict; closing the window
+    // while one is read stops the reading and waits for it, so nothing arrives at a
+    // window that is gone (the sanitized build sees it).
+    void zamkniecieWTrakcie()
+    {
+        const QString duzy = zapisz(QStringLiteral("duzy.txt"), std::string(GRANICA_ASCII - 4096, ' ') +
+                                                                   wStandardzie(PROZA, MAZOVIA));
+        okno->otworzPlik(duzy);
+        QVERIFY(podaj(Sposob::Argument, zapisz(QStringLiteral("maly.txt"), wStandardzie(PROZA, IBM_LATIN_2))));
+        QCOMPARE(zrodlo()->currentIndex(), IBM_LATIN_2);
+        okno->otworzPlik(duzy);
+        zamknijOkno();
+        QCoreApplication::processEvents();
+        QVERIFY(otworzOkno());
     }
 
     // A pasted text is read as the bytes the text conversion converts: a modern one keeps
