@@ -43,7 +43,8 @@ std::vector<std::string> teksty(const std::string& plik)
 bool konwertujaTakSamo(const std::string& tekst, int jeden, int drugi)
 {
     for (const int cel : {UTF8_INDEX, WINDOWS_EE}) {
-        if (KonwertujTekst(tekst, jeden, cel, BezPostepu()) != KonwertujTekst(tekst, drugi, cel, BezPostepu())) {
+        if (KonwertujTekst(tekst, jeden, cel, BezPostepu()) !=
+            KonwertujTekst(tekst, drugi, cel, BezPostepu())) {
             return false;
         }
     }
@@ -68,7 +69,8 @@ double zmierz(const std::vector<std::string>& proza, const QString& folder, cons
     int razem = 0;
     for (int s = 1; s < LICZBA_STANDARDOW; ++s) {
         const int liczba = dobrze[static_cast<std::size_t>(s)];
-        std::printf("| %s | %.2f %% |\n", std::string(Standardy(s).Nazwa).c_str(), 100.0 * liczba / proza.size());
+        std::printf("| %s | %.2f %% |\n", std::string(Standardy(s).Nazwa).c_str(),
+                    100.0 * liczba / proza.size());
         razem += liczba;
     }
     const double wynik = 100.0 * razem / (proza.size() * (LICZBA_STANDARDOW - 1));

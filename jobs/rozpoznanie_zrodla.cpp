@@ -64,8 +64,9 @@ std::optional<QString> nieDoCzytania(const struct stat& stan)
         return QStringLiteral("To jest folder, a nie plik.");
     }
     if (S_ISFIFO(stan.st_mode)) {
-        return QStringLiteral("To jest potok (FIFO), a nie zwykły plik: standard nie jest rozpoznawany, by "
-                              "nie czekać na dane.");
+        return QStringLiteral(
+            "To jest potok (FIFO), a nie zwykły plik: standard nie jest rozpoznawany, by "
+            "nie czekać na dane.");
     }
     if (S_ISCHR(stan.st_mode) || S_ISBLK(stan.st_mode)) {
         return QStringLiteral("To jest urządzenie, a nie zwykły plik: standard nie jest rozpoznawany.");
@@ -166,8 +167,9 @@ WynikRozpoznania RozpoznajPlik(const QString& nazwa, int obecny, std::stop_token
         }
     } catch (const pliki::Przerwane&) {
         if (nadzor.zaDuzo()) {
-            wynik.uwaga = QStringLiteral("Pierwsze %1 MB pliku nie zawierają polskich liter: dalej standard nie "
-                                         "jest szukany.")
+            wynik.uwaga = QStringLiteral(
+                              "Pierwsze %1 MB pliku nie zawierają polskich liter: dalej standard nie "
+                              "jest szukany.")
                               .arg(GRANICA_ASCII >> 20);
         }
     } catch (const pliki::BladPliku& blad) {
@@ -179,8 +181,7 @@ WynikRozpoznania RozpoznajPlik(const QString& nazwa, int obecny, std::stop_token
 
 WynikRozpoznania RozpoznajTekst(const QString& tekst, int obecny)
 {
-    const qsizetype dlugosc =
-        std::min(tekst.size(), static_cast<qsizetype>(pliki::ROZPOZNAWANY_POCZATEK));
+    const qsizetype dlugosc = std::min(tekst.size(), static_cast<qsizetype>(pliki::ROZPOZNAWANY_POCZATEK));
     std::string bajty;
     bajty.reserve(static_cast<std::size_t>(dlugosc));
     for (const QChar znak : QStringView(tekst).first(dlugosc)) {
@@ -218,7 +219,8 @@ QString OpisRozpoznania(const WynikRozpoznania& wynik, bool plik, std::optional<
             for (const int standard : rozpoznanie.bliskie) {
                 pasujace << nazwa(standard);
             }
-            return QStringLiteral("Standardu nie da się rozpoznać na pewno, pasują: %1. Wybierz właściwy sam.")
+            return QStringLiteral(
+                       "Standardu nie da się rozpoznać na pewno, pasują: %1. Wybierz właściwy sam.")
                 .arg(pasujace.join(QStringLiteral(", ")));
         }
         case znakomat::Werdykt::Rozpoznany:
@@ -248,18 +250,25 @@ void RozpoznawanieWTle::rozpoznaj(Zadanie zadanie)
     porzuc();
     const unsigned long long numer = ++ostatni_;
     oczekiwane_ = numer;
-    watki_.emplace(numer, std::jthread([this, numer, zadanie = std::move(zadanie)](std::stop_token stop) {
-        WynikRozpoznania wynik;
-        try {
-            wynik = zadanie(stop);
-        } catch (const std::exception& blad) {
-            wynik = {};
-            wynik.uwaga = QStringLiteral("Nie udało się rozpoznać standardu: ") + QString::fromLocal8Bit(blad.what());
-        }
-        // Delivered in this object's thread, and dropped if the object is gone by then.
-        QMetaObject::invokeMethod(
-            this, [this, numer, wynik = std::move(wynik)] { zakonczone(numer, wynik); }, Qt::QueuedConnection);
-    }));
+    auto praca = [this, numer, zadanie = std::move(zadanie)](std::stop_token stop) {
+        wykonaj(numer, zadanie, std::move(stop));
+    };
+    watki_.emplace(numer, std::jthread(std::move(praca)));
+}
+
+void RozpoznawanieWTle::wykonaj(unsigned long long numer, const Zadanie& zadanie, std::stop_token stop)
+{
+    WynikRozpoznania wynik;
+    try {
+        wynik = zadanie(std::move(stop));
+    } catch (const std::exception& blad) {
+        wynik = {};
+        wynik.uwaga =
+            QStringLiteral("Nie udało się rozpoznać standardu: ") + QString::fromLocal8Bit(blad.what());
+    }
+    // Delivered in this object's thread, and dropped if the object is gone by then.
+    QMetaObject::invokeMethod(
+        this, [this, numer, wynik = std::move(wynik)] { zakonczone(numer, wynik); }, Qt::QueuedConnection);
 }
 
 void RozpoznawanieWTle::porzuc()

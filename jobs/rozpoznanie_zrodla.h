@@ -71,6 +71,8 @@ signals:
     void rozpoznano(const zadania::WynikRozpoznania& wynik);
 
 private:
+    // On the worker thread.
+    void wykonaj(unsigned long long numer, const Zadanie& zadanie, std::stop_token stop);
     void zakonczone(unsigned long long numer, const WynikRozpoznania& wynik);
 
     unsigned long long ostatni_ = 0;

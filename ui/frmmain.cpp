@@ -125,7 +125,8 @@ frmMain::frmMain(QWidget* parent)
     utworzKontrolki();
     ustawKolejnoscTabulacji();
     zaladuj();
-    rozpoznanie_ = std::make_unique<RozpoznanieWOknie>(Combo1, Text2, Text1, [this] { return konwersjaTrwa_; });
+    rozpoznanie_ =
+        std::make_unique<RozpoznanieWOknie>(Combo1, Text2, Text1, [this] { return konwersjaTrwa_; });
     // A file dropped anywhere on the window, also on the boxes that take dropped text.
     setAcceptDrops(true);
     for (QWidget* cel : {static_cast<QWidget*>(this), Text1->viewport(), static_cast<QWidget*>(Text2),

@@ -16,6 +16,8 @@ RozpoznanieWOknie::RozpoznanieWOknie(QComboBox* zrodlo, QLineEdit* wejscie, Pole
       wejscie_(wejscie),
       pole_(pole),
       konwersjaTrwa_(std::move(konwersjaTrwa)),
+      opisWejscia_{wejscie->toolTip(), wejscie->accessibleDescription()},
+      opisPola_{pole->toolTip(), pole->accessibleDescription()},
       ustawionyPrzezOkno_(zrodlo->currentIndex())
 {
     // Only the user activates the list; the window's own changes do not.
@@ -75,8 +77,12 @@ void RozpoznanieWOknie::pokaz(const zadania::WynikRozpoznania& wynik)
 
 void RozpoznanieWOknie::opisz(QWidget* pole, const QString& opis)
 {
-    pole->setToolTip(opis);
-    pole->setAccessibleDescription(opis);
+    const Opis& wlasny = pole == wejscie_ ? opisWejscia_ : opisPola_;
+    const auto polacz = [&opis](const QString& pierwszy) {
+        return pierwszy.isEmpty() || opis.isEmpty() ? pierwszy + opis : pierwszy + QLatin1Char('\n') + opis;
+    };
+    pole->setToolTip(polacz(wlasny.podpowiedz));
+    pole->setAccessibleDescription(polacz(wlasny.dlaCzytnika));
 }
 
 }  // namespace okno

@@ -35,12 +35,20 @@ private:
     void pokaz(const zadania::WynikRozpoznania& wynik);
     // A new text in the box: what was said of the old one no longer holds.
     void zmienionoTekst(QWidget* pole);
-    static void opisz(QWidget* pole, const QString& opis);
+    // The verdict after what the box says of itself, if anything.
+    void opisz(QWidget* pole, const QString& opis);
 
     QComboBox* zrodlo_;
     QLineEdit* wejscie_;
     PoleTekstowe* pole_;
     std::function<bool()> konwersjaTrwa_;
+    // Each box's own tooltip and description, from before any verdict.
+    struct Opis {
+        QString podpowiedz;
+        QString dlaCzytnika;
+    };
+    Opis opisWejscia_;
+    Opis opisPola_;
     int ustawionyPrzezOkno_;
     bool wybranyRecznie_ = false;
     // The box the recognition under way is about.

@@ -44,7 +44,8 @@ protected:
         const QString sciezka = folder.filePath(QString::fromUtf8(nazwa));
         QFile plik(sciezka);
         EXPECT_TRUE(plik.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        EXPECT_EQ(plik.write(tresc.data(), static_cast<qint64>(tresc.size())), static_cast<qint64>(tresc.size()));
+        EXPECT_EQ(plik.write(tresc.data(), static_cast<qint64>(tresc.size())),
+                  static_cast<qint64>(tresc.size()));
         return sciezka;
     }
 };
@@ -82,7 +83,8 @@ TEST_F(RozpoznaniePliku, CzytaTylkoZwyklePliki)
 TEST_F(RozpoznaniePliku, DlugiNaglowekAscii)
 {
     const std::string mazovia = wStandardzie(PROZA, MAZOVIA);
-    for (const std::size_t naglowek : {std::size_t{0}, GRANICA_ASCII - 4096, GRANICA_ASCII + pliki::ROZPOZNAWANY_POCZATEK}) {
+    for (const std::size_t naglowek :
+         {std::size_t{0}, GRANICA_ASCII - 4096, GRANICA_ASCII + pliki::ROZPOZNAWANY_POCZATEK}) {
         SCOPED_TRACE(naglowek);
         const QString sciezka = zapisz("naglowek.txt", std::string(naglowek, ' ') + mazovia);
         const WynikRozpoznania wynik = RozpoznajPlik(sciezka, WINDOWS_EE);
@@ -118,16 +120,19 @@ TEST_F(RozpoznaniePliku, ZostawiaStandardDajacyToSamo)
         const char* opisWyniku;
     };
     const Przypadek przypadki[] = {
-        {"DHN czytany jako Cyfromat", PROZA, DHN, DHN, std::nullopt, "Rozpoznany standard: Cyfromat. Wybrany DHN"},
+        {"DHN czytany jako Cyfromat", PROZA, DHN, DHN, std::nullopt,
+         "Rozpoznany standard: Cyfromat. Wybrany DHN"},
         {"Mazovia", PROZA, MAZOVIA, WINDOWS_EE, MAZOVIA, "Rozpoznany standard: Mazovia."},
-        {"ISO-Latin-2 z ą, ś i ź", PROZA, ISO_LATIN_2, WINDOWS_EE, ISO_LATIN_2, "Rozpoznany standard: ISO-Latin-2."},
+        {"ISO-Latin-2 z ą, ś i ź", PROZA, ISO_LATIN_2, WINDOWS_EE, ISO_LATIN_2,
+         "Rozpoznany standard: ISO-Latin-2."},
         {"Windows-EE bez ą, ś i ź", BEZ_A_S_Z, WINDOWS_EE, WINDOWS_EE, std::nullopt, "daje ten sam wynik"},
-        {"UTF-8 bez bajtów liter Windows-EE", BEZ_A_S_Z, UTF8_INDEX, WINDOWS_EE, UTF8_INDEX, "standard: UTF-8."},
+        {"UTF-8 bez bajtów liter Windows-EE", BEZ_A_S_Z, UTF8_INDEX, WINDOWS_EE, UTF8_INDEX,
+         "standard: UTF-8."},
     };
     for (const Przypadek& przypadek : przypadki) {
         SCOPED_TRACE(przypadek.opis);
-        const WynikRozpoznania wynik =
-            RozpoznajPlik(zapisz("tekst.txt", wStandardzie(przypadek.tekst, przypadek.prawdziwy)), przypadek.obecny);
+        const WynikRozpoznania wynik = RozpoznajPlik(
+            zapisz("tekst.txt", wStandardzie(przypadek.tekst, przypadek.prawdziwy)), przypadek.obecny);
         ASSERT_TRUE(wynik.rozpoznanie.has_value());
         EXPECT_EQ(wynik.rozpoznanie->werdykt, Werdykt::Rozpoznany);
         EXPECT_EQ(StandardDoWybrania(wynik), przypadek.wybrany);
