@@ -79,14 +79,11 @@ private:
 
     QString zapisz(const QString& nazwa, const std::string& tresc)
     {
-        const QString sciezka = folder.filePath(nazwa);
-        QFile plik(sciezka);
-        if (!plik.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            plik.write(tresc.data(), static_cast<qint64>(tresc.size())) !=
-                static_cast<qint64>(tresc.size())) {
-            qWarning("cannot write %s", qPrintable(sciezka));
-        }
-        return sciezka;
+        // A file not written shows as an empty one, which no test expects.
+        QFile plik(folder.filePath(nazwa));
+        plik.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+            plik.write(tresc.data(), qint64(tresc.size()));
+        return plik.fileName();
     }
 
     // What the boxes' tooltips say before any verdict.
