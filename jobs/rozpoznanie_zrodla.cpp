@@ -138,9 +138,9 @@ std::string probkaPliku(const std::string& sciezka, std::uint64_t pominac, const
 
 }  // namespace
 
-WynikRozpoznania RozpoznajPlik(const QString& nazwa, int obecny, std::stop_token stop)
+WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_token stop)
 {
-    const std::string sciezka = QFile::encodeName(nazwa).toStdString();
+    const std::string sciezka = QFile::encodeName(nazwaPliku).toStdString();
     WynikRozpoznania wynik;
     wynik.obecny = obecny;
     struct stat stan {};
