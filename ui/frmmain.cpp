@@ -25,6 +25,7 @@
 #include "jobs/konwertuj.h"
 #include "ui/opensave.h"
 #include "ui/poletekstowe.h"
+#include "ui/rozpoznanie_w_oknie.h"
 #include "ui/uklad_okna.h"
 
 #ifndef ZNAKOMAT_HOME_PAGE
@@ -124,6 +125,8 @@ frmMain::frmMain(QWidget* parent)
     utworzKontrolki();
     ustawKolejnoscTabulacji();
     zaladuj();
+    rozpoznanie_ =
+        std::make_unique<RozpoznanieWOknie>(Combo1, Text2, Text1, [this] { return konwersjaTrwa_; });
     // A file dropped anywhere on the window, also on the boxes that take dropped text.
     setAcceptDrops(true);
     for (QWidget* cel : {static_cast<QWidget*>(this), Text1->viewport(), static_cast<QWidget*>(Text2),
@@ -131,6 +134,8 @@ frmMain::frmMain(QWidget* parent)
         cel->installEventFilter(this);
     }
 }
+
+frmMain::~frmMain() = default;
 
 void frmMain::utworzKontrolki()
 {
@@ -261,6 +266,7 @@ void frmMain::otworzPlik(const QString& sciezka)
     Toolbar1->setChecked(true);
     przelaczTryb();
     Text2->setText(sciezka);
+    rozpoznanie_->rozpoznajWejscie();
 }
 
 bool frmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
@@ -404,7 +410,10 @@ void frmMain::konwertuj()
 
 void frmMain::wklej()
 {
-    bezpiecznie([this] { zadania::WklejZeSchowka(*this); });
+    bezpiecznie([this] {
+        zadania::WklejZeSchowka(*this);
+        rozpoznanie_->rozpoznajPole();
+    });
 }
 
 void frmMain::kopiuj()
@@ -478,6 +487,7 @@ void frmMain::wybierzWejscie()
         OpenSave::ShowOpen(this, filtrPlikow, QStringLiteral("Wybierz plik wejściowy"), QString());
     if (!sciezka.isEmpty()) {
         Text2->setText(sciezka);
+        rozpoznanie_->rozpoznajWejscie();
         Text2->setFocus();
     }
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
 #include "engine/konwersja.h"
 #include "jobs/okno_konwersji.h"
 
@@ -16,6 +18,7 @@ class QPushButton;
 namespace okno {
 
 class PoleTekstowe;
+class RozpoznanieWOknie;
 
 // The program's one window. Controls carry the names users and tests know them by.
 class frmMain : public QWidget, public znakomat::Postep, public zadania::OknoKonwersji {
@@ -23,6 +26,7 @@ class frmMain : public QWidget, public znakomat::Postep, public zadania::OknoKon
 
 public:
     explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
 
     // The caption at load time, the start of every progress caption.
     const QString& Tag() const { return tag_; }
@@ -109,6 +113,9 @@ private:
     QPushButton* Command7 = nullptr;
     QLabel* Label8 = nullptr;
     QLabel* Label9 = nullptr;
+
+    // Destroyed before the controls it watches.
+    std::unique_ptr<RozpoznanieWOknie> rozpoznanie_;
 };
 
 }  // namespace okno

@@ -1,0 +1,101 @@
+// Measures how often a file given to the window converts right with only the target
+// chosen: each text of the held-out Polish prose is written in each of the seventeen
+// standards with letters to a file, the window's recognition reads that file, and the
+// source list ends where it would from its start ("Windows-EE"). Right when converting
+// from there gives what converting from the true standard gives, to UTF-8 and to
+// Windows-EE. Prints a table per file of texts and the rate over all.
+//
+//   skutecznosc_okna KATALOG_PROZY [NAJMNIEJ_PROCENT]
+//
+// KATALOG_PROZY holds what `scripts/proza_polska.py proba` writes; with NAJMNIEJ_PROCENT
+// the exit code is 1 when a rate over all is below it.
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
+#include "jobs/rozpoznanie_zrodla.h"
+
+namespace {
+
+using namespace znakomat;
+
+std::vector<std::string> teksty(const std::string& plik)
+{
+    std::ifstream wejscie(plik, std::ios::binary);
+    std::stringstream tresc;
+    tresc << wejscie.rdbuf();
+    std::vector<std::string> wynik;
+    std::string tekst;
+    while (std::getline(tresc, tekst, '\0')) {
+        wynik.push_back(tekst);
+    }
+    return wynik;
+}
+
+bool konwertujaTakSamo(const std::string& tekst, int jeden, int drugi)
+{
+    for (const int cel : {UTF8_INDEX, WINDOWS_EE}) {
+        if (KonwertujTekst(tekst, jeden, cel, BezPostepu()) !=
+            KonwertujTekst(tekst, drugi, cel, BezPostepu())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+double zmierz(const std::vector<std::string>& proza, const QString& folder, const char* opis)
+{
+    std::array<int, LICZBA_STANDARDOW> dobrze{};
+    const QString nazwa = QDir(folder).filePath(QStringLiteral("tekst.txt"));
+    for (const std::string& utf8 : proza) {
+        for (int prawdziwy = 1; prawdziwy < LICZBA_STANDARDOW; ++prawdziwy) {
+            const std::string tekst = KonwertujTekst(utf8, UTF8_INDEX, prawdziwy, BezPostepu());
+            std::ofstream(nazwa.toStdString(), std::ios::binary | std::ios::trunc) << tekst;
+            const zadania::WynikRozpoznania wynik = zadania::RozpoznajPlik(nazwa, WINDOWS_EE);
+            const int wybrany = zadania::StandardDoWybrania(wynik).value_or(WINDOWS_EE);
+            dobrze[static_cast<std::size_t>(prawdziwy)] += konwertujaTakSamo(tekst, wybrany, prawdziwy);
+        }
+    }
+    std::printf("%s: %zu tekstów w każdym standardzie\n| Standard | Dobrze |\n| --- | ---: |\n", opis,
+                proza.size());
+    int razem = 0;
+    for (int s = 1; s < LICZBA_STANDARDOW; ++s) {
+        const int liczba = dobrze[static_cast<std::size_t>(s)];
+        std::printf("| %s | %.2f %% |\n", std::string(Standardy(s).Nazwa).c_str(),
+                    100.0 * liczba / proza.size());
+        razem += liczba;
+    }
+    const double wynik = 100.0 * razem / (proza.size() * (LICZBA_STANDARDOW - 1));
+    std::printf("| Razem | %.2f %% |\n\n", wynik);
+    return wynik;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc < 2 || argc > 3) {
+        std::fputs("użycie: skutecznosc_okna KATALOG_PROZY [NAJMNIEJ_PROCENT]\n", stderr);
+        return 2;
+    }
+    const double najmniej = argc == 3 ? std::stod(argv[2]) : 0.0;
+    QTemporaryDir folder;
+    bool dosc = folder.isValid();
+    for (const char* plik : {"krotkie.txt", "dlugie.txt"}) {
+        const std::vector<std::string> proza = teksty(std::string(argv[1]) + "/" + plik);
+        if (proza.empty()) {
+            std::fprintf(stderr, "skutecznosc_okna: brak tekstów w %s/%s\n", argv[1], plik);
+            return 2;
+        }
+        dosc = zmierz(proza, folder.path(), plik) >= najmniej && dosc;
+    }
+    return dosc ? 0 : 1;
+}

@@ -1,0 +1,293 @@
+#include "jobs/rozpoznanie_zrodla.h"
+
+#include <sys/stat.h>
+
+#include <QFile>
+#include <QStringList>
+
+#include <algorithm>
+#include <cerrno>
+#include <exception>
+#include <utility>
+
+#include "engine/konwersja.h"
+#include "engine/standardy.h"
+#include "engine/windows1250.h"
+#include "pliki/opis_bledu.h"
+#include "pliki/przepisz.h"
+#include "pliki/rozpoznany_poczatek.h"
+
+namespace zadania {
+
+namespace {
+
+constexpr std::size_t GRANICA_ODCZYTU = GRANICA_ASCII + pliki::ROZPOZNAWANY_POCZATEK;
+static_assert(GRANICA_ODCZYTU == std::size_t{20} << 20, "the bound the header's comment gives");
+
+// Counts the pieces the recognition reads, so that a long plain header ends the reading,
+// and passes on a stop request.
+class NadzorRozpoznania final : public pliki::Nadzor {
+public:
+    explicit NadzorRozpoznania(std::stop_token stop) : stop_(std::move(stop)) {}
+
+    // Called once before each piece is read.
+    void wTrakcie() override { ++kawalkow_; }
+    bool przerwac() override { return stop_.stop_requested() || zaDuzo(); }
+    // Should a regular file turn into a pipe after it was looked at, a stop still comes.
+    int odstepOczekiwania() const override { return 50; }
+
+    bool zaDuzo() const { return kawalkow_ > NAJWIECEJ_KAWALKOW; }
+
+private:
+    // Reaching this many pieces means the first GRANICA_ASCII bytes held no byte of 80 and
+    // above: from the piece that holds the first one, the recognition reads
+    // ROZPOZNAWANY_POCZATEK bytes and stops by itself.
+    static constexpr std::size_t NAJWIECEJ_KAWALKOW = GRANICA_ODCZYTU / pliki::ROZMIAR_KAWALKA;
+    std::stop_token stop_;
+    std::size_t kawalkow_ = 0;
+};
+
+QString nazwa(int standard)
+{
+    return QString::fromUtf8(znakomat::Standardy(standard).Nazwa);
+}
+
+QString opisBledu(int numer)
+{
+    return QString::fromStdString(pliki::OpisBledu(numer));
+}
+
+// Why a file that is not a regular one with something in it is not read.
+std::optional<QString> nieDoCzytania(const struct stat& stan)
+{
+    if (S_ISDIR(stan.st_mode)) {
+        return QStringLiteral("To jest folder, a nie plik.");
+    }
+    if (S_ISFIFO(stan.st_mode)) {
+        return QStringLiteral(
+            "To jest potok (FIFO), a nie zwykły plik: standard nie jest rozpoznawany, by "
+            "nie czekać na dane.");
+    }
+    if (S_ISCHR(stan.st_mode) || S_ISBLK(stan.st_mode)) {
+        return QStringLiteral("To jest urządzenie, a nie zwykły plik: standard nie jest rozpoznawany.");
+    }
+    if (!S_ISREG(stan.st_mode)) {
+        return QStringLiteral("To nie jest zwykły plik: standard nie jest rozpoznawany.");
+    }
+    if (stan.st_size <= 0) {
+        return QStringLiteral("Plik jest pusty.");
+    }
+    return std::nullopt;
+}
+
+// Whether both standards make the same of `tekst`: converted from either, it comes out
+// alike. Two targets, since a text converted into its own standard stays as it is.
+bool czytajaTakSamo(const std::string& tekst, int jeden, int drugi)
+{
+    if (jeden == drugi) {
+        return true;
+    }
+    for (const int cel : {znakomat::UTF8_INDEX, znakomat::WINDOWS_EE}) {
+        const znakomat::PrzygotowanaKonwersja zJednego(jeden, cel);
+        const znakomat::PrzygotowanaKonwersja zDrugiego(drugi, cel);
+        std::string pierwszy;
+        std::string drugiWynik;
+        zJednego.dopisz(tekst, pierwszy);
+        zDrugiego.dopisz(tekst, drugiWynik);
+        if (pierwszy != drugiWynik) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void porownajZObecnym(WynikRozpoznania& wynik, const std::string& probka)
+{
+    if (wynik.rozpoznanie && wynik.rozpoznanie->werdykt == znakomat::Werdykt::Rozpoznany) {
+        wynik.obecnyDajeToSamo = czytajaTakSamo(probka, wynik.obecny, wynik.rozpoznanie->standard());
+    }
+}
+
+// The bytes the recognition judged: from the first piece with a byte of 80 and above on.
+std::string probkaPliku(const std::string& sciezka, std::uint64_t pominac, const std::stop_token& stop)
+{
+    pliki::PlikWejsciowy wejscie(sciezka);
+    if (!wejscie.rozmiar()) {
+        return {};
+    }
+    std::string probka;
+    std::string kawalek;
+    while (probka.size() < pliki::ROZPOZNAWANY_POCZATEK) {
+        if (stop.stop_requested()) {
+            throw pliki::Przerwane{};
+        }
+        // A regular file: a read never waits.
+        wejscie.czytaj(kawalek, pliki::ROZMIAR_KAWALKA, pliki::BezNadzoru());
+        if (kawalek.empty()) {
+            break;
+        }
+        if (pominac >= kawalek.size()) {
+            pominac -= kawalek.size();
+            continue;
+        }
+        probka.append(kawalek, static_cast<std::size_t>(pominac));
+        pominac = 0;
+    }
+    return probka;
+}
+
+}  // namespace
+
+WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_token stop)
+{
+    const std::string sciezka = QFile::encodeName(nazwaPliku).toStdString();
+    WynikRozpoznania wynik;
+    wynik.obecny = obecny;
+    struct stat stan {};
+    if (::stat(sciezka.c_str(), &stan) != 0) {
+        wynik.uwaga = QStringLiteral("Nie mogę odczytać pliku: ") + opisBledu(errno) + QLatin1Char('.');
+        return wynik;
+    }
+    if (const std::optional<QString> uwaga = nieDoCzytania(stan)) {
+        wynik.uwaga = *uwaga;
+        return wynik;
+    }
+    NadzorRozpoznania nadzor(stop);
+    try {
+        pliki::PlikWejsciowy wejscie(sciezka);
+        // What was opened may no longer be what was looked at.
+        if (!wejscie.rozmiar()) {
+            wynik.uwaga = QStringLiteral("To nie jest zwykły plik: standard nie jest rozpoznawany.");
+            return wynik;
+        }
+        const pliki::RozpoznanyPoczatek poczatek(wejscie, nullptr, nadzor);
+        wynik.rozpoznanie = poczatek.rozpoznanie();
+        if (wynik.rozpoznanie->werdykt == znakomat::Werdykt::Rozpoznany) {
+            porownajZObecnym(wynik, probkaPliku(sciezka, poczatek.przepisaneBezZmian(), stop));
+        }
+    } catch (const pliki::Przerwane&) {
+        if (nadzor.zaDuzo()) {
+            wynik.uwaga = QStringLiteral(
+                              "Pierwsze %1 MB pliku nie zawierają polskich liter: dalej standard nie "
+                              "jest szukany.")
+                              .arg(GRANICA_ASCII >> 20);
+        }
+    } catch (const pliki::BladPliku& blad) {
+        wynik.rozpoznanie.reset();
+        wynik.uwaga = QStringLiteral("Nie mogę odczytać pliku: ") + opisBledu(blad.numer) + QLatin1Char('.');
+    }
+    return wynik;
+}
+
+WynikRozpoznania RozpoznajTekst(const QString& tekst, int obecny)
+{
+    const qsizetype dlugosc = std::min(tekst.size(), static_cast<qsizetype>(pliki::ROZPOZNAWANY_POCZATEK));
+    std::string bajty;
+    bajty.reserve(static_cast<std::size_t>(dlugosc));
+    for (const QChar znak : QStringView(tekst).first(dlugosc)) {
+        const int bajt = znakomat::BajtWindows1250(znak.unicode());
+        bajty.push_back(bajt < 0 ? '?' : static_cast<char>(bajt));
+    }
+    WynikRozpoznania wynik;
+    wynik.obecny = obecny;
+    wynik.rozpoznanie = znakomat::RozpoznajStandard(bajty);
+    porownajZObecnym(wynik, bajty);
+    return wynik;
+}
+
+std::optional<int> StandardDoWybrania(const WynikRozpoznania& wynik)
+{
+    if (!wynik.rozpoznanie || wynik.rozpoznanie->werdykt != znakomat::Werdykt::Rozpoznany ||
+        wynik.obecnyDajeToSamo) {
+        return std::nullopt;
+    }
+    return wynik.rozpoznanie->standard();
+}
+
+QString OpisRozpoznania(const WynikRozpoznania& wynik, bool plik, std::optional<int> recznie)
+{
+    if (!wynik.rozpoznanie) {
+        return wynik.uwaga;
+    }
+    const znakomat::Rozpoznanie& rozpoznanie = *wynik.rozpoznanie;
+    switch (rozpoznanie.werdykt) {
+        case znakomat::Werdykt::BezPolskichLiter:
+            return plik ? QStringLiteral("Plik nie zawiera polskich liter.")
+                        : QStringLiteral("Tekst nie zawiera polskich liter.");
+        case znakomat::Werdykt::Niejednoznaczny: {
+            QStringList pasujace{nazwa(rozpoznanie.standard())};
+            for (const int standard : rozpoznanie.bliskie) {
+                pasujace << nazwa(standard);
+            }
+            return QStringLiteral(
+                       "Standardu nie da się rozpoznać na pewno, pasują: %1. Wybierz właściwy sam.")
+                .arg(pasujace.join(QStringLiteral(", ")));
+        }
+        case znakomat::Werdykt::Rozpoznany:
+            break;
+    }
+    const int standard = rozpoznanie.standard();
+    QString opis = QStringLiteral("Rozpoznany standard: %1.").arg(nazwa(standard));
+    if (recznie && *recznie != standard) {
+        opis += wynik.obecnyDajeToSamo && wynik.obecny == *recznie
+                    ? QStringLiteral(" Wybrany ręcznie %1 daje ten sam wynik.").arg(nazwa(*recznie))
+                    : QStringLiteral(" Zostaje wybrany ręcznie %1.").arg(nazwa(*recznie));
+    } else if (!recznie && wynik.obecnyDajeToSamo && wynik.obecny != standard) {
+        opis += QStringLiteral(" Wybrany %1 daje ten sam wynik.").arg(nazwa(wynik.obecny));
+    }
+    return opis;
+}
+
+RozpoznawanieWTle::~RozpoznawanieWTle()
+{
+    porzuc();
+    // Each thread sees the stop between two pieces of its file.
+    watki_.clear();
+}
+
+void RozpoznawanieWTle::rozpoznaj(Zadanie zadanie)
+{
+    porzuc();
+    const unsigned long long numer = ++ostatni_;
+    oczekiwane_ = numer;
+    auto praca = [this, numer, zadanie = std::move(zadanie)](std::stop_token stop) {
+        wykonaj(numer, zadanie, std::move(stop));
+    };
+    watki_.emplace(numer, std::jthread(std::move(praca)));
+}
+
+void RozpoznawanieWTle::wykonaj(unsigned long long numer, const Zadanie& zadanie, std::stop_token stop)
+{
+    WynikRozpoznania wynik;
+    try {
+        wynik = zadanie(std::move(stop));
+    } catch (const std::exception& blad) {
+        wynik = {};
+        wynik.uwaga =
+            QStringLiteral("Nie udało się rozpoznać standardu: ") + QString::fromLocal8Bit(blad.what());
+    }
+    // Delivered in this object's thread, and dropped if the object is gone by then.
+    QMetaObject::invokeMethod(
+        this, [this, numer, wynik = std::move(wynik)] { zakonczone(numer, wynik); }, Qt::QueuedConnection);
+}
+
+void RozpoznawanieWTle::porzuc()
+{
+    for (auto& [numer, watek] : watki_) {
+        watek.request_stop();
+    }
+    oczekiwane_ = 0;
+}
+
+void RozpoznawanieWTle::zakonczone(unsigned long long numer, const WynikRozpoznania& wynik)
+{
+    // The thread has nothing left to do but return.
+    watki_.erase(numer);
+    if (numer != oczekiwane_) {
+        return;
+    }
+    oczekiwane_ = 0;
+    emit rozpoznano(wynik);
+}
+
+}  // namespace zadania

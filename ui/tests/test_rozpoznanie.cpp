@@ -1,0 +1,324 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+
+#include "engine/konwersja.h"
+#include "engine/rozpoznawanie.h"
+#include "engine/standardy.h"
+#include "engine/windows1250.h"
+#include "jobs/rozpoznanie_zrodla.h"
+#include "ui/poletekstowe.h"
+#include "ui/tests/gui_test.h"
+
+using namespace okno;
+using namespace znakomat;
+using zadania::GRANICA_ASCII;
+
+namespace {
+
+const std::string PROZA =
+    "Stary plik z tekstem leżał na dyskietce przez wiele lat. Źródłem kłopotów były ogonki: każdy "
+    "program zapisywał je po swojemu, więc zdanie \"zażółć gęślą jaźń\" wyglądało za każdym razem "
+    "inaczej. Wiedza o tym, że Łódź, Gdańsk i Kraków mają w nazwach polskie litery, pomagała "
+    "zgadnąć właściwy standard. Ćma, ŻABA i Ńa nie zmieniają sensu całości.";
+
+std::string wStandardzie(const std::string& utf8, int standard)
+{
+    return KonwertujTekst(utf8, UTF8_INDEX, standard, BezPostepu());
+}
+
+// The bytes as a program reading them as Windows-1250 shows them.
+QString jakoWindows1250(const std::string& bajty)
+{
+    return QString::fromStdU16String(DekodujWindows1250(bajty));
+}
+
+// A short text the recognition cannot be sure of, whose likeliest standard is not Mazovia.
+std::optional<std::string> niejednoznaczny()
+{
+    for (const char* slowo : {"źle", "jeż", "może"}) {
+        for (int standard = 1; standard < LICZBA_STANDARDOW; ++standard) {
+            const std::string tekst = wStandardzie(slowo, standard);
+            const Rozpoznanie rozpoznanie = RozpoznajStandard(tekst);
+            if (rozpoznanie.werdykt == Werdykt::Niejednoznaczny && rozpoznanie.standard() != MAZOVIA) {
+                return tekst;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+enum class Sposob { Argument, Upuszczenie, Dialog };
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Sposob)
+
+class TestRozpoznanie : public TestOkna {
+    Q_OBJECT
+
+private:
+    QTemporaryDir folder;
+
+    QComboBox* zrodlo() { return kontrolka<QComboBox>("Combo1"); }
+    QLineEdit* wejscie() { return kontrolka<QLineEdit>("Text2"); }
+    PoleTekstowe* pole() { return kontrolka<PoleTekstowe>("Text1"); }
+
+    QString zapisz(const QString& nazwa, const std::string& tresc)
+    {
+        // A file not written shows as an empty one, which no test expects.
+        QFile plik(folder.filePath(nazwa));
+        plik.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+            plik.write(tresc.data(), qint64(tresc.size()));
+        return plik.fileName();
+    }
+
+    // What the boxes' tooltips say before any verdict.
+    QString bezWerdyktu[2];
+
+    bool czekajNaOpis(QWidget* kontrolka)
+    {
+        const QString& przed = bezWerdyktu[kontrolka == wejscie() ? 0 : 1];
+        return QTest::qWaitFor([kontrolka, &przed] { return kontrolka->toolTip() != przed; }, 10000);
+    }
+
+    // Names the input file as a user would, and waits until the input box tells what was
+    // found in it.
+    bool podaj(Sposob sposob, const QString& sciezka)
+    {
+        switch (sposob) {
+            case Sposob::Argument:
+                okno->otworzPlik(sciezka);
+                break;
+            case Sposob::Upuszczenie: {
+                QMimeData dane;
+                dane.setUrls({QUrl::fromLocalFile(sciezka)});
+                const QPoint srodek = okno->rect().center();
+                QDragEnterEvent wejscie(srodek, Qt::CopyAction, &dane, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(okno.get(), &wejscie);
+                QDropEvent upuszczenie(srodek, Qt::CopyAction, &dane, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(okno.get(), &upuszczenie);
+                break;
+            }
+            case Sposob::Dialog: {
+                kliknij("Toolbar_1");
+                OknaModalne okna;
+                okna.krok(
+                    QStringLiteral("okno wyboru pliku"),
+                    [](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+                    [sciezka](QWidget* w) {
+                        auto* nazwa = w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                        nazwa->setText(sciezka);
+                        QTest::keyClick(nazwa, Qt::Key_Return);
+                    });
+                if (!okna.odtworz([this] { kliknij("Command6"); })) {
+                    qWarning("%s", qPrintable(okna.blad()));
+                    return false;
+                }
+                break;
+            }
+        }
+        return wejscie()->text() == sciezka && czekajNaOpis(wejscie());
+    }
+
+    bool wklej(const QString& tekst)
+    {
+        QGuiApplication::clipboard()->setText(tekst);
+        kliknij("Command2");
+        return pole()->tekst() == tekst && czekajNaOpis(pole());
+    }
+
+    // A choice in the list made by the user with the keyboard: the next standard, or that
+    // and back again, which is a choice as well.
+    void wybierzRecznie(bool iZPowrotem)
+    {
+        QTest::keyClick(zrodlo(), Qt::Key_Down);
+        if (iZPowrotem) {
+            QTest::keyClick(zrodlo(), Qt::Key_Up);
+        }
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(folder.isValid()); }
+    void init()
+    {
+        QVERIFY(otworzOkno());
+        bezWerdyktu[0] = wejscie()->toolTip();
+        bezWerdyktu[1] = pole()->toolTip();
+    }
+    void cleanup() { zamknijOkno(); }
+
+    // Whichever way a file comes, the list ends on a standard that converts it right.
+    void plikWKazdymStandardzie_data()
+    {
+        QTest::addColumn<Sposob>("sposob");
+        QTest::addColumn<int>("standard");
+        const std::pair<Sposob, const char*> sposoby[] = {
+            {Sposob::Argument, "argument"}, {Sposob::Upuszczenie, "upuszczenie"}, {Sposob::Dialog, "dialog"}};
+        for (const auto& [sposob, opis] : sposoby) {
+            for (int standard = 1; standard < LICZBA_STANDARDOW; ++standard) {
+                QTest::addRow("%s: %s", opis, Standardy(standard).Nazwa.data()) << sposob << standard;
+            }
+        }
+    }
+
+    void plikWKazdymStandardzie()
+    {
+        QFETCH(Sposob, sposob);
+        QFETCH(int, standard);
+        const std::string tresc = wStandardzie(PROZA, standard);
+        QVERIFY(podaj(sposob, zapisz(QStringLiteral("stary.txt"), tresc)));
+        QVERIFY2(KonwertujTekst(tresc, zrodlo()->currentIndex(), UTF8_INDEX, BezPostepu()) == PROZA,
+                 qPrintable(zrodlo()->currentText()));
+        for (const QString& opis : {wejscie()->toolTip(), wejscie()->accessibleDescription()}) {
+            QVERIFY2(opis.contains(QStringLiteral("Rozpoznany standard: ")), qPrintable(opis));
+        }
+    }
+
+    // An uncertain verdict, a text without letters and a pipe leave what an earlier file
+    // set; the pipe is not opened, so the dialog's return does not wait on it.
+    void listaBezZmian_data()
+    {
+        QTest::addColumn<QString>("rodzaj");
+        QTest::addColumn<Sposob>("sposob");
+        QTest::addColumn<QString>("uwaga");
+        QTest::newRow("niejednoznaczny") << "niejednoznaczny" << Sposob::Argument << "nie da się rozpoznać";
+        QTest::newRow("bez liter") << "bez liter" << Sposob::Upuszczenie << "nie zawiera polskich liter";
+        QTest::newRow("potok w dialogu") << "potok" << Sposob::Dialog << "potok (FIFO)";
+    }
+
+    void listaBezZmian()
+    {
+        QFETCH(QString, rodzaj);
+        QFETCH(Sposob, sposob);
+        QFETCH(QString, uwaga);
+        QVERIFY(podaj(Sposob::Argument, zapisz(QStringLiteral("mazovia.txt"), wStandardzie(PROZA, MAZOVIA))));
+        QCOMPARE(zrodlo()->currentIndex(), MAZOVIA);
+
+        QString sciezka = folder.filePath(rodzaj);
+        if (rodzaj == QLatin1String("potok")) {
+            QVERIFY(::mkfifo(QFile::encodeName(sciezka).constData(), 0600) == 0);
+        } else if (rodzaj == QLatin1String("bez liter")) {
+            zapisz(rodzaj, "Zwykly tekst, w ktorym nie ma polskich liter.\n");
+        } else {
+            const std::optional<std::string> tekst = niejednoznaczny();
+            QVERIFY(tekst.has_value());
+            zapisz(rodzaj, *tekst);
+        }
+        QVERIFY(podaj(sposob, sciezka));
+        QCOMPARE(zrodlo()->currentIndex(), MAZOVIA);
+        QVERIFY2(wejscie()->toolTip().contains(uwaga, Qt::CaseInsensitive), qPrintable(wejscie()->toolTip()));
+        if (rodzaj == QLatin1String("potok")) {
+            // A writer finds no reader: nobody holds the pipe open.
+            QCOMPARE(::open(QFile::encodeName(sciezka).constData(), O_WRONLY | O_NONBLOCK), -1);
+            QCOMPARE(errno, ENXIO);
+        }
+    }
+
+    // A file given while another is being read gets its own verdict; closing the window
+    // while one is read stops the reading and waits for it, so nothing arrives at a
+    // window that is gone (the sanitized build sees it).
+    void zamkniecieWTrakcie()
+    {
+        const QString duzy = zapisz(QStringLiteral("duzy.txt"),
+                                    std::string(GRANICA_ASCII - 4096, ' ') + wStandardzie(PROZA, MAZOVIA));
+        okno->otworzPlik(duzy);
+        QVERIFY(
+            podaj(Sposob::Argument, zapisz(QStringLiteral("maly.txt"), wStandardzie(PROZA, IBM_LATIN_2))));
+        QCOMPARE(zrodlo()->currentIndex(), IBM_LATIN_2);
+        okno->otworzPlik(duzy);
+        zamknijOkno();
+        QCoreApplication::processEvents();
+        QVERIFY(otworzOkno());
+    }
+
+    // A pasted text is read as the bytes the text conversion converts: a modern one keeps
+    // "Windows-EE", one read from an old file as Windows-1250 gets its real standard.
+    void wklejenie_data()
+    {
+        QTest::addColumn<int>("standard");
+        for (const int standard : {WINDOWS_EE, MAZOVIA, IBM_LATIN_2, ISO_LATIN_2, CSK, UTF8_INDEX}) {
+            QTest::addRow("%s", Standardy(standard).Nazwa.data()) << standard;
+        }
+    }
+
+    void wklejenie()
+    {
+        QFETCH(int, standard);
+        const QString tekst = jakoWindows1250(wStandardzie(PROZA, standard));
+        QVERIFY(wklej(tekst));
+        const std::u16string poKonwersji =
+            KonwertujTekst(tekst.toStdU16String(), zrodlo()->currentIndex(), WINDOWS_EE, BezPostepu());
+        QCOMPARE(QString::fromStdU16String(poKonwersji), QString::fromUtf8(PROZA));
+        QVERIFY(pole()->accessibleDescription().contains(QStringLiteral("Rozpoznany standard: ")));
+    }
+
+    // A choice made in the list, before or after the text or file comes, is what
+    // "Konwertuj" converts from.
+    void recznyWybor_data()
+    {
+        QTest::addColumn<bool>("plik");
+        QTest::addColumn<bool>("przed");
+        QTest::addColumn<bool>("iZPowrotem");
+        QTest::newRow("tekst, wybór przed wklejeniem") << false << true << false;
+        QTest::newRow("tekst, wybór po wklejeniu") << false << false << false;
+        QTest::newRow("tekst, wybór tego, co było") << false << true << true;
+        QTest::newRow("plik, wybór przed podaniem") << true << true << false;
+        QTest::newRow("plik, wybór po podaniu") << true << false << false;
+        QTest::newRow("plik, wybór tego, co było") << true << true << true;
+    }
+
+    void recznyWybor()
+    {
+        QFETCH(bool, plik);
+        QFETCH(bool, przed);
+        QFETCH(bool, iZPowrotem);
+        const std::string tresc = wStandardzie(PROZA, IBM_LATIN_2);
+        const QString wynik = folder.filePath(QStringLiteral("wynik.txt"));
+        if (plik) {
+            kliknij("Toolbar_1");
+            kontrolka<QLineEdit>("Text3")->setText(wynik);
+        }
+        if (przed) {
+            wybierzRecznie(iZPowrotem);
+        }
+        QVERIFY(plik ? podaj(Sposob::Argument, zapisz(QStringLiteral("ibm.txt"), tresc))
+                     : wklej(jakoWindows1250(tresc)));
+        if (!przed) {
+            QCOMPARE(zrodlo()->currentIndex(), IBM_LATIN_2);
+            wybierzRecznie(iZPowrotem);
+        }
+        const int reczny = zrodlo()->currentIndex();
+        QCOMPARE(reczny, (przed ? WINDOWS_EE : IBM_LATIN_2) + (iZPowrotem ? 0 : 1));
+        QWidget* opisane = plik ? static_cast<QWidget*>(wejscie()) : pole();
+        QCOMPARE(opisane->toolTip().contains(QStringLiteral("Zostaje wybrany ręcznie")), przed);
+
+        OknaModalne okna;
+        QVERIFY2(okna.odtworz([this] { kliknij("Command1"); }), qPrintable(okna.blad()));
+        const std::string oczekiwany = KonwertujTekst(tresc, reczny, ISO_LATIN_2, BezPostepu());
+        if (plik) {
+            QFile wyjscie(wynik);
+            QVERIFY(wyjscie.open(QIODevice::ReadOnly));
+            QVERIFY(wyjscie.readAll().toStdString() == oczekiwany);
+        } else {
+            QCOMPARE(pole()->tekst(), jakoWindows1250(oczekiwany));
+        }
+        QCOMPARE(zrodlo()->currentIndex(), reczny);
+    }
+};
+
+ZNAKOMAT_GUI_TEST_MAIN(TestRozpoznanie)
+#include "test_rozpoznanie.moc"
