@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -160,6 +162,7 @@ void frmMain::utworzKontrolki()
     Toolbar->addButton(Toolbar1, 1);
     Toolbar->setExclusive(true);
     Toolbar0->setChecked(true);
+    ustawFokusTrybu();
     connect(Toolbar, &QButtonGroup::idClicked, this, &frmMain::przelaczTryb);
 
     Label3 = etykieta(this, "Label3", QStringLiteral("Tryb działania programu"));
@@ -200,6 +203,7 @@ void frmMain::utworzKontrolki()
                        "dłuższy to będzie ucięty. \r\n\r\nDlatego przy dłuższych tekstach do konwersji "
                        "należy konwertować pliki tekstowe"));
     Label9->setWordWrap(true);
+    opiszDlaCzytnikowEkranu();
 
     connect(Command1, &QPushButton::clicked, this, &frmMain::konwertuj);
     connect(Command2, &QPushButton::clicked, this, &frmMain::wklej);
@@ -254,6 +258,16 @@ void frmMain::przelaczTryb()
     Command3->setEnabled(tekstowy && !konwersjaTrwa_);
     Frame2->setVisible(tekstowy);
     Frame3->setVisible(!tekstowy);
+    ustawFokusTrybu();
+}
+
+void frmMain::ustawFokusTrybu()
+{
+    // As in a group of option buttons, Tab reaches only the selected one; a click or an
+    // arrow key still reaches the other.
+    for (QAbstractButton* opcja : Toolbar->buttons()) {
+        opcja->setFocusPolicy(opcja->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
 }
 
 void frmMain::otworzPlik(const QString& sciezka)
@@ -280,7 +294,12 @@ bool frmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
             const QString plik = przeciaganyPlik(upuszczenie->mimeData());
             if (!plik.isEmpty()) {
                 upuszczenie->acceptProposedAction();
-                otworzPlik(plik);
+                // The output box takes the file as the output; anywhere else it is the input.
+                if (obiekt == Text3) {
+                    Text3->setText(plik);
+                } else {
+                    otworzPlik(plik);
+                }
                 return true;
             }
             break;
@@ -325,8 +344,14 @@ void frmMain::wTrakcieKroku()
 
 void frmMain::otworzStroneDomowa()
 {
-    // Whether a browser opens is the desktop's business; a failure shows nothing.
-    QDesktopServices::openUrl(QUrl(QStringLiteral(ZNAKOMAT_HOME_PAGE)));
+    // Which browser opens is the desktop's business; that none can be started is told, or
+    // the button would seem dead.
+    const QUrl strona(QStringLiteral(ZNAKOMAT_HOME_PAGE));
+    if (!QDesktopServices::openUrl(strona)) {
+        ostrzezenie(QStringLiteral("Nie mogę uruchomić przeglądarki, by pokazać opis programu: ") +
+                        (strona.isLocalFile() ? strona.toLocalFile() : strona.toString()),
+                    QStringLiteral("Zainstaluj pakiet xdg-utils albo otwórz ten plik w przeglądarce."));
+    }
     QCoreApplication::processEvents();
     if (trybTekstowy()) {
         Text1->setFocus();
@@ -354,9 +379,11 @@ void frmMain::przetworzZdarzenia()
     QCoreApplication::processEvents();
 }
 
-void frmMain::ostrzezenie(const QString& tekst)
+void frmMain::ostrzezenie(const QString& tekst, const QString& przyczyna)
 {
-    QMessageBox::warning(this, QStringLiteral("Błąd"), tekst, QMessageBox::Ok);
+    QMessageBox okno(QMessageBox::Warning, QStringLiteral("Błąd"), tekst, QMessageBox::Ok, this);
+    okno.setInformativeText(przyczyna);
+    okno.exec();
 }
 
 void frmMain::informacja(const QString& tytul, const QString& tekst)
@@ -394,8 +421,14 @@ void frmMain::konwertuj()
         return;
     }
     konwersjaTrwa_ = true;
+    // Disabling the focused button moves the focus on, maybe to a mode button, where
+    // the next Return would switch the mode: the focus goes back where the job found it.
+    const QPointer<QWidget> fokus = focusWidget();
     bezpiecznie([this] { zadania::KomendaKonwertuj(*this); });
     konwersjaTrwa_ = false;
+    if (fokus != nullptr && fokus->isEnabled() && fokus->isVisible()) {
+        fokus->setFocus(Qt::OtherFocusReason);
+    }
     if (zamknijPoKonwersji_) {
         zamknijPoKonwersji_ = false;
         close();
@@ -472,6 +505,17 @@ namespace {
 const QString filtrPlikow = QStringLiteral("Pliki tekstowe|*.txt|Wszystkie pliki|*.*");
 }
 
+QString frmMain::folderWejscia() const
+{
+    // The output usually goes beside its input; without an input, where the dialog is.
+    const QString wejscie = Text2->text();
+    if (wejscie.isEmpty()) {
+        return {};
+    }
+    const QFileInfo plik(wejscie);
+    return plik.absoluteDir().exists() ? plik.absolutePath() : QString();
+}
+
 void frmMain::wybierzWejscie()
 {
     const QString sciezka =
@@ -485,11 +529,52 @@ void frmMain::wybierzWejscie()
 void frmMain::wybierzWyjscie()
 {
     const QString sciezka = OpenSave::ShowSave(
-        this, filtrPlikow, QStringLiteral("Wybierz (lub utwórz nowy) plik wyjściowy"), QString());
+        this, filtrPlikow, QStringLiteral("Wybierz (lub utwórz nowy) plik wyjściowy"), folderWejscia());
     if (!sciezka.isEmpty()) {
         Text3->setText(sciezka);
         Text3->setFocus();
     }
+}
+
+}  // namespace okno
+
+namespace okno {
+
+void frmMain::opiszDlaCzytnikowEkranu()
+{
+    // Without names a screen reader calls both file boxes by their frame's title and
+    // both browse buttons "...". On Linux Qt gives a list's value as its name, so the
+    // lists are also labelled by the texts before them.
+    Label1->setBuddy(Combo1);
+    Label2->setBuddy(Combo2);
+    Label4->setBuddy(Text2);
+    Label5->setBuddy(Text3);
+    Text1->setAccessibleName(Frame2->title());
+    Text2->setAccessibleName(Label4->text());
+    Text3->setAccessibleName(Label5->text());
+    Combo1->setAccessibleName(QStringLiteral("Standard źródłowy"));
+    Combo1->setAccessibleDescription(QStringLiteral("Standard, w którym tekst ma zapisane polskie litery"));
+    Combo2->setAccessibleName(QStringLiteral("Standard docelowy"));
+    Combo2->setAccessibleDescription(QStringLiteral("Standard, na który zostaną zamienione polskie litery"));
+
+    const auto opisz = [](QWidget* kontrolka, const QString& nazwa, const QString& opis) {
+        kontrolka->setAccessibleName(nazwa);
+        kontrolka->setAccessibleDescription(opis);
+    };
+    opisz(Command1, Command1->text(), QStringLiteral("Zamienia polskie litery tekstu albo pliku"));
+    opisz(Command2, Command2->text(), QStringLiteral("Wstawia do pola tekst ze schowka"));
+    opisz(Command3, Command3->text(), QStringLiteral("Kopiuje tekst z pola do schowka"));
+    opisz(Command4, Command4->text(), QStringLiteral("Otwiera w przeglądarce opis programu"));
+    opisz(Command5, Command5->text(), QStringLiteral("Zamyka program"));
+    for (QPushButton* opcja : {Toolbar0, Toolbar1}) {
+        opisz(opcja, opcja->text(), Label3->text());
+    }
+    opisz(Command6, QStringLiteral("Wybierz plik wejściowy"),
+          QStringLiteral("Otwiera okno wyboru pliku wejściowego"));
+    opisz(Command7, QStringLiteral("Wybierz plik wyjściowy"),
+          QStringLiteral("Otwiera okno wyboru lub utworzenia pliku wyjściowego"));
+    Command6->setToolTip(Command6->accessibleName());
+    Command7->setToolTip(Command7->accessibleName());
 }
 
 }  // namespace okno

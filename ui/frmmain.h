@@ -41,7 +41,8 @@ public:
     znakomat::Postep& postep() override { return *this; }
     void przetworzZdarzenia() override;
     bool zamkniecieZadane() const override { return zamknijPoKonwersji_; }
-    void ostrzezenie(const QString& tekst) override;
+    using zadania::OknoKonwersji::ostrzezenie;
+    void ostrzezenie(const QString& tekst, const QString& przyczyna) override;
     void informacja(const QString& tytul, const QString& tekst) override;
     QString nazwaWejscia() const override;
     QString nazwaWyjscia() const override;
@@ -75,6 +76,9 @@ private:
     void ustawKolejnoscTabulacji();
     void zaladuj();
     void przelaczTryb();
+    void ustawFokusTrybu();
+    void opiszDlaCzytnikowEkranu();
+    QString folderWejscia() const;
     void otworzStroneDomowa();
     void zakoncz();
 
