@@ -15,7 +15,7 @@ source scripts/pakiety.sh
 # screen reader hears; Qt's Wayland plugin is tried without a compositor.
 zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev python3 manpages-pl xvfb xauth clang-format libbenchmark-dev \
     desktop-file-utils appstream dpkg-dev file lintian librsvg2-bin xdotool xclip clang libclang-rt-14-dev \
-    libglib2.0-bin xdg-utils dbus at-spi2-core python3-pyatspi qt6-wayland
+    libglib2.0-bin xdg-utils dbus-daemon at-spi2-core python3-pyatspi qt6-wayland
 
 echo "== Format"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror

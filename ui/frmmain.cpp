@@ -17,7 +17,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPointer>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -162,7 +161,6 @@ void frmMain::utworzKontrolki()
     Toolbar->addButton(Toolbar1, 1);
     Toolbar->setExclusive(true);
     Toolbar0->setChecked(true);
-    ustawFokusTrybu();
     connect(Toolbar, &QButtonGroup::idClicked, this, &frmMain::przelaczTryb);
 
     Label3 = etykieta(this, "Label3", QStringLiteral("Tryb działania programu"));
@@ -258,16 +256,6 @@ void frmMain::przelaczTryb()
     Command3->setEnabled(tekstowy && !konwersjaTrwa_);
     Frame2->setVisible(tekstowy);
     Frame3->setVisible(!tekstowy);
-    ustawFokusTrybu();
-}
-
-void frmMain::ustawFokusTrybu()
-{
-    // As in a group of option buttons, Tab reaches only the selected one; a click or an
-    // arrow key still reaches the other.
-    for (QAbstractButton* opcja : Toolbar->buttons()) {
-        opcja->setFocusPolicy(opcja->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
-    }
 }
 
 void frmMain::otworzPlik(const QString& sciezka)
@@ -312,6 +300,11 @@ bool frmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
 
 void frmMain::EnabledX(bool x)
 {
+    // Disabling the focused button moves the focus on, maybe to a mode button, where the
+    // next Return would switch the mode: enabling gives it back where it was.
+    if (!x) {
+        fokusPrzedWylaczeniem_ = focusWidget();
+    }
     Command1->setEnabled(x);
     Command2->setEnabled(x && trybTekstowy());
     Command3->setEnabled(x && trybTekstowy());
@@ -319,6 +312,12 @@ void frmMain::EnabledX(bool x)
     Command5->setEnabled(x);
     Text1->setEnabled(x);
     Frame1->setEnabled(x);
+    if (x && fokusPrzedWylaczeniem_ != nullptr) {
+        if (fokusPrzedWylaczeniem_->isEnabled() && fokusPrzedWylaczeniem_->isVisible()) {
+            fokusPrzedWylaczeniem_->setFocus(Qt::OtherFocusReason);
+        }
+        fokusPrzedWylaczeniem_ = nullptr;
+    }
 }
 
 void frmMain::przywrocTytul()
@@ -421,14 +420,8 @@ void frmMain::konwertuj()
         return;
     }
     konwersjaTrwa_ = true;
-    // Disabling the focused button moves the focus on, maybe to a mode button, where
-    // the next Return would switch the mode: the focus goes back where the job found it.
-    const QPointer<QWidget> fokus = focusWidget();
     bezpiecznie([this] { zadania::KomendaKonwertuj(*this); });
     konwersjaTrwa_ = false;
-    if (fokus != nullptr && fokus->isEnabled() && fokus->isVisible()) {
-        fokus->setFocus(Qt::OtherFocusReason);
-    }
     if (zamknijPoKonwersji_) {
         zamknijPoKonwersji_ = false;
         close();

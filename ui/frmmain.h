@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -76,13 +77,13 @@ private:
     void ustawKolejnoscTabulacji();
     void zaladuj();
     void przelaczTryb();
-    void ustawFokusTrybu();
     void opiszDlaCzytnikowEkranu();
     QString folderWejscia() const;
     void otworzStroneDomowa();
     void zakoncz();
 
     QString tag_;
+    QPointer<QWidget> fokusPrzedWylaczeniem_;
     bool konwersjaTrwa_ = false;
     bool zamknijPoKonwersji_ = false;
 

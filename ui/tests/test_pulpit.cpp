@@ -297,41 +297,6 @@ private slots:
         QCOMPARE(rozne, 0);
     }
 
-    // Tab, forwards and backwards, reaches the selected mode button and never the other,
-    // as in a group of option buttons, where Return would switch the mode.
-    void tabulacjaPrzyciskowTrybu_data()
-    {
-        QTest::addColumn<QString>("wybrany");
-        QTest::addColumn<QString>("pominiety");
-        QTest::addColumn<bool>("wstecz");
-        QTest::newRow("tryb tekstu") << "Toolbar_0"
-                                     << "Toolbar_1" << false;
-        QTest::newRow("tryb pliku") << "Toolbar_1"
-                                    << "Toolbar_0" << false;
-        QTest::newRow("tryb pliku, Shift+Tab") << "Toolbar_1"
-                                               << "Toolbar_0" << true;
-    }
-
-    void tabulacjaPrzyciskowTrybu()
-    {
-        QFETCH(QString, wybrany);
-        QFETCH(QString, pominiety);
-        QFETCH(bool, wstecz);
-        kliknij(qPrintable(wybrany));
-        auto* lista = kontrolka<QComboBox>("Combo1");
-        lista->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), lista);
-        QStringList odwiedzone;
-        for (int i = 0; i < 40; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), wstecz ? Qt::Key_Backtab : Qt::Key_Tab,
-                            wstecz ? Qt::ShiftModifier : Qt::NoModifier);
-            odwiedzone << QApplication::focusWidget()->objectName();
-        }
-        QVERIFY2(odwiedzone.contains(wybrany), qPrintable(odwiedzone.join(' ')));
-        QVERIFY2(!odwiedzone.contains(pominiety), qPrintable(odwiedzone.join(' ')));
-        QCOMPARE(przycisk(qPrintable(wybrany))->isChecked(), true);
-    }
-
     // Without a usable display the program explains itself in Polish and ends with status 1,
     // never with Qt's abort; help and the version need no display at all. The variables
     // given replace the display's variables of the test's environment, "-" removes one.
