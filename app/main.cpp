@@ -1,9 +1,10 @@
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "engine/standardy.h"
 #include "pliki/sygnaly.h"
@@ -27,6 +28,11 @@ bool jestEkran()
 
 int main(int argc, char* argv[])
 {
+    // Help and the version are text for a terminal: no display is needed for them.
+    if (tylkoPomocLubWersja(argc, argv)) {
+        QCoreApplication bezOkna(argc, argv);
+        return plikZWierszaPolecen(QCoreApplication::arguments()) ? 0 : 2;
+    }
     if (!jestEkran()) {
         std::fputs(
             "znakomat: brak ekranu graficznego (nie ustawiono DISPLAY ani WAYLAND_DISPLAY).\n"
@@ -37,7 +43,9 @@ int main(int argc, char* argv[])
     pliki::PrzygotujSygnaly();
     // A pipe whose reader goes away is a failed write to report, not the end of the window.
     std::signal(SIGPIPE, SIG_IGN);
+    auto start = std::make_unique<StartEkranu>(zadanaPlatforma(argc, argv));
     QApplication aplikacja(argc, argv);
+    start.reset();
     przygotujAplikacje(aplikacja);
     const std::optional<QString> plik = plikZWierszaPolecen(QApplication::arguments());
     if (!plik) {

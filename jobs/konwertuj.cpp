@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include <cerrno>
 #include <new>
 #include <optional>
 
@@ -20,8 +21,13 @@ namespace {
 // Written exactly like the converted text: no line break after it.
 const std::string slowoProbne = "NADPISYWANIE";
 
+// The file library reads "-" as standard input or output; in the window every name is a
+// file's, so "-" is the file of that name in the current folder.
 std::string sciezka(const QString& nazwa)
 {
+    if (nazwa == QLatin1String("-")) {
+        return "./-";
+    }
     return QFile::encodeName(nazwa).toStdString();
 }
 
@@ -45,10 +51,16 @@ std::optional<QString> bladNazw(const QString& wejscie, const QString& wyjscie)
     return komunikat;
 }
 
-void zakonczBledem(OknoKonwersji& okno, const QString& komunikat)
+void zakonczBledem(OknoKonwersji& okno, const QString& komunikat, const QString& przyczyna = QString())
 {
-    okno.ostrzezenie(komunikat);
+    okno.ostrzezenie(komunikat, przyczyna);
     okno.EnabledX(true);
+}
+
+QString przyczyna(int numerBledu)
+{
+    return QStringLiteral("Przyczyna: ") + QString::fromStdString(pliki::OpisBledu(numerBledu)) +
+           QLatin1Char('.');
 }
 
 // The file job's progress in the caption, a window that keeps painting, and a close
@@ -111,13 +123,18 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
         zakonczBledem(okno, *komunikat);
         return;
     }
+    // The probes leave their reason in errno.
     if (!qKon1(okno)) {
-        zakonczBledem(okno, QStringLiteral("Nie mogę otworzyć pliku tekstowego: ") + okno.nazwaWejscia());
+        const int numerBledu = errno;
+        zakonczBledem(okno, QStringLiteral("Nie mogę otworzyć pliku tekstowego: ") + okno.nazwaWejscia(),
+                      przyczyna(numerBledu));
         return;
     }
     if (!qKon2(okno)) {
-        zakonczBledem(
-            okno, QStringLiteral("Nie mogę nadpisać (utworzyć) pliku tekstowego: ") + okno.nazwaWyjscia());
+        const int numerBledu = errno;
+        zakonczBledem(okno,
+                      QStringLiteral("Nie mogę nadpisać (utworzyć) pliku tekstowego: ") + okno.nazwaWyjscia(),
+                      przyczyna(numerBledu));
         return;
     }
 

@@ -23,7 +23,10 @@ public:
     virtual bool zamkniecieZadane() const = 0;
 
     // Modal boxes with an OK button: a warning titled "Błąd", or an information box.
-    virtual void ostrzezenie(const QString& tekst) = 0;
+    // The warning's `przyczyna`, when there is one, is the system's reason, shown beneath
+    // the text.
+    void ostrzezenie(const QString& tekst) { ostrzezenie(tekst, QString()); }
+    virtual void ostrzezenie(const QString& tekst, const QString& przyczyna) = 0;
     virtual void informacja(const QString& tytul, const QString& tekst) = 0;
 
     virtual QString nazwaWejscia() const = 0;

@@ -42,6 +42,9 @@ pole() { dpkg-deb -f "$deb" "$1"; }
 [[ $(pole Section) == utils ]] || blad "Section: $(pole Section)"
 [[ $(pole Maintainer) =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || blad "Maintainer is not 'Name <address>': $(pole Maintainer)"
 [[ -n $(pole Description | sed -n 2p) ]] || blad "Description has no long part"
+for polecany in qt6-wayland xdg-utils; do
+    tr ',' '\n' <<<"$(pole Recommends)" | grep -Eq "^ *$polecany( \(|$)" || blad "Recommends lacks $polecany"
+done
 zaleznosci=$(pole Depends)
 echo "Depends: $zaleznosci"
 # Whole names: libqt6widgets6 must not be satisfied by, say, libqt6widgets6-dev.
@@ -154,7 +157,8 @@ if [[ -f $wpis ]]; then
     [[ -x $korzen/usr/bin/${exec_%% *} ]] || blad "Exec=$exec_ is not in usr/bin"
     # "Open with" and a file dropped on the launcher give the program the file.
     [[ $exec_ == *' %f' ]] || blad "Exec=$exec_ takes no file"
-    grep -qx 'MimeType=text/plain;' "$wpis" || blad "the menu entry is not offered for text files"
+    # Claiming text files would make the program their default where no default is set.
+    grep -q '^MimeType=' "$wpis" && blad "the menu entry claims file types: $(grep '^MimeType=' "$wpis")"
     ikony=()
     for rozmiar in "${rozmiary[@]}"; do
         plik=$korzen/usr/share/icons/hicolor/${rozmiar}x$rozmiar/apps/$ikona.png

@@ -117,7 +117,11 @@ bool TenSamPlik(const std::string& pierwsza, const std::string& druga)
 bool MoznaCzytac(const std::string& nazwa)
 {
     struct stat stan {};
-    if (::stat(nazwa.c_str(), &stan) != 0 || S_ISDIR(stan.st_mode)) {
+    if (::stat(nazwa.c_str(), &stan) != 0) {
+        return false;
+    }
+    if (S_ISDIR(stan.st_mode)) {
+        errno = EISDIR;
         return false;
     }
     if (S_ISFIFO(stan.st_mode)) {

@@ -54,7 +54,8 @@ bool TenSamPlik(const struct stat& pierwszy, const struct stat& drugi);
 bool TenSamPlik(const std::string& pierwsza, const std::string& druga);
 
 // Whether the file can be opened for reading. A pipe is only checked, not opened: opening
-// and closing it would tell a waiting writer that its reader came and went.
+// and closing it would tell a waiting writer that its reader came and went. When it cannot,
+// errno says why.
 bool MoznaCzytac(const std::string& nazwa);
 
 }  // namespace pliki

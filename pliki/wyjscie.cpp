@@ -454,6 +454,7 @@ bool MoznaNadpisac(const std::string& nazwa, std::string_view probka)
     struct stat stan {};
     if (::stat(nazwa.c_str(), &stan) == 0) {
         if (S_ISDIR(stan.st_mode)) {
+            errno = EISDIR;
             return false;
         }
         if (S_ISFIFO(stan.st_mode)) {
@@ -470,14 +471,20 @@ bool MoznaNadpisac(const std::string& nazwa, std::string_view probka)
     std::string sciezka;
     int numerBledu = 0;
     if (!plikNaKoncuDowiazan(nazwa, sciezka, numerBledu)) {
+        // Without a number of its own, the name leads to no file that could be made.
+        errno = numerBledu != 0 ? numerBledu : ENOENT;
         return false;
     }
     const int deskryptor = otworz(sciezka.c_str(), O_WRONLY | O_CREAT | O_EXCL);
     if (deskryptor < 0) {
         return false;
     }
-    const bool zapisane = zapiszWszystko(deskryptor, probka, BezNadzoru()) == 0;
-    return ::close(deskryptor) == 0 && zapisane;
+    const int bladZapisu = zapiszWszystko(deskryptor, probka, BezNadzoru());
+    if (::close(deskryptor) != 0) {
+        return false;
+    }
+    errno = bladZapisu;
+    return bladZapisu == 0;
 }
 
 }  // namespace pliki

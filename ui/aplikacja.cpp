@@ -15,6 +15,9 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <utility>
 
 #include "ui/znakomat.xpm"
 
@@ -64,7 +67,15 @@ void przygotujAplikacje(QApplication& aplikacja)
 
 QIcon ikonaZnakomatu()
 {
-    return QIcon(QPixmap(ikona_znakomat));
+    // At higher scales each pixel of the picture becomes a square block, as in the installed
+    // icons; Qt would otherwise enlarge the 32-pixel picture smoothly and blur it.
+    const QPixmap obrazek(ikona_znakomat);
+    QIcon ikona(obrazek);
+    for (const int skala : {2, 3, 4}) {
+        ikona.addPixmap(
+            obrazek.scaled(obrazek.size() * skala, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    }
+    return ikona;
 }
 
 void wysrodkuj(QWidget& okno)
@@ -91,16 +102,23 @@ std::optional<QString> plikZWierszaPolecen(const QStringList& argumenty)
     const QCommandLineOption pomoc({QStringLiteral("h"), QStringLiteral("help")},
                                    QStringLiteral("Wyświetla ten opis."));
     parser.addOption(pomoc);
-    const QCommandLineOption wersja = parser.addVersionOption();
-    if (!parser.parse(argumenty)) {
-        std::fprintf(stderr, "znakomat: %s\n", qPrintable(parser.errorText()));
-        return std::nullopt;
-    }
+    // -V as znakomat-cli has it, -v as Qt's own option.
+    const QCommandLineOption wersja({QStringLiteral("V"), QStringLiteral("v"), QStringLiteral("version")},
+                                    QStringLiteral("Wypisuje numer wersji."));
+    parser.addOption(wersja);
+    // Help and version are answered even beside options meant for Qt's window, which
+    // are not known here when no window is made.
+    const bool poprawny = parser.parse(argumenty);
     if (parser.isSet(pomoc)) {
         parser.showHelp(0);
     }
     if (parser.isSet(wersja)) {
-        parser.showVersion();
+        std::printf("%s %s\n", "znakomat", ZNAKOMAT_WERSJA);
+        std::exit(0);
+    }
+    if (!poprawny) {
+        std::fprintf(stderr, "znakomat: %s\n", qPrintable(parser.errorText()));
+        return std::nullopt;
     }
     const QStringList pliki = parser.positionalArguments();
     if (pliki.size() > 1) {
@@ -108,6 +126,119 @@ std::optional<QString> plikZWierszaPolecen(const QStringList& argumenty)
         return std::nullopt;
     }
     return pliki.value(0);
+}
+
+bool tylkoPomocLubWersja(int argc, const char* const argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") {
+            return false;
+        }
+        for (const std::string_view opcja : {"-h", "--help", "-v", "-V", "--version"}) {
+            if (argument == opcja) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+QString zadanaPlatforma(int argc, const char* const argv[])
+{
+    for (int i = 1; i + 1 < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") {
+            break;
+        }
+        if (argument == "-platform" || argument == "--platform") {
+            return QString::fromLocal8Bit(argv[i + 1]);
+        }
+    }
+    return qEnvironmentVariable("QT_QPA_PLATFORM");
+}
+
+namespace {
+
+struct StanStartu {
+    QString platforma;
+    QtMessageHandler poprzedni = nullptr;
+    QList<std::pair<QtMsgType, QString>> wstrzymane;
+};
+
+StanStartu* stanStartu = nullptr;
+
+QString zmienna(const char* nazwa)
+{
+    const QString wartosc = qEnvironmentVariable(nazwa);
+    return QStringLiteral("%1=%2").arg(QLatin1String(nazwa),
+                                       wartosc.isEmpty() ? QStringLiteral("(brak)") : wartosc);
+}
+
+[[noreturn]] void zakonczBezEkranu(const QString& przyczyna)
+{
+    // Qt's last word only tells the user to reinstall; what went wrong was said before it.
+    QStringList szczegoly;
+    for (const auto& [rodzaj, tekst] : stanStartu->wstrzymane) {
+        szczegoly << tekst;
+    }
+    if (!przyczyna.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
+        szczegoly << przyczyna;
+    }
+    QString komunikat;
+    if (!szczegoly.filter(QLatin1String("Could not find the Qt platform plugin")).isEmpty()) {
+        komunikat = QStringLiteral(
+                        "znakomat: brak wtyczki Qt dla platformy graficznej „%1”.\n"
+                        "Zainstaluj pakiet qt6-qpa-plugins (dla Waylanda także qt6-wayland) albo wybierz "
+                        "inną platformę w zmiennej QT_QPA_PLATFORM.\n")
+                        .arg(stanStartu->platforma.section(QLatin1Char(':'), 0, 0));
+    } else {
+        komunikat = QStringLiteral(
+                        "znakomat: nie mogę otworzyć okna: brak połączenia z ekranem graficznym (%1, %2%3).\n"
+                        "Sprawdź, czy pulpit działa i czy ten użytkownik może się z nim łączyć.\n")
+                        .arg(zmienna("DISPLAY"), zmienna("WAYLAND_DISPLAY"),
+                             stanStartu->platforma.isEmpty()
+                                 ? QString()
+                                 : QStringLiteral(", QT_QPA_PLATFORM=") + stanStartu->platforma);
+    }
+    if (!szczegoly.isEmpty()) {
+        komunikat += QStringLiteral("Szczegóły od biblioteki Qt:\n  ") +
+                     szczegoly.join(QStringLiteral("\n  ")) + QLatin1Char('\n');
+    }
+    std::fputs(komunikat.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+    // Nothing was opened yet that an exit would have to close.
+    std::_Exit(1);
+}
+
+void obsluzKomunikatStartu(QtMsgType rodzaj, const QMessageLogContext& kontekst, const QString& tekst)
+{
+    if (rodzaj == QtFatalMsg) {
+        zakonczBezEkranu(tekst);
+    }
+    if (rodzaj == QtDebugMsg) {
+        stanStartu->poprzedni(rodzaj, kontekst, tekst);
+        return;
+    }
+    stanStartu->wstrzymane.append({rodzaj, tekst});
+}
+
+}  // namespace
+
+StartEkranu::StartEkranu(QString platforma)
+{
+    stanStartu = new StanStartu{std::move(platforma), nullptr, {}};
+    stanStartu->poprzedni = qInstallMessageHandler(obsluzKomunikatStartu);
+}
+
+StartEkranu::~StartEkranu()
+{
+    qInstallMessageHandler(stanStartu->poprzedni);
+    for (const auto& [rodzaj, tekst] : stanStartu->wstrzymane) {
+        stanStartu->poprzedni(rodzaj, QMessageLogContext(), tekst);
+    }
+    delete stanStartu;
+    stanStartu = nullptr;
 }
 
 }  // namespace okno

@@ -24,4 +24,23 @@ void wysrodkuj(QWidget& okno);
 // is explained on standard error and gives no value.
 std::optional<QString> plikZWierszaPolecen(const QStringList& argumenty);
 
+// Whether the command line asks only for help or the version, which need no display.
+bool tylkoPomocLubWersja(int argc, const char* const argv[]);
+
+// Qt aborts when it cannot reach the display or load its platform plugin. While this
+// lives, that end is a Polish message on standard error and status 1 instead; Qt's
+// warnings of the start are held back and shown as the details of that message, or
+// passed on as usual when the start succeeds.
+class StartEkranu {
+public:
+    explicit StartEkranu(QString platforma);
+    ~StartEkranu();
+    StartEkranu(const StartEkranu&) = delete;
+    StartEkranu& operator=(const StartEkranu&) = delete;
+};
+
+// The platform Qt will try: `-platform NAME` on the command line, else QT_QPA_PLATFORM,
+// else an empty string for Qt's default.
+QString zadanaPlatforma(int argc, const char* const argv[]);
+
 }  // namespace okno

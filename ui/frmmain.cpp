@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -205,6 +206,7 @@ void frmMain::utworzKontrolki()
                        "dłuższy to będzie ucięty. \r\n\r\nDlatego przy dłuższych tekstach do konwersji "
                        "należy konwertować pliki tekstowe"));
     Label9->setWordWrap(true);
+    opiszDlaCzytnikowEkranu();
 
     connect(Command1, &QPushButton::clicked, this, &frmMain::konwertuj);
     connect(Command2, &QPushButton::clicked, this, &frmMain::wklej);
@@ -286,7 +288,12 @@ bool frmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
             const QString plik = przeciaganyPlik(upuszczenie->mimeData());
             if (!plik.isEmpty()) {
                 upuszczenie->acceptProposedAction();
-                otworzPlik(plik);
+                // The output box takes the file as the output; anywhere else it is the input.
+                if (obiekt == Text3) {
+                    Text3->setText(plik);
+                } else {
+                    otworzPlik(plik);
+                }
                 return true;
             }
             break;
@@ -299,6 +306,11 @@ bool frmMain::eventFilter(QObject* obiekt, QEvent* zdarzenie)
 
 void frmMain::EnabledX(bool x)
 {
+    // Disabling the focused button moves the focus on, maybe to a mode button, where the
+    // next Return would switch the mode: enabling gives it back where it was.
+    if (!x) {
+        fokusPrzedWylaczeniem_ = focusWidget();
+    }
     Command1->setEnabled(x);
     Command2->setEnabled(x && trybTekstowy());
     Command3->setEnabled(x && trybTekstowy());
@@ -306,6 +318,12 @@ void frmMain::EnabledX(bool x)
     Command5->setEnabled(x);
     Text1->setEnabled(x);
     Frame1->setEnabled(x);
+    if (x && fokusPrzedWylaczeniem_ != nullptr) {
+        if (fokusPrzedWylaczeniem_->isEnabled() && fokusPrzedWylaczeniem_->isVisible()) {
+            fokusPrzedWylaczeniem_->setFocus(Qt::OtherFocusReason);
+        }
+        fokusPrzedWylaczeniem_ = nullptr;
+    }
 }
 
 void frmMain::przywrocTytul()
@@ -331,8 +349,14 @@ void frmMain::wTrakcieKroku()
 
 void frmMain::otworzStroneDomowa()
 {
-    // Whether a browser opens is the desktop's business; a failure shows nothing.
-    QDesktopServices::openUrl(QUrl(QStringLiteral(ZNAKOMAT_HOME_PAGE)));
+    // Which browser opens is the desktop's business; that none can be started is told, or
+    // the button would seem dead.
+    const QUrl strona(QStringLiteral(ZNAKOMAT_HOME_PAGE));
+    if (!QDesktopServices::openUrl(strona)) {
+        ostrzezenie(QStringLiteral("Nie mogę uruchomić przeglądarki, by pokazać opis programu: ") +
+                        (strona.isLocalFile() ? strona.toLocalFile() : strona.toString()),
+                    QStringLiteral("Zainstaluj pakiet xdg-utils albo otwórz ten plik w przeglądarce."));
+    }
     QCoreApplication::processEvents();
     if (trybTekstowy()) {
         Text1->setFocus();
@@ -360,9 +384,11 @@ void frmMain::przetworzZdarzenia()
     QCoreApplication::processEvents();
 }
 
-void frmMain::ostrzezenie(const QString& tekst)
+void frmMain::ostrzezenie(const QString& tekst, const QString& przyczyna)
 {
-    QMessageBox::warning(this, QStringLiteral("Błąd"), tekst, QMessageBox::Ok);
+    QMessageBox okno(QMessageBox::Warning, QStringLiteral("Błąd"), tekst, QMessageBox::Ok, this);
+    okno.setInformativeText(przyczyna);
+    okno.exec();
 }
 
 void frmMain::informacja(const QString& tytul, const QString& tekst)
@@ -481,6 +507,17 @@ namespace {
 const QString filtrPlikow = QStringLiteral("Pliki tekstowe|*.txt|Wszystkie pliki|*.*");
 }
 
+QString frmMain::folderWejscia() const
+{
+    // The output usually goes beside its input; without an input, where the dialog is.
+    const QString wejscie = Text2->text();
+    if (wejscie.isEmpty()) {
+        return {};
+    }
+    const QFileInfo plik(wejscie);
+    return plik.absoluteDir().exists() ? plik.absolutePath() : QString();
+}
+
 void frmMain::wybierzWejscie()
 {
     const QString sciezka =
@@ -495,11 +532,52 @@ void frmMain::wybierzWejscie()
 void frmMain::wybierzWyjscie()
 {
     const QString sciezka = OpenSave::ShowSave(
-        this, filtrPlikow, QStringLiteral("Wybierz (lub utwórz nowy) plik wyjściowy"), QString());
+        this, filtrPlikow, QStringLiteral("Wybierz (lub utwórz nowy) plik wyjściowy"), folderWejscia());
     if (!sciezka.isEmpty()) {
         Text3->setText(sciezka);
         Text3->setFocus();
     }
+}
+
+}  // namespace okno
+
+namespace okno {
+
+void frmMain::opiszDlaCzytnikowEkranu()
+{
+    // Without names a screen reader calls both file boxes by their frame's title and
+    // both browse buttons "...". On Linux Qt gives a list's value as its name, so the
+    // lists are also labelled by the texts before them.
+    Label1->setBuddy(Combo1);
+    Label2->setBuddy(Combo2);
+    Label4->setBuddy(Text2);
+    Label5->setBuddy(Text3);
+    Text1->setAccessibleName(Frame2->title());
+    Text2->setAccessibleName(Label4->text());
+    Text3->setAccessibleName(Label5->text());
+    Combo1->setAccessibleName(QStringLiteral("Standard źródłowy"));
+    Combo1->setAccessibleDescription(QStringLiteral("Standard, w którym tekst ma zapisane polskie litery"));
+    Combo2->setAccessibleName(QStringLiteral("Standard docelowy"));
+    Combo2->setAccessibleDescription(QStringLiteral("Standard, na który zostaną zamienione polskie litery"));
+
+    const auto opisz = [](QWidget* kontrolka, const QString& nazwa, const QString& opis) {
+        kontrolka->setAccessibleName(nazwa);
+        kontrolka->setAccessibleDescription(opis);
+    };
+    opisz(Command1, Command1->text(), QStringLiteral("Zamienia polskie litery tekstu albo pliku"));
+    opisz(Command2, Command2->text(), QStringLiteral("Wstawia do pola tekst ze schowka"));
+    opisz(Command3, Command3->text(), QStringLiteral("Kopiuje tekst z pola do schowka"));
+    opisz(Command4, Command4->text(), QStringLiteral("Otwiera w przeglądarce opis programu"));
+    opisz(Command5, Command5->text(), QStringLiteral("Zamyka program"));
+    for (QPushButton* opcja : {Toolbar0, Toolbar1}) {
+        opisz(opcja, opcja->text(), Label3->text());
+    }
+    opisz(Command6, QStringLiteral("Wybierz plik wejściowy"),
+          QStringLiteral("Otwiera okno wyboru pliku wejściowego"));
+    opisz(Command7, QStringLiteral("Wybierz plik wyjściowy"),
+          QStringLiteral("Otwiera okno wyboru lub utworzenia pliku wyjściowego"));
+    Command6->setToolTip(Command6->accessibleName());
+    Command7->setToolTip(Command7->accessibleName());
 }
 
 }  // namespace okno

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -45,7 +46,8 @@ public:
     znakomat::Postep& postep() override { return *this; }
     void przetworzZdarzenia() override;
     bool zamkniecieZadane() const override { return zamknijPoKonwersji_; }
-    void ostrzezenie(const QString& tekst) override;
+    using zadania::OknoKonwersji::ostrzezenie;
+    void ostrzezenie(const QString& tekst, const QString& przyczyna) override;
     void informacja(const QString& tytul, const QString& tekst) override;
     QString nazwaWejscia() const override;
     QString nazwaWyjscia() const override;
@@ -79,10 +81,13 @@ private:
     void ustawKolejnoscTabulacji();
     void zaladuj();
     void przelaczTryb();
+    void opiszDlaCzytnikowEkranu();
+    QString folderWejscia() const;
     void otworzStroneDomowa();
     void zakoncz();
 
     QString tag_;
+    QPointer<QWidget> fokusPrzedWylaczeniem_;
     bool konwersjaTrwa_ = false;
     bool zamknijPoKonwersji_ = false;
 

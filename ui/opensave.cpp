@@ -105,6 +105,8 @@ void przygotuj(QFileDialog& dialog, const QString& filtr, const QString& tytul, 
         dialog.setDirectory(folder);
     }
     dialog.setNameFilters(filtryDialogu(filtr));
+    // The list shows the filters' names as given; the patterns stay behind them.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
 }
 
 QString pokaz(QFileDialog& dialog)

@@ -54,7 +54,8 @@ void OknaModalne::sprawdz()
         auto* komunikat = qobject_cast<QMessageBox*>(okno);
         if (komunikat != nullptr && komunikat != ostatniKomunikat_) {
             ostatniKomunikat_ = komunikat;
-            komunikaty_.append({komunikat->windowTitle(), komunikat->text(), komunikat->icon()});
+            komunikaty_.append({komunikat->windowTitle(), komunikat->text(), komunikat->icon(),
+                                komunikat->informativeText()});
             wykonaj(komunikat, [](QWidget* w) { QTest::keyClick(w, Qt::Key_Enter); });
             return;
         }

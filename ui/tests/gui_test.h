@@ -22,6 +22,8 @@ struct Komunikat {
     QString tytul;
     QString tekst;
     QMessageBox::Icon ikona = QMessageBox::NoIcon;
+    // The informative text beneath the text.
+    QString przyczyna;
 };
 
 // While it lives, answers the modal windows that appear, from a timer that polls the

@@ -250,15 +250,16 @@ private slots:
         QTest::addColumn<QString>("filtr");
         QTest::addColumn<QStringList>("pokazane");
         QTest::addColumn<QStringList>("pliki");
-        QTest::newRow("tekstowe") << filtrOkna << QStringList{"Pliki tekstowe (*.txt)", "Wszystkie pliki (*)"}
+        // The list shows the names alone, without their patterns.
+        QTest::newRow("tekstowe") << filtrOkna << QStringList{"Pliki tekstowe", "Wszystkie pliki"}
                                   << QStringList{"istniejacy.txt", "wejscie.txt"};
-        QTest::newRow("bez kreski") << "Pliki tekstowe" << QStringList{"Pliki tekstowe (*)"}
+        QTest::newRow("bez kreski") << "Pliki tekstowe" << QStringList{"Pliki tekstowe"}
                                     << QStringList{"CZYTAJ", "inny.dat", "istniejacy.txt", "wejscie.txt"};
         QTest::newRow("wszystkie pliki")
-            << "Wszystkie pliki|*.*" << QStringList{"Wszystkie pliki (*)"}
+            << "Wszystkie pliki|*.*" << QStringList{"Wszystkie pliki"}
             << QStringList{"CZYTAJ", "inny.dat", "istniejacy.txt", "wejscie.txt"};
         QTest::newRow("kilka wzorców")
-            << "Dane|*.dat;*.bin" << QStringList{"Dane (*.dat *.bin)"} << QStringList{"inny.dat"};
+            << "Dane|*.dat;*.bin" << QStringList{"Dane"} << QStringList{"inny.dat"};
     }
 
     void filtryWDialogu()
@@ -296,13 +297,15 @@ private slots:
     }
 
     // Titles, and Qt's own captions in Polish: the translation catalogue must be loaded.
+    // The output's dialog opens beside the input file.
     void wygladDialogow_data()
     {
         QTest::addColumn<QString>("przycisk");
         QTest::addColumn<QString>("tytul");
         QTest::addColumn<QString>("zatwierdz");
-        QTest::newRow("wejście") << "Command6" << tytulWejscia << "&Otwórz";
-        QTest::newRow("wyjście") << "Command7" << tytulWyjscia << "&Zachowaj";
+        QTest::addColumn<bool>("obokWejscia");
+        QTest::newRow("wejście") << "Command6" << tytulWejscia << "&Otwórz" << false;
+        QTest::newRow("wyjście") << "Command7" << tytulWyjscia << "&Zachowaj" << true;
     }
 
     void wygladDialogow()
@@ -310,12 +313,18 @@ private slots:
         QFETCH(QString, przycisk);
         QFETCH(QString, tytul);
         QFETCH(QString, zatwierdz);
+        QFETCH(bool, obokWejscia);
+        QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("wejscia")));
+        okno->findChild<QLineEdit*>(QStringLiteral("Text2"))
+            ->setText(sciezka(QStringLiteral("wejscia/we.txt")));
         QStringList napisy;
         QStringList filtry;
+        QString folderDialogu;
         bool natywny = true;
         OknaModalne scenariusz;
         scenariusz.krok(QStringLiteral("dialog"), dialogPlikow(tytul), [&](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
+            folderDialogu = dialog->directory().absolutePath();
             natywny = !dialog->testOption(QFileDialog::DontUseNativeDialog);
             for (auto etykieta : {QFileDialog::LookIn, QFileDialog::FileName, QFileDialog::FileType,
                                   QFileDialog::Accept, QFileDialog::Reject}) {
@@ -329,7 +338,8 @@ private slots:
                  qPrintable(scenariusz.blad()));
         QVERIFY(!natywny);
         QCOMPARE(napisy, (QStringList{"Szukaj w:", "Nazwa &pliku:", "Pliki rodzaju:", zatwierdz, "Anuluj"}));
-        QCOMPARE(filtry, (QStringList{"Pliki tekstowe (*.txt)", "Wszystkie pliki (*)"}));
+        QCOMPARE(filtry, (QStringList{"Pliki tekstowe", "Wszystkie pliki"}));
+        QCOMPARE(folderDialogu == sciezka(QStringLiteral("wejscia")), obokWejscia);
     }
 
     void wyborPlikuWejsciowego_data()
@@ -369,7 +379,7 @@ private slots:
             .krok(QStringLiteral("ostrzeżenie"), pytanieNaWierzchu(),
                   [&](QWidget* w) {
                       auto* box = qobject_cast<QMessageBox*>(w);
-                      ostrzezenie = {box->windowTitle(), box->text(), box->icon()};
+                      ostrzezenie = {box->windowTitle(), box->text(), box->icon(), box->informativeText()};
                       QTest::keyClick(box, Qt::Key_Return);
                   })
             .krok(QStringLiteral("dialog otwarty po ostrzeżeniu"), wciazOtwarty(tytulWejscia),
@@ -465,7 +475,7 @@ private slots:
             .krok(QStringLiteral("nazwa pliku"), zawsze(), wpisz(wpisana))
             .krok(QStringLiteral("pytanie"), pytanieNaWierzchu(), [&](QWidget* w) {
                 auto* box = qobject_cast<QMessageBox*>(w);
-                pokazane = {box->windowTitle(), box->text(), box->icon()};
+                pokazane = {box->windowTitle(), box->text(), box->icon(), box->informativeText()};
                 for (QAbstractButton* przycisk : box->buttons()) {
                     przyciski << przycisk->text();
                 }

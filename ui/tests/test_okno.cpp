@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -353,6 +354,27 @@ private slots:
         QTest::mouseClick(przycisk("Command4"), Qt::LeftButton);
         QCOMPARE(odbiorca.adresy.size(), 2);
         QCOMPARE(QApplication::focusWidget(), przycisk("Command4"));
+    }
+
+    // Without any program to show a page (no xdg-open, no browser named), the button says
+    // so and where the page is, instead of doing nothing.
+    void wwwBezPrzegladarki()
+    {
+        const QByteArray sciezkaProgramow = qgetenv("PATH");
+        const auto przywroc = qScopeGuard([&sciezkaProgramow] { qputenv("PATH", sciezkaProgramow); });
+        QTemporaryDir pustyFolder;
+        qputenv("PATH", QFile::encodeName(pustyFolder.path()));
+        qunsetenv("BROWSER");
+        qunsetenv("DEFAULT_BROWSER");
+        OknaModalne okna;
+        QVERIFY2(okna.odtworz([this] { QTest::mouseClick(przycisk("Command4"), Qt::LeftButton); }),
+                 qPrintable(okna.blad()));
+        QCOMPARE(okna.komunikaty().size(), 1);
+        const Komunikat pokazany = okna.komunikaty().constFirst();
+        QCOMPARE(pokazany.tytul, QStringLiteral("Błąd"));
+        QVERIFY2(pokazany.tekst.endsWith(QUrl(QStringLiteral(ZNAKOMAT_HOME_PAGE)).toLocalFile()),
+                 qPrintable(pokazany.tekst));
+        QVERIFY2(pokazany.przyczyna.contains(QLatin1String("xdg-utils")), qPrintable(pokazany.przyczyna));
     }
 
     void koniecKonczyProgram()

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
 
 #include "engine/konwersja.h"
@@ -106,7 +107,7 @@ private:
         const QList<Komunikat> komunikaty = uruchom(wejscie, wyjscie, zrodlo, cel, kroki);
         // Exactly one box per conversion, whatever its outcome.
         if (komunikaty.size() != 1) {
-            return {QStringLiteral("liczba komunikatów: %1").arg(komunikaty.size()), {}, {}};
+            return {QStringLiteral("liczba komunikatów: %1").arg(komunikaty.size()), {}, {}, {}};
         }
         return komunikaty.constFirst();
     }
@@ -122,7 +123,7 @@ private:
         kontrolka<QComboBox>("Combo2")->setCurrentIndex(cel);
         OknaModalne okna(kroki);
         if (!okna.odtworz([this] { kliknij("Command1"); })) {
-            return {{QStringLiteral("okna: ") + okna.blad(), {}, {}}};
+            return {{QStringLiteral("okna: ") + okna.blad(), {}, {}, {}}};
         }
         return okna.komunikaty();
     }
@@ -239,9 +240,82 @@ private slots:
         const QString wejscie = sciezka("nie ma.txt");
         const Komunikat pokazany = konwertuj(wejscie, sciezka("wy.txt"));
         QCOMPARE(pokazany.tekst, nieOtwieram + wejscie);
+        QCOMPARE(pokazany.przyczyna, QStringLiteral("Przyczyna: plik lub folder nie istnieje."));
         QCOMPARE(pokazany.tytul, QStringLiteral("Błąd"));
         QCOMPARE(czytaj(sciezka("wy.txt")), QByteArray("stara tre\xB6\xE6"));
         sprawdzSpoczynek();
+    }
+
+    // In the window "-" names a file like any other, as input and as output: the job
+    // neither reads standard input nor writes standard output.
+    void minusJestNazwaPliku_data()
+    {
+        QTest::addColumn<QString>("wejscie");
+        QTest::addColumn<QString>("wyjscie");
+        QTest::newRow("wejście") << "-"
+                                 << "wy.txt";
+        QTest::newRow("wyjście") << "we.txt"
+                                 << "-";
+    }
+
+    void minusJestNazwaPliku()
+    {
+        QFETCH(QString, wejscie);
+        QFETCH(QString, wyjscie);
+        QDir::setCurrent(folder->path());
+        const QByteArray tresc("Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\r\n");
+        zapisz(sciezka(wejscie), tresc);
+
+        // Standard output goes to a file while the job runs, to see that nothing reaches it.
+        QFile przechwycone(sciezka("stdout"));
+        QVERIFY(przechwycone.open(QIODevice::ReadWrite));
+        std::fflush(stdout);
+        const int stdoutProgramu = ::dup(STDOUT_FILENO);
+        QVERIFY(stdoutProgramu >= 0);
+        ::dup2(przechwycone.handle(), STDOUT_FILENO);
+        const Komunikat pokazany = konwertuj(wejscie, wyjscie);
+        std::fflush(stdout);
+        ::dup2(stdoutProgramu, STDOUT_FILENO);
+        ::close(stdoutProgramu);
+
+        QCOMPARE(pokazany.tekst, zakonczona);
+        QCOMPARE(czytaj(sciezka(wyjscie)), skonwertowane(tresc, WINDOWS_EE, ISO_LATIN_2));
+        QCOMPARE(czytaj(sciezka(wejscie)), tresc);
+        QCOMPARE(przechwycone.size(), 0);
+    }
+
+    // A job started with Return on "Konwertuj" gives the focus back to it, so the next
+    // Return converts again and never lands on a mode button.
+    void klawiaturaPoKonwersji_data()
+    {
+        QTest::addColumn<QString>("wejscie");
+        QTest::addColumn<QString>("komunikat");
+        QTest::newRow("zakończona") << "we.txt" << zakonczona;
+        QTest::newRow("błąd") << "nie ma.txt" << nieOtwieram;
+    }
+
+    void klawiaturaPoKonwersji()
+    {
+        QFETCH(QString, wejscie);
+        QFETCH(QString, komunikat);
+        zapisz(sciezka("we.txt"), "\xA5");
+        kontrolka<QLineEdit>("Text2")->setText(sciezka(wejscie));
+        kontrolka<QLineEdit>("Text3")->setText(sciezka("wy.txt"));
+        QPushButton* konwertuj = przycisk("Command1");
+        konwertuj->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), konwertuj);
+        for (int raz = 0; raz < 2; ++raz) {
+            OknaModalne okna;
+            // The key goes to the window's focused control, as it would once the window is
+            // active again after the message box.
+            QVERIFY2(okna.odtworz([&] { QTest::keyClick(okno->focusWidget(), Qt::Key_Return); }),
+                     qPrintable(okna.blad()));
+            QCOMPARE(okna.komunikaty().size(), 1);
+            QCOMPARE(okna.komunikaty().constFirst().tekst,
+                     komunikat == zakonczona ? komunikat : komunikat + sciezka(wejscie));
+            QTRY_COMPARE(okno->focusWidget(), konwertuj);
+            QVERIFY(!okno->trybTekstowy());
+        }
     }
 
     void nazwyBezPrzycinania()
@@ -258,25 +332,33 @@ private slots:
         QVERIFY(QDir(folder->path()).mkdir("folder"));
         const Komunikat pokazany = konwertuj(sciezka("folder"), sciezka("wy.txt"));
         QCOMPARE(pokazany.tekst, nieOtwieram + sciezka("folder"));
+        QCOMPARE(pokazany.przyczyna, QStringLiteral("Przyczyna: to jest folder, a nie plik."));
         QVERIFY(!QFile::exists(sciezka("wy.txt")));
         sprawdzSpoczynek();
     }
 
     void wyjsciaNieDaSieZapisac_data()
     {
+        // The message stays as it is; the system's reason goes beneath it.
         QTest::addColumn<QString>("wyjscie");
-        QTest::newRow("folder") << "folder";
-        QTest::newRow("brak folderu") << "nie ma/wy.txt";
-        QTest::newRow("plik zamiast folderu") << "we.txt/wy.txt";
+        QTest::addColumn<QString>("przyczyna");
+        QTest::newRow("folder") << "folder"
+                                << "to jest folder, a nie plik";
+        QTest::newRow("brak folderu") << "nie ma/wy.txt"
+                                      << "plik lub folder nie istnieje";
+        QTest::newRow("plik zamiast folderu") << "we.txt/wy.txt"
+                                              << "część ścieżki nie jest folderem";
     }
 
     void wyjsciaNieDaSieZapisac()
     {
         QFETCH(QString, wyjscie);
+        QFETCH(QString, przyczyna);
         QVERIFY(QDir(folder->path()).mkdir("folder"));
         zapisz(sciezka("we.txt"), "\xA5\x8C");
         const Komunikat pokazany = konwertuj(sciezka("we.txt"), sciezka(wyjscie));
         QCOMPARE(pokazany.tekst, nieNadpisuje + sciezka(wyjscie));
+        QCOMPARE(pokazany.przyczyna, QStringLiteral("Przyczyna: %1.").arg(przyczyna));
         QCOMPARE(pokazany.ikona, QMessageBox::Warning);
         QCOMPARE(czytaj(sciezka("we.txt")), QByteArray("\xA5\x8C"));
         sprawdzSpoczynek();

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -173,23 +175,25 @@ private slots:
         QCOMPARE(kontrolka<QComboBox>("Combo2")->currentText(), QStringLiteral("ISO-Latin-2"));
     }
 
-    // Dropped on the window or on either text box, in either mode, a file becomes the
-    // input; the text boxes do not paste its name.
+    // Dropped on the output box, a file becomes the output; dropped anywhere else, in
+    // either mode, the input. The text boxes do not paste its name.
     void upuszczeniePliku_data()
     {
         QTest::addColumn<bool>("trybPliku");
         QTest::addColumn<QString>("cel");
-        QTest::newRow("tekst: okno") << false << "frmMain";
-        QTest::newRow("tekst: pole tekstowe") << false << "Text1";
-        QTest::newRow("plik: okno") << true << "frmMain";
-        QTest::newRow("plik: pole wejścia") << true << "Text2";
-        QTest::newRow("plik: pole wyjścia") << true << "Text3";
+        QTest::addColumn<bool>("wyjscie");
+        QTest::newRow("tekst: okno") << false << "frmMain" << false;
+        QTest::newRow("tekst: pole tekstowe") << false << "Text1" << false;
+        QTest::newRow("plik: okno") << true << "frmMain" << false;
+        QTest::newRow("plik: pole wejścia") << true << "Text2" << false;
+        QTest::newRow("plik: pole wyjścia") << true << "Text3" << true;
     }
 
     void upuszczeniePliku()
     {
         QFETCH(bool, trybPliku);
         QFETCH(QString, cel);
+        QFETCH(bool, wyjscie);
         if (trybPliku) {
             przycisk("Toolbar_1")->click();
             kontrolka<QLineEdit>("Text2")->setText(QStringLiteral("stary.txt"));
@@ -198,11 +202,11 @@ private slots:
         if (auto* pole = qobject_cast<QPlainTextEdit*>(widget)) {
             widget = pole->viewport();
         }
-        const QString wejscie = plik("upuszczony.txt");
-        const std::unique_ptr<QMimeData> dane(pliki({wejscie}));
+        const QString upuszczony = plik("upuszczony.txt");
+        const std::unique_ptr<QMimeData> dane(pliki({upuszczony}));
         QVERIFY(upusc(widget, *dane));
-        wTrybiePlikuZ(wejscie);
-        QVERIFY(kontrolka<QLineEdit>("Text3")->text().isEmpty());
+        wTrybiePlikuZ(wyjscie ? QStringLiteral("stary.txt") : upuszczony);
+        QCOMPARE(kontrolka<QLineEdit>("Text3")->text(), wyjscie ? upuszczony : QString());
         QVERIFY(kontrolka<QPlainTextEdit>("Text1")->toPlainText().isEmpty());
     }
 
@@ -264,6 +268,121 @@ private slots:
         przycisk("Command5")->setFocus();
         QTest::keyClick(przycisk("Command5"), Qt::Key_Return, Qt::ControlModifier);
         QCOMPARE(wyjscie.size(), 0);
+    }
+
+    // The window's icon at each scale of the screen: the 32-pixel picture with every pixel
+    // a square block, never a smooth enlargement.
+    void ostraIkona_data()
+    {
+        QTest::addColumn<int>("skala");
+        QTest::newRow("1×") << 1;
+        QTest::newRow("2×") << 2;
+        QTest::newRow("3×") << 3;
+    }
+
+    void ostraIkona()
+    {
+        QFETCH(int, skala);
+        const QImage wzor = QImage(QStringLiteral(ZNAKOMAT_XPM)).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(wzor.size(), QSize(32, 32));
+        const QImage ikona =
+            okno->windowIcon().pixmap(QSize(32, 32), skala).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(ikona.size(), wzor.size() * skala);
+        int rozne = 0;
+        for (int y = 0; y < ikona.height(); ++y) {
+            for (int x = 0; x < ikona.width(); ++x) {
+                rozne += ikona.pixel(x, y) != wzor.pixel(x / skala, y / skala) ? 1 : 0;
+            }
+        }
+        QCOMPARE(rozne, 0);
+    }
+
+    // Without a usable display the program explains itself in Polish and ends with status 1,
+    // never with Qt's abort; help and the version need no display at all. The variables
+    // given replace the display's variables of the test's environment, "-" removes one.
+    void bezEkranu_data()
+    {
+        QTest::addColumn<QStringList>("zmienne");
+        QTest::addColumn<QStringList>("argumenty");
+        QTest::addColumn<int>("kod");
+        QTest::addColumn<QString>("wyjscie");
+        QTest::addColumn<QString>("bledy");
+        const QStringList bezEkranu{"DISPLAY=-", "WAYLAND_DISPLAY=-", "QT_QPA_PLATFORM=-"};
+        const QString brakPolaczenia = QStringLiteral("znakomat: nie mogę otworzyć okna: brak połączenia");
+        QTest::newRow("brak ekranu") << bezEkranu << QStringList{} << 1 << QString()
+                                     << "znakomat: brak ekranu graficznego";
+        QTest::newRow("nieistniejący DISPLAY")
+            << QStringList{"DISPLAY=:59876", "WAYLAND_DISPLAY=-", "QT_QPA_PLATFORM=xcb"} << QStringList{} << 1
+            << QString() << brakPolaczenia;
+        QTest::newRow("ekran odmawia połączenia")
+            << QStringList{"DISPLAY=127.0.0.1:@", "WAYLAND_DISPLAY=-", "QT_QPA_PLATFORM=xcb"} << QStringList{}
+            << 1 << QString() << brakPolaczenia;
+        QTest::newRow("Wayland bez kompozytora")
+            << QStringList{"DISPLAY=-", "WAYLAND_DISPLAY=wayland-brak", "QT_QPA_PLATFORM=wayland"}
+            << QStringList{} << 1 << QString() << brakPolaczenia;
+        QTest::newRow("brak wtyczki platformy")
+            << QStringList{"QT_QPA_PLATFORM=platforma-ktorej-nie-ma"} << QStringList{} << 1 << QString()
+            << "znakomat: brak wtyczki Qt dla platformy graficznej „platforma-ktorej-nie-ma”";
+        QTest::newRow("--version bez ekranu") << bezEkranu << QStringList{"--version"} << 0 << "znakomat 1.2"
+                                              << "";
+        QTest::newRow("-V bez ekranu") << bezEkranu << QStringList{"-V"} << 0 << "znakomat 1.2"
+                                       << "";
+        QTest::newRow("--help bez ekranu") << bezEkranu << QStringList{"--help"} << 0 << "[plik]"
+                                           << "";
+        QTest::newRow("--version obok opcji Qt")
+            << bezEkranu << QStringList{"-platform", "xcb", "--version"} << 0 << "znakomat 1.2"
+            << "";
+    }
+
+    void bezEkranu()
+    {
+        QFETCH(QStringList, zmienne);
+        QFETCH(QStringList, argumenty);
+        QFETCH(int, kod);
+        QFETCH(QString, wyjscie);
+        QFETCH(QString, bledy);
+        // A display that accepts the connection and closes it at once.
+        QTcpServer odmawiajacy;
+        int numerEkranu = 50;
+        while (numerEkranu < 100 && !odmawiajacy.listen(QHostAddress::LocalHost, 6000 + numerEkranu)) {
+            ++numerEkranu;
+        }
+        QVERIFY(odmawiajacy.isListening());
+        connect(&odmawiajacy, &QTcpServer::newConnection, &odmawiajacy, [&odmawiajacy] {
+            while (QTcpSocket* polaczenie = odmawiajacy.nextPendingConnection()) {
+                polaczenie->abort();
+                polaczenie->deleteLater();
+            }
+        });
+        QTemporaryDir katalogSesji;
+        QProcessEnvironment srodowisko = QProcessEnvironment::systemEnvironment();
+        srodowisko.insert(QStringLiteral("XDG_RUNTIME_DIR"), katalogSesji.path());
+        for (const QString& zmienna : zmienne) {
+            const QString nazwa = zmienna.section(QLatin1Char('='), 0, 0);
+            QString wartosc = zmienna.section(QLatin1Char('='), 1);
+            if (wartosc == QLatin1String("-")) {
+                srodowisko.remove(nazwa);
+            } else {
+                srodowisko.insert(nazwa, wartosc.replace(QLatin1Char('@'), QString::number(numerEkranu)));
+            }
+        }
+        QProcess program;
+        program.setProcessEnvironment(srodowisko);
+        program.start(QStringLiteral(ZNAKOMAT), argumenty);
+        QVERIFY(program.waitForStarted());
+        // The server answers from this event loop while the program tries to connect.
+        QTRY_VERIFY_WITH_TIMEOUT(program.state() == QProcess::NotRunning, 30000);
+        const QString wypisane = QString::fromUtf8(program.readAllStandardOutput());
+        const QString bledyProgramu = QString::fromUtf8(program.readAllStandardError());
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(program.exitCode() == kod, qPrintable(bledyProgramu));
+        QVERIFY2(wypisane.contains(wyjscie), qPrintable(wypisane));
+        if (bledy.isEmpty()) {
+            QCOMPARE(bledyProgramu, QString());
+        } else {
+            QVERIFY2(bledyProgramu.startsWith(bledy), qPrintable(bledyProgramu));
+        }
+        QVERIFY2(!bledyProgramu.contains(QLatin1String("Reinstalling")), qPrintable(bledyProgramu));
     }
 
     // When the X server drops the connection, Qt ends the program from inside the event
