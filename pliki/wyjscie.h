@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -54,6 +56,8 @@ private:
     void tymczasowyWTmp();
     void zastap();
     void przepiszWMiejscu();
+    // Copies bytes `od` to `doKonca` of the text into the output at the same place; 0 or errno.
+    int kopiujDoCelu(off_t od, off_t doKonca);
     void usunTymczasowy();
     void zapiszNaDysk(std::uint64_t koniec);
 
@@ -72,6 +76,7 @@ private:
     std::string nazwaTymczasowego_;
     int bilet_ = -1;
     std::uint64_t zapisane_ = 0;
+    bool kopiowanieJadra_ = true;
 };
 
 // Whether the file can be written, without changing what an existing one holds: a file
