@@ -14,12 +14,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
 #include <random>
-#include <set>
+#include <map>
 #include <utility>
 
 #include "pliki/deskryptory.h"
@@ -122,19 +123,23 @@ bool toTenPlik(int folder, const char* nazwa, int deskryptor)
 }
 
 // Each temporary file is locked while the run that made it lives; one that nobody holds
-// was left by a run that was killed (SIGKILL, a power cut) and is removed. Once for each
-// folder in a run: a batch of many files into one folder reads it once.
+// was left by a run that was killed (SIGKILL, a power cut) and is removed. A large folder
+// is read again only after a while, so that a batch of many files into it stays cheap.
 void usunPorzuconeTymczasowe(int folder)
 {
+    static constexpr std::size_t DUZY_FOLDER = 256;
+    static constexpr auto WAZNOSC = std::chrono::seconds(2);
     static std::mutex blokada;
-    static std::set<std::pair<dev_t, ino_t>> przejrzane;
+    static std::map<std::pair<dev_t, ino_t>, std::chrono::steady_clock::time_point> duzePrzejrzane;
     struct stat stan {};
     if (::fstat(folder, &stan) != 0) {
         return;
     }
+    const std::pair klucz(stan.st_dev, stan.st_ino);
     {
         const std::lock_guard zablokowane(blokada);
-        if (!przejrzane.emplace(stan.st_dev, stan.st_ino).second) {
+        const auto przejrzany = duzePrzejrzane.find(klucz);
+        if (przejrzany != duzePrzejrzane.end() && std::chrono::steady_clock::now() - przejrzany->second < WAZNOSC) {
             return;
         }
     }
@@ -145,7 +150,9 @@ void usunPorzuconeTymczasowe(int folder)
         zamknijFolder(doCzytania);
         return;
     }
+    std::size_t liczba = 0;
     while (const dirent* wpis = ::readdir(wpisy)) {
+        ++liczba;
         if (!jestNazwaTymczasowa(wpis->d_name)) {
             continue;
         }
@@ -161,6 +168,10 @@ void usunPorzuconeTymczasowe(int folder)
         ::close(plik);
     }
     ::closedir(wpisy);
+    if (liczba > DUZY_FOLDER) {
+        const std::lock_guard zablokowane(blokada);
+        duzePrzejrzane[klucz] = std::chrono::steady_clock::now();
+    }
 }
 
 // The replacement gets the old output's access control list and extended attributes,

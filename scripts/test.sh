@@ -12,7 +12,7 @@ source scripts/pakiety.sh
 # lintian and rsvg-convert judge the package; xdotool and xclip play another program on
 # the virtual screen (closing the window's connection, owning the clipboard).
 zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev python3 manpages-pl xvfb xauth clang-format libbenchmark-dev \
-    desktop-file-utils appstream dpkg-dev file lintian librsvg2-bin xdotool xclip clang libclang-rt-14-dev
+    desktop-file-utils appstream dpkg-dev file lintian librsvg2-bin xdotool xclip clang libclang-rt-14-dev acl e2fsprogs
 
 echo "== Format"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror

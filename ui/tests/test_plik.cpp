@@ -89,7 +89,7 @@ bool wyslijZamkniecie(const QWidget& okno)
     const auto atom = [polaczenie](const char* nazwa) {
         xcb_intern_atom_reply_t* odpowiedz = xcb_intern_atom_reply(
             polaczenie, xcb_intern_atom(polaczenie, 0, static_cast<uint16_t>(std::strlen(nazwa)), nazwa), nullptr);
-        const xcb_atom_t wynik = odpowiedz != nullptr ? odpowiedz->atom : XCB_ATOM_NONE;
+        const xcb_atom_t wynik = odpowiedz != nullptr ? odpowiedz->atom : xcb_atom_t{XCB_ATOM_NONE};
         std::free(odpowiedz);
         return wynik;
     };
@@ -102,7 +102,11 @@ bool wyslijZamkniecie(const QWidget& okno)
     zdarzenie.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(polaczenie, 0, zdarzenie.window, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&zdarzenie));
-    const bool wyslane = xcb_flush(polaczenie) > 0;
+    // A round trip: the server has passed the request on before this returns.
+    const xcb_get_input_focus_cookie_t pytanie = xcb_get_input_focus(polaczenie);
+    xcb_get_input_focus_reply_t* odpowiedz = xcb_get_input_focus_reply(polaczenie, pytanie, nullptr);
+    const bool wyslane = odpowiedz != nullptr;
+    std::free(odpowiedz);
     xcb_disconnect(polaczenie);
     return wyslane;
 }
@@ -497,7 +501,8 @@ private slots:
     void zamkniecieOknaPrzerywaKonwersje()
     {
         QFETCH(QString, wejscie);
-        zapisz(sciezka("duzy.txt"), wszystkieBajty().repeated(40000));
+        // Long enough that the job runs well past the last request.
+        zapisz(sciezka("duzy.txt"), wszystkieBajty().repeated(400000));
         QCOMPARE(::mkfifo(QFile::encodeName(sciezka("we.fifo")).constData(), 0600), 0);
         const QString nazwa = wejscie.startsWith('/') ? wejscie : sciezka(wejscie);
         // Requests at many moments of the job: every one of them is acted on.
