@@ -2,8 +2,8 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>

@@ -14,13 +14,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <random>
-#include <map>
 #include <utility>
 
 #include "pliki/deskryptory.h"
@@ -118,8 +118,9 @@ bool toTenPlik(int folder, const char* nazwa, int deskryptor)
 {
     struct stat wFolderze {};
     struct stat otwarty {};
-    return ::fstatat(folder, nazwa, &wFolderze, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(deskryptor, &otwarty) == 0 &&
-           wFolderze.st_dev == otwarty.st_dev && wFolderze.st_ino == otwarty.st_ino;
+    return ::fstatat(folder, nazwa, &wFolderze, AT_SYMLINK_NOFOLLOW) == 0 &&
+           ::fstat(deskryptor, &otwarty) == 0 && wFolderze.st_dev == otwarty.st_dev &&
+           wFolderze.st_ino == otwarty.st_ino;
 }
 
 // Each temporary file is locked while the run that made it lives; one that nobody holds
@@ -139,7 +140,8 @@ void usunPorzuconeTymczasowe(int folder)
     {
         const std::lock_guard zablokowane(blokada);
         const auto przejrzany = duzePrzejrzane.find(klucz);
-        if (przejrzany != duzePrzejrzane.end() && std::chrono::steady_clock::now() - przejrzany->second < WAZNOSC) {
+        if (przejrzany != duzePrzejrzane.end() &&
+            std::chrono::steady_clock::now() - przejrzany->second < WAZNOSC) {
             return;
         }
     }
@@ -161,8 +163,8 @@ void usunPorzuconeTymczasowe(int folder)
             continue;
         }
         struct stat stanPliku {};
-        if (::fstat(plik, &stanPliku) == 0 && S_ISREG(stanPliku.st_mode) && ::flock(plik, LOCK_EX | LOCK_NB) == 0 &&
-            toTenPlik(folder, wpis->d_name, plik)) {
+        if (::fstat(plik, &stanPliku) == 0 && S_ISREG(stanPliku.st_mode) &&
+            ::flock(plik, LOCK_EX | LOCK_NB) == 0 && toTenPlik(folder, wpis->d_name, plik)) {
             ::unlinkat(folder, wpis->d_name, 0);
         }
         ::close(plik);
@@ -341,8 +343,8 @@ bool PlikWyjsciowy::utworzTymczasowy(int folder, unsigned tryb)
             return false;
         }
         deskryptor_ = otworzW(folder, nazwa.c_str(), O_RDWR | O_CREAT | O_EXCL, tryb);
-        if (deskryptor_ >= 0 &&
-            (::flock(deskryptor_, LOCK_EX | LOCK_NB) != 0 || !toTenPlik(folder, nazwa.c_str(), deskryptor_))) {
+        if (deskryptor_ >= 0 && (::flock(deskryptor_, LOCK_EX | LOCK_NB) != 0 ||
+                                 !toTenPlik(folder, nazwa.c_str(), deskryptor_))) {
             // Another run took it for left over between its making and its lock: a new name.
             ::close(deskryptor_);
             deskryptor_ = -1;
@@ -544,8 +546,8 @@ int PlikWyjsciowy::kopiujDoCelu(off_t od, off_t doKonca)
         ssize_t skopiowane = -1;
         if (kopiowanieJadra_) {
             skopiowane = ::copy_file_range(deskryptor_, &skad, cel_, &dokad, ile, 0);
-            if (skopiowane < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                                   errno == EBADF)) {
+            if (skopiowane < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                                   errno == EOPNOTSUPP || errno == EBADF)) {
                 kopiowanieJadra_ = false;
                 continue;
             }

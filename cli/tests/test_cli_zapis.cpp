@@ -68,7 +68,8 @@ TEST_F(ZapisCli, SygnalWTrakciePrzepisywaniaWMiejscu)
             Opcje opcje;
             opcje.folder = folder_.string();
             Proces proces(przypadek.argumenty, opcje);
-            ASSERT_TRUE(czekajNa([&] { return pierwszyBajt(przypadek.wynik) == 'n'; })) << "kopia się nie zaczęła";
+            ASSERT_TRUE(czekajNa([&] { return pierwszyBajt(przypadek.wynik) == 'n'; }))
+                << "kopia się nie zaczęła";
             ::kill(proces.pid(), sygnal);
             const Wynik wynik = proces.zakoncz();
 

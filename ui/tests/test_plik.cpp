@@ -88,7 +88,8 @@ bool wyslijZamkniecie(const QWidget& okno)
     }
     const auto atom = [polaczenie](const char* nazwa) {
         xcb_intern_atom_reply_t* odpowiedz = xcb_intern_atom_reply(
-            polaczenie, xcb_intern_atom(polaczenie, 0, static_cast<uint16_t>(std::strlen(nazwa)), nazwa), nullptr);
+            polaczenie, xcb_intern_atom(polaczenie, 0, static_cast<uint16_t>(std::strlen(nazwa)), nazwa),
+            nullptr);
         const xcb_atom_t wynik = odpowiedz != nullptr ? odpowiedz->atom : xcb_atom_t{XCB_ATOM_NONE};
         std::free(odpowiedz);
         return wynik;
@@ -513,7 +514,8 @@ private slots:
                 kliknij("Toolbar_1");
             }
             const qint64 czas = zamknijWTrakcie(nazwa, sciezka("wy.txt"), poMs);
-            QVERIFY2(czas >= 0 && czas < 1000, qPrintable(QStringLiteral("po %1 ms: %2").arg(poMs).arg(czas)));
+            QVERIFY2(czas >= 0 && czas < 1000,
+                     qPrintable(QStringLiteral("po %1 ms: %2").arg(poMs).arg(czas)));
             QCOMPARE(czytaj(sciezka("wy.txt")), QByteArray("ważne"));
             sprawdzBrakPlikowTymczasowych();
             zamknijOkno();
