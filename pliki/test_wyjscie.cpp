@@ -492,6 +492,46 @@ TEST_P(Niepowodzenie, PelnyDyskBezRezerwacjiMiejsca)
     EXPECT_EQ(wpisy(dysk), (std::set<std::string>{"drugi.txt", "lost+found", "wynik.txt", "zapelnienie"}));
 }
 
+std::size_t otwarteDeskryptory()
+{
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
+}
+
+// Every output refused, before or after its folder is open, leaves no descriptor open.
+TEST_P(Wyjscie, OdmowaNieZostawiaDeskryptorow)
+{
+    fs::create_directory(folder / "katalog");
+    zapiszPlik(folder / "plik.txt", STARY);
+    fs::create_directory(folder / "tylko-odczyt");
+    zapiszPlik(folder / "tylko-odczyt/wynik.txt", STARY);
+    const Montowanie zwiazanie((folder / "tylko-odczyt").c_str(), folder / "tylko-odczyt", nullptr, MS_BIND,
+                               nullptr);
+    const bool tylkoOdczyt =
+        zwiazanie.zamontowane() && ::mount(nullptr, (folder / "tylko-odczyt").c_str(), nullptr,
+                                           MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    struct Przypadek {
+        fs::path nazwa;
+        int numer;
+    };
+    std::vector<Przypadek> przypadki{{folder / "katalog", EISDIR},
+                                     {folder / "plik.txt/wynik.txt", ENOTDIR},
+                                     {folder / "brak/wynik.txt", ENOENT}};
+    if (tylkoOdczyt) {
+        przypadki.push_back({folder / "tylko-odczyt/wynik.txt", EROFS});
+    }
+    for (const Przypadek& przypadek : przypadki) {
+        SCOPED_TRACE(przypadek.nazwa);
+        const std::size_t przed = otwarteDeskryptory();
+        try {
+            PlikWyjsciowy wyjscie(przypadek.nazwa);
+            ADD_FAILURE() << "przyjęty";
+        } catch (const BladPliku& blad) {
+            EXPECT_EQ(blad.numer, przypadek.numer);
+        }
+        EXPECT_EQ(otwarteDeskryptory(), przed);
+    }
+}
+
 // The probe of a new file on a full disk leaves nothing behind.
 TEST(Proba, NieudanaNieZostawiaPliku)
 {

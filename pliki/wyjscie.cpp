@@ -217,10 +217,10 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, Nadzor& nadzor) : nazwa_(
         blad(EISDIR);
     }
     const char* sciezkaFolderu = folder.empty() ? "." : folder.c_str();
-    folder_ = otworz(sciezkaFolderu, O_RDONLY | O_DIRECTORY);
+    folder_ = Deskryptor(otworz(sciezkaFolderu, O_RDONLY | O_DIRECTORY));
     if (folder_ < 0 && errno == EACCES) {
         // Enough to name files in it, though not to sync it.
-        folder_ = otworz(sciezkaFolderu, O_PATH | O_DIRECTORY);
+        folder_ = Deskryptor(otworz(sciezkaFolderu, O_PATH | O_DIRECTORY));
     }
     if (folder_ < 0) {
         blad(errno);
@@ -248,7 +248,7 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, Nadzor& nadzor) : nazwa_(
     }
     // Opened with the user's own rights, as the shell's > would: a file they may not
     // write is refused, however the folder lets them replace it.
-    cel_ = otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK);
+    cel_ = Deskryptor(otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK));
     if (cel_ < 0) {
         blad(errno);
     }
@@ -272,8 +272,7 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, Nadzor& nadzor) : nazwa_(
         return;
     }
     sposob_ = Sposob::Zastapienie;
-    ::close(cel_);
-    cel_ = -1;
+    cel_.zamknij();
 }
 
 PlikWyjsciowy::~PlikWyjsciowy()
@@ -281,12 +280,7 @@ PlikWyjsciowy::~PlikWyjsciowy()
     if (deskryptor_ > STDERR_FILENO) {
         ::close(deskryptor_);
     }
-    if (cel_ >= 0) {
-        ::close(cel_);
-    }
     usunTymczasowy();
-    zamknijFolder(folderTymczasowego_ != folder_ ? folderTymczasowego_ : -1);
-    zamknijFolder(folder_);
 }
 
 void PlikWyjsciowy::blad(int numerBledu) const
@@ -371,15 +365,13 @@ bool PlikWyjsciowy::utworzTymczasowy(int folder, unsigned tryb)
 void PlikWyjsciowy::tymczasowyWTmp()
 {
     const char* tmp = std::getenv("TMPDIR");
-    const int folder = otworz(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", O_RDONLY | O_DIRECTORY);
-    if (folder < 0) {
+    folderTmp_ = Deskryptor(otworz(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", O_RDONLY | O_DIRECTORY));
+    if (folderTmp_ < 0) {
         blad(errno);
     }
-    usunPorzuconeTymczasowe(folder);
-    if (!utworzTymczasowy(folder, 0600)) {
-        const int numer = errno;
-        ::close(folder);
-        blad(numer);
+    usunPorzuconeTymczasowe(folderTmp_);
+    if (!utworzTymczasowy(folderTmp_, 0600)) {
+        blad(errno);
     }
 }
 
@@ -468,7 +460,7 @@ void PlikWyjsciowy::zastap()
         } else {
             const int numer = errno;
             // A file mounted over its name cannot be replaced, only written.
-            cel_ = otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK);
+            cel_ = Deskryptor(otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK));
             if (numer != EBUSY || cel_ < 0) {
                 blad(numer);
             }
@@ -526,9 +518,7 @@ void PlikWyjsciowy::przepiszWMiejscu()
             blad(errno);
         }
     }
-    const int cel = cel_;
-    cel_ = -1;
-    if (::close(cel) != 0) {
+    if (cel_.zamknij() != 0) {
         blad(errno);
     }
     usunTymczasowy();

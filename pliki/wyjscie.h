@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "pliki/deskryptory.h"
 #include "pliki/nadzor.h"
 
 namespace pliki {
@@ -66,11 +67,13 @@ private:
     std::string nazwa_;
     std::string nazwaWFolderze_;
     Sposob sposob_ = Sposob::Strumien;
-    int folder_ = -1;
+    Deskryptor folder_;
     // Where the text is written: the stream, or the temporary file.
     int deskryptor_ = -1;
     // The output itself, open for writing, when the text is copied into it.
-    int cel_ = -1;
+    Deskryptor cel_;
+    // The temporary file's folder: the output's, or the one of TMPDIR.
+    Deskryptor folderTmp_;
     // The folder and name of a named temporary file; an unnamed one has none.
     int folderTymczasowego_ = -1;
     std::string nazwaTymczasowego_;
