@@ -180,6 +180,11 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
     }
     okno.EnabledX(true);
     okno.przetworzZdarzenia();
+    if (okno.zamkniecieZadane()) {
+        // Asked to close while the output was being replaced: the text is whole, and the
+        // window closes now rather than wait behind a box.
+        return;
+    }
     okno.informacja(QStringLiteral("Konwersja"), QStringLiteral("Konwersja została zakończona!"));
 }
 

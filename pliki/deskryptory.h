@@ -1,12 +1,43 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <string_view>
+#include <utility>
 
 #include "pliki/nadzor.h"
 
 // The library's own helpers around file descriptors.
 namespace pliki {
+
+// An open descriptor, closed when it goes: a constructor that refuses its file half way
+// leaves none behind. Reads as the number it holds, -1 for none.
+class Deskryptor {
+public:
+    Deskryptor() = default;
+    explicit Deskryptor(int numer) : numer_(numer) {}
+    ~Deskryptor() { zamknij(); }
+    Deskryptor(Deskryptor&& inny) noexcept : numer_(std::exchange(inny.numer_, -1)) {}
+    Deskryptor& operator=(Deskryptor&& inny) noexcept
+    {
+        if (this != &inny) {
+            zamknij();
+            numer_ = std::exchange(inny.numer_, -1);
+        }
+        return *this;
+    }
+    Deskryptor(const Deskryptor&) = delete;
+    Deskryptor& operator=(const Deskryptor&) = delete;
+
+    operator int() const { return numer_; }
+
+    // close(2)'s result: some file systems report a failed write only there.
+    int zamknij() { return numer_ >= 0 ? ::close(std::exchange(numer_, -1)) : 0; }
+
+private:
+    int numer_ = -1;
+};
 
 // open(2) with O_CLOEXEC, repeated after a signal; -1 and errno on failure.
 int otworz(const char* sciezka, int flagi, unsigned tryb = 0666);

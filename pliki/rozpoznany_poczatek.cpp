@@ -1,7 +1,7 @@
 #include "pliki/rozpoznany_poczatek.h"
 
 #include <algorithm>
-#include <utility>
+#include <string_view>
 
 #include "pliki/przepisz.h"
 
@@ -26,9 +26,11 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
     }
     znakomat::Rozpoznawacz rozpoznawacz;
     std::size_t poAsciiPrzeczytane = 0;
+    // One buffer for every read: a slow pipe gives a few bytes at a time, and only those
+    // are held.
+    std::string kawalek;
     while (poAsciiPrzeczytane < ROZPOZNAWANY_POCZATEK) {
         nadzor.sprawdz();
-        std::string kawalek;
         wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, nadzor);
         if (kawalek.empty()) {
             koniec_ = true;
@@ -45,7 +47,7 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
         }
         poAsciiPrzeczytane += kawalek.size();
         if (wyjscie) {
-            wstrzymane_.push_back(std::move(kawalek));
+            wstrzymane_ += kawalek;
         }
     }
     rozpoznanie_ = rozpoznawacz.wynik();
@@ -53,12 +55,13 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
 
 void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor& nadzor)
 {
-    for (std::string& kawalek : wstrzymane_) {
+    for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
         nadzor.sprawdz();
+        const std::string_view kawalek = std::string_view(wstrzymane_).substr(poczatek, ROZMIAR_KAWALKA);
         nadzor.poOdczycie(kawalek);
-        wyjscie_->zapisz(konwersja.konwertuj(std::move(kawalek)), nadzor);
+        wyjscie_->zapisz(konwersja.konwertuj(std::string(kawalek)), nadzor);
     }
-    wstrzymane_.clear();
+    std::string().swap(wstrzymane_);
     if (!koniec_) {
         Przepisz(wejscie_, *wyjscie_, konwersja, nadzor);
         koniec_ = true;
@@ -67,12 +70,13 @@ void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor&
 
 void RozpoznanyPoczatek::przekaz(const std::function<void(std::string_view)>& dalej, Nadzor& nadzor)
 {
-    for (const std::string& kawalek : wstrzymane_) {
+    for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
         nadzor.sprawdz();
+        const std::string_view kawalek = std::string_view(wstrzymane_).substr(poczatek, ROZMIAR_KAWALKA);
         nadzor.poOdczycie(kawalek);
         dalej(kawalek);
     }
-    wstrzymane_.clear();
+    std::string().swap(wstrzymane_);
     if (!koniec_) {
         CzytajDoKonca(wejscie_, dalej, nadzor);
         koniec_ = true;

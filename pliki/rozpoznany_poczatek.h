@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "engine/rozpoznawanie.h"
 #include "engine/strumien.h"
@@ -54,7 +53,8 @@ private:
     PlikWejsciowy& wejscie_;
     PlikWyjsciowy* wyjscie_;
     znakomat::Rozpoznanie rozpoznanie_;
-    std::vector<std::string> wstrzymane_;
+    // The pieces read from the first byte of 80 and above on, back to back.
+    std::string wstrzymane_;
     std::uint64_t przepisane_ = 0;
     bool poAscii_ = false;
     bool koniec_ = false;

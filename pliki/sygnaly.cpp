@@ -40,26 +40,47 @@ void usunWszystkie()
     }
 }
 
-extern "C" void poSygnale(int numer)
+// How many threads hold the ending signals back; -1 once the program is ending, when
+// nobody may start holding any more. A signal that comes while some thread holds waits
+// in `oczekujacySygnal` for the last of them to let go.
+std::atomic<int> trzymajacych{0};
+std::atomic<int> oczekujacySygnal{0};
+
+[[noreturn]] void zakonczSygnalem(int numer)
 {
     usunWszystkie();
-    // The handler was reset to the default, so the program ends as the signal asks.
+    struct sigaction domyslne {};
+    domyslne.sa_handler = SIG_DFL;
+    sigemptyset(&domyslne.sa_mask);
+    ::sigaction(numer, &domyslne, nullptr);
+    sigset_t ten;
+    sigemptyset(&ten);
+    sigaddset(&ten, numer);
+    ::pthread_sigmask(SIG_UNBLOCK, &ten, nullptr);
+    // The program ends as the signal asks, so whoever started it sees which.
     ::raise(numer);
+    ::_exit(128 + numer);
+}
+
+// Whoever turns the count from 0 to -1 ends the program.
+bool zacznijKonczyc()
+{
+    int nikt = 0;
+    return trzymajacych.compare_exchange_strong(nikt, -1);
+}
+
+extern "C" void poSygnale(int numer)
+{
+    oczekujacySygnal.store(numer);
+    if (zacznijKonczyc()) {
+        zakonczSygnalem(numer);
+    }
+    // Otherwise the last thread to let go ends the program.
 }
 
 extern "C" void przyWyjsciu()
 {
     usunWszystkie();
-}
-
-sigset_t zestawKonczacych()
-{
-    sigset_t zestaw;
-    sigemptyset(&zestaw);
-    for (const int numer : sygnalyKonczace) {
-        sigaddset(&zestaw, numer);
-    }
-    return zestaw;
 }
 
 }  // namespace
@@ -74,8 +95,10 @@ void PrzygotujSygnaly()
         }
         dzialanie = {};
         dzialanie.sa_handler = poSygnale;
-        dzialanie.sa_flags = SA_RESETHAND;
-        sigemptyset(&dzialanie.sa_mask);
+        // Not reset on the first signal: a second one while an output is rewritten must
+        // wait as the first does.
+        dzialanie.sa_flags = SA_RESTART;
+        sigfillset(&dzialanie.sa_mask);
         ::sigaction(numer, &dzialanie, nullptr);
     }
     std::signal(SIGXFSZ, SIG_IGN);
@@ -85,13 +108,24 @@ void PrzygotujSygnaly()
 
 BezSygnalow::BezSygnalow()
 {
-    const sigset_t zestaw = zestawKonczacych();
-    ::pthread_sigmask(SIG_BLOCK, &zestaw, &poprzednie_);
+    for (int teraz = trzymajacych.load();;) {
+        if (teraz < 0) {
+            // The program is ending: this thread waits for it rather than start anything.
+            for (;;) {
+                ::pause();
+            }
+        }
+        if (trzymajacych.compare_exchange_weak(teraz, teraz + 1)) {
+            return;
+        }
+    }
 }
 
 BezSygnalow::~BezSygnalow()
 {
-    ::pthread_sigmask(SIG_SETMASK, &poprzednie_, nullptr);
+    if (trzymajacych.fetch_sub(1) == 1 && oczekujacySygnal.load() != 0 && zacznijKonczyc()) {
+        zakonczSygnalem(oczekujacySygnal.load());
+    }
 }
 
 int ZarejestrujDoUsuniecia(int folder, const char* nazwa)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <signal.h>
-
 namespace pliki {
 
 // From now on SIGINT, SIGTERM, SIGHUP and SIGQUIT, and exit() too, remove every unfinished
@@ -9,17 +7,17 @@ namespace pliki {
 // instead of ending the program. Call once, early in main.
 void PrzygotujSygnaly();
 
-// Holds the ending signals back in this thread while it lives, so that a temporary file
-// and its entry in the list of files to remove come and go together.
+// While any thread holds one, an ending signal that comes, to whichever thread, waits: the
+// program ends once the last is gone. So a temporary file and its entry in the list of
+// files to remove come and go together, and an output being rewritten in place is
+// finished before the program ends. The signal's handler then takes no lock, so a thread
+// may hold one and take the signal itself.
 class BezSygnalow {
 public:
     BezSygnalow();
     ~BezSygnalow();
     BezSygnalow(const BezSygnalow&) = delete;
     BezSygnalow& operator=(const BezSygnalow&) = delete;
-
-private:
-    sigset_t poprzednie_;
 };
 
 // A named temporary file that a signal or exit() removes: its folder and its name within

@@ -2,9 +2,12 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -15,6 +18,7 @@
 #include "engine/standardy.h"
 #include "pliki/przepisz.h"
 #include "pliki/sygnaly.h"
+#include "pliki/test_petla.h"
 #include "pliki/test_pomoc.h"
 #include "pliki/wejscie.h"
 #include "pliki/wyjscie.h"
@@ -161,6 +165,68 @@ TEST_P(Wyjscie, TwardeDowiazaniaPisaneWMiejscu)
     EXPECT_EQ(stanPliku(wynik).st_ino, stary);
     EXPECT_EQ(stanPliku(wynik).st_nlink, 2u);
     EXPECT_EQ(wpisy(folder.sciezka()), (std::set<std::string>{"drugi.txt", "wynik.txt"}));
+}
+
+// An extended attribute's value; "<brak>" when the file has none of that name.
+std::string atrybut(const fs::path& plik, const char* nazwa)
+{
+    std::string wartosc(4096, '\0');
+    const ssize_t dlugosc = ::getxattr(plik.c_str(), nazwa, wartosc.data(), wartosc.size());
+    return dlugosc < 0 ? "<brak>" : wartosc.substr(0, static_cast<std::size_t>(dlugosc));
+}
+
+TEST_P(Wyjscie, ListaDostepuIAtrybutyZachowane)
+{
+    // Whether the text replaces the output or is copied into it, everyone keeps the rights
+    // they had, and no more: the list's mask is no group's right.
+    for (const bool dowiazany : {false, true}) {
+        SCOPED_TRACE(dowiazany ? "z twardym dowiązaniem" : "jedyna nazwa");
+        TymczasowyFolder miejsce;
+        const fs::path plik = miejsce / "wynik.txt";
+        zapiszPlik(plik, STARY);
+        ASSERT_EQ(::chmod(plik.c_str(), 0640), 0);
+        const std::string polecenie = "setfacl -m u:nobody:rw- '" + plik.string() + "' 2>/dev/null";
+        if (std::system(polecenie.c_str()) != 0) {
+            GTEST_SKIP() << "setfacl niedostępny albo system plików bez list dostępu";
+        }
+        ASSERT_EQ(::setxattr(plik.c_str(), "user.opis", "ważny", std::strlen("ważny"), 0), 0);
+        if (dowiazany) {
+            fs::create_hard_link(plik, miejsce / "drugi.txt");
+        }
+        const std::string lista = atrybut(plik, "system.posix_acl_access");
+        const mode_t tryb = stanPliku(plik).st_mode & 07777;
+
+        EXPECT_EQ(zapiszCalosc(plik, NOWY), dowiazany ? "w miejscu" : "zastąpienie");
+
+        EXPECT_EQ(czytajPlik(plik), NOWY);
+        EXPECT_EQ(atrybut(plik, "system.posix_acl_access"), lista);
+        EXPECT_EQ(atrybut(plik, "user.opis"), "ważny");
+        EXPECT_EQ(stanPliku(plik).st_mode & 07777, tryb);
+        EXPECT_EQ(wpisy(miejsce.sciezka()).size(), dowiazany ? 2u : 1u);
+    }
+}
+
+// Temporary files of runs that were killed are removed by the next run that writes into
+// the folder; one that a living run holds is left alone.
+TEST_P(Wyjscie, PorzuconeTymczasoweUsuniete)
+{
+    zapiszPlik(wynik, STARY);
+    const std::string porzucony = ".wynik.txt.znakomat-Ab3dE9";
+    const std::string zywy = ".inny.txt.znakomat-Zz0aa1";
+    const std::string obcy = ".wynik.txt.znakomat-zapas";
+    for (const std::string& nazwa : {porzucony, zywy, obcy}) {
+        zapiszPlik(folder / nazwa, NOWY);
+    }
+    const int trzymany = ::open((folder / zywy).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(trzymany, 0);
+    ASSERT_EQ(::flock(trzymany, LOCK_EX), 0);
+
+    // In a child, as a new run would be: a run looks at each folder once.
+    EXPECT_EQ(wDziecku([&] { return zapiszCalosc(wynik, NOWY); }), "zastąpienie");
+    ::close(trzymany);
+
+    EXPECT_EQ(czytajPlik(wynik), NOWY);
+    EXPECT_EQ(wpisy(folder.sciezka()), (std::set<std::string>{"wynik.txt", zywy, obcy}));
 }
 
 TEST_P(Wyjscie, PlikZamontowanyNaSwojejNazwiePisanyWMiejscu)
@@ -384,6 +450,102 @@ TEST_P(Niepowodzenie, PelnyDysk)
         EXPECT_EQ(blad.numer, ENOSPC);
     }
     sprawdzStary();
+}
+
+// A file system that cannot claim space ahead (ext2): in place, a text that does not fit
+// fails before the old one is touched.
+TEST_P(Niepowodzenie, PelnyDyskBezRezerwacjiMiejsca)
+{
+    const fs::path obraz = folder / "ext2.img";
+    const std::string mkfs = "mkfs.ext2 -q -F -m 0 -b 1024 '" + obraz.string() + "' 2048 >/dev/null 2>&1";
+    if (std::system(mkfs.c_str()) != 0) {
+        GTEST_SKIP() << "brak mkfs.ext2";
+    }
+    const znakomat::test::UrzadzeniePetli petla(obraz);
+    if (petla.sciezka().empty()) {
+        GTEST_SKIP() << petla.powod();
+    }
+    const fs::path dysk = folder / "dysk";
+    fs::create_directory(dysk);
+    const Montowanie montowanie(petla.sciezka().c_str(), dysk, "ext2", 0, nullptr);
+    if (!montowanie.zamontowane()) {
+        GTEST_SKIP() << "nie mogę zamontować ext2: " << montowanie.powod();
+    }
+    const std::string stary(32 << 10, 's');
+    zapiszPlik(dysk / "wynik.txt", stary);
+    fs::create_hard_link(dysk / "wynik.txt", dysk / "drugi.txt");
+    const auto wolne = [&] {
+        struct statvfs miejsce {};
+        ::statvfs(dysk.c_str(), &miejsce);
+        return static_cast<std::size_t>(miejsce.f_bfree * miejsce.f_frsize);
+    };
+    // The new text fits beside the old one with a little to spare, far less than it grows by.
+    zapiszPlik(dysk / "zapelnienie", std::string(wolne() - (320 << 10), 'z'));
+    const std::size_t nowy = wolne() - (24 << 10);
+    ASSERT_GT(nowy, stary.size() + (64 << 10));
+
+    EXPECT_EQ(wDziecku([&] { return zapiszCalosc(dysk / "wynik.txt", std::string(nowy, 'n')); }),
+              "błąd " + std::to_string(ENOSPC));
+
+    EXPECT_TRUE(czytajPlik(dysk / "wynik.txt") == stary) << "stary tekst nadpisany";
+    EXPECT_EQ(fs::file_size(dysk / "wynik.txt"), stary.size());
+    EXPECT_EQ(wpisy(dysk), (std::set<std::string>{"drugi.txt", "lost+found", "wynik.txt", "zapelnienie"}));
+}
+
+std::size_t otwarteDeskryptory()
+{
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
+}
+
+// Every output refused, before or after its folder is open, leaves no descriptor open.
+TEST_P(Wyjscie, OdmowaNieZostawiaDeskryptorow)
+{
+    fs::create_directory(folder / "katalog");
+    zapiszPlik(folder / "plik.txt", STARY);
+    fs::create_directory(folder / "tylko-odczyt");
+    zapiszPlik(folder / "tylko-odczyt/wynik.txt", STARY);
+    const Montowanie zwiazanie((folder / "tylko-odczyt").c_str(), folder / "tylko-odczyt", nullptr, MS_BIND,
+                               nullptr);
+    const bool tylkoOdczyt =
+        zwiazanie.zamontowane() && ::mount(nullptr, (folder / "tylko-odczyt").c_str(), nullptr,
+                                           MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    struct Przypadek {
+        fs::path nazwa;
+        int numer;
+    };
+    std::vector<Przypadek> przypadki{{folder / "katalog", EISDIR},
+                                     {folder / "plik.txt/wynik.txt", ENOTDIR},
+                                     {folder / "brak/wynik.txt", ENOENT}};
+    if (tylkoOdczyt) {
+        przypadki.push_back({folder / "tylko-odczyt/wynik.txt", EROFS});
+    }
+    for (const Przypadek& przypadek : przypadki) {
+        SCOPED_TRACE(przypadek.nazwa);
+        const std::size_t przed = otwarteDeskryptory();
+        try {
+            PlikWyjsciowy wyjscie(przypadek.nazwa);
+            ADD_FAILURE() << "przyjęty";
+        } catch (const BladPliku& blad) {
+            EXPECT_EQ(blad.numer, przypadek.numer);
+        }
+        EXPECT_EQ(otwarteDeskryptory(), przed);
+    }
+}
+
+// The probe of a new file on a full disk leaves nothing behind.
+TEST(Proba, NieudanaNieZostawiaPliku)
+{
+    TymczasowyFolder folder;
+    EXPECT_EQ(wDziecku([&] {
+                  const rlimit limit{0, 0};
+                  ::setrlimit(RLIMIT_FSIZE, &limit);
+                  std::signal(SIGXFSZ, SIG_IGN);
+                  return std::string(MoznaNadpisac(folder / "nowy.txt", "NADPISYWANIE") ? "tak" : "nie");
+              }),
+              "nie");
+    EXPECT_TRUE(wpisy(folder.sciezka()).empty());
+    EXPECT_TRUE(MoznaNadpisac(folder / "nowy.txt", "NADPISYWANIE"));
+    EXPECT_EQ(czytajPlik(folder / "nowy.txt"), "NADPISYWANIE");
 }
 
 TEST_P(Niepowodzenie, BladOdczytuWejscia)

@@ -97,12 +97,14 @@ void PlikWejsciowy::zamknij()
 
 bool TenSamPlik(const struct stat& pierwszy, const struct stat& drugi)
 {
-    const auto urzadzenie = [](const struct stat& stan) {
-        return S_ISCHR(stan.st_mode) || S_ISBLK(stan.st_mode);
-    };
-    if (urzadzenie(pierwszy) || urzadzenie(drugi)) {
+    if (S_ISCHR(pierwszy.st_mode) || S_ISCHR(drugi.st_mode)) {
+        // A terminal, /dev/null or another character device holds no text that writing
+        // would destroy: typing at a terminal and reading the answer there is its use.
+        return false;
+    }
+    if (S_ISBLK(pierwszy.st_mode) || S_ISBLK(drugi.st_mode)) {
         // Two device nodes of one disk have inodes of their own.
-        return (pierwszy.st_mode & S_IFMT) == (drugi.st_mode & S_IFMT) && pierwszy.st_rdev == drugi.st_rdev;
+        return S_ISBLK(pierwszy.st_mode) && S_ISBLK(drugi.st_mode) && pierwszy.st_rdev == drugi.st_rdev;
     }
     return pierwszy.st_dev == drugi.st_dev && pierwszy.st_ino == drugi.st_ino;
 }

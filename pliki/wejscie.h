@@ -46,8 +46,8 @@ private:
     struct stat stan_ {};
 };
 
-// The one rule for two names of one thing: the same file (device and inode), or the same
-// character or block device.
+// The one rule for two names of one thing whose text writing would destroy: the same file
+// (device and inode), or the same block device. Never a character device.
 bool TenSamPlik(const struct stat& pierwszy, const struct stat& drugi);
 
 // Whether both names lead to one file or device (links, relative paths, bind mounts).

@@ -1,16 +1,27 @@
 #include "pliki/wyjscie.h"
 
+#include <acl/libacl.h>
+#include <attr/libattr.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <random>
+#include <utility>
 
 #include "pliki/deskryptory.h"
 #include "pliki/sygnaly.h"
@@ -59,12 +70,15 @@ bool plikNaKoncuDowiazan(const std::string& nazwa, std::string& sciezka, int& nu
     }
 }
 
+constexpr std::string_view PRZYROSTEK_TYMCZASOWYCH = ".znakomat-";
+constexpr std::size_t LOSOWYCH_ZNAKOW = 6;
+
 // A hidden name beside the output: the output's name, cut at a character so that the
 // whole stays within the 255 bytes a folder entry may have.
 std::string nazwaTymczasowa(const std::string& nazwa)
 {
-    static constexpr std::string_view przyrostek = ".znakomat-";
-    static constexpr std::size_t losowych = 6;
+    static constexpr std::string_view przyrostek = PRZYROSTEK_TYMCZASOWYCH;
+    static constexpr std::size_t losowych = LOSOWYCH_ZNAKOW;
     std::size_t dlugosc = std::min(nazwa.size(), 255 - 1 - przyrostek.size() - losowych);
     while (dlugosc > 0 && dlugosc < nazwa.size() &&
            (static_cast<unsigned char>(nazwa[dlugosc]) & 0xC0) == 0x80) {
@@ -88,6 +102,86 @@ bool moznaNadacNazwe()
 int zamknijFolder(int folder)
 {
     return folder >= 0 ? ::close(folder) : 0;
+}
+
+bool jestNazwaTymczasowa(std::string_view nazwa)
+{
+    const std::size_t przyrostek = nazwa.size() - std::min(nazwa.size(), LOSOWYCH_ZNAKOW);
+    return nazwa.size() > 1 + PRZYROSTEK_TYMCZASOWYCH.size() + LOSOWYCH_ZNAKOW && nazwa.front() == '.' &&
+           nazwa.substr(0, przyrostek).ends_with(PRZYROSTEK_TYMCZASOWYCH) &&
+           std::all_of(nazwa.begin() + static_cast<std::ptrdiff_t>(przyrostek), nazwa.end(),
+                       [](char znak) { return std::isalnum(static_cast<unsigned char>(znak)) != 0; });
+}
+
+// Whether `deskryptor` is still the file `nazwa` names in `folder`.
+bool toTenPlik(int folder, const char* nazwa, int deskryptor)
+{
+    struct stat wFolderze {};
+    struct stat otwarty {};
+    return ::fstatat(folder, nazwa, &wFolderze, AT_SYMLINK_NOFOLLOW) == 0 &&
+           ::fstat(deskryptor, &otwarty) == 0 && wFolderze.st_dev == otwarty.st_dev &&
+           wFolderze.st_ino == otwarty.st_ino;
+}
+
+// Each temporary file is locked while the run that made it lives; one that nobody holds
+// was left by a run that was killed (SIGKILL, a power cut) and is removed. A large folder
+// is read again only after a while, so that a batch of many files into it stays cheap.
+void usunPorzuconeTymczasowe(int folder)
+{
+    static constexpr std::size_t DUZY_FOLDER = 256;
+    static constexpr auto WAZNOSC = std::chrono::seconds(2);
+    static std::mutex blokada;
+    static std::map<std::pair<dev_t, ino_t>, std::chrono::steady_clock::time_point> duzePrzejrzane;
+    struct stat stan {};
+    if (::fstat(folder, &stan) != 0) {
+        return;
+    }
+    const std::pair klucz(stan.st_dev, stan.st_ino);
+    {
+        const std::lock_guard zablokowane(blokada);
+        const auto przejrzany = duzePrzejrzane.find(klucz);
+        if (przejrzany != duzePrzejrzane.end() &&
+            std::chrono::steady_clock::now() - przejrzany->second < WAZNOSC) {
+            return;
+        }
+    }
+    // A folder that may not be read (opened only to name files in it) is left alone.
+    const int doCzytania = otworzW(folder, ".", O_RDONLY | O_DIRECTORY);
+    DIR* const wpisy = doCzytania >= 0 ? ::fdopendir(doCzytania) : nullptr;
+    if (wpisy == nullptr) {
+        zamknijFolder(doCzytania);
+        return;
+    }
+    std::size_t liczba = 0;
+    while (const dirent* wpis = ::readdir(wpisy)) {
+        ++liczba;
+        if (!jestNazwaTymczasowa(wpis->d_name)) {
+            continue;
+        }
+        const int plik = otworzW(folder, wpis->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (plik < 0) {
+            continue;
+        }
+        struct stat stanPliku {};
+        if (::fstat(plik, &stanPliku) == 0 && S_ISREG(stanPliku.st_mode) &&
+            ::flock(plik, LOCK_EX | LOCK_NB) == 0 && toTenPlik(folder, wpis->d_name, plik)) {
+            ::unlinkat(folder, wpis->d_name, 0);
+        }
+        ::close(plik);
+    }
+    ::closedir(wpisy);
+    if (liczba > DUZY_FOLDER) {
+        const std::lock_guard zablokowane(blokada);
+        duzePrzejrzane[klucz] = std::chrono::steady_clock::now();
+    }
+}
+
+// The replacement gets the old output's access control list and extended attributes,
+// so that it is the same file to everyone. False when they cannot all be copied.
+bool skopiujUprawnienia(int zrodlo, int cel)
+{
+    return ::perm_copy_fd(nullptr, zrodlo, nullptr, cel, nullptr) == 0 &&
+           ::attr_copy_fd(nullptr, zrodlo, nullptr, cel, nullptr, nullptr) == 0;
 }
 
 }  // namespace
@@ -123,14 +217,15 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, Nadzor& nadzor) : nazwa_(
         blad(EISDIR);
     }
     const char* sciezkaFolderu = folder.empty() ? "." : folder.c_str();
-    folder_ = otworz(sciezkaFolderu, O_RDONLY | O_DIRECTORY);
+    folder_ = Deskryptor(otworz(sciezkaFolderu, O_RDONLY | O_DIRECTORY));
     if (folder_ < 0 && errno == EACCES) {
         // Enough to name files in it, though not to sync it.
-        folder_ = otworz(sciezkaFolderu, O_PATH | O_DIRECTORY);
+        folder_ = Deskryptor(otworz(sciezkaFolderu, O_PATH | O_DIRECTORY));
     }
     if (folder_ < 0) {
         blad(errno);
     }
+    usunPorzuconeTymczasowe(folder_);
 
     struct stat stan {};
     if (::fstatat(folder_, nazwaWFolderze_.c_str(), &stan, 0) != 0) {
@@ -153,7 +248,7 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, Nadzor& nadzor) : nazwa_(
     }
     // Opened with the user's own rights, as the shell's > would: a file they may not
     // write is refused, however the folder lets them replace it.
-    cel_ = otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK);
+    cel_ = Deskryptor(otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK));
     if (cel_ < 0) {
         blad(errno);
     }
@@ -173,12 +268,11 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, Nadzor& nadzor) : nazwa_(
         // The file beside serves to hold the text until it is copied in.
         return;
     }
-    if (::fchmod(deskryptor_, stan.st_mode & 07777) != 0) {
+    if (::fchmod(deskryptor_, stan.st_mode & 07777) != 0 || !skopiujUprawnienia(cel_, deskryptor_)) {
         return;
     }
     sposob_ = Sposob::Zastapienie;
-    ::close(cel_);
-    cel_ = -1;
+    cel_.zamknij();
 }
 
 PlikWyjsciowy::~PlikWyjsciowy()
@@ -186,12 +280,7 @@ PlikWyjsciowy::~PlikWyjsciowy()
     if (deskryptor_ > STDERR_FILENO) {
         ::close(deskryptor_);
     }
-    if (cel_ >= 0) {
-        ::close(cel_);
-    }
     usunTymczasowy();
-    zamknijFolder(folderTymczasowego_ != folder_ ? folderTymczasowego_ : -1);
-    zamknijFolder(folder_);
 }
 
 void PlikWyjsciowy::blad(int numerBledu) const
@@ -230,6 +319,8 @@ bool PlikWyjsciowy::utworzTymczasowy(int folder, unsigned tryb)
     if (!nazwaneTymczasowe && moznaNadacNazwe()) {
         deskryptor_ = otworzW(folder, ".", O_TMPFILE | O_RDWR, tryb);
         if (deskryptor_ >= 0) {
+            // Locked before it has a name, so that no other run takes it for left over.
+            ::flock(deskryptor_, LOCK_EX | LOCK_NB);
             folderTymczasowego_ = folder;
             return true;
         }
@@ -246,6 +337,14 @@ bool PlikWyjsciowy::utworzTymczasowy(int folder, unsigned tryb)
             return false;
         }
         deskryptor_ = otworzW(folder, nazwa.c_str(), O_RDWR | O_CREAT | O_EXCL, tryb);
+        if (deskryptor_ >= 0 && (::flock(deskryptor_, LOCK_EX | LOCK_NB) != 0 ||
+                                 !toTenPlik(folder, nazwa.c_str(), deskryptor_))) {
+            // Another run took it for left over between its making and its lock: a new name.
+            ::close(deskryptor_);
+            deskryptor_ = -1;
+            Wyrejestruj(bilet);
+            continue;
+        }
         if (deskryptor_ >= 0) {
             folderTymczasowego_ = folder;
             nazwaTymczasowego_ = nazwa;
@@ -266,14 +365,13 @@ bool PlikWyjsciowy::utworzTymczasowy(int folder, unsigned tryb)
 void PlikWyjsciowy::tymczasowyWTmp()
 {
     const char* tmp = std::getenv("TMPDIR");
-    const int folder = otworz(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", O_RDONLY | O_DIRECTORY);
-    if (folder < 0) {
+    folderTmp_ = Deskryptor(otworz(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", O_RDONLY | O_DIRECTORY));
+    if (folderTmp_ < 0) {
         blad(errno);
     }
-    if (!utworzTymczasowy(folder, 0600)) {
-        const int numer = errno;
-        ::close(folder);
-        blad(numer);
+    usunPorzuconeTymczasowe(folderTmp_);
+    if (!utworzTymczasowy(folderTmp_, 0600)) {
+        blad(errno);
     }
 }
 
@@ -362,7 +460,7 @@ void PlikWyjsciowy::zastap()
         } else {
             const int numer = errno;
             // A file mounted over its name cannot be replaced, only written.
-            cel_ = otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK);
+            cel_ = Deskryptor(otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK));
             if (numer != EBUSY || cel_ < 0) {
                 blad(numer);
             }
@@ -384,57 +482,84 @@ void PlikWyjsciowy::zastap()
 void PlikWyjsciowy::przepiszWMiejscu()
 {
     const auto dlugosc = static_cast<off_t>(zapisane_);
-    // Space is claimed before the old text is touched, so a full disk stops us here.
-    if (::fallocate(cel_, FALLOC_FL_KEEP_SIZE, 0, dlugosc) != 0 && dlugosc > 0 && errno != EOPNOTSUPP &&
-        errno != ENOSYS && errno != EINVAL) {
+    struct stat stan {};
+    if (::fstat(cel_, &stan) != 0) {
         blad(errno);
+    }
+    // Space is claimed before the old text is touched, so a full disk stops us here.
+    if (::fallocate(cel_, FALLOC_FL_KEEP_SIZE, 0, dlugosc) != 0 && dlugosc > 0) {
+        if (errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL) {
+            blad(errno);
+        }
+        // A file system that cannot claim space (ext2): the new length beyond the old is
+        // written first, below; the holes of a sparse old text must fit in what is free.
+        const off_t dziury = std::min(dlugosc, stan.st_size) - static_cast<off_t>(stan.st_blocks) * 512;
+        struct statvfs miejsce {};
+        if (dziury > 0 && ::fstatvfs(cel_, &miejsce) == 0 &&
+            static_cast<std::uint64_t>(dziury) >
+                (::geteuid() == 0 ? miejsce.f_bfree : miejsce.f_bavail) * miejsce.f_frsize) {
+            blad(ENOSPC);
+        }
     }
     {
         const BezSygnalow bezSygnalow;
-        off_t skad = 0;
-        off_t dokad = 0;
-        bool kopiowanieJadra = true;
-        std::string bufor;
-        while (skad < dlugosc) {
-            const std::size_t ile = static_cast<std::size_t>(std::min<off_t>(dlugosc - skad, off_t{1} << 20));
-            ssize_t skopiowane = -1;
-            if (kopiowanieJadra) {
-                skopiowane = ::copy_file_range(deskryptor_, &skad, cel_, &dokad, ile, 0);
-                if (skopiowane < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                                       errno == EOPNOTSUPP || errno == EBADF)) {
-                    kopiowanieJadra = false;
-                    continue;
-                }
-            } else {
-                bufor.resize(ile);
-                skopiowane = ::pread(deskryptor_, bufor.data(), ile, skad);
-                if (skopiowane > 0) {
-                    skopiowane = ::pwrite(cel_, bufor.data(), static_cast<std::size_t>(skopiowane), dokad);
-                    if (skopiowane > 0) {
-                        skad += skopiowane;
-                        dokad += skopiowane;
-                    }
-                }
+        if (dlugosc > stan.st_size) {
+            // The new end first: the disk running out stops the copy before the old text
+            // is touched, and the old length comes back.
+            if (const int numer = kopiujDoCelu(stan.st_size, dlugosc)) {
+                [[maybe_unused]] const int obciete = ::ftruncate(cel_, stan.st_size);
+                blad(numer);
             }
-            if (skopiowane == 0) {
-                blad(EIO);
-            }
-            if (skopiowane < 0 && errno != EINTR) {
-                blad(errno);
-            }
+        }
+        if (const int numer = kopiujDoCelu(0, std::min(dlugosc, stan.st_size))) {
+            blad(numer);
         }
         if (::ftruncate(cel_, dlugosc) != 0 || ::fsync(cel_) != 0) {
             blad(errno);
         }
     }
-    const int cel = cel_;
-    cel_ = -1;
-    if (::close(cel) != 0) {
+    if (cel_.zamknij() != 0) {
         blad(errno);
     }
     usunTymczasowy();
     ::close(deskryptor_);
     deskryptor_ = -1;
+}
+
+int PlikWyjsciowy::kopiujDoCelu(off_t od, off_t doKonca)
+{
+    off_t skad = od;
+    off_t dokad = od;
+    std::string bufor;
+    while (skad < doKonca) {
+        const std::size_t ile = static_cast<std::size_t>(std::min<off_t>(doKonca - skad, off_t{1} << 20));
+        ssize_t skopiowane = -1;
+        if (kopiowanieJadra_) {
+            skopiowane = ::copy_file_range(deskryptor_, &skad, cel_, &dokad, ile, 0);
+            if (skopiowane < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                                   errno == EOPNOTSUPP || errno == EBADF)) {
+                kopiowanieJadra_ = false;
+                continue;
+            }
+        } else {
+            bufor.resize(ile);
+            skopiowane = ::pread(deskryptor_, bufor.data(), ile, skad);
+            if (skopiowane > 0) {
+                skopiowane = ::pwrite(cel_, bufor.data(), static_cast<std::size_t>(skopiowane), dokad);
+                if (skopiowane > 0) {
+                    skad += skopiowane;
+                    dokad += skopiowane;
+                }
+            }
+        }
+        if (skopiowane == 0) {
+            return EIO;
+        }
+        if (skopiowane < 0 && errno != EINTR) {
+            return errno;
+        }
+    }
+    return 0;
 }
 
 void PlikWyjsciowy::usunTymczasowy()
@@ -479,12 +604,17 @@ bool MoznaNadpisac(const std::string& nazwa, std::string_view probka)
     if (deskryptor < 0) {
         return false;
     }
-    const int bladZapisu = zapiszWszystko(deskryptor, probka, BezNadzoru());
-    if (::close(deskryptor) != 0) {
+    int bladZapisu = zapiszWszystko(deskryptor, probka, BezNadzoru());
+    if (::close(deskryptor) != 0 && bladZapisu == 0) {
+        bladZapisu = errno;
+    }
+    if (bladZapisu != 0) {
+        // A full disk: the file this made is not left behind, empty, beside the message.
+        ::unlink(sciezka.c_str());
+        errno = bladZapisu;
         return false;
     }
-    errno = bladZapisu;
-    return bladZapisu == 0;
+    return true;
 }
 
 }  // namespace pliki

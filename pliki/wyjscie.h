@@ -1,9 +1,12 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "pliki/deskryptory.h"
 #include "pliki/nadzor.h"
 
 namespace pliki {
@@ -54,6 +57,8 @@ private:
     void tymczasowyWTmp();
     void zastap();
     void przepiszWMiejscu();
+    // Copies bytes `od` to `doKonca` of the text into the output at the same place; 0 or errno.
+    int kopiujDoCelu(off_t od, off_t doKonca);
     void usunTymczasowy();
     void zapiszNaDysk(std::uint64_t koniec);
 
@@ -62,16 +67,19 @@ private:
     std::string nazwa_;
     std::string nazwaWFolderze_;
     Sposob sposob_ = Sposob::Strumien;
-    int folder_ = -1;
+    Deskryptor folder_;
     // Where the text is written: the stream, or the temporary file.
     int deskryptor_ = -1;
     // The output itself, open for writing, when the text is copied into it.
-    int cel_ = -1;
+    Deskryptor cel_;
+    // The temporary file's folder: the output's, or the one of TMPDIR.
+    Deskryptor folderTmp_;
     // The folder and name of a named temporary file; an unnamed one has none.
     int folderTymczasowego_ = -1;
     std::string nazwaTymczasowego_;
     int bilet_ = -1;
     std::uint64_t zapisane_ = 0;
+    bool kopiowanieJadra_ = true;
 };
 
 // Whether the file can be written, without changing what an existing one holds: a file

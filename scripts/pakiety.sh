@@ -16,6 +16,8 @@ zainstaluj_pakiety() {
     apt-get install -y -qq --no-install-recommends "${brakujace[@]}" >/dev/null
 }
 
-# cmark-gfm renders the README the WWW button opens; dpkg-dev gives Debian's hardening flags.
+# cmark-gfm renders the README the WWW button opens; dpkg-dev gives Debian's hardening flags;
+# libacl1-dev and libattr1-dev carry a replaced output's access lists and attributes over;
+# libxcb1-dev lets the window tests send the window manager's close request.
 PAKIETY_BUDOWANIA=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
-    fonts-liberation2 fonts-dejavu-core cmark-gfm dpkg-dev)
+    fonts-liberation2 fonts-dejavu-core cmark-gfm dpkg-dev libacl1-dev libattr1-dev libxcb1-dev)

@@ -16,7 +16,7 @@ source scripts/pakiety.sh
 # README's recipe for spreading a tree over machines.
 zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev python3 manpages-pl xvfb xauth clang-format libbenchmark-dev \
     desktop-file-utils appstream dpkg-dev file lintian librsvg2-bin xdotool xclip clang libclang-rt-14-dev ccache \
-    parallel libglib2.0-bin xdg-utils dbus-daemon at-spi2-core python3-pyatspi qt6-wayland
+    parallel libglib2.0-bin xdg-utils dbus-daemon at-spi2-core python3-pyatspi qt6-wayland acl e2fsprogs
 
 echo "== Format"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror

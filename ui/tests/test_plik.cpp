@@ -2,6 +2,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <QComboBox>
 #include <QDir>
@@ -17,6 +18,8 @@
 #include <QtTest>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "engine/konwersja.h"
@@ -73,6 +76,41 @@ qint64 pozycjaCzytania(const QString& nazwa)
         }
     }
     return -1;
+}
+
+// Asks `okno` to close as a window manager does, with WM_DELETE_WINDOW through the X
+// server from a connection of its own: the way a click on the title bar's cross arrives.
+bool wyslijZamkniecie(const QWidget& okno)
+{
+    xcb_connection_t* polaczenie = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(polaczenie) != 0) {
+        xcb_disconnect(polaczenie);
+        return false;
+    }
+    const auto atom = [polaczenie](const char* nazwa) {
+        xcb_intern_atom_reply_t* odpowiedz = xcb_intern_atom_reply(
+            polaczenie, xcb_intern_atom(polaczenie, 0, static_cast<uint16_t>(std::strlen(nazwa)), nazwa),
+            nullptr);
+        const xcb_atom_t wynik = odpowiedz != nullptr ? odpowiedz->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(odpowiedz);
+        return wynik;
+    };
+    xcb_client_message_event_t zdarzenie{};
+    zdarzenie.response_type = XCB_CLIENT_MESSAGE;
+    zdarzenie.format = 32;
+    zdarzenie.window = static_cast<xcb_window_t>(okno.winId());
+    zdarzenie.type = atom("WM_PROTOCOLS");
+    zdarzenie.data.data32[0] = atom("WM_DELETE_WINDOW");
+    zdarzenie.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(polaczenie, 0, zdarzenie.window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&zdarzenie));
+    // A round trip: the server has passed the request on before this returns.
+    const xcb_get_input_focus_cookie_t pytanie = xcb_get_input_focus(polaczenie);
+    xcb_get_input_focus_reply_t* odpowiedz = xcb_get_input_focus_reply(polaczenie, pytanie, nullptr);
+    const bool wyslane = odpowiedz != nullptr;
+    std::free(odpowiedz);
+    xcb_disconnect(polaczenie);
+    return wyslane;
 }
 
 QByteArray wszystkieBajty()
@@ -509,7 +547,7 @@ private slots:
         const auto zamknij = [&, this] {
             if (!odZamkniecia.isValid()) {
                 odZamkniecia.start();
-                okno->close();
+                QVERIFY(wyslijZamkniecie(*okno));
             }
         };
         // A file of known size is closed in its second step, surely before its end.
@@ -546,14 +584,24 @@ private slots:
     void zamkniecieOknaPrzerywaKonwersje()
     {
         QFETCH(QString, wejscie);
-        zapisz(sciezka("duzy.txt"), wszystkieBajty().repeated(40000));
+        // Long enough that the job runs well past the last request.
+        zapisz(sciezka("duzy.txt"), wszystkieBajty().repeated(400000));
         QCOMPARE(::mkfifo(QFile::encodeName(sciezka("we.fifo")).constData(), 0600), 0);
-        zapisz(sciezka("wy.txt"), "ważne");
         const QString nazwa = wejscie.startsWith('/') ? wejscie : sciezka(wejscie);
-        const qint64 czas = zamknijWTrakcie(nazwa, sciezka("wy.txt"), 100);
-        QVERIFY2(czas >= 0 && czas < 1000, qPrintable(QString::number(czas)));
-        QCOMPARE(czytaj(sciezka("wy.txt")), QByteArray("ważne"));
-        sprawdzBrakPlikowTymczasowych();
+        // Requests at many moments of the job: every one of them is acted on.
+        for (int poMs = 30; poMs <= 300; poMs += 30) {
+            zapisz(sciezka("wy.txt"), "ważne");
+            if (!okno) {
+                QVERIFY(otworzOkno());
+                kliknij("Toolbar_1");
+            }
+            const qint64 czas = zamknijWTrakcie(nazwa, sciezka("wy.txt"), poMs);
+            QVERIFY2(czas >= 0 && czas < 1000,
+                     qPrintable(QStringLiteral("po %1 ms: %2").arg(poMs).arg(czas)));
+            QCOMPARE(czytaj(sciezka("wy.txt")), QByteArray("ważne"));
+            sprawdzBrakPlikowTymczasowych();
+            zamknijOkno();
+        }
     }
 
     // Nobody reads the output pipe yet: the job waits for a reader, which a close request

@@ -350,9 +350,18 @@ private slots:
     }
 
     // A leading byte order mark from another program survives the paste button, Ctrl+V
-    // and the way back to the clipboard.
+    // and the way back to the clipboard, whether the program names the text's encoding or
+    // offers only UTF8_STRING, as a terminal does.
+    void znacznikKolejnosciBajtow_data()
+    {
+        QTest::addColumn<QString>("rodzaj");
+        QTest::newRow("z nazwą kodowania") << QStringLiteral("text/plain;charset=utf-8");
+        QTest::newRow("tylko UTF8_STRING") << QStringLiteral("UTF8_STRING");
+    }
+
     void znacznikKolejnosciBajtow()
     {
+        QFETCH(QString, rodzaj);
         if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty()) {
             QSKIP("xclip is not installed");
         }
@@ -360,12 +369,9 @@ private slots:
                                  QByteArray("\xEF\xBB\xBF") + "abc";
         const QString tekst = QChar(0xFEFF) + QStringLiteral("zażółć\r\n") + QChar(0xFEFF) + "abc";
 
-        // xclip owns the clipboard until something else takes it. It offers the text as
-        // desktop programs do, with its encoding named; Qt gives no program's bytes of
-        // the bare UTF8_STRING target undecoded.
+        // xclip owns the clipboard until something else takes it, offering the one target.
         QProcess wlasciciel;
-        wlasciciel.start(QStringLiteral("xclip"),
-                         {"-selection", "clipboard", "-t", "text/plain;charset=utf-8", "-quiet"});
+        wlasciciel.start(QStringLiteral("xclip"), {"-selection", "clipboard", "-t", rodzaj, "-quiet"});
         QVERIFY(wlasciciel.waitForStarted());
         wlasciciel.write(bajty);
         wlasciciel.closeWriteChannel();
