@@ -43,6 +43,7 @@ int main(int argc, char* argv[])
     pliki::PrzygotujSygnaly();
     // A pipe whose reader goes away is a failed write to report, not the end of the window.
     std::signal(SIGPIPE, SIG_IGN);
+    PreferujXNaWaylandzie(argc, argv);
     auto start = std::make_unique<StartEkranu>(zadanaPlatforma(argc, argv));
     QApplication aplikacja(argc, argv);
     start.reset();

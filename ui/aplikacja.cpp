@@ -158,6 +158,15 @@ QString zadanaPlatforma(int argc, const char* const argv[])
     return qEnvironmentVariable("QT_QPA_PLATFORM");
 }
 
+void PreferujXNaWaylandzie(int argc, const char* const argv[])
+{
+    if (!zadanaPlatforma(argc, argv).isEmpty() || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+        qEnvironmentVariableIsEmpty("DISPLAY")) {
+        return;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
 namespace {
 
 struct StanStartu {

@@ -43,4 +43,10 @@ public:
 // else an empty string for Qt's default.
 QString zadanaPlatforma(int argc, const char* const argv[]);
 
+// Where the user chose no platform and a Wayland session also offers X (XWayland): X
+// first, Wayland if X fails. Qt's own title bar on Wayland always offers to minimise and
+// maximise, which this window of one fixed size must not; through X the compositor draws
+// the title bar and follows the window's hints.
+void PreferujXNaWaylandzie(int argc, const char* const argv[]);
+
 }  // namespace okno

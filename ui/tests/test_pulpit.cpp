@@ -93,11 +93,13 @@ private:
 
     // The program as a process on the display given, with its window shown: the process
     // and the window's X id.
-    static QString uruchomOkno(QProcess& program, const QString& ekran)
+    static QString uruchomOkno(QProcess& program, const QString& ekran,
+                               QProcessEnvironment srodowisko = QProcessEnvironment::systemEnvironment())
     {
-        QProcessEnvironment srodowisko = QProcessEnvironment::systemEnvironment();
         srodowisko.insert(QStringLiteral("DISPLAY"), ekran);
-        srodowisko.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        if (!srodowisko.contains(QStringLiteral("WAYLAND_DISPLAY"))) {
+            srodowisko.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        }
         program.setProcessEnvironment(srodowisko);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QStringLiteral(ZNAKOMAT), {});
@@ -383,6 +385,22 @@ private slots:
             QVERIFY2(bledyProgramu.startsWith(bledy), qPrintable(bledyProgramu));
         }
         QVERIFY2(!bledyProgramu.contains(QLatin1String("Reinstalling")), qPrintable(bledyProgramu));
+    }
+
+    // A Wayland session that also offers X: the window goes to X, where the compositor
+    // draws a title bar without minimise and maximise buttons; Qt's own bar on Wayland has them.
+    void waylandZX()
+    {
+        QProcessEnvironment srodowisko = QProcessEnvironment::systemEnvironment();
+        srodowisko.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        srodowisko.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-brak"));
+        srodowisko.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        srodowisko.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("KDE"));
+        QProcess program;
+        const QString idOkna = uruchomOkno(program, qEnvironmentVariable("DISPLAY"), srodowisko);
+        QVERIFY2(!idOkna.isEmpty(), "the window did not appear on X");
+        program.kill();
+        QVERIFY(program.waitForFinished(30000));
     }
 
     // When the X server drops the connection, Qt ends the program from inside the event
