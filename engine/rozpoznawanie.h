@@ -45,8 +45,10 @@ inline constexpr double PROG_BLISKOSCI = 4.6;
 
 // Recognises the standard of a text that arrives in pieces. One pass, memory of a fixed
 // size whatever the length of the text: counts of each byte of 80 and above by its
-// neighbours, and of UTF-8 letters the same way. Cutting the text into other pieces
-// gives the same result.
+// neighbours, and of UTF-8 letters the same way; and the first words with such bytes,
+// which each standard reads as Polish words or not, where the counts cannot tell (ź and
+// ż swapped, capitals two standards write alike). Cutting the text into other pieces gives
+// the same result.
 class Rozpoznawacz {
 public:
     void dodaj(std::string_view kawalek);
@@ -71,6 +73,15 @@ private:
     template <bool NaKoncu>
     std::size_t policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
                            std::size_t i, std::size_t pominDo);
+
+    // Keeps the words with bytes of 80 and above of a piece, in the order of the text, until
+    // the store is full.
+    void zbierzSlowa(const unsigned char* dane, std::size_t rozmiar);
+    void dopiszDoSlowa(const unsigned char* od, std::size_t ile);
+    void zamknijSlowo();
+    // Log-likelihood of the stored words read in `standard`, from the symbols that its bytes
+    // of 80 and above make and their neighbours: what all readings share is left out.
+    double wynikSlow(int standard) const;
 
     Rozpoznanie ocen() const;
     double wynikJednobajtowy(int standard) const;
@@ -101,6 +112,19 @@ private:
     // The last bytes so far, counted once their right-hand neighbours are known.
     std::array<unsigned char, ZAPAS> ogon_{};
     std::size_t dlugoscOgona_ = 0;
+
+    // Words longer than this are no evidence: no Polish word is, and the rest is no prose.
+    static constexpr std::size_t MAKS_SLOWA = 24;
+    // Words one after another, each after a byte of its length.
+    std::array<unsigned char, 2048> slowa_{};
+    std::size_t dlugoscSlow_ = 0;
+    bool slowaPelne_ = false;
+    // The word the last piece ended in, possibly going on in the next one.
+    std::array<unsigned char, MAKS_SLOWA> slowo_{};
+    std::size_t dlugoscSlowa_ = 0;
+    bool slowoOtwarte_ = false;
+    bool slowoZaDlugie_ = false;
+    bool slowoMaWysoki_ = false;
 
     // Bytes of 80 and above that occur, [byte - 0x80], gathered before scoring: the few
     // there are instead of all 128.

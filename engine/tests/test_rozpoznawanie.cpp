@@ -281,62 +281,94 @@ bool maPolskaLitere(std::string_view tekst)
     return std::any_of(tekst.begin(), tekst.end(), [](char c) { return (c & 0x80) != 0; });
 }
 
-// Encodes every text in each of the seventeen standards with letters, prints the rate of
-// each and returns the rate over all cases.
-double skutecznosc(const std::vector<std::string>& teksty, const char* opis)
+struct Wyniki {
+    int przypadkow = 0;
+    int dobrze = 0;
+    int zleBezUwagi = 0;      // wrong, and the verdict says certain
+    int zUwaga = 0;           // the verdict names close standards
+    int zUwagaSlusznie = 0;   // ... and the likeliest was wrong
+};
+
+Wyniki& operator+=(Wyniki& a, const Wyniki& b)
 {
-    std::array<int, LICZBA_STANDARDOW> dobrze{};
-    std::array<int, LICZBA_STANDARDOW> pewnieZle{};
-    std::array<int, LICZBA_STANDARDOW> niejednoznaczne{};
-    int wszystkich = 0;
+    a.przypadkow += b.przypadkow;
+    a.dobrze += b.dobrze;
+    a.zleBezUwagi += b.zleBezUwagi;
+    a.zUwaga += b.zUwaga;
+    a.zUwagaSlusznie += b.zUwagaSlusznie;
+    return a;
+}
+
+double procent(int czesc, int calosc)
+{
+    return calosc == 0 ? 100.0 : 100.0 * czesc / calosc;
+}
+
+// Encodes every text in each of the seventeen standards with letters and prints the rates
+// of each standard.
+Wyniki skutecznosc(const std::vector<std::string>& teksty, const char* opis)
+{
+    std::array<Wyniki, LICZBA_STANDARDOW> wyniki{};
     for (const std::string& prosty : teksty) {
         for (int prawdziwy = 1; prawdziwy < LICZBA_STANDARDOW; ++prawdziwy) {
             const std::string tekst = konwertuj(prosty, UTF8_INDEX, prawdziwy);
             const Rozpoznanie r = RozpoznajStandard(tekst);
-            const auto i = static_cast<std::size_t>(prawdziwy);
-            if (konwertujaTakSamo(tekst, r.standard(), prawdziwy)) {
-                ++dobrze[i];
-            } else if (r.werdykt == Werdykt::Rozpoznany) {
-                ++pewnieZle[i];
-            }
-            niejednoznaczne[i] += r.werdykt == Werdykt::Niejednoznaczny;
+            Wyniki& w = wyniki[static_cast<std::size_t>(prawdziwy)];
+            const bool dobrze = konwertujaTakSamo(tekst, r.standard(), prawdziwy);
+            const bool uwaga = r.werdykt == Werdykt::Niejednoznaczny;
+            ++w.przypadkow;
+            w.dobrze += dobrze;
+            w.zleBezUwagi += !dobrze && !uwaga;
+            w.zUwaga += uwaga;
+            w.zUwagaSlusznie += uwaga && !dobrze;
         }
-        ++wszystkich;
     }
-    std::printf("%s: %d tekstów w każdym standardzie\n", opis, wszystkich);
-    std::printf(
-        "| Standard | Dobrze | Niejednoznaczne | Źle bez wątpliwości |\n| --- | ---: | ---: | ---: |\n");
-    int razem = 0;
+    std::printf("%s: %zu tekstów w każdym standardzie\n", opis, teksty.size());
+    std::printf("| Standard | Dobrze | Niejednoznaczne | Źle bez wątpliwości |\n| --- | ---: | ---: | ---: |\n");
+    Wyniki razem;
     for (int s = 1; s < LICZBA_STANDARDOW; ++s) {
-        const auto i = static_cast<std::size_t>(s);
-        std::printf("| %s | %.2f %% | %.1f %% | %d |\n", nazwa(s).c_str(), 100.0 * dobrze[i] / wszystkich,
-                    100.0 * niejednoznaczne[i] / wszystkich, pewnieZle[i]);
-        razem += dobrze[i];
+        const Wyniki& w = wyniki[static_cast<std::size_t>(s)];
+        std::printf("| %s | %.2f %% | %.1f %% | %d |\n", nazwa(s).c_str(), procent(w.dobrze, w.przypadkow),
+                    procent(w.zUwaga, w.przypadkow), w.zleBezUwagi);
+        razem += w;
     }
-    const double wynik = 100.0 * razem / (wszystkich * (LICZBA_STANDARDOW - 1));
-    std::printf("Razem: %.2f %%\n\n", wynik);
-    return wynik;
+    std::printf("Razem: %.2f %% dobrze, %d źle bez uwagi, %d z uwagą, z nich %d słusznie\n\n",
+                procent(razem.dobrze, razem.przypadkow), razem.zleBezUwagi, razem.zUwaga, razem.zUwagaSlusznie);
+    return razem;
 }
 
-TEST(Skutecznosc, KrotkieTeksty)
+// Each set of held-out texts with its least share recognised right; over all of them a
+// wrong standard taken as certain at most once in a thousand cases, and at least half of
+// the verdicts that name close standards have a reason to.
+TEST(Skutecznosc, ProzaNieznanaModelowi)
 {
-    const std::vector<std::string> teksty = proza("krotkie.txt");
-    ASSERT_GE(teksty.size(), 500u);
-    for (const std::string& tekst : teksty) {
-        ASSERT_GE(tekst.size(), 100u);
-        ASSERT_TRUE(maPolskaLitere(tekst));
+    struct Zestaw {
+        const char* plik;
+        const char* opis;
+        std::size_t najmniejTekstow;
+        double najmniejDobrze;
+    };
+    const std::vector<Zestaw> zestawy = {
+        {"krotkie.txt", "Teksty od 100 do 1000 znaków", 500, 99.8},
+        {"dlugie.txt", "Teksty od 2048 do 4096 znaków", 200, 99.95},
+        {"male.txt", "Teksty od 20 do 100 znaków z jedną do trzech polskich liter", 500, 99.0},
+        {"wielkie.txt", "Teksty wielkimi literami", 300, 98.0},
+        {"nazwy.txt", "Listy nazw", 300, 98.0},
+    };
+    Wyniki wszystkie;
+    for (const Zestaw& zestaw : zestawy) {
+        SCOPED_TRACE(zestaw.plik);
+        const std::vector<std::string> teksty = proza(zestaw.plik);
+        ASSERT_GE(teksty.size(), zestaw.najmniejTekstow);
+        for (const std::string& tekst : teksty) {
+            ASSERT_TRUE(maPolskaLitere(tekst));
+        }
+        const Wyniki w = skutecznosc(teksty, zestaw.opis);
+        EXPECT_GE(procent(w.dobrze, w.przypadkow), zestaw.najmniejDobrze);
+        wszystkie += w;
     }
-    EXPECT_GE(skutecznosc(teksty, "Teksty od 100 do 1000 znaków"), 98.0);
-}
-
-TEST(Skutecznosc, DlugieTeksty)
-{
-    const std::vector<std::string> teksty = proza("dlugie.txt");
-    ASSERT_GE(teksty.size(), 200u);
-    for (const std::string& tekst : teksty) {
-        ASSERT_GE(tekst.size(), 2048u);
-    }
-    EXPECT_GE(skutecznosc(teksty, "Teksty od 2048 znaków"), 99.9);
+    EXPECT_LE(procent(wszystkie.zleBezUwagi, wszystkie.przypadkow), 0.1);
+    EXPECT_GE(procent(wszystkie.zUwagaSlusznie, wszystkie.zUwaga), 50.0);
 }
 
 }  // namespace
