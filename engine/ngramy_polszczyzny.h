@@ -17,9 +17,11 @@ inline constexpr int LICZBA_SYMBOLI = 37;
 inline constexpr int RZAD_NGRAMU = 4;
 
 struct NGram {
-    // The order, then each symbol, LICZBA_SYMBOLI to a digit.
+    // The order, then each symbol, LICZBA_SYMBOLI to a digit. A context alone has the order
+    // RZAD_NGRAMU plus its length.
     std::uint32_t klucz;
-    // Natural logarithm of how often the last symbol follows the others.
+    // Natural logarithm of how often the last symbol follows the others; for a context, of
+    // the share of the symbols never seen after it.
     float log;
 };
 

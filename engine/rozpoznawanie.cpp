@@ -53,10 +53,6 @@ std::size_t nastepnyWysoki(const unsigned char* dane, std::size_t od, std::size_
     return od;
 }
 
-// A symbol this many orders short of the longest context is taken from the shorter one,
-// 0.4 times as likely.
-constexpr double KARA_KROTSZEGO = -0.92;
-
 // The n-grams by key, for one step per look-up where a search would take fifteen.
 class TablicaNGramow {
 public:
@@ -78,24 +74,43 @@ public:
         }
     }
 
-    // Log-likelihood of symbol s[i] after the (up to) three before it.
+    // Log-likelihood of symbol s[i] after the (up to) three before it: from the longest
+    // context it was seen after, with the share each longer context leaves to symbols it
+    // was never seen with.
     double log(const std::uint8_t* s, std::size_t i) const
     {
+        double udzial = 0;
         for (int rzad = model::RZAD_NGRAMU; rzad >= 1; --rzad) {
+            const std::size_t od = i + 1 - static_cast<std::size_t>(rzad);
             std::uint32_t klucz = static_cast<std::uint32_t>(rzad);
-            for (std::size_t j = i + 1 - static_cast<std::size_t>(rzad); j <= i; ++j) {
+            std::uint32_t kluczKontekstu = static_cast<std::uint32_t>(model::RZAD_NGRAMU + rzad - 1);
+            for (std::size_t j = od; j <= i; ++j) {
                 klucz = klucz * model::LICZBA_SYMBOLI + s[j];
-            }
-            for (std::size_t k = miejsce(klucz); klucze_[k] != 0; k = (k + 1) & (klucze_.size() - 1)) {
-                if (klucze_[k] == klucz) {
-                    return KARA_KROTSZEGO * (model::RZAD_NGRAMU - rzad) + logi_[k];
+                if (j < i) {
+                    kluczKontekstu = kluczKontekstu * model::LICZBA_SYMBOLI + s[j];
                 }
             }
+            if (const float* log = znajdz(klucz)) {
+                return udzial + *log;
+            }
+            if (const float* log = rzad > 1 ? znajdz(kluczKontekstu) : nullptr) {
+                udzial += *log;
+            }
         }
-        return KARA_KROTSZEGO * model::RZAD_NGRAMU;  // every symbol has its own entry
+        return udzial;  // not reached: every symbol alone has its entry
     }
 
 private:
+    const float* znajdz(std::uint32_t klucz) const
+    {
+        for (std::size_t k = miejsce(klucz); klucze_[k] != 0; k = (k + 1) & (klucze_.size() - 1)) {
+            if (klucze_[k] == klucz) {
+                return &logi_[k];
+            }
+        }
+        return nullptr;
+    }
+
     std::size_t miejsce(std::uint32_t klucz) const
     {
         return static_cast<std::size_t>((klucz * 2654435761u) >> 7) & (klucze_.size() - 1);
@@ -576,10 +591,26 @@ Rozpoznanie Rozpoznawacz::ocen() const
             rozpoznanie.bliskie.push_back(kandydat.standard);
         }
     }
+    if (rozpoznanie.bliskie.empty() && liter(pierwszy.standard) == 0) {
+        // No letter in the likeliest reading is no proof of none: a reading with letters
+        // not too far below it is named, so that such a text never passes unconverted
+        // unnoticed.
+        for (const Kandydat& kandydat : rozpoznanie.ranking) {
+            if (pierwszy.wynik - kandydat.wynik > PROG_LITER) {
+                break;
+            }
+            const auto inaczej = [&](int inny) { return czytaInaczej(kandydat.standard, inny); };
+            if (liter(kandydat.standard) > 0 &&
+                std::all_of(rozpoznanie.bliskie.begin(), rozpoznanie.bliskie.end(), inaczej)) {
+                rozpoznanie.bliskie.push_back(kandydat.standard);
+            }
+        }
+        if (rozpoznanie.bliskie.empty()) {
+            rozpoznanie.werdykt = Werdykt::BezPolskichLiter;
+        }
+    }
     if (!rozpoznanie.bliskie.empty()) {
         rozpoznanie.werdykt = Werdykt::Niejednoznaczny;
-    } else if (liter(pierwszy.standard) == 0) {
-        rozpoznanie.werdykt = Werdykt::BezPolskichLiter;
     }
     return rozpoznanie;
 }

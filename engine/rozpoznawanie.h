@@ -13,7 +13,8 @@ namespace znakomat {
 struct Kandydat {
     int standard;
     // Log-likelihood in nats of the text's non-ASCII characters read in this standard,
-    // under a model of Polish prose: higher is likelier; only differences mean something.
+    // under a model of Polish prose, and of the first words with them under one of Polish
+    // words: higher is likelier; only differences mean something.
     double wynik;
 };
 
@@ -21,7 +22,8 @@ enum class Werdykt {
     Rozpoznany,
     // Other standards came close and would convert the text differently: see `bliskie`.
     Niejednoznaczny,
-    // The likeliest reading has no Polish letter, and no close one converts anything.
+    // No reading of the text near the likeliest one has a Polish letter: no standard that
+    // came near would convert anything.
     BezPolskichLiter,
 };
 
@@ -31,7 +33,8 @@ struct Rozpoznanie {
     // never among them: converting from it rewrites plain letters.
     std::vector<Kandydat> ranking;
     // Standards scoring within PROG_BLISKOSCI of the first that read at least one byte of
-    // this text differently from it, in ranking order. Of standards that read every byte of
+    // this text differently from it, in ranking order; when the first reads no letter and
+    // none is that close, those within PROG_LITER that read letters. Of standards that read every byte of
     // the text alike, and so convert it alike (Cyfromat and DHN always), only the first is
     // listed.
     std::vector<int> bliskie;
@@ -42,6 +45,11 @@ struct Rozpoznanie {
 // A standard this many nats below the first one is still a fair guess: 100 times less
 // likely.
 inline constexpr double PROG_BLISKOSCI = 4.6;
+// A reading with letters this many nats below a first one without any is still named:
+// no text is called one without letters while a reading with them is not far off. UTF-8
+// text without Polish letters stands hundreds of nats above any reading of its bytes as
+// letters.
+inline constexpr double PROG_LITER = 15.0;
 
 // Recognises the standard of a text that arrives in pieces. One pass, memory of a fixed
 // size whatever the length of the text: counts of each byte of 80 and above by its
