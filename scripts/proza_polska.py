@@ -423,7 +423,8 @@ def proba(katalog, zrodlo):
                     if len(k.strip()) >= 20 and ma_litere(k)]
     # Lists of names: countries, regions, languages, currencies, a few to a list, one a line
     # or after commas.
-    imiona = [oczyszczony(t) for t in komunikaty(1, True)]
+    # Only names wholly in the letters the standards have: one cut short would be no name.
+    imiona = [t for t in (t.translate(ZAMIENNIKI) for t in komunikaty(1, True)) if oczyszczony(t) == t]
     losowanie.shuffle(imiona)
     while imiona:
         ile = losowanie.randint(2, 8)
