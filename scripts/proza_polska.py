@@ -283,7 +283,9 @@ def ngramy():
                 liczby[tuple(s[i - rzad + 1:i + 1])] += waga
 
     def tekst(t, waga=1.0):
-        for slowo in SLOWO.findall(t):
+        # Typographic quotes and dashes glued to words, which the old code pages mostly
+        # lack, would make any byte read as no letter likely at a word's edge.
+        for slowo in SLOWO.findall(t.translate(ZAMIENNIKI)):
             policz(slowo, waga)
 
     for _, t in strony(0):

@@ -9,9 +9,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/pakiety.sh
 
-# lintian and rsvg-convert judge the package; xdotool and xclip play another program on
-# the virtual screen (closing the window's connection, owning the clipboard).
-zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev python3 manpages-pl xvfb xauth clang-format libbenchmark-dev \
+# manpages-pl and iso-codes (20 MB: names of countries, regions, languages) hold the Polish
+# text the recognition is measured on; lintian and rsvg-convert judge the package; xdotool
+# and xclip play another program on the virtual screen (closing the window's connection,
+# owning the clipboard).
+zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev python3 manpages-pl iso-codes xvfb xauth clang-format libbenchmark-dev \
     desktop-file-utils appstream dpkg-dev file lintian librsvg2-bin xdotool xclip clang libclang-rt-14-dev
 
 echo "== Format"
