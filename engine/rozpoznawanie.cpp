@@ -60,7 +60,8 @@ public:
     TablicaNGramow()
     {
         std::size_t rozmiar = 1;
-        while (rozmiar < 2 * model::NGRAMY.size()) {
+        // At most 60 % full: few steps past a key's place, in 512 KB for the table.
+        while (rozmiar * 3 < model::NGRAMY.size() * 5) {
             rozmiar *= 2;
         }
         klucze_.assign(rozmiar, 0);
