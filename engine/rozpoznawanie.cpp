@@ -499,7 +499,8 @@ double Rozpoznawacz::wynikSlow(int standard) const
                 s = model::INNY_SYMBOL;
                 const std::size_t d = tab.dlugoscUtf8[b];
                 if (d > 0 && i + d <= dlugosc &&
-                    std::all_of(slowo + i + 1, slowo + i + d, [](unsigned char c) { return kontynuacja(c); })) {
+                    std::all_of(slowo + i + 1, slowo + i + d,
+                                [](unsigned char c) { return kontynuacja(c); })) {
                     dlugoscZnaku = d;
                     if (d == 2) {
                         s = symbolLitery(tab.literaUtf8[(b - 0xC0) * 64 + (slowo[i + 1] - 0x80u)]);

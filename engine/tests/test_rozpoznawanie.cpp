@@ -67,7 +67,8 @@ void sprawdzUklad(const std::string& tekst, const Rozpoznanie& r)
         const auto miejsce = std::find_if(r.ranking.begin(), r.ranking.end(),
                                           [&](const Kandydat& k) { return k.standard == bliski; });
         ASSERT_NE(miejsce, r.ranking.end());
-        EXPECT_LE(r.ranking.front().wynik - miejsce->wynik, std::max(PROG_BLISKOSCI, PROG_LITER)) << nazwa(bliski);
+        EXPECT_LE(r.ranking.front().wynik - miejsce->wynik, std::max(PROG_BLISKOSCI, PROG_LITER))
+            << nazwa(bliski);
         EXPECT_FALSE(konwertujaTakSamo(tekst, r.standard(), bliski)) << nazwa(bliski);
     }
     EXPECT_EQ(r.werdykt == Werdykt::Niejednoznaczny, !r.bliskie.empty());
@@ -300,8 +301,9 @@ TEST(Rozpoznawanie, SlowaRozstrzygajaGdzieBajtyNie)
                 EXPECT_TRUE(dobrze) << nazwa(r.standard());
                 EXPECT_EQ(r.werdykt, Werdykt::Rozpoznany);
             } else {
-                const bool wsrodBliskich = std::any_of(r.bliskie.begin(), r.bliskie.end(),
-                                                       [&](int b) { return konwertujaTakSamo(tekst, b, prawdziwy); });
+                const bool wsrodBliskich = std::any_of(r.bliskie.begin(), r.bliskie.end(), [&](int b) {
+                    return konwertujaTakSamo(tekst, b, prawdziwy);
+                });
                 EXPECT_TRUE(dobrze || wsrodBliskich) << nazwa(r.standard());
             }
         }
@@ -347,9 +349,9 @@ bool maPolskaLitere(std::string_view tekst)
 struct Wyniki {
     int przypadkow = 0;
     int dobrze = 0;
-    int zleBezUwagi = 0;      // wrong, and the verdict says certain
-    int zUwaga = 0;           // the verdict names close standards
-    int zUwagaSlusznie = 0;   // ... and the likeliest was wrong
+    int zleBezUwagi = 0;     // wrong, and the verdict says certain
+    int zUwaga = 0;          // the verdict names close standards
+    int zUwagaSlusznie = 0;  // ... and the likeliest was wrong
 };
 
 Wyniki& operator+=(Wyniki& a, const Wyniki& b)
@@ -387,7 +389,8 @@ Wyniki skutecznosc(const std::vector<std::string>& teksty, const char* opis)
         }
     }
     std::printf("%s: %zu tekstów w każdym standardzie\n", opis, teksty.size());
-    std::printf("| Standard | Dobrze | Niejednoznaczne | Źle bez wątpliwości |\n| --- | ---: | ---: | ---: |\n");
+    std::printf(
+        "| Standard | Dobrze | Niejednoznaczne | Źle bez wątpliwości |\n| --- | ---: | ---: | ---: |\n");
     Wyniki razem;
     for (int s = 1; s < LICZBA_STANDARDOW; ++s) {
         const Wyniki& w = wyniki[static_cast<std::size_t>(s)];
@@ -396,7 +399,8 @@ Wyniki skutecznosc(const std::vector<std::string>& teksty, const char* opis)
         razem += w;
     }
     std::printf("Razem: %.2f %% dobrze, %d źle bez uwagi, %d z uwagą, z nich %d słusznie\n\n",
-                procent(razem.dobrze, razem.przypadkow), razem.zleBezUwagi, razem.zUwaga, razem.zUwagaSlusznie);
+                procent(razem.dobrze, razem.przypadkow), razem.zleBezUwagi, razem.zUwaga,
+                razem.zUwagaSlusznie);
     return razem;
 }
 
