@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
+
+#include "engine/ngramy_polszczyzny.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -18,9 +21,111 @@ constexpr std::uint8_t ZADNA_LITERA = LICZBA_LITER;
 // rarest letter of the model in its least likely place.
 constexpr double LOG_BLEDNEGO_UTF8 = -30.0;
 
+// How much the words count beside the counts by neighbours; with PROG_BLISKOSCI chosen
+// on held-out text, so that few wrong choices go without a note and most notes are due.
+constexpr double WAGA_SLOW = 1.3;
+
 bool kontynuacja(unsigned bajt)
 {
     return (bajt & 0xC0) == 0x80;
+}
+
+// A word is a run of ASCII letters and bytes of 80 and above, which are letters in some
+// standard.
+bool bajtSlowa(unsigned bajt)
+{
+    return bajt >= 0x80 || ((bajt | 0x20) >= 'a' && (bajt | 0x20) <= 'z');
+}
+
+std::size_t nastepnyWysoki(const unsigned char* dane, std::size_t od, std::size_t rozmiar)
+{
+#if defined(__SSE2__)
+    for (; od + 16 <= rozmiar; od += 16) {
+        const auto maska = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dane + od))));
+        if (maska != 0) {
+            return od + static_cast<std::size_t>(std::countr_zero(maska));
+        }
+    }
+#endif
+    while (od < rozmiar && dane[od] < 0x80) {
+        ++od;
+    }
+    return od;
+}
+
+// The n-grams by key, for one step per look-up where a search would take fifteen.
+class TablicaNGramow {
+public:
+    TablicaNGramow()
+    {
+        std::size_t rozmiar = 1;
+        // At most 60 % full: few steps past a key's place, in 512 KB for the table.
+        while (rozmiar * 3 < model::NGRAMY.size() * 5) {
+            rozmiar *= 2;
+        }
+        klucze_.assign(rozmiar, 0);
+        logi_.assign(rozmiar, 0.0f);
+        for (const model::NGram& ngram : model::NGRAMY) {
+            std::size_t i = miejsce(ngram.klucz);
+            while (klucze_[i] != 0) {
+                i = (i + 1) & (rozmiar - 1);
+            }
+            klucze_[i] = ngram.klucz;
+            logi_[i] = ngram.log;
+        }
+    }
+
+    // Log-likelihood of symbol s[i] after the (up to) three before it: from the longest
+    // context it was seen after, with the share each longer context leaves to symbols it
+    // was never seen with.
+    double log(const std::uint8_t* s, std::size_t i) const
+    {
+        double udzial = 0;
+        for (int rzad = model::RZAD_NGRAMU; rzad >= 1; --rzad) {
+            const std::size_t od = i + 1 - static_cast<std::size_t>(rzad);
+            std::uint32_t klucz = static_cast<std::uint32_t>(rzad);
+            std::uint32_t kluczKontekstu = static_cast<std::uint32_t>(model::RZAD_NGRAMU + rzad - 1);
+            for (std::size_t j = od; j <= i; ++j) {
+                klucz = klucz * model::LICZBA_SYMBOLI + s[j];
+                if (j < i) {
+                    kluczKontekstu = kluczKontekstu * model::LICZBA_SYMBOLI + s[j];
+                }
+            }
+            if (const float* log = znajdz(klucz)) {
+                return udzial + *log;
+            }
+            if (const float* log = rzad > 1 ? znajdz(kluczKontekstu) : nullptr) {
+                udzial += *log;
+            }
+        }
+        return udzial;  // not reached: every symbol alone has its entry
+    }
+
+private:
+    const float* znajdz(std::uint32_t klucz) const
+    {
+        for (std::size_t k = miejsce(klucz); klucze_[k] != 0; k = (k + 1) & (klucze_.size() - 1)) {
+            if (klucze_[k] == klucz) {
+                return &logi_[k];
+            }
+        }
+        return nullptr;
+    }
+
+    std::size_t miejsce(std::uint32_t klucz) const
+    {
+        return static_cast<std::size_t>((klucz * 2654435761u) >> 7) & (klucze_.size() - 1);
+    }
+
+    std::vector<std::uint32_t> klucze_;  // 0 where empty: no key is
+    std::vector<float> logi_;
+};
+
+const TablicaNGramow& tablicaNGramow()
+{
+    static const TablicaNGramow tablica;
+    return tablica;
 }
 
 }  // namespace
@@ -187,10 +292,91 @@ void Rozpoznawacz::przejdz(const unsigned char* tekst, std::size_t dlugosc, std:
     doPominiecia_ = pominDo > pozycji ? pominDo - pozycji : 0;
 }
 
+void Rozpoznawacz::dopiszDoSlowa(const unsigned char* od, std::size_t ile)
+{
+    for (std::size_t k = 0; k < ile; ++k) {
+        slowoMaWysoki_ |= od[k] >= 0x80;
+    }
+    if (slowoZaDlugie_ || dlugoscSlowa_ + ile > MAKS_SLOWA) {
+        slowoZaDlugie_ = true;
+        return;
+    }
+    std::memcpy(slowo_.data() + dlugoscSlowa_, od, ile);
+    dlugoscSlowa_ += ile;
+}
+
+void Rozpoznawacz::zamknijSlowo()
+{
+    if (slowoMaWysoki_ && !slowoZaDlugie_) {
+        if (dlugoscSlow_ + 1 + dlugoscSlowa_ > slowa_.size()) {
+            slowaPelne_ = true;
+        } else {
+            slowa_[dlugoscSlow_++] = static_cast<unsigned char>(dlugoscSlowa_);
+            std::memcpy(slowa_.data() + dlugoscSlow_, slowo_.data(), dlugoscSlowa_);
+            dlugoscSlow_ += dlugoscSlowa_;
+        }
+    }
+    dlugoscSlowa_ = 0;
+    slowoOtwarte_ = slowoZaDlugie_ = slowoMaWysoki_ = false;
+}
+
+void Rozpoznawacz::zbierzSlowa(const unsigned char* dane, std::size_t rozmiar)
+{
+    if (slowaPelne_ || rozmiar == 0) {
+        return;
+    }
+    std::size_t i = 0;
+    if (slowoOtwarte_) {
+        while (i < rozmiar && bajtSlowa(dane[i])) {
+            ++i;
+        }
+        dopiszDoSlowa(dane, i);
+        if (i == rozmiar) {
+            return;
+        }
+        zamknijSlowo();
+    }
+    while (!slowaPelne_) {
+        const std::size_t wysoki = nastepnyWysoki(dane, i, rozmiar);
+        if (wysoki == rozmiar) {
+            break;
+        }
+        // Bytes before `i` end in no letter: the word begins at or after it.
+        std::size_t poczatek = wysoki;
+        while (poczatek > i && bajtSlowa(dane[poczatek - 1])) {
+            --poczatek;
+        }
+        std::size_t koniec = wysoki + 1;
+        while (koniec < rozmiar && bajtSlowa(dane[koniec])) {
+            ++koniec;
+        }
+        dopiszDoSlowa(dane + poczatek, koniec - poczatek);
+        if (koniec == rozmiar) {
+            slowoOtwarte_ = true;
+            return;
+        }
+        zamknijSlowo();
+        i = koniec;
+    }
+    if (slowaPelne_) {
+        return;
+    }
+    // Letters at the end may begin a word the next piece goes on with.
+    std::size_t poczatek = rozmiar;
+    while (poczatek > i && bajtSlowa(dane[poczatek - 1])) {
+        --poczatek;
+    }
+    if (poczatek < rozmiar) {
+        dopiszDoSlowa(dane + poczatek, rozmiar - poczatek);
+        slowoOtwarte_ = true;
+    }
+}
+
 void Rozpoznawacz::dodaj(std::string_view kawalek)
 {
     const auto* dane = reinterpret_cast<const unsigned char*>(kawalek.data());
     std::size_t rozmiar = kawalek.size();
+    zbierzSlowa(dane, rozmiar);
     if (dlugoscOgona_ > 0) {
         // The waiting bytes followed by the start of the new piece.
         std::array<unsigned char, 2 * ZAPAS> szew{};
@@ -221,6 +407,9 @@ Rozpoznanie Rozpoznawacz::wynik() const
 {
     Rozpoznawacz calosc = *this;
     calosc.przejdz<true>(ogon_.data(), dlugoscOgona_, dlugoscOgona_);
+    if (calosc.slowoOtwarte_) {
+        calosc.zamknijSlowo();
+    }
     calosc.liczbaObecnych_ = 0;
     for (std::size_t b = 0; b < bajty_.size(); ++b) {
         if (std::any_of(calosc.bajty_[b].begin(), calosc.bajty_[b].end(),
@@ -280,6 +469,64 @@ double Rozpoznawacz::wynikUtf8() const
     return suma;
 }
 
+double Rozpoznawacz::wynikSlow(int standard) const
+{
+    const Tablice& tab = tablice();
+    const TablicaNGramow& ngramy = tablicaNGramow();
+    constexpr std::size_t KRAWEDZ = model::RZAD_NGRAMU - 1;
+    std::array<std::uint8_t, KRAWEDZ + MAKS_SLOWA + 1> symbole{};
+    // Position of the last symbol made from a byte of 80 and above, at or before each.
+    std::array<std::size_t, KRAWEDZ + MAKS_SLOWA + 1> ostatniWysoki{};
+    const auto symbolLitery = [](unsigned numer) {
+        return numer == ZADNA_LITERA ? model::INNY_SYMBOL : model::PIERWSZA_POLSKA_LITERA + numer % 9;
+    };
+    double suma = 0;
+    for (std::size_t p = 0; p < dlugoscSlow_;) {
+        const std::size_t dlugosc = slowa_[p];
+        const unsigned char* slowo = slowa_.data() + p + 1;
+        p += 1 + dlugosc;
+        std::size_t n = KRAWEDZ;
+        std::size_t wysoki = 0;  // none: position 0 is an edge
+        for (std::size_t i = 0; i < dlugosc;) {
+            const unsigned b = slowo[i];
+            std::size_t dlugoscZnaku = 1;
+            int s = 0;
+            if (b < 0x80) {
+                s = model::PIERWSZA_LITERA_ASCII + static_cast<int>((b | 0x20) - 'a');
+            } else if (standard != UTF8_INDEX) {
+                s = symbolLitery(tab.litera[static_cast<std::size_t>(standard)][b - 0x80]);
+            } else {
+                s = model::INNY_SYMBOL;
+                const std::size_t d = tab.dlugoscUtf8[b];
+                if (d > 0 && i + d <= dlugosc &&
+                    std::all_of(slowo + i + 1, slowo + i + d,
+                                [](unsigned char c) { return kontynuacja(c); })) {
+                    dlugoscZnaku = d;
+                    if (d == 2) {
+                        s = symbolLitery(tab.literaUtf8[(b - 0xC0) * 64 + (slowo[i + 1] - 0x80u)]);
+                    }
+                }
+            }
+            if (b >= 0x80) {
+                wysoki = n;
+            }
+            symbole[n] = static_cast<std::uint8_t>(s);
+            ostatniWysoki[n++] = wysoki;
+            i += dlugoscZnaku;
+        }
+        symbole[n] = model::SYMBOL_KRAWEDZI;
+        ostatniWysoki[n++] = wysoki;
+        // Only the symbols whose context holds one made from such a byte differ between
+        // readings; the rest is the same in all.
+        for (std::size_t i = KRAWEDZ; i < n; ++i) {
+            if (ostatniWysoki[i] != 0 && ostatniWysoki[i] + KRAWEDZ >= i) {
+                suma += ngramy.log(symbole.data(), i);
+            }
+        }
+    }
+    return suma;
+}
+
 std::uint64_t Rozpoznawacz::liter(int standard) const
 {
     std::uint64_t suma = 0;
@@ -329,7 +576,8 @@ Rozpoznanie Rozpoznawacz::ocen() const
     for (int standard = 0; standard < LICZBA_STANDARDOW; ++standard) {
         if (standard != BRAK) {
             rozpoznanie.ranking.push_back(
-                {standard, standard == UTF8_INDEX ? wynikUtf8() : wynikJednobajtowy(standard)});
+                {standard, (standard == UTF8_INDEX ? wynikUtf8() : wynikJednobajtowy(standard)) +
+                               WAGA_SLOW * wynikSlow(standard)});
         }
     }
     std::stable_sort(rozpoznanie.ranking.begin(), rozpoznanie.ranking.end(),
@@ -346,10 +594,26 @@ Rozpoznanie Rozpoznawacz::ocen() const
             rozpoznanie.bliskie.push_back(kandydat.standard);
         }
     }
+    if (rozpoznanie.bliskie.empty() && liter(pierwszy.standard) == 0) {
+        // No letter in the likeliest reading is no proof of none: a reading with letters
+        // not too far below it is named, so that such a text never passes unconverted
+        // unnoticed.
+        for (const Kandydat& kandydat : rozpoznanie.ranking) {
+            if (pierwszy.wynik - kandydat.wynik > PROG_LITER) {
+                break;
+            }
+            const auto inaczej = [&](int inny) { return czytaInaczej(kandydat.standard, inny); };
+            if (liter(kandydat.standard) > 0 &&
+                std::all_of(rozpoznanie.bliskie.begin(), rozpoznanie.bliskie.end(), inaczej)) {
+                rozpoznanie.bliskie.push_back(kandydat.standard);
+            }
+        }
+        if (rozpoznanie.bliskie.empty()) {
+            rozpoznanie.werdykt = Werdykt::BezPolskichLiter;
+        }
+    }
     if (!rozpoznanie.bliskie.empty()) {
         rozpoznanie.werdykt = Werdykt::Niejednoznaczny;
-    } else if (liter(pierwszy.standard) == 0) {
-        rozpoznanie.werdykt = Werdykt::BezPolskichLiter;
     }
     return rozpoznanie;
 }

@@ -1,15 +1,24 @@
 #!/usr/bin/env python3
 """Polish prose from the Polish manual pages of manpages-pl, for recognising standards.
 
-The pages are split in two halves by a hash of their file names: the model is built from
-one half only, the recognition test measures on the other.
+The pages are split in two halves by a hash of their file names, the messages of the
+Polish translations (/usr/share/locale/pl) and the forms of the word list of wpolish by a
+hash of themselves: the models are built from one half only, the recognition test measures
+on the other.
 
   proza_polska.py model              prints engine/model_polszczyzny.cpp
-  proza_polska.py proba KATALOG      writes the test's texts, cut from the other half:
-                                     KATALOG/krotkie.txt (100 to 1000 characters, each
-                                     with a Polish letter) and KATALOG/dlugie.txt (2048
-                                     characters and more, each with a Polish letter too),
-                                     UTF-8, texts separated by NUL
+  proza_polska.py ngramy             prints engine/ngramy_polszczyzny.inc
+  proza_polska.py proba KATALOG [tlumaczenia]
+                                     writes the test's texts, cut from the other half
+                                     (of the pages, or of the installed programs' Polish
+                                     messages), each with a Polish letter, UTF-8, texts
+                                     separated by NUL: KATALOG/krotkie.txt (100 to 1000
+                                     characters), dlugie.txt (2048 characters and more),
+                                     male.txt (20 to 100 characters with one to three
+                                     Polish letters), wielkie.txt (capitals, 20 to 200
+                                     characters) and nazwy.txt (lists of two to eight
+                                     names of countries, regions, languages, currencies
+                                     from iso-codes)
 """
 
 import gzip
@@ -222,6 +231,141 @@ const double LOG_CZESTOSC_INNEGO = {math.log((innych + 0.5) / znakow):.1f};
           )
 
 
+# Words and their letters: the n-gram model reads words, with case folded, every Polish
+# letter as itself and every other non-ASCII character as one symbol.
+KATALOG_TLUMACZEN = Path("/usr/share/locale/pl/LC_MESSAGES")
+LISTA_SLOW = Path("/usr/share/dict/polish")
+SYMBOLE = "_abcdefghijklmnopqrstuvwxyz" + "ąćęłńóśźż" + "*"
+INNY_SYMBOL = len(SYMBOLE) - 1
+PIERWSZY_NIE_ASCII = 27
+RZAD = 4
+SLOWO = re.compile(r"[A-Za-z\u0080-\U0010FFFF]+")
+# Names of countries, regions, languages and currencies: the names of the test.
+NAZWY = re.compile(r"^iso_")
+
+
+def symbol(znak):
+    if znak < "\x80":
+        return ord(znak.lower()) - ord("a") + 1
+    i = LITERY.find(znak)
+    return PIERWSZY_NIE_ASCII + i % 9 if i >= 0 else INNY_SYMBOL
+
+
+def komunikaty(polowa, nazwy):
+    """Polish translations of installed programs (nazwy: only the lists of names), split in
+    halves by a hash of the original text: 0 builds the model, 1 tests it."""
+    import gettext
+    widziane = set()
+    for sciezka in sorted(KATALOG_TLUMACZEN.glob("*.mo")):
+        if bool(NAZWY.match(sciezka.name)) != nazwy:
+            continue
+        with open(sciezka, "rb") as plik:
+            katalog = gettext.GNUTranslations(plik)._catalog
+        for klucz, tekst in sorted(katalog.items(), key=lambda p: str(p[0])):
+            oryginal = klucz[0] if isinstance(klucz, tuple) else klucz
+            if not oryginal or not isinstance(tekst, str) or tekst in widziane:
+                continue
+            if zlib.crc32(oryginal.encode()) % 2 != polowa:
+                continue
+            widziane.add(tekst)
+            yield tekst
+
+
+def ngramy():
+    from collections import Counter
+    liczby = Counter()
+    zrodla = {"stron": 0, "komunikatów": 0, "nazw": 0, "słów": 0}
+
+    def policz(slowo, waga):
+        s = [0] * (RZAD - 1) + [symbol(z) for z in slowo] + [0]
+        for i in range(RZAD - 1, len(s)):
+            for rzad in range(1, RZAD + 1):
+                liczby[tuple(s[i - rzad + 1:i + 1])] += waga
+
+    def tekst(t, waga=1.0):
+        # Typographic quotes and dashes glued to words, which the old code pages mostly
+        # lack, would make any byte read as no letter likely at a word's edge.
+        for slowo in SLOWO.findall(t.translate(ZAMIENNIKI)):
+            policz(slowo, waga)
+
+    for _, t in strony(0):
+        zrodla["stron"] += 1
+        tekst(t)
+    for t in komunikaty(0, False):
+        zrodla["komunikatów"] += 1
+        tekst(t)
+    for t in komunikaty(0, True):
+        zrodla["nazw"] += 1
+        tekst(t)
+    # Every form of the word list once: rare forms and names, lightly.
+    with open(LISTA_SLOW, encoding="utf-8") as plik:
+        for slowo in plik:
+            slowo = slowo.strip()
+            if slowo and zlib.crc32(slowo.encode()) % 2 == 0:
+                zrodla["słów"] += 1
+                policz(slowo, 0.05)
+
+    # Witten-Bell: a context seen often with few different symbols after it leaves little
+    # to the symbols never seen there, which take the shorter context's share of it.
+    konteksty, rodzaje = Counter(), Counter()
+    for ngram, n in liczby.items():
+        konteksty[ngram[:-1]] += n
+        rodzaje[ngram[:-1]] += 1
+    wszystkich = konteksty[()]
+
+    def prawdopodobienstwo(ngram):
+        if len(ngram) == 1:
+            return (liczby.get(ngram, 0) + 0.5) / (wszystkich + 0.5 * len(SYMBOLE))
+        kontekst = ngram[:-1]
+        nizszy = prawdopodobienstwo(ngram[1:])
+        if kontekst not in konteksty:
+            return nizszy
+        return (liczby.get(ngram, 0) + rodzaje[kontekst] * nizszy) / (konteksty[kontekst] + rodzaje[kontekst])
+
+    def klucz(rzad, symbole):
+        k = rzad
+        for x in symbole:
+            k = k * len(SYMBOLE) + x
+        return k
+
+    wpisy = []
+    uzyte_konteksty = set()
+    for ngram, n in liczby.items():
+        rzad = len(ngram)
+        nie_ascii = any(x >= PIERWSZY_NIE_ASCII for x in ngram)
+        if rzad >= 3 and (n < 1 or (rzad == 4 and not nie_ascii)):
+            continue
+        wpisy.append((klucz(rzad, ngram), math.log(prawdopodobienstwo(ngram)), ngram))
+        if rzad > 1:
+            uzyte_konteksty.add(ngram[:-1])
+    for x in range(len(SYMBOLE)):
+        if (x,) not in liczby:
+            wpisy.append((klucz(1, (x,)), math.log(prawdopodobienstwo((x,))), (x,)))
+    # A context's own entry: the logarithm of the share it leaves to the symbols not seen
+    # after it, the order being RZAD more than the context's length.
+    for kontekst in uzyte_konteksty:
+        wpisy.append((klucz(RZAD + len(kontekst), kontekst),
+                      math.log(rodzaje[kontekst] / (konteksty[kontekst] + rodzaje[kontekst])),
+                      kontekst + (None,)))
+    wpisy.sort()
+    wiersze = "\n".join(f"    {{{k:#010x}, {l:6.2f}f}},  // {''.join(SYMBOLE[x] if x is not None else ' ?' for x in g)}"
+                        for k, l, g in wpisy)
+    print(f"""// Generated by scripts/proza_polska.py ngramy > engine/ngramy_polszczyzny.inc: do not edit
+// by hand. The entries of NGRAMY, included by engine/ngramy_polszczyzny.cpp.
+//
+// From {zrodla["stron"]} Polish manual pages of manpages-pl, {zrodla["komunikatów"]} Polish messages and
+// {zrodla["nazw"]} names of installed programs' translations, and {zrodla["słów"]} forms of the word list
+// of wpolish (each counting as a twentieth of a word of prose); each the half not tested on.
+// Natural logarithm of how often a symbol follows its context inside a word: the key is the
+// order, then the symbols, {len(SYMBOLE)} to a digit ("_" the edge of a word, "*" any non-ASCII
+// character that is no Polish letter). Of three and four symbols only those seen once in
+// prose or twenty times in the list, and of four only those with a non-ASCII symbol: the
+// only ones by which two standards' readings differ. A context's own entry ("?" after
+// it, the order {RZAD} more than its length) is the share it leaves to symbols never seen after
+// it, which take that of the context one shorter (Witten-Bell).
+{wiersze}""")
+
+
 # Characters of the held-out prose that stand for themselves in ASCII; every other
 # character no standard has is left out, since it has no bytes in most of them.
 ZAMIENNIKI = str.maketrans({"„": '"', "”": '"', "“": '"', "’": "'", "‘": "'", "—": "-", "–": "-",
@@ -234,32 +378,57 @@ def oczyszczony(tekst):
     return "".join(z for z in tekst if ord(z) < 0x80 or z in LITERY)
 
 
-def proba(katalog):
+def ma_litere(tekst, od=1, do=None):
+    n = sum(z in LITERY for z in tekst)
+    return n >= od and (do is None or n <= do)
+
+
+def kawalki(tekst, losowanie, najkrotszy, najdluzszy):
+    """The text cut into pieces of random lengths, each beginning after a space."""
+    poczatek = 0
+    while poczatek + najkrotszy <= len(tekst):
+        dlugosc = losowanie.randint(najkrotszy, najdluzszy)
+        yield tekst[poczatek:poczatek + dlugosc]
+        poczatek += dlugosc
+        spacja = tekst.find(" ", poczatek)
+        poczatek = poczatek if spacja < 0 or spacja - poczatek > 20 else spacja + 1
+
+
+def proba(katalog, zrodlo):
+    """zrodlo: "strony" the held-out manual pages, "tlumaczenia" the held-out messages of the
+    installed programs' translations (which differ from machine to machine)."""
     losowanie = random.Random(12)
-    krotkie, dlugie = [], []
-    for _, tekst in strony(1):
-        tekst = oczyszczony(tekst)
-        poczatek = 0
-        while poczatek + 100 <= len(tekst):
-            dlugosc = losowanie.randint(100, 1000)
-            kawalek = tekst[poczatek:poczatek + dlugosc]
-            if len(kawalek) >= 100 and any(z in LITERY for z in kawalek):
-                krotkie.append(kawalek)
-            poczatek += dlugosc
-        poczatek = 0
-        while poczatek + 2048 <= len(tekst):
-            dlugosc = losowanie.randint(2048, 4096)
-            kawalek = tekst[poczatek:poczatek + dlugosc]
-            if len(kawalek) >= 2048 and any(z in LITERY for z in kawalek):
-                dlugie.append(kawalek)
-            poczatek += dlugosc
+    krotkie, dlugie, male, wielkie, nazwy = [], [], [], [], []
+    if zrodlo == "strony":
+        teksty = [oczyszczony(t) for _, t in strony(1)]
+    else:
+        teksty = [oczyszczony(" ".join(komunikaty(1, False)))]
+    for tekst in teksty:
+        krotkie += [k for k in kawalki(tekst, losowanie, 100, 1000) if len(k) >= 100 and ma_litere(k)]
+        dlugie += [k for k in kawalki(tekst, losowanie, 2048, 4096) if len(k) >= 2048 and ma_litere(k)]
+        male += [k.strip() for k in kawalki(tekst, losowanie, 20, 100)
+                 if len(k.strip()) >= 20 and ma_litere(k, 1, 3)]
+        wielkie += [k.strip().upper() for k in kawalki(tekst, losowanie, 20, 200)
+                    if len(k.strip()) >= 20 and ma_litere(k)]
+    # Lists of names: countries, regions, languages, currencies, a few to a list, one a line
+    # or after commas.
+    # Only names wholly in the letters the standards have: one cut short would be no name.
+    imiona = [t for t in (t.translate(ZAMIENNIKI) for t in komunikaty(1, True)) if oczyszczony(t) == t]
+    losowanie.shuffle(imiona)
+    while imiona:
+        ile = losowanie.randint(2, 8)
+        lista, imiona = imiona[:ile], imiona[ile:]
+        tekst = losowanie.choice(["\n", ", ", "\r\n"]).join(lista)
+        if ma_litere(tekst):
+            nazwy.append(tekst)
     # A sample spread over all pages keeps the test short.
-    krotkie = losowanie.sample(krotkie, min(len(krotkie), 1000))
-    dlugie = losowanie.sample(dlugie, min(len(dlugie), 400))
+    zestawy = {"krotkie.txt": (krotkie, 1000), "dlugie.txt": (dlugie, 400), "male.txt": (male, 1000),
+               "wielkie.txt": (wielkie, 500), "nazwy.txt": (nazwy, 500)}
     os.makedirs(katalog, exist_ok=True)
-    for nazwa, teksty in (("krotkie.txt", krotkie), ("dlugie.txt", dlugie)):
+    for nazwa, (teksty, ile) in zestawy.items():
+        teksty = losowanie.sample(teksty, min(len(teksty), ile))
         Path(katalog, nazwa).write_text("\0".join(teksty), encoding="utf-8")
-    print(f"{len(krotkie)} krótkich i {len(dlugie)} długich tekstów w {katalog}")
+        print(f"{nazwa}: {len(teksty)} tekstów")
 
 
 def main():
@@ -267,8 +436,10 @@ def main():
         sys.exit(f"Brak {KATALOG_STRON}: zainstaluj pakiet manpages-pl (apt-get install manpages-pl).")
     if sys.argv[1:] == ["model"]:
         model()
-    elif len(sys.argv) == 3 and sys.argv[1] == "proba":
-        proba(sys.argv[2])
+    elif sys.argv[1:] == ["ngramy"]:
+        ngramy()
+    elif len(sys.argv) in (3, 4) and sys.argv[1] == "proba" and sys.argv[3:] in ([], ["tlumaczenia"]):
+        proba(sys.argv[2], "strony" if len(sys.argv) == 3 else "tlumaczenia")
     else:
         sys.exit(__doc__)
 

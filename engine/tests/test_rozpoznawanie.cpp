@@ -67,7 +67,8 @@ void sprawdzUklad(const std::string& tekst, const Rozpoznanie& r)
         const auto miejsce = std::find_if(r.ranking.begin(), r.ranking.end(),
                                           [&](const Kandydat& k) { return k.standard == bliski; });
         ASSERT_NE(miejsce, r.ranking.end());
-        EXPECT_LE(r.ranking.front().wynik - miejsce->wynik, PROG_BLISKOSCI) << nazwa(bliski);
+        EXPECT_LE(r.ranking.front().wynik - miejsce->wynik, std::max(PROG_BLISKOSCI, PROG_LITER))
+            << nazwa(bliski);
         EXPECT_FALSE(konwertujaTakSamo(tekst, r.standard(), bliski)) << nazwa(bliski);
     }
     EXPECT_EQ(r.werdykt == Werdykt::Niejednoznaczny, !r.bliskie.empty());
@@ -235,9 +236,9 @@ TEST(Rozpoznawanie, Niejednoznacznosc)
     EXPECT_TRUE(konwertujaTakSamo(wspolne, r.standard(), standard("ISO-Latin-2")));
     EXPECT_TRUE(konwertujaTakSamo(wspolne, r.standard(), standard("Windows-EE")));
 
-    // Logic and Cyfromat differ only in ź and ż, swapped: "bieżący" in one is "bieźący" in
-    // the other, and one word does not tell which is meant.
-    const std::string slowo = konwertuj("bieżący", UTF8_INDEX, standard("Logic"));
+    // Logic and Cyfromat differ only in ź and ż, swapped: "Woźniak" in one is "Wożniak" in
+    // the other, and a name that could be either does not tell which is meant.
+    const std::string slowo = konwertuj("Pan Woźniak", UTF8_INDEX, standard("Logic"));
     const Rozpoznanie rj = RozpoznajStandard(slowo);
     sprawdzUklad(slowo, rj);
     EXPECT_EQ(rj.werdykt, Werdykt::Niejednoznaczny);
@@ -256,6 +257,70 @@ TEST(Rozpoznawanie, Niejednoznacznosc)
     const Rozpoznanie rd = RozpoznajStandard(dlugi);
     EXPECT_EQ(rd.werdykt, Werdykt::Rozpoznany);
     EXPECT_EQ(rd.standard(), standard("Logic"));
+}
+
+// Texts whose bytes alone do not tell two standards apart, where the words they make do.
+// Each is recognised right, or at least never wrong without naming the right one.
+TEST(Rozpoznawanie, SlowaRozstrzygajaGdzieBajtyNie)
+{
+    struct Przypadek {
+        std::string opis;
+        std::string tekst;  // UTF-8
+        std::vector<std::string> standardy;
+        bool pewny;  // besides right: certain
+    };
+    const std::vector<std::string> zamienioneZ = {"Cyfromat", "DHN", "Logic"};
+    const std::vector<std::string> wielkie = {"ISO-Latin-2", "Windows-EE"};
+    const std::vector<std::string> swierk = {"IEA-Swierk", "Microvex"};
+    const std::vector<Przypadek> przypadki = {
+        {"różne", "To są różne rzeczy.", zamienioneZ, true},
+        {"bieżący", "Katalog bieżący", zamienioneZ, true},
+        {"mężczyzna", "Ten mężczyzna czyta.", zamienioneZ, true},
+        {"jeździć", "Lubi jeździć rowerem.", zamienioneZ, false},
+        {"Woźniak", "Pan Woźniak", zamienioneZ, false},
+        {"źle i już", "Nie jest źle, już po wszystkim.", zamienioneZ, true},
+        {"wielkie", "WPROWADZIĆ CZĘŚĆ DANYCH NA ZEWNĄTRZ", wielkie, true},
+        {"wielkie krótkie", "CZĘŚĆ PIERWSZA", wielkie, true},
+        {"wielkie ŚĄ", "ŚWIĘTA I ŚWIĄTECZNE ŻYCZENIA", wielkie, true},
+        {"Ó i Ś", "ÓSMY ŚLĄSKI ZJAZD, ŚRODA", swierk, true},
+        {"ó i ś", "Któż ośmieli się, Ósemko?", swierk, false},
+        {"nazwy", "Dżibuti\nŁódź\nGdańsk\nWoźniak\nŻyrardów", zamienioneZ, true},
+        {"nazwy w wierszach", "Dżibuti\r\nWłochy\r\nGruzja\r\nKolumbia", wielkie, false},
+        {"jedna nazwa", "Dżibuti", {"Mazovia", "ISO-Latin-2", "Logic", "Windows-EE", "WFN"}, false},
+    };
+    for (const Przypadek& p : przypadki) {
+        for (const std::string& nazwaStandardu : p.standardy) {
+            SCOPED_TRACE(p.opis + " w " + nazwaStandardu);
+            const int prawdziwy = standard(nazwaStandardu);
+            const std::string tekst = konwertuj(p.tekst, UTF8_INDEX, prawdziwy);
+            const Rozpoznanie r = RozpoznajStandard(tekst);
+            sprawdzUklad(tekst, r);
+            EXPECT_NE(r.werdykt, Werdykt::BezPolskichLiter);
+            const bool dobrze = konwertujaTakSamo(tekst, r.standard(), prawdziwy);
+            if (p.pewny) {
+                EXPECT_TRUE(dobrze) << nazwa(r.standard());
+                EXPECT_EQ(r.werdykt, Werdykt::Rozpoznany);
+            } else {
+                const bool wsrodBliskich = std::any_of(r.bliskie.begin(), r.bliskie.end(), [&](int b) {
+                    return konwertujaTakSamo(tekst, b, prawdziwy);
+                });
+                EXPECT_TRUE(dobrze || wsrodBliskich) << nazwa(r.standard());
+            }
+        }
+    }
+
+    // CA and C6 are Ę and Ć in ISO-Latin-2 and in Windows-EE alike, A6 Ś only in the first:
+    // a text with letters, though the bytes also make two characters of UTF-8 that are none.
+    const std::string czesc = "CZ\xCA\xA6\xC6 PIERWSZA\r\n";
+    const Rozpoznanie r = RozpoznajStandard(czesc);
+    sprawdzUklad(czesc, r);
+    EXPECT_NE(r.werdykt, Werdykt::BezPolskichLiter);
+    const auto iso = standard("ISO-Latin-2");
+    EXPECT_TRUE(r.standard() == iso || std::count(r.bliskie.begin(), r.bliskie.end(), iso) == 1);
+    // A lone ż of Windows-1250 after a word without letters: no proof, but a letter maybe.
+    const Rozpoznanie samotne = RozpoznajStandard("Dzibuti \xBF");
+    sprawdzUklad("Dzibuti \xBF", samotne);
+    EXPECT_EQ(samotne.werdykt, Werdykt::Niejednoznaczny);
 }
 
 // Held-out Polish prose, written by scripts/proza_polska.py from manual pages the model
@@ -281,62 +346,96 @@ bool maPolskaLitere(std::string_view tekst)
     return std::any_of(tekst.begin(), tekst.end(), [](char c) { return (c & 0x80) != 0; });
 }
 
-// Encodes every text in each of the seventeen standards with letters, prints the rate of
-// each and returns the rate over all cases.
-double skutecznosc(const std::vector<std::string>& teksty, const char* opis)
+struct Wyniki {
+    int przypadkow = 0;
+    int dobrze = 0;
+    int zleBezUwagi = 0;     // wrong, and the verdict says certain
+    int zUwaga = 0;          // the verdict names close standards
+    int zUwagaSlusznie = 0;  // ... and the likeliest was wrong
+};
+
+Wyniki& operator+=(Wyniki& a, const Wyniki& b)
 {
-    std::array<int, LICZBA_STANDARDOW> dobrze{};
-    std::array<int, LICZBA_STANDARDOW> pewnieZle{};
-    std::array<int, LICZBA_STANDARDOW> niejednoznaczne{};
-    int wszystkich = 0;
+    a.przypadkow += b.przypadkow;
+    a.dobrze += b.dobrze;
+    a.zleBezUwagi += b.zleBezUwagi;
+    a.zUwaga += b.zUwaga;
+    a.zUwagaSlusznie += b.zUwagaSlusznie;
+    return a;
+}
+
+double procent(int czesc, int calosc)
+{
+    return calosc == 0 ? 100.0 : 100.0 * czesc / calosc;
+}
+
+// Encodes every text in each of the seventeen standards with letters and prints the rates
+// of each standard.
+Wyniki skutecznosc(const std::vector<std::string>& teksty, const char* opis)
+{
+    std::array<Wyniki, LICZBA_STANDARDOW> wyniki{};
     for (const std::string& prosty : teksty) {
         for (int prawdziwy = 1; prawdziwy < LICZBA_STANDARDOW; ++prawdziwy) {
             const std::string tekst = konwertuj(prosty, UTF8_INDEX, prawdziwy);
             const Rozpoznanie r = RozpoznajStandard(tekst);
-            const auto i = static_cast<std::size_t>(prawdziwy);
-            if (konwertujaTakSamo(tekst, r.standard(), prawdziwy)) {
-                ++dobrze[i];
-            } else if (r.werdykt == Werdykt::Rozpoznany) {
-                ++pewnieZle[i];
-            }
-            niejednoznaczne[i] += r.werdykt == Werdykt::Niejednoznaczny;
+            Wyniki& w = wyniki[static_cast<std::size_t>(prawdziwy)];
+            const bool dobrze = konwertujaTakSamo(tekst, r.standard(), prawdziwy);
+            const bool uwaga = r.werdykt == Werdykt::Niejednoznaczny;
+            ++w.przypadkow;
+            w.dobrze += dobrze;
+            w.zleBezUwagi += !dobrze && !uwaga;
+            w.zUwaga += uwaga;
+            w.zUwagaSlusznie += uwaga && !dobrze;
         }
-        ++wszystkich;
     }
-    std::printf("%s: %d tekstów w każdym standardzie\n", opis, wszystkich);
+    std::printf("%s: %zu tekstów w każdym standardzie\n", opis, teksty.size());
     std::printf(
         "| Standard | Dobrze | Niejednoznaczne | Źle bez wątpliwości |\n| --- | ---: | ---: | ---: |\n");
-    int razem = 0;
+    Wyniki razem;
     for (int s = 1; s < LICZBA_STANDARDOW; ++s) {
-        const auto i = static_cast<std::size_t>(s);
-        std::printf("| %s | %.2f %% | %.1f %% | %d |\n", nazwa(s).c_str(), 100.0 * dobrze[i] / wszystkich,
-                    100.0 * niejednoznaczne[i] / wszystkich, pewnieZle[i]);
-        razem += dobrze[i];
+        const Wyniki& w = wyniki[static_cast<std::size_t>(s)];
+        std::printf("| %s | %.2f %% | %.1f %% | %d |\n", nazwa(s).c_str(), procent(w.dobrze, w.przypadkow),
+                    procent(w.zUwaga, w.przypadkow), w.zleBezUwagi);
+        razem += w;
     }
-    const double wynik = 100.0 * razem / (wszystkich * (LICZBA_STANDARDOW - 1));
-    std::printf("Razem: %.2f %%\n\n", wynik);
-    return wynik;
+    std::printf("Razem: %.2f %% dobrze, %d źle bez uwagi, %d z uwagą, z nich %d słusznie\n\n",
+                procent(razem.dobrze, razem.przypadkow), razem.zleBezUwagi, razem.zUwaga,
+                razem.zUwagaSlusznie);
+    return razem;
 }
 
-TEST(Skutecznosc, KrotkieTeksty)
+// Each set of held-out texts with its least share recognised right; over all of them a
+// wrong standard taken as certain at most once in a thousand cases, and at least half of
+// the verdicts that name close standards have a reason to.
+TEST(Skutecznosc, ProzaNieznanaModelowi)
 {
-    const std::vector<std::string> teksty = proza("krotkie.txt");
-    ASSERT_GE(teksty.size(), 500u);
-    for (const std::string& tekst : teksty) {
-        ASSERT_GE(tekst.size(), 100u);
-        ASSERT_TRUE(maPolskaLitere(tekst));
+    struct Zestaw {
+        const char* plik;
+        const char* opis;
+        std::size_t najmniejTekstow;
+        double najmniejDobrze;
+    };
+    const std::vector<Zestaw> zestawy = {
+        {"krotkie.txt", "Teksty od 100 do 1000 znaków", 500, 99.8},
+        {"dlugie.txt", "Teksty od 2048 do 4096 znaków", 200, 99.95},
+        {"male.txt", "Teksty od 20 do 100 znaków z jedną do trzech polskich liter", 500, 99.0},
+        {"wielkie.txt", "Teksty wielkimi literami", 300, 98.0},
+        {"nazwy.txt", "Listy nazw", 300, 97.0},
+    };
+    Wyniki wszystkie;
+    for (const Zestaw& zestaw : zestawy) {
+        SCOPED_TRACE(zestaw.plik);
+        const std::vector<std::string> teksty = proza(zestaw.plik);
+        ASSERT_GE(teksty.size(), zestaw.najmniejTekstow);
+        for (const std::string& tekst : teksty) {
+            ASSERT_TRUE(maPolskaLitere(tekst));
+        }
+        const Wyniki w = skutecznosc(teksty, zestaw.opis);
+        EXPECT_GE(procent(w.dobrze, w.przypadkow), zestaw.najmniejDobrze);
+        wszystkie += w;
     }
-    EXPECT_GE(skutecznosc(teksty, "Teksty od 100 do 1000 znaków"), 98.0);
-}
-
-TEST(Skutecznosc, DlugieTeksty)
-{
-    const std::vector<std::string> teksty = proza("dlugie.txt");
-    ASSERT_GE(teksty.size(), 200u);
-    for (const std::string& tekst : teksty) {
-        ASSERT_GE(tekst.size(), 2048u);
-    }
-    EXPECT_GE(skutecznosc(teksty, "Teksty od 2048 znaków"), 99.9);
+    EXPECT_LE(procent(wszystkie.zleBezUwagi, wszystkie.przypadkow), 0.1);
+    EXPECT_GE(procent(wszystkie.zUwagaSlusznie, wszystkie.zUwaga), 50.0);
 }
 
 }  // namespace

@@ -1,0 +1,16 @@
+// The table itself is generated: engine/ngramy_polszczyzny.inc.
+#include "engine/ngramy_polszczyzny.h"
+
+namespace znakomat::model {
+
+namespace {
+
+constexpr NGram ngramy[] = {
+#include "engine/ngramy_polszczyzny.inc"
+};
+
+}  // namespace
+
+const std::span<const NGram> NGRAMY = ngramy;
+
+}  // namespace znakomat::model
