@@ -186,7 +186,7 @@ const Rozpoznawacz::Tablice& Rozpoznawacz::tablice()
 
 template <bool NaKoncu>
 std::size_t Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
-                                     std::size_t i, std::size_t pominDo, std::size_t& pominBajtyDo)
+                                     std::size_t i, std::size_t pominDo)
 {
     // Past the end of the text stands nothing: no neighbour, no continuation.
     const auto bajt = [&](std::size_t j) -> unsigned {
@@ -196,27 +196,10 @@ std::size_t Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char
             return tekst[j];
         }
     };
-    // The second byte of a UTF-8 letter: counted with the first.
-    if (i < pominBajtyDo) {
-        return pominDo;
-    }
     const unsigned b = tekst[i];
     const unsigned poprzedni = i == 0 ? poprzedni_ : tekst[i - 1];
     const unsigned przed = tablice.klasa[poprzedni];
     const unsigned drugi = bajt(i + 1);
-    if (i >= pominDo && tablice.dlugoscUtf8[b] == 2 && kontynuacja(drugi)) {
-        // A UTF-8 letter is counted once, as a letter; what its two bytes count as bytes
-        // follows from that (dolozBajtyLiterUtf8), so most of a UTF-8 text costs one visit.
-        const unsigned litera = tablice.literaUtf8[(b - 0xC0) * 64 + (drugi - 0x80)];
-        if (litera != ZADNA_LITERA) {
-            const unsigned nastepny = bajt(i + 2);
-            literyUtf8_[litera][przed * 4 + tablice.klasa[nastepny]]++;
-            literyUtf8PrzedLitera_[litera][tablice.literaAscii[poprzedni]]++;
-            literyUtf8PoLiterze_[litera][tablice.literaAscii[nastepny]]++;
-            pominBajtyDo = i + 2;
-            return i + 2;
-        }
-    }
     bajty_[b - 0x80][przed * 4 + tablice.klasa[drugi]]++;
     bajtyPrzedLitera_[b - 0x80][tablice.literaAscii[poprzedni]]++;
     bajtyPoLiterze_[b - 0x80][tablice.literaAscii[drugi]]++;
@@ -234,11 +217,19 @@ std::size_t Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char
         return pominDo;
     }
     switch (dlugoscZnaku) {
-        case 2:
-            // Letters were counted above.
-            ++obceUtf8_;
+        case 2: {
+            const unsigned litera = tablice.literaUtf8[(b - 0xC0) * 64 + (drugi - 0x80)];
+            if (litera != ZADNA_LITERA) {
+                const unsigned nastepny = bajt(i + 2);
+                literyUtf8_[litera][przed * 4 + tablice.klasa[nastepny]]++;
+                literyUtf8PrzedLitera_[litera][tablice.literaAscii[poprzedni]]++;
+                literyUtf8PoLiterze_[litera][tablice.literaAscii[nastepny]]++;
+            } else {
+                ++obceUtf8_;
+            }
             pominDo = i + 2;
             return pominDo;
+        }
         case 3: {
             // No overlong forms, no surrogates.
             const unsigned od = b == 0xE0 ? 0xA0 : 0x80;
@@ -273,7 +264,6 @@ void Rozpoznawacz::przejdz(const unsigned char* tekst, std::size_t dlugosc, std:
 {
     const Tablice& tab = tablice();
     std::size_t pominDo = doPominiecia_;
-    std::size_t pominBajtyDo = doPominieciaBajtow_;
     std::size_t i = 0;
 #if defined(__SSE2__)
     // Most bytes are ASCII: 64 at a time, visiting only those of 80 and above.
@@ -286,49 +276,20 @@ void Rozpoznawacz::przejdz(const unsigned char* tekst, std::size_t dlugosc, std:
         }
         while (maska != 0) {
             pominDo = policzBajt<NaKoncu>(tab, tekst, dlugosc,
-                                          i + static_cast<std::size_t>(std::countr_zero(maska)), pominDo,
-                                          pominBajtyDo);
+                                          i + static_cast<std::size_t>(std::countr_zero(maska)), pominDo);
             maska &= maska - 1;
         }
     }
 #endif
     for (; i < pozycji; ++i) {
         if (tekst[i] & 0x80) {
-            pominDo = policzBajt<NaKoncu>(tab, tekst, dlugosc, i, pominDo, pominBajtyDo);
+            pominDo = policzBajt<NaKoncu>(tab, tekst, dlugosc, i, pominDo);
         }
     }
     if (pozycji > 0) {
         poprzedni_ = tekst[pozycji - 1];
     }
     doPominiecia_ = pominDo > pozycji ? pominDo - pozycji : 0;
-    doPominieciaBajtow_ = pominBajtyDo > pozycji ? pominBajtyDo - pozycji : 0;
-}
-
-void Rozpoznawacz::dolozBajtyLiterUtf8()
-{
-    const Tablice& tab = tablice();
-    for (std::size_t litera = 0; litera < LICZBA_LITER; ++litera) {
-        const std::string_view znak = Litera(UTF8_INDEX, static_cast<int>(litera) + 1);
-        const auto pierwszy = static_cast<unsigned char>(znak[0]);
-        const auto drugi = static_cast<unsigned char>(znak[1]);
-        auto& bajtyPierwszego = bajty_[pierwszy - 0x80u];
-        auto& bajtyDrugiego = bajty_[drugi - 0x80u];
-        std::uint64_t razem = 0;
-        for (std::size_t kontekst = 0; kontekst < model::LICZBA_KONTEKSTOW; ++kontekst) {
-            const std::uint64_t ile = literyUtf8_[litera][kontekst];
-            // The first byte has the letter's left neighbour and the second byte on its
-            // right; the second has the first on its left and the letter's right neighbour.
-            bajtyPierwszego[kontekst / 4 * 4 + tab.klasa[drugi]] += ile;
-            bajtyDrugiego[tab.klasa[pierwszy] * 4u + kontekst % 4] += ile;
-            razem += ile;
-        }
-        for (std::size_t a = 0; a < SASIEDNICH_LITER; ++a) {
-            bajtyPrzedLitera_[pierwszy - 0x80u][a] += literyUtf8PrzedLitera_[litera][a];
-            bajtyPoLiterze_[drugi - 0x80u][a] += literyUtf8PoLiterze_[litera][a];
-        }
-        bajtyPoLiterze_[pierwszy - 0x80u][tab.literaAscii[drugi]] += razem;
-        bajtyPrzedLitera_[drugi - 0x80u][tab.literaAscii[pierwszy]] += razem;
-    }
 }
 
 void Rozpoznawacz::dopiszDoSlowa(const unsigned char* od, std::size_t ile)
@@ -449,7 +410,6 @@ Rozpoznanie Rozpoznawacz::wynik() const
     if (calosc.slowoOtwarte_) {
         calosc.zamknijSlowo();
     }
-    calosc.dolozBajtyLiterUtf8();
     calosc.liczbaObecnych_ = 0;
     for (std::size_t b = 0; b < bajty_.size(); ++b) {
         if (std::any_of(calosc.bajty_[b].begin(), calosc.bajty_[b].end(),

@@ -79,12 +79,9 @@ private:
     void przejdz(const unsigned char* tekst, std::size_t dlugosc, std::size_t pozycji);
     // Counts the byte at `i` and returns the first position not inside its UTF-8 character,
     // or `pominDo` when `i` lies before that.
-    // A UTF-8 letter moves `pominBajtyDo` past its second byte, which is then not visited.
     template <bool NaKoncu>
     std::size_t policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
-                           std::size_t i, std::size_t pominDo, std::size_t& pominBajtyDo);
-    // Adds to the byte counts what the UTF-8 letters, counted only as letters, count as bytes.
-    void dolozBajtyLiterUtf8();
+                           std::size_t i, std::size_t pominDo);
 
     // Keeps the words with bytes of 80 and above of a piece, in the order of the text, until
     // the store is full.
@@ -121,8 +118,6 @@ private:
     unsigned char poprzedni_ = ' ';
     // Positions of the next piece still inside a UTF-8 character that began before it.
     std::size_t doPominiecia_ = 0;
-    // Positions of the next piece that are the second byte of a UTF-8 letter counted before it.
-    std::size_t doPominieciaBajtow_ = 0;
     // The last bytes so far, counted once their right-hand neighbours are known.
     std::array<unsigned char, ZAPAS> ogon_{};
     std::size_t dlugoscOgona_ = 0;
