@@ -1,24 +1,17 @@
 #pragma once
 
-// One input or several converted onto one output.
+// One input or several converted onto one output, and what the conversion says of them.
 
-#include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "pliki/wejscie.h"
-#include "pliki/wyjscie.h"
+#include "pliki/konwersja_pliku.h"
 
 namespace cli {
 
-// How every input is converted.
-struct Zadanie {
-    // None: each input's own standard is recognised in it.
-    std::optional<int> zrodlo;
-    int cel;
-    // Every character, not only the letters.
-    bool wszystkieZnaki = false;
-};
+// How every input is converted; without a source each input's own standard is recognised.
+using Zadanie = pliki::UstawieniaKonwersji;
 
 // A conversion of a whole text stopped, as iconv stops: the message says where and why.
 struct BladKonwersji {
@@ -34,11 +27,10 @@ struct Przebieg {
     std::vector<std::string> uwagi;
 };
 
-// Converts one input onto `wyjscie` from the source of `zadanie`, or, without it, from the
-// standard recognised in the input itself. Each input is a text of its own. Throws
-// BladKonwersji, BladPliku.
-Przebieg przepiszWejscie(pliki::PlikWejsciowy& wejscie, const std::string& nazwaWejscia,
-                         pliki::PlikWyjsciowy& wyjscie, const Zadanie& zadanie);
+// Runs `konwersja` of the input `nazwaWejscia` into `nazwaWyjscia` and turns its result into
+// this tool's lines, and its refusals into ZleUzycie and BladKonwersji. Throws those, BladPliku.
+Przebieg przepiszWejscie(const std::function<pliki::WynikKonwersji()>& konwersja,
+                         const std::string& nazwaWejscia, const std::string& nazwaWyjscia, int cel);
 
 // Each input converted onto the one output in turn; returns the exit status.
 int konwertuj(const std::vector<std::string>& wejscia, const std::string& nazwaWyjscia,

@@ -159,16 +159,19 @@ private:
         }
         try {
             odrzucZamknietyStrumien(nazwa, pliki::BladPliku::Odczyt);
-            pliki::PlikWejsciowy wejscie(nazwa);
-            sprawdzInnyNizWyjscie(wejscie, nazwa, wyjscia_[i]);
-            if (const std::optional<std::size_t> inne = zbiorWejsc_.ktory(wyjscia_[i])) {
-                throw ZleUzycie{"plik wyjściowy " + cudzyslow(wyjscia_[i]) +
-                                " to ten sam plik co plik wejściowy " + cudzyslow(wejscia_[*inne])};
-            }
-            utworzFoldery(wyjscia_[i]);
-            pliki::PlikWyjsciowy wyjscie(wyjscia_[i]);
-            const Przebieg przebieg = przepiszWejscie(wejscie, nazwa, wyjscie, zadanie_);
-            wyjscie.zatwierdz();
+            const auto przedUtworzeniemWyjscia = [&] {
+                if (const std::optional<std::size_t> inne = zbiorWejsc_.ktory(wyjscia_[i])) {
+                    throw ZleUzycie{"plik wyjściowy " + cudzyslow(wyjscia_[i]) +
+                                    " to ten sam plik co plik wejściowy " + cudzyslow(wejscia_[*inne])};
+                }
+                utworzFoldery(wyjscia_[i]);
+            };
+            const Przebieg przebieg = przepiszWejscie(
+                [&] {
+                    return pliki::KonwertujPlik(nazwa, wyjscia_[i], zadanie_, pliki::BezNadzoru(),
+                                                przedUtworzeniemWyjscia);
+                },
+                nazwa, wyjscia_[i], zadanie_.cel);
             const std::string jak =
                 przebieg.bezLiter ? "bez polskich liter, bez zmian"
                                   : nazwaStandardu(przebieg.zrodlo) + " → " + nazwaStandardu(zadanie_.cel);

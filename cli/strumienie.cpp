@@ -60,16 +60,13 @@ void odrzucZamknietyStrumien(const std::string& nazwa, pliki::BladPliku::Czynnos
     }
 }
 
-void sprawdzInnyNizWyjscie(const pliki::PlikWejsciowy& wejscie, const std::string& nazwaWejscia,
-                           const std::string& nazwaWyjscia)
+ZleUzycie tenSamPlik(const std::string& nazwaWejscia, const std::string& nazwaWyjscia)
 {
-    if (wejscie.jestTymSamymPlikiem(nazwaWyjscia)) {
-        const std::string wyjscie =
-            nazwaWyjscia == "-" ? "standardowe wyjście" : "plik wyjściowy " + cudzyslow(nazwaWyjscia);
-        const std::string wejscie =
-            nazwaWejscia == "-" ? "standardowe wejście" : "plik wejściowy " + cudzyslow(nazwaWejscia);
-        throw ZleUzycie{wyjscie + " to ten sam plik co " + wejscie};
-    }
+    const std::string wyjscie =
+        nazwaWyjscia == "-" ? "standardowe wyjście" : "plik wyjściowy " + cudzyslow(nazwaWyjscia);
+    const std::string wejscie =
+        nazwaWejscia == "-" ? "standardowe wejście" : "plik wejściowy " + cudzyslow(nazwaWejscia);
+    return ZleUzycie{wyjscie + " to ten sam plik co " + wejscie};
 }
 
 }  // namespace cli

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "cli/uzycie.h"
 #include "pliki/nadzor.h"
-#include "pliki/wejscie.h"
 
 namespace cli {
 
@@ -13,8 +13,7 @@ void zajmijStandardoweStrumienie();
 
 void odrzucZamknietyStrumien(const std::string& nazwa, pliki::BladPliku::Czynnosc czynnosc);
 
-// Throws ZleUzycie when the output named is the input's own file.
-void sprawdzInnyNizWyjscie(const pliki::PlikWejsciowy& wejscie, const std::string& nazwaWejscia,
-                           const std::string& nazwaWyjscia);
+// Why an output named as its input's own file is refused.
+ZleUzycie tenSamPlik(const std::string& nazwaWejscia, const std::string& nazwaWyjscia);
 
 }  // namespace cli

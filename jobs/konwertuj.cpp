@@ -11,8 +11,8 @@
 #include <optional>
 
 #include "jobs/schowek.h"
+#include "pliki/konwersja_pliku.h"
 #include "pliki/opis_bledu.h"
-#include "pliki/przepisz.h"
 
 namespace zadania {
 
@@ -83,6 +83,12 @@ public:
             odOdswiezenia_.restart();
         }
     }
+    // The text is whole: the caption is the window's own again while the output is replaced.
+    void przedZatwierdzeniem() override
+    {
+        okno_.przywrocTytul();
+        okno_.przetworzZdarzenia();
+    }
     bool przerwac() override { return okno_.zamkniecieZadane(); }
     int odstepOczekiwania() const override { return ODSTEP_MS; }
 
@@ -146,20 +152,11 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
     };
     try {
         NadzorOkna nadzor(okno);
-        pliki::PlikWejsciowy wejscie(sciezka(nazwaWejscia));
-        // Names are compared before the probes; what was opened is compared here.
-        if (wejscie.jestTymSamymPlikiem(sciezka(nazwaWyjscia))) {
-            zakonczBledem(okno, INNA_NAZWA);
-            return;
-        }
-        pliki::PlikWyjsciowy wyjscie(sciezka(nazwaWyjscia), nadzor);
-        znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
-        pliki::Przepisz(wejscie, wyjscie, konwersja, nadzor);
-        wyjscie.zapisz(konwersja.zakoncz(), nadzor);
-        wejscie.zamknij();
-        okno.przywrocTytul();
-        okno.przetworzZdarzenia();
-        wyjscie.zatwierdz();
+        // Names are compared before the probes; what was opened is compared in the job.
+        pliki::KonwertujPlik(sciezka(nazwaWejscia), sciezka(nazwaWyjscia), {zrodlo, cel}, nadzor);
+    } catch (const pliki::WejscieJestWyjsciem&) {
+        zakonczBledem(okno, INNA_NAZWA);
+        return;
     } catch (const pliki::Przerwane&) {
         // Closing the window: the output stays as it was, and there is nobody to tell.
         okno.przywrocTytul();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace pliki {
 
@@ -24,8 +23,8 @@ public:
     // covers the k-th eighteenth of an input whose size is known.
     virtual void przedKrokiem(int krok) { static_cast<void>(krok); }
     virtual void poKroku() {}
-    // Each piece of the input as it was read, before it is converted.
-    virtual void poOdczycie(std::string_view kawalek) { static_cast<void>(kawalek); }
+    // The text is whole; the output replaces what was there next.
+    virtual void przedZatwierdzeniem() {}
     // Called between pieces and while waiting for the other end of a pipe.
     virtual void wTrakcie() {}
     // Asked at the same moments; true stops the operation with Przerwane.

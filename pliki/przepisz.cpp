@@ -206,7 +206,7 @@ private:
 }  // namespace
 
 void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::KonwersjaBlokowa& konwersja,
-              Nadzor& nadzor)
+              Nadzor& nadzor, znakomat::NieLitery* nieLitery)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
     wyjscie.powiekszPotok(ROZMIAR_KAWALKA);
@@ -223,7 +223,9 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
             break;
         }
         const std::string_view przeczytany(blok.get(), dlugosc);
-        nadzor.poOdczycie(przeczytany);
+        if (nieLitery) {
+            nieLitery->dodaj(przeczytany);
+        }
         przeczytane += dlugosc;
         if (rozmiar) {
             // The eighteenth that the last byte read lies in: a piece that ends where an
@@ -247,7 +249,6 @@ void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_
         if (kawalek.empty()) {
             return;
         }
-        nadzor.poOdczycie(kawalek);
         dalej(kawalek);
     }
 }

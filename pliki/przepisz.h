@@ -4,6 +4,7 @@
 #include <functional>
 #include <string_view>
 
+#include "engine/nie_litery.h"
 #include "engine/strumien.h"
 #include "pliki/nadzor.h"
 #include "pliki/wejscie.h"
@@ -21,12 +22,13 @@ inline constexpr std::size_t ROZMIAR_KAWALKA = std::size_t{256} << 10;
 // `konwersja`; the caller ends it with konwersja.zakoncz() once all inputs are read. The
 // eighteen steps of `nadzor` follow the input: step k while its k-th eighteenth is
 // converted, or, when its size is unknown, step 1 until it ends. Between pieces `nadzor`
-// may stop the work with Przerwane. Throws BladPliku.
+// may stop the work with Przerwane. `nieLitery`, when given, is fed each piece as it was read.
+// Throws BladPliku.
 void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::KonwersjaBlokowa& konwersja,
-              Nadzor& nadzor = BezNadzoru());
+              Nadzor& nadzor = BezNadzoru(), znakomat::NieLitery* nieLitery = nullptr);
 
 // Hands all that `wejscie` gives to `dalej`, one piece at a time, for a conversion that is
-// not the letters'. `nadzor` sees the pieces as Przepisz shows them. Throws BladPliku.
+// not the letters'. `nadzor` is asked between pieces as Przepisz asks it. Throws BladPliku.
 void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
                    Nadzor& nadzor = BezNadzoru());
 

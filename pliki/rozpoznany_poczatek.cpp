@@ -53,17 +53,20 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
     rozpoznanie_ = rozpoznawacz.wynik();
 }
 
-void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor& nadzor)
+void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor& nadzor,
+                                  znakomat::NieLitery* nieLitery)
 {
     for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
         nadzor.sprawdz();
         const std::string_view kawalek = std::string_view(wstrzymane_).substr(poczatek, ROZMIAR_KAWALKA);
-        nadzor.poOdczycie(kawalek);
+        if (nieLitery) {
+            nieLitery->dodaj(kawalek);
+        }
         wyjscie_->zapisz(konwersja.konwertuj(std::string(kawalek)), nadzor);
     }
     std::string().swap(wstrzymane_);
     if (!koniec_) {
-        Przepisz(wejscie_, *wyjscie_, konwersja, nadzor);
+        Przepisz(wejscie_, *wyjscie_, konwersja, nadzor, nieLitery);
         koniec_ = true;
     }
 }
@@ -73,7 +76,6 @@ void RozpoznanyPoczatek::przekaz(const std::function<void(std::string_view)>& da
     for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
         nadzor.sprawdz();
         const std::string_view kawalek = std::string_view(wstrzymane_).substr(poczatek, ROZMIAR_KAWALKA);
-        nadzor.poOdczycie(kawalek);
         dalej(kawalek);
     }
     std::string().swap(wstrzymane_);

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/nie_litery.h"
 #include "engine/rozpoznawanie.h"
 #include "engine/strumien.h"
 #include "pliki/nadzor.h"
@@ -42,8 +43,9 @@ public:
     std::uint64_t przepisaneBezZmian() const { return przepisane_; }
 
     // Converts the held pieces and the rest of the input with `konwersja`, which the caller
-    // then ends with konwersja.zakoncz(). `nadzor` sees those pieces as Przepisz shows them.
-    void przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor& nadzor = BezNadzoru());
+    // then ends with konwersja.zakoncz(). `nadzor` and `nieLitery` are used as Przepisz uses them.
+    void przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor& nadzor = BezNadzoru(),
+                  znakomat::NieLitery* nieLitery = nullptr);
 
     // For a conversion other than the letters': hands the held pieces, then the rest of the
     // input, to `dalej`, as CzytajDoKonca does.

@@ -77,7 +77,7 @@ class NadzorWatku final : public Nadzor {
 public:
     void przedKrokiem(int) override { zanotuj(); }
     void poKroku() override { zanotuj(); }
-    void poOdczycie(std::string_view) override { zanotuj(); }
+    void przedZatwierdzeniem() override { zanotuj(); }
     void wTrakcie() override { zanotuj(); }
     bool przerwac() override
     {

@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <functional>
+#include <new>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "engine/standardy.h"
+#include "jobs/konwertuj.h"
+#include "jobs/okno_konwersji.h"
+
+namespace zadania {
+namespace {
+
+using namespace znakomat;
+
+// The window as the jobs see it, without X: the controls are fields, and what the jobs
+// show or switch is written down.
+class OknoProbne final : public OknoKonwersji, public Postep {
+public:
+    struct Komunikat {
+        bool ostrzezenie;
+        QString tytul;
+        QString tekst;
+        QString przyczyna;
+    };
+
+    int zrodlo = WINDOWS_EE;
+    int cel = ISO_LATIN_2;
+    bool tekstowy = false;
+    QString wejscie;
+    QString wyjscie;
+    QString pole;
+    int poczatek = 0;
+    int dlugosc = 0;
+
+    // When the user asks to close the window: at the start of a step, or when the caption
+    // is restored.
+    int zamknijPrzedKrokiem = 0;
+    bool zamknijPrzyTytule = false;
+    // A step that fails, as memory running out would.
+    int zawiedzPrzedKrokiem = 0;
+
+    std::vector<Komunikat> komunikaty;
+    std::vector<bool> dostepnosc;
+    std::vector<int> kroki;
+    int przywroconeTytuly = 0;
+    bool zamkniecie = false;
+
+    int pozycjaZrodla() const override { return zrodlo; }
+    int pozycjaCelu() const override { return cel; }
+    bool trybTekstowy() const override { return tekstowy; }
+    void EnabledX(bool x) override { dostepnosc.push_back(x); }
+    void przywrocTytul() override
+    {
+        ++przywroconeTytuly;
+        zamkniecie = zamkniecie || zamknijPrzyTytule;
+    }
+    Postep& postep() override { return *this; }
+    void przetworzZdarzenia() override {}
+    bool zamkniecieZadane() const override { return zamkniecie; }
+    void ostrzezenie(const QString& tekst, const QString& przyczyna) override
+    {
+        komunikaty.push_back({true, QStringLiteral("Błąd"), tekst, przyczyna});
+    }
+    void informacja(const QString& tytul, const QString& tekst) override
+    {
+        komunikaty.push_back({false, tytul, tekst, {}});
+    }
+    QString nazwaWejscia() const override { return wejscie; }
+    QString nazwaWyjscia() const override { return wyjscie; }
+    QString tekstPola() const override { return pole; }
+    void ustawTekstPola(const QString& tekst) override { pole = tekst; }
+    int dlugoscTekstuPola() const override { return static_cast<int>(pole.size()); }
+    int poczatekZaznaczenia() const override { return poczatek; }
+    int dlugoscZaznaczenia() const override { return dlugosc; }
+    void zaznacz(int nowyPoczatek, int nowaDlugosc) override
+    {
+        poczatek = std::min(nowyPoczatek, dlugoscTekstuPola());
+        dlugosc = std::min(nowaDlugosc, dlugoscTekstuPola() - poczatek);
+    }
+    void fokusNaPole() override {}
+
+    void przedKrokiem(int krok) override
+    {
+        if (krok == zawiedzPrzedKrokiem) {
+            throw std::bad_alloc();
+        }
+        kroki.push_back(krok);
+        zamkniecie = zamkniecie || krok == zamknijPrzedKrokiem;
+    }
+    void poKroku() override {}
+};
+
+QByteArray czytaj(const QString& nazwa)
+{
+    QFile plik(nazwa);
+    return plik.open(QIODevice::ReadOnly) ? plik.readAll() : QByteArray("(brak)");
+}
+
+void zapisz(const QString& nazwa, const QByteArray& tresc)
+{
+    QFile plik(nazwa);
+    ASSERT_TRUE(plik.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(plik.write(tresc), tresc.size());
+}
+
+const QString BRAK_WYJSCIA = QStringLiteral("Podaj nazwę pliku wyjściowego");
+const QString BRAK_WEJSCIA = QStringLiteral("Podaj nazwę pliku wejściowego");
+const QString TA_SAMA_NAZWA = QStringLiteral("Plik wyjściowy musi mieć inną nazwę niż plik wejściowy!");
+const QString NIE_OTWIERAM = QStringLiteral("Nie mogę otworzyć pliku tekstowego: ");
+const QString NIE_NADPISUJE = QStringLiteral("Nie mogę nadpisać (utworzyć) pliku tekstowego: ");
+const QString ZAKONCZONA = QStringLiteral("Konwersja została zakończona!");
+
+// "Zażółć gęślą jaźń" in Windows-EE, and the same in ISO-Latin-2.
+const QByteArray TEKST_WINDOWS("Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\r\n");
+const QByteArray TEKST_ISO("Za\xBF\xF3\xB3\xE6 g\xEA\xB6l\xB1 ja\xBC\xF1\r\n");
+const QByteArray STARA_TRESC("stara tre\xB6\xE6");
+
+struct PrzypadekPliku {
+    const char* opis;
+    // Names in the test's folder; "@" stands for the folder itself.
+    QString wejscie;
+    QString wyjscie;
+    bool ostrzezenie;
+    // The message, with the name it ends with when that is a file's.
+    QString tekst;
+    QString przyczyna;
+    // What the output holds afterwards.
+    QByteArray wynik;
+    // The input already exists as we.txt, the output as wy.txt with STARA_TRESC.
+};
+
+// The file job's name checks, probes and outcomes, one message each, the window usable again,
+// and the input never touched.
+TEST(ZadaniePliku, KomunikatIWynikKazdejDrogi)
+{
+    const std::vector<PrzypadekPliku> przypadki = {
+        {"obie nazwy puste", "", "", true, BRAK_WYJSCIA, "", STARA_TRESC},
+        {"puste wejście", "", "wy.txt", true, BRAK_WEJSCIA, "", STARA_TRESC},
+        {"puste wyjście", "we.txt", "", true, BRAK_WYJSCIA, "", STARA_TRESC},
+        {"te same nazwy", "we.txt", "we.txt", true, TA_SAMA_NAZWA, "", STARA_TRESC},
+        {"inna wielkość liter", "WE.txt", "we.TXT", true, TA_SAMA_NAZWA, "", STARA_TRESC},
+        {"dowiązanie do wejścia", "we.txt", "dowiazanie.txt", true, TA_SAMA_NAZWA, "", STARA_TRESC},
+        {"brak wejścia", "nie ma.txt", "wy.txt", true, NIE_OTWIERAM + "@/nie ma.txt",
+         "Przyczyna: plik lub folder nie istnieje.", STARA_TRESC},
+        {"wejście jest folderem", "folder", "wy.txt", true, NIE_OTWIERAM + "@/folder",
+         "Przyczyna: to jest folder, a nie plik.", STARA_TRESC},
+        {"wyjście w brakującym folderze", "we.txt", "nie ma/wy.txt", true, NIE_NADPISUJE + "@/nie ma/wy.txt",
+         "Przyczyna: plik lub folder nie istnieje.", STARA_TRESC},
+        {"wyjście jest folderem", "we.txt", "folder", true, NIE_NADPISUJE + "@/folder",
+         "Przyczyna: to jest folder, a nie plik.", STARA_TRESC},
+        {"zakończona", "we.txt", "wy.txt", false, ZAKONCZONA, "", TEKST_ISO},
+        {"minus to plik w folderze", "we.txt", "-", false, ZAKONCZONA, "", TEKST_ISO},
+    };
+    for (const PrzypadekPliku& przypadek : przypadki) {
+        SCOPED_TRACE(przypadek.opis);
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        const QString katalog = folder.path();
+        const auto sciezka = [&](const QString& nazwa) {
+            return nazwa.isEmpty() || nazwa == QLatin1String("-") ? nazwa : katalog + '/' + nazwa;
+        };
+        zapisz(sciezka("we.txt"), TEKST_WINDOWS);
+        zapisz(sciezka("wy.txt"), STARA_TRESC);
+        ASSERT_TRUE(QDir(katalog).mkdir("folder"));
+        ASSERT_TRUE(QFile::link(sciezka("we.txt"), sciezka("dowiazanie.txt")));
+        // "-" names a file in the current folder, never standard output.
+        const QString biezacy = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(katalog));
+
+        OknoProbne okno;
+        okno.wejscie = sciezka(przypadek.wejscie);
+        okno.wyjscie = sciezka(przypadek.wyjscie);
+        KomendaKonwertuj(okno);
+        QDir::setCurrent(biezacy);
+
+        ASSERT_EQ(okno.komunikaty.size(), 1u);
+        const OknoProbne::Komunikat& komunikat = okno.komunikaty.front();
+        EXPECT_EQ(komunikat.ostrzezenie, przypadek.ostrzezenie);
+        EXPECT_EQ(komunikat.tytul,
+                  przypadek.ostrzezenie ? QStringLiteral("Błąd") : QStringLiteral("Konwersja"));
+        EXPECT_EQ(komunikat.tekst, QString(przypadek.tekst).replace('@', katalog));
+        EXPECT_EQ(komunikat.przyczyna, przypadek.przyczyna);
+        EXPECT_EQ(okno.dostepnosc, (std::vector<bool>{false, true}));
+        const QString wyjscie = przypadek.wyjscie == QLatin1String("-") ? katalog + "/-" : sciezka("wy.txt");
+        EXPECT_EQ(czytaj(wyjscie), przypadek.wynik);
+        EXPECT_EQ(czytaj(sciezka("we.txt")), TEKST_WINDOWS);
+        if (!przypadek.ostrzezenie) {
+            std::vector<int> wszystkieKroki(LICZBA_LITER);
+            std::iota(wszystkieKroki.begin(), wszystkieKroki.end(), 1);
+            EXPECT_EQ(okno.kroki, wszystkieKroki);
+            EXPECT_GE(okno.przywroconeTytuly, 1);
+        }
+    }
+}
+
+// A close request stops the job silently; once the text is whole, the output is still
+// replaced, and only the closing window's box is left out.
+TEST(ZadaniePliku, ZamkniecieOkna)
+{
+    struct Przypadek {
+        const char* opis;
+        int zamknijPrzedKrokiem;
+        bool zamknijPrzyTytule;
+        QByteArray wynik;
+    };
+    for (const Przypadek& przypadek : {Przypadek{"w pierwszym kroku", 1, false, STARA_TRESC},
+                                       Przypadek{"przy zastępowaniu wyjścia", 0, true, TEKST_ISO}}) {
+        SCOPED_TRACE(przypadek.opis);
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        zapisz(folder.filePath("we.txt"), TEKST_WINDOWS);
+        zapisz(folder.filePath("wy.txt"), STARA_TRESC);
+        OknoProbne okno;
+        okno.wejscie = folder.filePath("we.txt");
+        okno.wyjscie = folder.filePath("wy.txt");
+        okno.zamknijPrzedKrokiem = przypadek.zamknijPrzedKrokiem;
+        okno.zamknijPrzyTytule = przypadek.zamknijPrzyTytule;
+        KomendaKonwertuj(okno);
+
+        EXPECT_TRUE(okno.komunikaty.empty());
+        EXPECT_EQ(okno.dostepnosc, (std::vector<bool>{false, true}));
+        EXPECT_GE(okno.przywroconeTytuly, 1);
+        EXPECT_EQ(czytaj(folder.filePath("wy.txt")), przypadek.wynik);
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+    }
+}
+
+// The text box is converted in place, its selection is kept within the new text, and a
+// failure gives the user's text back.
+TEST(ZadanieTekstu, PoleISelekcja)
+{
+    struct Przypadek {
+        const char* opis;
+        int zrodlo;
+        int cel;
+        QString tekst;
+        int poczatek;
+        int dlugosc;
+        int zawiedzPrzedKrokiem;
+        QString wynik;
+        int poczatekPo;
+        int dlugoscPo;
+    };
+    const std::vector<Przypadek> przypadki = {
+        {"litery w innym standardzie", WINDOWS_EE, ISO_LATIN_2, QStringLiteral("Łódź ąś"), 2, 3, 0,
+         QStringLiteral("ŁódĽ ±¶"), 2, 3},
+        {"ten sam standard", ISO_LATIN_2, ISO_LATIN_2, QStringLiteral("Łódź ąś"), 0, 7, 0,
+         QStringLiteral("Łódź ąś"), 0, 7},
+        {"do UTF-8 tekst rośnie", WINDOWS_EE, UTF8_INDEX, QStringLiteral("ą"), 1, 0, 0, QStringLiteral("Ä…"),
+         1, 0},
+        {"z UTF-8 tekst maleje, zaznaczenie przycięte", UTF8_INDEX, WINDOWS_EE, QStringLiteral("Ä…Ä…"), 1, 3,
+         0, QStringLiteral("ąą"), 1, 1},
+        {"błąd w kroku", WINDOWS_EE, ISO_LATIN_2, QStringLiteral("Łódź ąś"), 2, 3, 5,
+         QStringLiteral("Łódź ąś"), 2, 3},
+    };
+    for (const Przypadek& przypadek : przypadki) {
+        SCOPED_TRACE(przypadek.opis);
+        OknoProbne okno;
+        okno.tekstowy = true;
+        okno.zrodlo = przypadek.zrodlo;
+        okno.cel = przypadek.cel;
+        okno.pole = przypadek.tekst;
+        okno.poczatek = przypadek.poczatek;
+        okno.dlugosc = przypadek.dlugosc;
+        okno.zawiedzPrzedKrokiem = przypadek.zawiedzPrzedKrokiem;
+        if (przypadek.zawiedzPrzedKrokiem != 0) {
+            EXPECT_THROW(KomendaKonwertuj(okno), std::bad_alloc);
+            EXPECT_EQ(okno.dostepnosc, std::vector<bool>{false});
+        } else {
+            KomendaKonwertuj(okno);
+            EXPECT_EQ(okno.dostepnosc, (std::vector<bool>{false, true}));
+        }
+        EXPECT_EQ(okno.pole.toStdString(), przypadek.wynik.toStdString());
+        EXPECT_EQ(okno.poczatek, przypadek.poczatekPo);
+        EXPECT_EQ(okno.dlugosc, przypadek.dlugoscPo);
+        EXPECT_GE(okno.przywroconeTytuly, 1);
+        EXPECT_TRUE(okno.komunikaty.empty());
+    }
+}
+
+}  // namespace
+}  // namespace zadania
