@@ -1,7 +1,6 @@
 // znakomat-cli on whole texts (-a), trees of folders (-R), and names that would harm a
 // terminal or a batch.
 
-#include <iconv.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "cli/tests/proces_cli.h"
+#include "engine/tests/przez_iconv.h"
 
 namespace {
 
@@ -22,27 +22,6 @@ using namespace znakomat::test;
 // A letter of Polish prose with the typography every real text has.
 constexpr std::string_view LIST =
     "Szanowna Pani,\n„Źdźbło” – ząb, żółw… 5 °C, § 3, café, 25 €.\nŁĄCZĘ WYRAZY SZACUNKU\n";
-
-// iconv(3) over a whole text: its output, and where it stopped if it did.
-struct ZIconv {
-    std::string wynik;
-    std::optional<std::size_t> stop;
-};
-
-ZIconv iconv3(const char* z, const char* na, std::string tekst)
-{
-    const iconv_t cd = ::iconv_open(na, z);
-    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << z << " " << na;
-    std::string wynik(tekst.size() * 4 + 16, '\0');
-    char* we = tekst.data();
-    std::size_t zostalo = tekst.size();
-    char* wy = wynik.data();
-    std::size_t miejsce = wynik.size();
-    const bool blad = ::iconv(cd, &we, &zostalo, &wy, &miejsce) == static_cast<std::size_t>(-1);
-    ::iconv_close(cd);
-    wynik.resize(static_cast<std::size_t>(wy - wynik.data()));
-    return {wynik, blad ? std::optional(static_cast<std::size_t>(we - tekst.data())) : std::nullopt};
-}
 
 // The four code pages by names iconv knows and by other spellings the program takes.
 struct StronaKodowa {
@@ -60,9 +39,9 @@ TEST_F(WszystkieZnaki, SzesnascieParJakIconvZeStaremWyjsciemPrzyBledzie)
     for (const StronaKodowa& zrodlo : STRONY) {
         for (const StronaKodowa& cel : STRONY) {
             // The letter as the source holds it, or as far as it does.
-            const ZIconv wZrodle = iconv3("UTF-8", zrodlo.iconv, std::string(LIST));
+            const ZIconv wZrodle = przezIconv("UTF-8", zrodlo.iconv, std::string(LIST));
             const std::string tekst = wZrodle.wynik + (wZrodle.stop ? "\n" : "");
-            const ZIconv oczekiwany = iconv3(zrodlo.iconv, cel.iconv, tekst);
+            const ZIconv oczekiwany = przezIconv(zrodlo.iconv, cel.iconv, tekst);
             const std::string opis = std::string(zrodlo.nazwa) + " -> " + cel.nazwa;
             zapiszPlik(folder_ / "we.txt", tekst);
             zapiszPlik(folder_ / "wy.txt", "stare");
@@ -90,7 +69,7 @@ TEST_F(WszystkieZnaki, SzesnascieParJakIconvZeStaremWyjsciemPrzyBledzie)
 
 TEST_F(WszystkieZnaki, AutoIOdmowy)
 {
-    const std::string windows = iconv3("UTF-8", "CP1250", std::string(LIST)).wynik;
+    const std::string windows = przezIconv("UTF-8", "CP1250", std::string(LIST)).wynik;
     const Wynik zAuto = uruchom({"--wszystkie-znaki", "-f", "auto", "-t", "UTF-8"}, windows);
     EXPECT_EQ(zAuto.kod, 0) << zAuto.bledy;
     EXPECT_EQ(zAuto.wyjscie, LIST);
@@ -153,7 +132,8 @@ TEST_F(Drzewa, KsztaltDrzewaPetlaDowiazanIBladJednegoPliku)
         if (plik == "archiwum/zły.txt") {
             EXPECT_FALSE(fs::exists(wyjscie));
         } else {
-            EXPECT_EQ(czytajPlik(wyjscie), iconv3("UTF-8", "CP1250", "Łódź – " + plik + "\n").wynik) << plik;
+            EXPECT_EQ(czytajPlik(wyjscie), przezIconv("UTF-8", "CP1250", "Łódź – " + plik + "\n").wynik)
+                << plik;
         }
     }
     EXPECT_FALSE(fs::exists(folder_ / "wynik/archiwum/2002/link.txt"));
@@ -242,7 +222,7 @@ TEST_F(Drzewa, PrzepisNaGnuParallelJakR)
     }
     for (const std::string plik : {"archiwum/a.txt", "archiwum/2001/b c.txt", "archiwum/2001/x/d.txt"}) {
         fs::create_directories((folder_ / plik).parent_path());
-        zapiszPlik(folder_ / plik, iconv3("UTF-8", "CP1250", "„Łódź” – " + plik + "\n").wynik);
+        zapiszPlik(folder_ / plik, przezIconv("UTF-8", "CP1250", "„Łódź” – " + plik + "\n").wynik);
     }
     const std::string cli = ZNAKOMAT_CLI;
     // The README's recipe, with this machine as the only one.

@@ -1,8 +1,6 @@
 // Whole texts between the code pages, against the system's iconv(3) over every byte and
 // over random texts cut into random pieces.
 
-#include <iconv.h>
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -14,11 +12,13 @@
 #include <utility>
 
 #include "engine/standardy.h"
+#include "engine/tests/przez_iconv.h"
 #include "engine/wszystkie_znaki.h"
 
 namespace {
 
 using namespace znakomat;
+using namespace znakomat::test;
 using namespace std::string_view_literals;
 
 const char* nazwaIconv(int standard)
@@ -35,37 +35,17 @@ const char* nazwaIconv(int standard)
     }
 }
 
-// What iconv(3) gives for the whole text: the output up to where it stops, and that place.
-struct Oczekiwany {
-    std::string wynik;
-    std::optional<std::size_t> stop;
-};
-
-Oczekiwany przezIconv(int zrodlo, int cel, std::string tekst)
+// What iconv(3) gives for the whole text, by the names of its own that the test gives.
+ZIconv przezIconv(int zrodlo, int cel, std::string tekst)
 {
-    const iconv_t cd = ::iconv_open(nazwaIconv(cel), nazwaIconv(zrodlo));
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        throw std::runtime_error("iconv_open");
-    }
-    std::string wynik(tekst.size() * 4 + 16, '\0');
-    char* we = tekst.data();
-    std::size_t zostalo = tekst.size();
-    char* wy = wynik.data();
-    std::size_t miejsce = wynik.size();
-    const bool blad = ::iconv(cd, &we, &zostalo, &wy, &miejsce) == static_cast<std::size_t>(-1);
-    ::iconv_close(cd);
-    wynik.resize(static_cast<std::size_t>(wy - wynik.data()));
-    if (blad) {
-        return {wynik, static_cast<std::size_t>(we - tekst.data())};
-    }
-    return {wynik, std::nullopt};
+    return znakomat::test::przezIconv(nazwaIconv(zrodlo), nazwaIconv(cel), std::move(tekst));
 }
 
 // The same through KonwersjaWszystkichZnakow, the text handed over in pieces of the sizes given.
-Oczekiwany wKawalkach(int zrodlo, int cel, std::string_view tekst, std::mt19937& los, std::size_t najwiekszy)
+ZIconv wKawalkach(int zrodlo, int cel, std::string_view tekst, std::mt19937& los, std::size_t najwiekszy)
 {
     KonwersjaWszystkichZnakow konwersja(zrodlo, cel);
-    Oczekiwany wynik;
+    ZIconv wynik;
     try {
         while (!tekst.empty()) {
             const std::size_t dlugosc = std::min(tekst.size(), 1 + los() % najwiekszy);
@@ -92,8 +72,8 @@ TEST(WszystkieZnaki, KazdyBajtJakIconv)
         for (const int cel : StronyKodowe()) {
             for (int b = 0; b < 256; ++b) {
                 const std::string bajt(1, static_cast<char>(b));
-                const Oczekiwany oczekiwany = przezIconv(zrodlo, cel, bajt);
-                const Oczekiwany wynik = wKawalkach(zrodlo, cel, bajt, los, 1);
+                const ZIconv oczekiwany = przezIconv(zrodlo, cel, bajt);
+                const ZIconv wynik = wKawalkach(zrodlo, cel, bajt, los, 1);
                 EXPECT_EQ(wynik.wynik, oczekiwany.wynik) << opis(zrodlo, cel) << " bajt " << b;
                 EXPECT_EQ(wynik.stop, oczekiwany.stop) << opis(zrodlo, cel) << " bajt " << b;
                 zatrzyman += oczekiwany.stop ? 1 : 0;
@@ -126,13 +106,13 @@ TEST(WszystkieZnaki, LosoweTekstyWKawalkachJakIconv)
                         continue;
                     }
                     const std::string_view znak = ZNAKI[los() % std::size(ZNAKI)];
-                    const Oczekiwany wZrodle = przezIconv(UTF8_INDEX, zrodlo, std::string(znak));
+                    const ZIconv wZrodle = przezIconv(UTF8_INDEX, zrodlo, std::string(znak));
                     if (!wZrodle.stop) {
                         tekst += wZrodle.wynik;
                     }
                 }
-                const Oczekiwany oczekiwany = przezIconv(zrodlo, cel, tekst);
-                const Oczekiwany wynik = wKawalkach(zrodlo, cel, tekst, los, 1 + los() % 64);
+                const ZIconv oczekiwany = przezIconv(zrodlo, cel, tekst);
+                const ZIconv wynik = wKawalkach(zrodlo, cel, tekst, los, 1 + los() % 64);
                 ASSERT_EQ(wynik.stop, oczekiwany.stop) << opis(zrodlo, cel) << " próba " << proba;
                 ASSERT_EQ(wynik.wynik, oczekiwany.wynik) << opis(zrodlo, cel) << " próba " << proba;
                 (oczekiwany.stop ? zatrzyman : calych) += 1;
