@@ -21,22 +21,13 @@ namespace {
 // Written exactly like the converted text: no line break after it.
 const std::string slowoProbne = "NADPISYWANIE";
 
-// The file library reads "-" as standard input or output; in the window every name is a
-// file's, so "-" is the file of that name in the current folder.
-std::string sciezka(const QString& nazwa)
-{
-    if (nazwa == QLatin1String("-")) {
-        return "./-";
-    }
-    return QFile::encodeName(nazwa).toStdString();
-}
-
 const QString INNA_NAZWA = QStringLiteral("Plik wyjściowy musi mieć inną nazwę niż plik wejściowy!");
 
 std::optional<QString> bladNazw(const QString& wejscie, const QString& wyjscie)
 {
     QString komunikat;
-    if (wejscie.toLower() == wyjscie.toLower() || pliki::TenSamPlik(sciezka(wejscie), sciezka(wyjscie))) {
+    if (wejscie.toLower() == wyjscie.toLower() ||
+        pliki::TenSamPlik(SciezkaPliku(wejscie), SciezkaPliku(wyjscie))) {
         komunikat = INNA_NAZWA;
     }
     if (wejscie.isEmpty()) {
@@ -100,14 +91,22 @@ private:
 
 }  // namespace
 
+std::string SciezkaPliku(const QString& nazwa)
+{
+    if (nazwa == QLatin1String("-")) {
+        return "./-";
+    }
+    return QFile::encodeName(nazwa).toStdString();
+}
+
 bool qKon1(const OknoKonwersji& okno)
 {
-    return pliki::MoznaCzytac(sciezka(okno.nazwaWejscia()));
+    return pliki::MoznaCzytac(SciezkaPliku(okno.nazwaWejscia()));
 }
 
 bool qKon2(const OknoKonwersji& okno)
 {
-    return pliki::MoznaNadpisac(sciezka(okno.nazwaWyjscia()), slowoProbne);
+    return pliki::MoznaNadpisac(SciezkaPliku(okno.nazwaWyjscia()), slowoProbne);
 }
 
 void KomendaKonwertuj(OknoKonwersji& okno)
@@ -153,7 +152,7 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
     try {
         NadzorOkna nadzor(okno);
         // Names are compared before the probes; what was opened is compared in the job.
-        pliki::KonwertujPlik(sciezka(nazwaWejscia), sciezka(nazwaWyjscia), {zrodlo, cel}, nadzor);
+        pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), {zrodlo, cel}, nadzor);
     } catch (const pliki::WejscieJestWyjsciem&) {
         zakonczBledem(okno, INNA_NAZWA);
         return;

@@ -1,8 +1,17 @@
 #pragma once
 
+#include <QString>
+
+#include <string>
+
 #include "jobs/okno_konwersji.h"
 
 namespace zadania {
+
+// The path the file library is given for a name typed in the window. The library reads "-"
+// as standard input or output; in the window every name is a file's, so "-" is the file of
+// that name in the current folder.
+std::string SciezkaPliku(const QString& nazwa);
 
 // The "Konwertuj" button: reads both lists, disables the working controls and runs the
 // job of the selected mode.

@@ -13,6 +13,7 @@
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
 #include "engine/windows1250.h"
+#include "jobs/konwertuj.h"
 #include "pliki/opis_bledu.h"
 #include "pliki/przepisz.h"
 #include "pliki/rozpoznany_poczatek.h"
@@ -140,7 +141,7 @@ std::string probkaPliku(const std::string& sciezka, std::uint64_t pominac, const
 
 WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_token stop)
 {
-    const std::string sciezka = QFile::encodeName(nazwaPliku).toStdString();
+    const std::string sciezka = SciezkaPliku(nazwaPliku);
     WynikRozpoznania wynik;
     wynik.obecny = obecny;
     struct stat stan {};

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -106,6 +107,17 @@ TEST_F(RozpoznaniePliku, DlugiNaglowekAscii)
     const WynikRozpoznania przerwany =
         RozpoznajPlik(zapisz("krotki.txt", mazovia), WINDOWS_EE, zatrzymanie.get_token());
     EXPECT_FALSE(przerwany.rozpoznanie.has_value());
+}
+
+// "-" is a file in the current folder here too, never standard input.
+TEST_F(RozpoznaniePliku, MinusJestPlikiem)
+{
+    zapisz("-", wStandardzie(PROZA, MAZOVIA));
+    const QString biezacy = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder.path()));
+    const WynikRozpoznania wynik = RozpoznajPlik(QStringLiteral("-"), WINDOWS_EE);
+    QDir::setCurrent(biezacy);
+    EXPECT_EQ(StandardDoWybrania(wynik), MAZOVIA) << wynik.uwaga.toStdString();
 }
 
 // The list keeps a standard that converts the text as the recognised one does.
