@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -40,9 +39,8 @@ int main(int argc, char* argv[])
             stderr);
         return 1;
     }
-    pliki::PrzygotujSygnaly();
     // A pipe whose reader goes away is a failed write to report, not the end of the window.
-    std::signal(SIGPIPE, SIG_IGN);
+    pliki::PrzygotujSygnaly(pliki::ZamknietyPotok::JestBledem);
     PreferujXNaWaylandzie(argc, argv);
     auto start = std::make_unique<StartEkranu>(zadanaPlatforma(argc, argv));
     QApplication aplikacja(argc, argv);

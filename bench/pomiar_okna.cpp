@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "engine/standardy.h"
+#include "pliki/sygnaly.h"
 #include "ui/aplikacja.h"
 #include "ui/frmmain.h"
 #include "ui/poletekstowe.h"
@@ -53,6 +54,7 @@ void kliknij(frmMain& okno, const char* nazwa)
 
 int main(int argc, char* argv[])
 {
+    pliki::PrzygotujSygnaly(pliki::ZamknietyPotok::JestBledem);
     QApplication aplikacja(argc, argv);
     przygotujAplikacje(aplikacja);
     const QStringList argumenty = QApplication::arguments();

@@ -85,7 +85,7 @@ extern "C" void przyWyjsciu()
 
 }  // namespace
 
-void PrzygotujSygnaly()
+void PrzygotujSygnaly(ZamknietyPotok potok)
 {
     for (const int numer : sygnalyKonczace) {
         struct sigaction dzialanie {};
@@ -102,6 +102,9 @@ void PrzygotujSygnaly()
         ::sigaction(numer, &dzialanie, nullptr);
     }
     std::signal(SIGXFSZ, SIG_IGN);
+    if (potok == ZamknietyPotok::JestBledem) {
+        std::signal(SIGPIPE, SIG_IGN);
+    }
     // A toolkit that gives up calls exit(), which skips every destructor.
     std::atexit(przyWyjsciu);
 }

@@ -2,10 +2,15 @@
 
 namespace pliki {
 
-// From now on SIGINT, SIGTERM, SIGHUP and SIGQUIT, and exit() too, remove every unfinished
-// named temporary file before the program ends, and a file size limit makes a write fail
-// instead of ending the program. Call once, early in main.
-void PrzygotujSygnaly();
+// What a write into a pipe whose reader has gone does: end the program quietly, as a shell
+// tool in a pipeline does, or fail as an error the user is told of, as in a window.
+enum class ZamknietyPotok { KonczyProgram, JestBledem };
+
+// The program's one signal policy. From now on SIGINT, SIGTERM, SIGHUP and SIGQUIT, and
+// exit() too, remove every unfinished named temporary file before the program ends; a file
+// size limit makes a write fail instead of ending the program; a closed pipe does what
+// `potok` says. Call once, early in main.
+void PrzygotujSygnaly(ZamknietyPotok potok = ZamknietyPotok::KonczyProgram);
 
 // While any thread holds one, an ending signal that comes, to whichever thread, waits: the
 // program ends once the last is gone. So a temporary file and its entry in the list of

@@ -13,7 +13,6 @@
 #include <QTranslator>
 #include <QWidget>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -25,11 +24,6 @@ namespace okno {
 
 void przygotujAplikacje(QApplication& aplikacja)
 {
-    // A file size limit or a closed pipe must come back as an error the user sees, not
-    // end the program with the output half written.
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGPIPE, SIG_IGN);
-
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
 
     // Qt's own texts (dialog buttons, file dialogs) in Polish, whatever the user's locale.

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+#include "pliki/sygnaly.h"
 #include "ui/aplikacja.h"
 #include "ui/frmmain.h"
 
@@ -109,11 +110,12 @@ protected:
 };
 
 // The tests run with the look and translations of the real program.
-#define ZNAKOMAT_GUI_TEST_MAIN(Klasa)           \
-    int main(int argc, char* argv[])            \
-    {                                           \
-        QApplication aplikacja(argc, argv);     \
-        przygotujAplikacje(aplikacja);          \
-        Klasa test;                             \
-        return QTest::qExec(&test, argc, argv); \
+#define ZNAKOMAT_GUI_TEST_MAIN(Klasa)                               \
+    int main(int argc, char* argv[])                                \
+    {                                                               \
+        pliki::PrzygotujSygnaly(pliki::ZamknietyPotok::JestBledem); \
+        QApplication aplikacja(argc, argv);                         \
+        przygotujAplikacje(aplikacja);                              \
+        Klasa test;                                                 \
+        return QTest::qExec(&test, argc, argv);                     \
     }

@@ -23,7 +23,7 @@ using namespace okno;
 
 namespace {
 
-QMimeData* pliki(const QStringList& sciezki)
+QMimeData* plikiDoUpuszczenia(const QStringList& sciezki)
 {
     auto* dane = new QMimeData;
     QList<QUrl> adresy;
@@ -205,7 +205,7 @@ private slots:
             widget = pole->viewport();
         }
         const QString upuszczony = plik("upuszczony.txt");
-        const std::unique_ptr<QMimeData> dane(pliki({upuszczony}));
+        const std::unique_ptr<QMimeData> dane(plikiDoUpuszczenia({upuszczony}));
         QVERIFY(upusc(widget, *dane));
         wTrybiePlikuZ(wyjscie ? QStringLiteral("stary.txt") : upuszczony);
         QCOMPARE(kontrolka<QLineEdit>("Text3")->text(), wyjscie ? upuszczony : QString());
@@ -215,9 +215,9 @@ private slots:
     // Several files, a folder or plain text are not a file to open.
     void upuszczenieInnychDanych()
     {
-        const std::unique_ptr<QMimeData> dwa(pliki({plik("a.txt"), plik("b.txt")}));
+        const std::unique_ptr<QMimeData> dwa(plikiDoUpuszczenia({plik("a.txt"), plik("b.txt")}));
         QVERIFY(!upusc(okno.get(), *dwa));
-        const std::unique_ptr<QMimeData> katalog(pliki({folder.path()}));
+        const std::unique_ptr<QMimeData> katalog(plikiDoUpuszczenia({folder.path()}));
         QVERIFY(!upusc(okno.get(), *katalog));
         QVERIFY(okno->trybTekstowy());
 
