@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "pliki/test_petla.h"
+#include "pliki/tests/test_petla.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "engine/standardy.h"
 #include "pliki/opis_bledu.h"
 #include "pliki/przepisz.h"
-#include "pliki/test_pomoc.h"
+#include "pliki/tests/test_pomoc.h"
 #include "pliki/wejscie.h"
 #include "pliki/wyjscie.h"
 

@@ -7,7 +7,7 @@
 #include "engine/standardy.h"
 #include "pliki/konwersja_pliku.h"
 #include "pliki/przepisz.h"
-#include "test_pomoc.h"
+#include "pliki/tests/test_pomoc.h"
 
 namespace pliki::test {
 namespace {

@@ -17,8 +17,8 @@
 
 #include "engine/standardy.h"
 #include "pliki/przepisz.h"
-#include "pliki/test_petla.h"
-#include "pliki/test_pomoc.h"
+#include "pliki/tests/test_petla.h"
+#include "pliki/tests/test_pomoc.h"
 #include "pliki/wejscie.h"
 #include "pliki/wyjscie.h"
 
