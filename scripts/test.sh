@@ -3,7 +3,7 @@
 # check, the whole suite (window tests on a virtual X screen), the engine, file and
 # command-line tests of a build with the plain pass only, then the whole suite again under
 # AddressSanitizer and UBSan,
-# and a minute of fuzzing for each fuzz target.
+# and half a minute of fuzzing for each fuzz target, side by side.
 # On Debian 12 as root it first installs what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,7 +51,7 @@ preset bez-simd
 echo "== Sanitizers (everything but the package)"
 preset asan -LE pakiet
 
-echo "== Fuzzing (a minute per target, side by side)"
+echo "== Fuzzing (half a minute per target, side by side)"
 # Pieces cut where the fuzzer says, against the whole text; a difference aborts, and the
 # input that found it is kept in build-fuzz/znalezione/.
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZNAKOMAT_FUZZ=ON \
@@ -61,7 +61,7 @@ mkdir -p build-fuzz/znalezione
 cele=(fuzz_bloki fuzz_rozpoznawanie)
 for cel in "${cele[@]}"; do
     mkdir -p "build-fuzz/korpus/$cel"
-    "build-fuzz/fuzz/$cel" -max_total_time=60 -artifact_prefix=build-fuzz/znalezione/ \
+    "build-fuzz/fuzz/$cel" -max_total_time=30 -artifact_prefix=build-fuzz/znalezione/ \
         "build-fuzz/korpus/$cel" >"build-fuzz/$cel.log" 2>&1 &
 done
 bledne=0
