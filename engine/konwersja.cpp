@@ -13,13 +13,7 @@ namespace znakomat {
 
 namespace {
 
-class PustyPostep final : public Postep {
-public:
-    void przedKrokiem(int) override {}
-    void poKroku() override {}
-};
-
-// How much of a text is worked through between two calls of wTrakcieKroku.
+// How much of a text is worked through between two calls of wTrakcie.
 constexpr std::size_t KAWALEK = std::size_t{1} << 24;
 
 // --- The conversion ---------------------------------------------------------------------------
@@ -56,7 +50,7 @@ void wKawalkach(const std::uint8_t* dane, std::size_t n, const TablicePrzebiegu&
         }
         kawalek(p, koniec);
         p = koniec;
-        postep.wTrakcieKroku();
+        postep.wTrakcie();
     }
 }
 
@@ -282,7 +276,7 @@ std::u16string konwertujZnaki(std::u16string tekst, int zrodlo, int cel, Postep&
             std::size_t nastepnyOddech = KAWALEK;
             for (std::size_t p = 0; p < n;) {
                 if (p >= nastepnyOddech) {
-                    postep.wTrakcieKroku();
+                    postep.wTrakcie();
                     nastepnyOddech = p + KAWALEK;
                 }
                 int litera = 0;
@@ -311,12 +305,6 @@ std::u16string konwertujZnaki(std::u16string tekst, int zrodlo, int cel, Postep&
 }
 
 }  // namespace
-
-Postep& BezPostepu()
-{
-    static PustyPostep pusty;
-    return pusty;
-}
 
 std::string KonwertujTekst(std::string tekst, int zrodlo, int cel, Postep& postep)
 {

@@ -5,21 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "engine/postep.h"
+
 namespace znakomat {
-
-// Where a conversion reports its eighteen steps, one per letter.
-class Postep {
-public:
-    virtual void przedKrokiem(int krok) = 0;  // krok: 1..18
-    virtual void poKroku() = 0;
-    // Called now and then inside a long step, so a window can stay responsive.
-    virtual void wTrakcieKroku() {}
-
-protected:
-    ~Postep() = default;
-};
-
-Postep& BezPostepu();
 
 // Rewrites the Polish letters of `tekst` from standard `zrodlo` into standard `cel`.
 // Step i replaces letter i; a character written by a step never takes part in a later

@@ -1,7 +1,6 @@
 #include "jobs/konwertuj.h"
 
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -10,6 +9,8 @@
 #include <new>
 #include <optional>
 
+#include "engine/konwersja.h"
+#include "jobs/postep_okna.h"
 #include "jobs/schowek.h"
 #include "pliki/konwersja_pliku.h"
 #include "pliki/opis_bledu.h"
@@ -53,41 +54,6 @@ QString przyczyna(int numerBledu)
     return QStringLiteral("Przyczyna: ") + QString::fromStdString(pliki::OpisBledu(numerBledu)) +
            QLatin1Char('.');
 }
-
-// The file job's progress in the caption, a window that keeps painting, and a close
-// request that stops the job.
-class NadzorOkna final : public pliki::Nadzor {
-public:
-    explicit NadzorOkna(OknoKonwersji& okno) : okno_(okno) { odOdswiezenia_.start(); }
-
-    void przedKrokiem(int krok) override
-    {
-        okno_.postep().przedKrokiem(krok);
-        odOdswiezenia_.restart();
-    }
-    void poKroku() override { okno_.postep().poKroku(); }
-    void wTrakcie() override
-    {
-        // Often enough to feel immediate, seldom enough to cost nothing beside the work.
-        if (odOdswiezenia_.elapsed() >= ODSTEP_MS) {
-            okno_.postep().wTrakcieKroku();
-            odOdswiezenia_.restart();
-        }
-    }
-    // The text is whole: the caption is the window's own again while the output is replaced.
-    void przedZatwierdzeniem() override
-    {
-        okno_.przywrocTytul();
-        okno_.przetworzZdarzenia();
-    }
-    bool przerwac() override { return okno_.zamkniecieZadane(); }
-    int odstepOczekiwania() const override { return ODSTEP_MS; }
-
-private:
-    static constexpr int ODSTEP_MS = 20;
-    OknoKonwersji& okno_;
-    QElapsedTimer odOdswiezenia_;
-};
 
 }  // namespace
 
@@ -150,13 +116,13 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
         return blad.czynnosc == pliki::BladPliku::Zapis ? nazwaWyjscia : nazwaWejscia;
     };
     try {
-        NadzorOkna nadzor(okno);
+        PostepOkna postep(okno);
         // Names are compared before the probes; what was opened is compared in the job.
-        pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), {zrodlo, cel}, nadzor);
+        pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), {zrodlo, cel}, postep);
     } catch (const pliki::WejscieJestWyjsciem&) {
         zakonczBledem(okno, INNA_NAZWA);
         return;
-    } catch (const pliki::Przerwane&) {
+    } catch (const znakomat::Przerwane&) {
         // Closing the window: the output stays as it was, and there is nobody to tell.
         okno.przywrocTytul();
         okno.EnabledX(true);
@@ -193,7 +159,8 @@ void KonwertujTekstPola(OknoKonwersji& okno, int zrodlo, int cel)
     okno.ustawTekstPola(QString());
     try {
         okno.przetworzZdarzenia();
-        tekst = znakomat::KonwertujTekst(std::move(tekst), zrodlo, cel, okno.postep());
+        PostepOkna postep(okno);
+        tekst = znakomat::KonwertujTekst(std::move(tekst), zrodlo, cel, postep);
     } catch (...) {
         // The box was emptied for the conversion: the user's text goes back before the
         // error is reported.

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include "engine/konwersja.h"
-
 namespace zadania {
 
 // What the convert command and its jobs need of the window. The window reads its
@@ -15,8 +13,9 @@ public:
     virtual bool trybTekstowy() const = 0;
 
     virtual void EnabledX(bool x) = 0;
+    // The caption while step `krok` (1..18) of a conversion runs, and the window's own.
+    virtual void pokazKrok(int krok) = 0;
     virtual void przywrocTytul() = 0;
-    virtual znakomat::Postep& postep() = 0;
     virtual void przetworzZdarzenia() = 0;
     // The user asked to close the window: a running job stops and leaves everything as
     // it found it.

@@ -41,7 +41,7 @@ PlikWejsciowy::~PlikWejsciowy()
     }
 }
 
-std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, Nadzor& nadzor)
+std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, znakomat::Postep& nadzor)
 {
     for (;;) {
         // A pipe opened without waiting reads as ended until its writer comes: only what
@@ -60,7 +60,7 @@ std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, Nadzor& na
     }
 }
 
-void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, Nadzor& nadzor)
+void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, znakomat::Postep& nadzor)
 {
     bufor.resize(najwiecej);
     bufor.resize(czytaj(bufor.data(), najwiecej, nadzor));

@@ -331,20 +331,9 @@ void frmMain::przywrocTytul()
     setWindowTitle(tag_);
 }
 
-void frmMain::przedKrokiem(int krok)
+void frmMain::pokazKrok(int krok)
 {
     setWindowTitle(tekstKroku(tag_, krok));
-    QCoreApplication::processEvents();
-}
-
-void frmMain::poKroku()
-{
-    QCoreApplication::processEvents();
-}
-
-void frmMain::wTrakcieKroku()
-{
-    QCoreApplication::processEvents();
 }
 
 void frmMain::otworzStroneDomowa()

@@ -543,20 +543,20 @@ TEST(KonwersjaDuza, DlugiKrokWolaWTrakcie)
     public:
         void przedKrokiem(int krok) override { biezacy = krok; }
         void poKroku() override { biezacy = 0; }
-        void wTrakcieKroku() override
+        void wTrakcie() override
         {
             EXPECT_NE(biezacy, 0);
-            ++wTrakcie;
+            ++oddechow;
         }
         int biezacy = 0;
-        int wTrakcie = 0;
+        int oddechow = 0;
     };
     const std::string tekst = tekstZDlugimiPrzerwami(std::size_t{48} << 20);
     for (const int cel : {ISO_LATIN_2, UTF8_INDEX}) {
         Licznik licznik;
         const std::string wynik = KonwertujTekst(tekst, WINDOWS_EE, cel, licznik);
         EXPECT_TRUE(takieSame(wynik, prostaKonwersja(tekst, WINDOWS_EE, cel)));
-        EXPECT_GE(licznik.wTrakcie, cel == UTF8_INDEX ? 5 : 3);
+        EXPECT_GE(licznik.oddechow, cel == UTF8_INDEX ? 5 : 3);
     }
 }
 

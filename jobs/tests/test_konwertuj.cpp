@@ -22,7 +22,7 @@ using namespace znakomat;
 
 // The window as the jobs see it, without X: the controls are fields, and what the jobs
 // show or switch is written down.
-class OknoProbne final : public OknoKonwersji, public Postep {
+class OknoProbne final : public OknoKonwersji {
 public:
     struct Komunikat {
         bool ostrzezenie;
@@ -62,7 +62,6 @@ public:
         ++przywroconeTytuly;
         zamkniecie = zamkniecie || zamknijPrzyTytule;
     }
-    Postep& postep() override { return *this; }
     void przetworzZdarzenia() override {}
     bool zamkniecieZadane() const override { return zamkniecie; }
     void ostrzezenie(const QString& tekst, const QString& przyczyna) override
@@ -87,7 +86,7 @@ public:
     }
     void fokusNaPole() override {}
 
-    void przedKrokiem(int krok) override
+    void pokazKrok(int krok) override
     {
         if (krok == zawiedzPrzedKrokiem) {
             throw std::bad_alloc();
@@ -95,7 +94,6 @@ public:
         kroki.push_back(krok);
         zamkniecie = zamkniecie || krok == zamknijPrzedKrokiem;
     }
-    void poKroku() override {}
 };
 
 QByteArray czytaj(const QString& nazwa)

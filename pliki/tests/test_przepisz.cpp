@@ -62,7 +62,7 @@ std::string losowyTekst(int zrodlo, std::size_t dlugosc, std::mt19937& los)
 
 // Converts `wejscie` into `wynik` as both front ends do.
 void przepiszPlik(const std::string& wejscie, const fs::path& wynik, int zrodlo, int cel,
-                  Nadzor& nadzor = BezNadzoru())
+                  znakomat::Postep& nadzor = znakomat::BezPostepu())
 {
     PlikWejsciowy plikWejsciowy(wejscie);
     PlikWyjsciowy wyjscie(wynik);
@@ -162,7 +162,7 @@ std::uint64_t przeczytanoZ(const fs::path& sciezka)
 
 // Records the steps, and checks between pieces that the step shown while the last piece
 // was converted is the eighteenth its last byte belongs to.
-class NadzorKrokow final : public Nadzor {
+class NadzorKrokow final : public znakomat::Postep {
 public:
     NadzorKrokow(fs::path wejscie, std::uint64_t rozmiar) : wejscie_(std::move(wejscie)), rozmiar_(rozmiar) {}
 

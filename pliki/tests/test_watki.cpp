@@ -1,4 +1,4 @@
-// The streaming loop writes from a thread of its own: the caller's Nadzor still hears only
+// The streaming loop writes from a thread of its own: the caller's Postep still hears only
 // from the thread that called Przepisz, and no thread outlives it, however it ends.
 
 #include <fcntl.h>
@@ -73,7 +73,7 @@ std::string tekstUtf8(std::size_t dlugosc)
 }
 
 // Notes whether any call came from another thread than the one that made it.
-class NadzorWatku final : public Nadzor {
+class NadzorWatku final : public znakomat::Postep {
 public:
     void przedKrokiem(int) override { zanotuj(); }
     void poKroku() override { zanotuj(); }
@@ -170,7 +170,7 @@ TEST(Watki, PrzerwanieGdyPotokStoi)
         PlikWejsciowy wejscie((folder / "we.txt").string());
         PlikWyjsciowy wyjscie((folder / "potok").string(), nadzor);
         znakomat::KonwersjaBlokowa konwersja(znakomat::MAZOVIA, znakomat::WINDOWS_EE);
-        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, nadzor), Przerwane);
+        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, nadzor), znakomat::Przerwane);
     }
     ASSERT_TRUE(zadane);
     EXPECT_LT(Zegar::now() - *zadane, std::chrono::seconds(1));

@@ -599,7 +599,7 @@ TEST_P(Niepowodzenie, PrzerwaneNaProsbe)
         PlikWejsciowy plikWejsciowy(wejscie);
         PlikWyjsciowy wyjscie(wynik);
         znakomat::KonwersjaBlokowa konwersja(0, znakomat::UTF8_INDEX);
-        EXPECT_THROW(Przepisz(plikWejsciowy, wyjscie, konwersja, nadzor), Przerwane);
+        EXPECT_THROW(Przepisz(plikWejsciowy, wyjscie, konwersja, nadzor), znakomat::Przerwane);
     } catch (const BladPliku& blad) {
         ADD_FAILURE() << "błąd " << blad.numer;
     }

@@ -19,6 +19,7 @@
 
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
+#include "jobs/postep_okna.h"
 #include "ui/frmmain.h"
 #include "ui/tests/gui_test.h"
 #include "ui/uklad_okna.h"
@@ -317,8 +318,9 @@ private slots:
     void postepWTytule()
     {
         QSignalSpy tytuly(okno.get(), &QWidget::windowTitleChanged);
+        zadania::PostepOkna postep(*okno);
         const std::string wynik =
-            znakomat::KonwertujTekst("\xA5\x8C", znakomat::WINDOWS_EE, znakomat::ISO_LATIN_2, *okno);
+            znakomat::KonwertujTekst("\xA5\x8C", znakomat::WINDOWS_EE, znakomat::ISO_LATIN_2, postep);
         QCOMPARE(QByteArray::fromStdString(wynik), QByteArray("\xA1\xA6"));
         QCOMPARE(tytuly.size(), 18);
         for (int krok = 1; krok <= 18; ++krok) {
