@@ -6,6 +6,7 @@
 #include <QMimeData>
 
 #include <cerrno>
+#include <limits>
 #include <new>
 #include <optional>
 
@@ -43,7 +44,7 @@ std::optional<QString> bladNazw(const QString& wejscie, const QString& wyjscie)
     return komunikat;
 }
 
-void zakonczBledem(OknoKonwersji& okno, const QString& komunikat, const QString& przyczyna = QString())
+void zakonczBledem(OknoZadania& okno, const QString& komunikat, const QString& przyczyna = QString())
 {
     okno.ostrzezenie(komunikat, przyczyna);
     okno.EnabledX(true);
@@ -65,14 +66,14 @@ std::string SciezkaPliku(const QString& nazwa)
     return QFile::encodeName(nazwa).toStdString();
 }
 
-bool qKon1(const OknoKonwersji& okno)
+bool qKon1(const QString& wejscie)
 {
-    return pliki::MoznaCzytac(SciezkaPliku(okno.nazwaWejscia()));
+    return pliki::MoznaCzytac(SciezkaPliku(wejscie));
 }
 
-bool qKon2(const OknoKonwersji& okno)
+bool qKon2(const QString& wyjscie)
 {
-    return pliki::MoznaNadpisac(SciezkaPliku(okno.nazwaWyjscia()), slowoProbne);
+    return pliki::MoznaNadpisac(SciezkaPliku(wyjscie), slowoProbne);
 }
 
 void KomendaKonwertuj(OknoKonwersji& okno)
@@ -82,36 +83,34 @@ void KomendaKonwertuj(OknoKonwersji& okno)
     okno.EnabledX(false);
     okno.przetworzZdarzenia();
     if (okno.trybTekstowy()) {
-        KonwertujTekstPola(okno, zrodlo, cel);
+        KonwertujTekstPola(okno, okno.pole(), zrodlo, cel);
     } else {
-        KonwertujPlik(okno, zrodlo, cel);
+        KonwertujPlik(okno, okno.nazwaWejscia(), okno.nazwaWyjscia(), zrodlo, cel);
     }
 }
 
-void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
+void KonwertujPlik(OknoZadania& okno, const QString& nazwaWejscia, const QString& nazwaWyjscia, int zrodlo,
+                   int cel)
 {
-    if (const std::optional<QString> komunikat = bladNazw(okno.nazwaWejscia(), okno.nazwaWyjscia())) {
+    if (const std::optional<QString> komunikat = bladNazw(nazwaWejscia, nazwaWyjscia)) {
         zakonczBledem(okno, *komunikat);
         return;
     }
     // The probes leave their reason in errno.
-    if (!qKon1(okno)) {
+    if (!qKon1(nazwaWejscia)) {
         const int numerBledu = errno;
-        zakonczBledem(okno, QStringLiteral("Nie mogę otworzyć pliku tekstowego: ") + okno.nazwaWejscia(),
+        zakonczBledem(okno, QStringLiteral("Nie mogę otworzyć pliku tekstowego: ") + nazwaWejscia,
                       przyczyna(numerBledu));
         return;
     }
-    if (!qKon2(okno)) {
+    if (!qKon2(nazwaWyjscia)) {
         const int numerBledu = errno;
-        zakonczBledem(okno,
-                      QStringLiteral("Nie mogę nadpisać (utworzyć) pliku tekstowego: ") + okno.nazwaWyjscia(),
+        zakonczBledem(okno, QStringLiteral("Nie mogę nadpisać (utworzyć) pliku tekstowego: ") + nazwaWyjscia,
                       przyczyna(numerBledu));
         return;
     }
 
     // The boxes stay editable during the job; its messages name the files it opened.
-    const QString nazwaWejscia = okno.nazwaWejscia();
-    const QString nazwaWyjscia = okno.nazwaWyjscia();
     const auto nazwaPliku = [&](const pliki::BladPliku& blad) {
         return blad.czynnosc == pliki::BladPliku::Zapis ? nazwaWyjscia : nazwaWejscia;
     };
@@ -150,13 +149,12 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
     okno.informacja(QStringLiteral("Konwersja"), QStringLiteral("Konwersja została zakończona!"));
 }
 
-void KonwertujTekstPola(OknoKonwersji& okno, int zrodlo, int cel)
+void KonwertujTekstPola(OknoZadania& okno, PoleKonwersji& pole, int zrodlo, int cel)
 {
-    const int poczatek = okno.poczatekZaznaczenia();
-    const int dlugosc = okno.dlugoscZaznaczenia();
-    const QString oryginal = okno.tekstPola();
+    const Zaznaczenie zaznaczenie = pole.zaznaczenie();
+    const QString oryginal = pole.tekst();
     std::u16string tekst = oryginal.toStdU16String();
-    okno.ustawTekstPola(QString());
+    pole.zastapTekst(QString());
     try {
         okno.przetworzZdarzenia();
         PostepOkna postep(okno);
@@ -165,34 +163,35 @@ void KonwertujTekstPola(OknoKonwersji& okno, int zrodlo, int cel)
         // The box was emptied for the conversion: the user's text goes back before the
         // error is reported.
         okno.przywrocTytul();
-        okno.ustawTekstPola(oryginal);
-        okno.zaznacz(poczatek, dlugosc);
+        pole.zastapTekst(oryginal);
+        pole.zaznacz(zaznaczenie);
         throw;
     }
     okno.przywrocTytul();
     okno.przetworzZdarzenia();
     okno.przetworzZdarzenia();
-    okno.ustawTekstPola(QString::fromStdU16String(tekst));
+    pole.zastapTekst(QString::fromStdU16String(tekst));
     okno.przetworzZdarzenia();
     okno.EnabledX(true);
-    okno.zaznacz(poczatek, dlugosc);
-    okno.fokusNaPole();
+    pole.zaznacz(zaznaczenie);
+    pole.ustawFokus();
 }
 
-void WklejZeSchowka(OknoKonwersji& okno)
+void WklejZeSchowka(PoleKonwersji& pole)
 {
-    okno.ustawTekstPola(QString());
+    pole.zastapTekst(QString());
     const QMimeData* dane = QGuiApplication::clipboard()->mimeData();
-    okno.ustawTekstPola(dane != nullptr ? tekstZeSchowka(*dane) : QString());
-    okno.zaznacz(okno.dlugoscTekstuPola(), 0);
+    pole.zastapTekst(dane != nullptr ? tekstZeSchowka(*dane) : QString());
+    // The cursor after the last character: zaznacz cuts the start to the text's length.
+    pole.zaznacz({std::numeric_limits<int>::max(), 0});
 }
 
-void KopiujDoSchowka(OknoKonwersji& okno)
+void KopiujDoSchowka(PoleKonwersji& pole)
 {
     QClipboard* schowek = QGuiApplication::clipboard();
     schowek->clear();
-    schowek->setText(okno.tekstPola());
-    okno.fokusNaPole();
+    schowek->setText(pole.tekst());
+    pole.ustawFokus();
 }
 
 }  // namespace zadania

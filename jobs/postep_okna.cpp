@@ -9,7 +9,7 @@ constexpr int ODSTEP_MS = 20;
 
 }  // namespace
 
-PostepOkna::PostepOkna(OknoKonwersji& okno) : okno_(okno)
+PostepOkna::PostepOkna(OknoZadania& okno) : okno_(okno)
 {
     odOdswiezenia_.start();
 }

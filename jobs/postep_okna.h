@@ -11,7 +11,7 @@ namespace zadania {
 // request that stops a file job.
 class PostepOkna final : public znakomat::Postep {
 public:
-    explicit PostepOkna(OknoKonwersji& okno);
+    explicit PostepOkna(OknoZadania& okno);
 
     void przedKrokiem(int krok) override;
     void poKroku() override;
@@ -21,7 +21,7 @@ public:
     int odstepOczekiwania() const override;
 
 private:
-    OknoKonwersji& okno_;
+    OknoZadania& okno_;
     QElapsedTimer odOdswiezenia_;
 };
 

@@ -41,18 +41,12 @@ public:
     int pozycjaCelu() const override;
     void przetworzZdarzenia() override;
     bool zamkniecieZadane() const override { return zamknijPoKonwersji_; }
-    using zadania::OknoKonwersji::ostrzezenie;
+    using zadania::OknoZadania::ostrzezenie;
     void ostrzezenie(const QString& tekst, const QString& przyczyna) override;
     void informacja(const QString& tytul, const QString& tekst) override;
     QString nazwaWejscia() const override;
     QString nazwaWyjscia() const override;
-    QString tekstPola() const override;
-    void ustawTekstPola(const QString& tekst) override;
-    int dlugoscTekstuPola() const override;
-    int poczatekZaznaczenia() const override;
-    int dlugoscZaznaczenia() const override;
-    void zaznacz(int poczatek, int dlugosc) override;
-    void fokusNaPole() override;
+    zadania::PoleKonwersji& pole() override;
 
     bool konwersjaTrwa() const { return konwersjaTrwa_; }
 
