@@ -23,6 +23,7 @@
 
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
+#include "engine/tests/konwersja_bajtow.h"
 #include "pliki/przepisz.h"
 
 namespace pliki {
@@ -119,9 +120,8 @@ TEST(Watki, NadzorSlyszyTylkoWatekWolajacy)
     EXPECT_GT(nadzor.wywolan, 40);
     EXPECT_EQ(nadzor.zInnegoWatku, 0);
     EXPECT_EQ(liczbaWatkow(), przed);
-    EXPECT_TRUE(czytajPlik(folder / "wy.txt") == znakomat::KonwertujTekst(tekst, znakomat::UTF8_INDEX,
-                                                                          znakomat::WINDOWS_EE,
-                                                                          znakomat::BezPostepu()));
+    EXPECT_TRUE(czytajPlik(folder / "wy.txt") ==
+                znakomat::test::KonwertujBajty(tekst, znakomat::UTF8_INDEX, znakomat::WINDOWS_EE));
 }
 
 TEST(Watki, BladZapisuWychodziZPrzepisz)
