@@ -18,10 +18,11 @@ PlikWejsciowy::PlikWejsciowy(const std::string& nazwa) : nazwa_(nazwa)
     } else {
         // Without waiting: a pipe without a writer would otherwise hang here, out of
         // reach of a stop request.
-        deskryptor_ = otworz(nazwa.c_str(), O_RDONLY | O_NONBLOCK);
-        if (deskryptor_ < 0) {
+        wlasny_ = Deskryptor(otworz(nazwa.c_str(), O_RDONLY | O_NONBLOCK));
+        if (wlasny_ < 0) {
             throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
         }
+        deskryptor_ = wlasny_;
     }
     if (::fstat(deskryptor_, &stan_) != 0) {
         throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
@@ -31,13 +32,6 @@ PlikWejsciowy::PlikWejsciowy(const std::string& nazwa) : nazwa_(nazwa)
     }
     if (S_ISREG(stan_.st_mode)) {
         ::posix_fadvise(deskryptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
-    }
-}
-
-PlikWejsciowy::~PlikWejsciowy()
-{
-    if (deskryptor_ > STDIN_FILENO) {
-        ::close(deskryptor_);
     }
 }
 
@@ -88,9 +82,8 @@ void PlikWejsciowy::powiekszPotok(std::size_t rozmiar) const
 
 void PlikWejsciowy::zamknij()
 {
-    const int deskryptor = deskryptor_;
     deskryptor_ = -1;
-    if (deskryptor > STDIN_FILENO && ::close(deskryptor) != 0) {
+    if (wlasny_.zamknij() != 0) {
         throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
     }
 }

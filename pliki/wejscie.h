@@ -8,6 +8,7 @@
 
 #include "engine/postep.h"
 #include "pliki/blad_pliku.h"
+#include "pliki/deskryptory.h"
 
 namespace pliki {
 
@@ -18,7 +19,6 @@ namespace pliki {
 class PlikWejsciowy {
 public:
     explicit PlikWejsciowy(const std::string& nazwa);
-    ~PlikWejsciowy();
     PlikWejsciowy(const PlikWejsciowy&) = delete;
     PlikWejsciowy& operator=(const PlikWejsciowy&) = delete;
 
@@ -43,6 +43,9 @@ public:
 
 private:
     std::string nazwa_;
+    // The file opened by name, which a refused input closes too; none for standard input.
+    Deskryptor wlasny_;
+    // What is read: the file, or standard input.
     int deskryptor_ = -1;
     struct stat stan_ {};
 };
