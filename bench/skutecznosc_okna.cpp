@@ -21,6 +21,7 @@
 
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
+#include "engine/tests/konwersja_bajtow.h"
 #include "jobs/rozpoznanie_zrodla.h"
 
 namespace {
@@ -43,8 +44,8 @@ std::vector<std::string> teksty(const std::string& plik)
 bool konwertujaTakSamo(const std::string& tekst, int jeden, int drugi)
 {
     for (const int cel : {UTF8_INDEX, WINDOWS_EE}) {
-        if (KonwertujTekst(tekst, jeden, cel, BezPostepu()) !=
-            KonwertujTekst(tekst, drugi, cel, BezPostepu())) {
+        if (znakomat::test::KonwertujBajty(tekst, jeden, cel) !=
+            znakomat::test::KonwertujBajty(tekst, drugi, cel)) {
             return false;
         }
     }
@@ -57,7 +58,7 @@ double zmierz(const std::vector<std::string>& proza, const QString& folder, cons
     const QString nazwa = QDir(folder).filePath(QStringLiteral("tekst.txt"));
     for (const std::string& utf8 : proza) {
         for (int prawdziwy = 1; prawdziwy < LICZBA_STANDARDOW; ++prawdziwy) {
-            const std::string tekst = KonwertujTekst(utf8, UTF8_INDEX, prawdziwy, BezPostepu());
+            const std::string tekst = znakomat::test::KonwertujBajty(utf8, UTF8_INDEX, prawdziwy);
             std::ofstream(nazwa.toStdString(), std::ios::binary | std::ios::trunc) << tekst;
             const zadania::WynikRozpoznania wynik = zadania::RozpoznajPlik(nazwa, WINDOWS_EE);
             const int wybrany = zadania::StandardDoWybrania(wynik).value_or(WINDOWS_EE);

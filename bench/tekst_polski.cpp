@@ -9,6 +9,7 @@
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
 #include "engine/strumien.h"
+#include "engine/tests/konwersja_bajtow.h"
 
 namespace znakomat::pomiar {
 
@@ -80,7 +81,7 @@ std::vector<std::string> slowa(std::string_view lista)
         const std::size_t spacja = lista.find(' ');
         const std::string_view slowo = lista.substr(0, spacja);
         if (!slowo.empty()) {
-            wynik.push_back(KonwertujTekst(std::string(slowo), UTF8_INDEX, WINDOWS_EE, BezPostepu()));
+            wynik.push_back(znakomat::test::KonwertujBajty(std::string(slowo), UTF8_INDEX, WINDOWS_EE));
         }
         lista.remove_prefix(spacja == std::string_view::npos ? lista.size() : spacja + 1);
     }
@@ -148,7 +149,7 @@ void TekstPolski::dodajSlowo(const std::string& slowo, bool wielka, bool wszystk
 void TekstPolski::naglowek()
 {
     windows_ +=
-        KonwertujTekst(std::string(NAGLOWKI[los(NAGLOWKI.size())]), UTF8_INDEX, WINDOWS_EE, BezPostepu());
+        znakomat::test::KonwertujBajty(std::string(NAGLOWKI[los(NAGLOWKI.size())]), UTF8_INDEX, WINDOWS_EE);
     windows_ += "\r\n\r\n";
 }
 
@@ -190,8 +191,9 @@ void TekstPolski::dopisz(std::string& wyjscie, std::size_t ile)
             while (windows_.size() < KAWALEK) {
                 akapit();
             }
-            gotowe_ = standard_ == WINDOWS_EE ? windows_
-                                              : KonwertujTekst(windows_, WINDOWS_EE, standard_, BezPostepu());
+            gotowe_ = standard_ == WINDOWS_EE
+                          ? windows_
+                          : znakomat::test::KonwertujBajty(windows_, WINDOWS_EE, standard_);
             wydane_ = 0;
         }
         const std::size_t n = std::min(ile, gotowe_.size() - wydane_);

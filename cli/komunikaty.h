@@ -10,7 +10,7 @@
 
 #include "engine/nie_litery.h"
 #include "engine/wszystkie_znaki.h"
-#include "pliki/nadzor.h"
+#include "pliki/blad_pliku.h"
 
 namespace cli {
 

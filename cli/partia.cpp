@@ -168,7 +168,7 @@ private:
             };
             const Przebieg przebieg = przepiszWejscie(
                 [&] {
-                    return pliki::KonwertujPlik(nazwa, wyjscia_[i], zadanie_, pliki::BezNadzoru(),
+                    return pliki::KonwertujPlik(nazwa, wyjscia_[i], zadanie_, znakomat::BezPostepu(),
                                                 przedUtworzeniemWyjscia);
                 },
                 nazwa, wyjscia_[i], zadanie_.cel);

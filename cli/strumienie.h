@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/uzycie.h"
-#include "pliki/nadzor.h"
+#include "pliki/blad_pliku.h"
 
 namespace cli {
 

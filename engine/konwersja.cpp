@@ -13,13 +13,7 @@ namespace znakomat {
 
 namespace {
 
-class PustyPostep final : public Postep {
-public:
-    void przedKrokiem(int) override {}
-    void poKroku() override {}
-};
-
-// How much of a text is worked through between two calls of wTrakcieKroku.
+// How many characters of the text box are worked through between two calls of wTrakcie.
 constexpr std::size_t KAWALEK = std::size_t{1} << 24;
 
 // --- The conversion ---------------------------------------------------------------------------
@@ -34,30 +28,11 @@ constexpr std::size_t KAWALEK = std::size_t{1} << 24;
 //   overlap and no written byte can join an unwritten one into a letter;
 // - a lead byte without its second byte is no letter and passes unchanged.
 // Bytes are written in place when the target is as wide as the source or narrower, into
-// new memory when it is wider; only a wider target needs a length first: step 1 counts the
-// bytes that may be letters, without telling letters apart.
+// new memory with room for two bytes each when it is wider.
 
 inline std::uint8_t bajt(const std::string_view wpis, std::size_t i)
 {
     return static_cast<std::uint8_t>(wpis[i]);
-}
-
-// Calls kawalek(od, do) over the whole text in pieces of KAWALEK, letting the caller
-// breathe after each. A piece of a two-byte source never ends with a lead byte, which
-// could begin a letter that the next piece finishes.
-template <class F>
-void wKawalkach(const std::uint8_t* dane, std::size_t n, const TablicePrzebiegu& t, Postep& postep,
-                F&& kawalek)
-{
-    for (std::size_t p = 0; p < n;) {
-        std::size_t koniec = std::min(n, p + KAWALEK);
-        if (t.szerZrodla == 2 && koniec < n && t.wiersz[dane[koniec - 1]] != 0) {
-            --koniec;
-        }
-        kawalek(p, koniec);
-        p = koniec;
-        postep.wTrakcieKroku();
-    }
 }
 
 // The source letters of a byte text and the replacements the steps decide.
@@ -137,8 +112,6 @@ public:
         return t_.zamiany[static_cast<std::size_t>(litera)];
     }
 
-    const TablicePrzebiegu& tablice() const { return t_; }
-
 private:
     int zrodlo_;
     int cel_;
@@ -166,72 +139,21 @@ std::size_t przepisz(const TablicePrzebiegu& t, const std::uint8_t* z, std::size
     return n;
 }
 
-// How long a one-byte text can get with two-byte letters: one more byte for every byte
-// that may be a letter. Counting the candidates needs no jump; the few that are other
-// characters leave some room unused at the end.
-std::size_t najwiecejPoPoszerzeniu(const std::string& tekst, const TablicePrzebiegu& t, Postep& postep)
-{
-    const auto* const dane = reinterpret_cast<const std::uint8_t*>(tekst.data());
-    std::size_t wynik = tekst.size();
-    wKawalkach(dane, tekst.size(), t, postep, [&](std::size_t od, std::size_t doPoz) {
-        if (t.rodzaj == PoczatekLitery::Wysoki) {
-            wynik += PrzebiegiWariantu(BiezacyWariant()).policzWysokie(dane + od, doPoz - od);
-            return;
-        }
-        for (std::size_t p = od; p < doPoz; ++p) {
-            wynik += t.litera[dane[p]] != 0;
-        }
-    });
-    return wynik;
-}
-
-// How much of the source a wider target is written from between two growths of the result:
-// the result grows just ahead of the writes, while the memory it clears is still in the cache.
-constexpr std::size_t KES_POSZERZANIA = std::size_t{32} << 10;
-
-// One byte to two, into a new string. `najwiecej`, the count of step 1, sizes its memory
-// once; the string itself grows piece by piece just ahead of the writes.
-std::string poszerzaj(const std::string& tekst, std::size_t najwiecej, const TablicePrzebiegu& t,
-                      Postep& postep)
-{
-    const auto* const z = reinterpret_cast<const std::uint8_t*>(tekst.data());
-    std::string wynik;
-    wynik.reserve(najwiecej + KES_POSZERZANIA + ZAPAS_ZAPISU);
-    std::size_t zapis = 0;
-    wKawalkach(z, tekst.size(), t, postep, [&](std::size_t od, std::size_t doPoz) {
-        for (std::size_t p = od; p < doPoz;) {
-            const std::size_t ile = std::min(KES_POSZERZANIA, doPoz - p);
-            wynik.resize(std::max(wynik.size(), zapis + 2 * ile + ZAPAS_ZAPISU));
-            zapis += przepisz(t, z + p, ile, reinterpret_cast<std::uint8_t*>(wynik.data()) + zapis, false);
-            p += ile;
-        }
-    });
-    wynik.resize(zapis);
-    return wynik;
-}
-
 // Not wider: in place, the text moving left as its letters shrink.
-void wMiejscu(std::string& tekst, const TablicePrzebiegu& t, Postep& postep)
+void wMiejscu(std::string& tekst, const TablicePrzebiegu& t)
 {
     auto* const dane = reinterpret_cast<std::uint8_t*>(tekst.data());
-    std::size_t zapis = 0;
-    wKawalkach(dane, tekst.size(), t, postep, [&](std::size_t od, std::size_t doPoz) {
-        zapis += przepisz(t, dane + od, doPoz - od, dane + zapis, true);
-    });
-    tekst.resize(zapis);
+    tekst.resize(przepisz(t, dane, tekst.size(), dane, true));
 }
 
-// The eighteen steps, the same for bytes and characters: step i decides letter i (step 1
-// may look at the text first), and after the last one `zapisz` writes the text once.
-template <class PrzyKroku1, class Zapisz>
-auto wOsiemnastuKrokach(LiteryBajtow& litery, Postep& postep, PrzyKroku1&& przyKroku1, Zapisz&& zapisz)
+// The eighteen steps: step i decides letter i, and after the last one `zapisz` writes the
+// text once.
+template <class Zapisz>
+auto wOsiemnastuKrokach(LiteryBajtow& litery, Postep& postep, Zapisz&& zapisz)
 {
     for (int krok = 1; krok <= LICZBA_LITER; ++krok) {
         postep.przedKrokiem(krok);
         litery.postanow(krok);
-        if (krok == 1) {
-            przyKroku1();
-        }
         if (krok < LICZBA_LITER) {
             postep.poKroku();
         }
@@ -241,30 +163,6 @@ auto wOsiemnastuKrokach(LiteryBajtow& litery, Postep& postep, PrzyKroku1&& przyK
     return wynik;
 }
 
-std::string konwertujBajty(std::string tekst, int zrodlo, int cel, Postep& postep)
-{
-    LiteryBajtow litery(zrodlo, cel);
-    const bool szerszyCel = litery.szerCelu() > litery.szerZrodla();
-    std::size_t najwiecej = 0;
-    return wOsiemnastuKrokach(
-        litery, postep,
-        [&] {
-            // Only a wider target needs to know how long the result can be.
-            if (szerszyCel) {
-                najwiecej = najwiecejPoPoszerzeniu(tekst, litery.tablice(), postep);
-            }
-        },
-        [&] {
-            const TablicePrzebiegu& t = litery.zakoncz();
-            if (szerszyCel) {
-                tekst = poszerzaj(tekst, najwiecej, t, postep);
-            } else {
-                wMiejscu(tekst, t, postep);
-            }
-            return std::move(tekst);
-        });
-}
-
 // Characters (the text box): a letter is the Windows-1250 character of its bytes; every
 // other character, lone surrogates included, passes untouched. Texts of the box are
 // small, so a plain pass into a new string does.
@@ -272,56 +170,43 @@ std::u16string konwertujZnaki(std::u16string tekst, int zrodlo, int cel, Postep&
 {
     LiteryBajtow litery(zrodlo, cel);
     const auto bajtZnaku = [&tekst](std::size_t p) { return BajtWindows1250(tekst[p]); };
-    return wOsiemnastuKrokach(
-        litery, postep, [] {},
-        [&] {
-            const std::size_t n = tekst.size();
-            const std::size_t szerZrodla = static_cast<std::size_t>(litery.szerZrodla());
-            std::u16string wynik;
-            wynik.reserve(n + n / 8);
-            std::size_t nastepnyOddech = KAWALEK;
-            for (std::size_t p = 0; p < n;) {
-                if (p >= nastepnyOddech) {
-                    postep.wTrakcieKroku();
-                    nastepnyOddech = p + KAWALEK;
-                }
-                int litera = 0;
-                if (const int pierwszy = bajtZnaku(p); pierwszy >= 0) {
-                    if (szerZrodla == 1) {
-                        litera = litery.litera(static_cast<std::uint8_t>(pierwszy));
-                    } else if (const int drugi = p + 1 < n ? bajtZnaku(p + 1) : -1; drugi >= 0) {
-                        litera = litery.litera(static_cast<std::uint8_t>(pierwszy),
-                                               static_cast<std::uint8_t>(drugi));
-                    }
-                }
-                if (litera == 0) {
-                    wynik.push_back(tekst[p]);
-                    ++p;
-                    continue;
-                }
-                const std::array<std::uint8_t, 2>& zamiana = litery.zamiana(litera);
-                wynik.push_back(ZnakWindows1250(zamiana[0]));
-                if (litery.szerCelu() == 2) {
-                    wynik.push_back(ZnakWindows1250(zamiana[1]));
-                }
-                p += szerZrodla;
+    return wOsiemnastuKrokach(litery, postep, [&] {
+        const std::size_t n = tekst.size();
+        const std::size_t szerZrodla = static_cast<std::size_t>(litery.szerZrodla());
+        std::u16string wynik;
+        wynik.reserve(n + n / 8);
+        std::size_t nastepnyOddech = KAWALEK;
+        for (std::size_t p = 0; p < n;) {
+            if (p >= nastepnyOddech) {
+                postep.wTrakcie();
+                nastepnyOddech = p + KAWALEK;
             }
-            return wynik;
-        });
+            int litera = 0;
+            if (const int pierwszy = bajtZnaku(p); pierwszy >= 0) {
+                if (szerZrodla == 1) {
+                    litera = litery.litera(static_cast<std::uint8_t>(pierwszy));
+                } else if (const int drugi = p + 1 < n ? bajtZnaku(p + 1) : -1; drugi >= 0) {
+                    litera =
+                        litery.litera(static_cast<std::uint8_t>(pierwszy), static_cast<std::uint8_t>(drugi));
+                }
+            }
+            if (litera == 0) {
+                wynik.push_back(tekst[p]);
+                ++p;
+                continue;
+            }
+            const std::array<std::uint8_t, 2>& zamiana = litery.zamiana(litera);
+            wynik.push_back(ZnakWindows1250(zamiana[0]));
+            if (litery.szerCelu() == 2) {
+                wynik.push_back(ZnakWindows1250(zamiana[1]));
+            }
+            p += szerZrodla;
+        }
+        return wynik;
+    });
 }
 
 }  // namespace
-
-Postep& BezPostepu()
-{
-    static PustyPostep pusty;
-    return pusty;
-}
-
-std::string KonwertujTekst(std::string tekst, int zrodlo, int cel, Postep& postep)
-{
-    return konwertujBajty(std::move(tekst), zrodlo, cel, postep);
-}
 
 std::u16string KonwertujTekst(std::u16string tekst, int zrodlo, int cel, Postep& postep)
 {
@@ -363,7 +248,7 @@ void PrzygotowanaKonwersja::konwertujWMiejscu(std::string& tekst) const
         tekst = std::move(wynik);
         return;
     }
-    wMiejscu(tekst, *tablice_, BezPostepu());
+    wMiejscu(tekst, *tablice_);
 }
 
 }  // namespace znakomat

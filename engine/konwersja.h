@@ -5,21 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "engine/postep.h"
+
 namespace znakomat {
-
-// Where a conversion reports its eighteen steps, one per letter.
-class Postep {
-public:
-    virtual void przedKrokiem(int krok) = 0;  // krok: 1..18
-    virtual void poKroku() = 0;
-    // Called now and then inside a long step, so a window can stay responsive.
-    virtual void wTrakcieKroku() {}
-
-protected:
-    ~Postep() = default;
-};
-
-Postep& BezPostepu();
 
 // Rewrites the Polish letters of `tekst` from standard `zrodlo` into standard `cel`.
 // Step i replaces letter i; a character written by a step never takes part in a later
@@ -27,16 +15,16 @@ Postep& BezPostepu();
 // entries, the lower position wins. Everything that is no source letter passes
 // unchanged. Throws std::out_of_range for an index outside 0..17.
 //
-// Bytes are Windows-1250 text (a file as it lies on disk); the UTF-16 overload treats
-// the mapped characters of the table as letters and passes every other unit, lone
-// surrogates included, untouched.
-std::string KonwertujTekst(std::string tekst, int zrodlo, int cel, Postep& postep);
+// The text is a text box's: the mapped characters of the table, as Windows-1250 reads
+// their bytes, are its letters, and every other unit, lone surrogates included, passes
+// untouched. `postep` hears each of the eighteen steps.
 std::u16string KonwertujTekst(std::u16string tekst, int zrodlo, int cel, Postep& postep);
 
 struct TablicePrzebiegu;
 
-// A conversion of byte texts whose eighteen steps are decided once, for converting many
-// texts or the pieces of one into memory the caller keeps. Gives what KonwertujTekst gives.
+// The same conversion of bytes (a file as it lies on disk, read as Windows-1250 text), its
+// eighteen steps decided once, for converting many texts or the pieces of one into memory
+// the caller keeps.
 class PrzygotowanaKonwersja {
 public:
     // Throws std::out_of_range for an index outside 0..17.

@@ -64,13 +64,6 @@ std::size_t KonwersjaBlokowa::konwertuj(std::string_view blok, char* wynik)
     return zapis + konwersja_.konwertuj(blok, wynik + zapis);
 }
 
-void KonwersjaBlokowa::dopisz(std::string_view blok, std::string& wynik)
-{
-    const std::size_t poczatek = wynik.size();
-    wynik.resize(poczatek + najwiecejBajtow(blok.size()));
-    wynik.resize(poczatek + konwertuj(blok, wynik.data() + poczatek));
-}
-
 std::string KonwersjaBlokowa::zakoncz()
 {
     std::string reszta;

@@ -10,8 +10,8 @@
 namespace znakomat {
 
 // Converts a text that arrives in pieces, so that a file of any size needs only one
-// piece in memory. The pieces joined give exactly what KonwertujTekst gives for the
-// whole text: a two-byte letter cut between two pieces waits for the rest.
+// piece in memory. The pieces joined give exactly what PrzygotowanaKonwersja gives for
+// the whole text: a two-byte letter cut between two pieces waits for the rest.
 class KonwersjaBlokowa {
 public:
     // Throws std::out_of_range for an index outside 0..17.
@@ -30,9 +30,6 @@ public:
     // Returns the length written.
     std::size_t konwertuj(std::string_view blok, char* wynik);
     std::size_t najwiecejBajtow(std::size_t dlugoscBloku) const;
-
-    // The same, appended to `wynik`.
-    void dopisz(std::string_view blok, std::string& wynik);
 
     // Converts what still waits once the text has ended.
     std::string zakoncz();

@@ -10,6 +10,7 @@
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
 #include "engine/strumien.h"
+#include "engine/tests/konwersja_bajtow.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dane, std::size_t rozmiar)
 {
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dane, std::size_t rozm
     }
     wKawalkach += konwersja.zakoncz();
 
-    if (wKawalkach != znakomat::KonwertujTekst(tekst, zrodlo, cel, znakomat::BezPostepu())) {
+    if (wKawalkach != znakomat::test::KonwertujBajty(tekst, zrodlo, cel)) {
         std::abort();
     }
     return 0;

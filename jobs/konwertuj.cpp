@@ -1,15 +1,17 @@
 #include "jobs/konwertuj.h"
 
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
 
 #include <cerrno>
+#include <limits>
 #include <new>
 #include <optional>
 
+#include "engine/konwersja.h"
+#include "jobs/postep_okna.h"
 #include "jobs/schowek.h"
 #include "pliki/konwersja_pliku.h"
 #include "pliki/opis_bledu.h"
@@ -42,7 +44,7 @@ std::optional<QString> bladNazw(const QString& wejscie, const QString& wyjscie)
     return komunikat;
 }
 
-void zakonczBledem(OknoKonwersji& okno, const QString& komunikat, const QString& przyczyna = QString())
+void zakonczBledem(OknoZadania& okno, const QString& komunikat, const QString& przyczyna = QString())
 {
     okno.ostrzezenie(komunikat, przyczyna);
     okno.EnabledX(true);
@@ -54,41 +56,6 @@ QString przyczyna(int numerBledu)
            QLatin1Char('.');
 }
 
-// The file job's progress in the caption, a window that keeps painting, and a close
-// request that stops the job.
-class NadzorOkna final : public pliki::Nadzor {
-public:
-    explicit NadzorOkna(OknoKonwersji& okno) : okno_(okno) { odOdswiezenia_.start(); }
-
-    void przedKrokiem(int krok) override
-    {
-        okno_.postep().przedKrokiem(krok);
-        odOdswiezenia_.restart();
-    }
-    void poKroku() override { okno_.postep().poKroku(); }
-    void wTrakcie() override
-    {
-        // Often enough to feel immediate, seldom enough to cost nothing beside the work.
-        if (odOdswiezenia_.elapsed() >= ODSTEP_MS) {
-            okno_.postep().wTrakcieKroku();
-            odOdswiezenia_.restart();
-        }
-    }
-    // The text is whole: the caption is the window's own again while the output is replaced.
-    void przedZatwierdzeniem() override
-    {
-        okno_.przywrocTytul();
-        okno_.przetworzZdarzenia();
-    }
-    bool przerwac() override { return okno_.zamkniecieZadane(); }
-    int odstepOczekiwania() const override { return ODSTEP_MS; }
-
-private:
-    static constexpr int ODSTEP_MS = 20;
-    OknoKonwersji& okno_;
-    QElapsedTimer odOdswiezenia_;
-};
-
 }  // namespace
 
 std::string SciezkaPliku(const QString& nazwa)
@@ -99,14 +66,14 @@ std::string SciezkaPliku(const QString& nazwa)
     return QFile::encodeName(nazwa).toStdString();
 }
 
-bool qKon1(const OknoKonwersji& okno)
+bool qKon1(const QString& wejscie)
 {
-    return pliki::MoznaCzytac(SciezkaPliku(okno.nazwaWejscia()));
+    return pliki::MoznaCzytac(SciezkaPliku(wejscie));
 }
 
-bool qKon2(const OknoKonwersji& okno)
+bool qKon2(const QString& wyjscie)
 {
-    return pliki::MoznaNadpisac(SciezkaPliku(okno.nazwaWyjscia()), slowoProbne);
+    return pliki::MoznaNadpisac(SciezkaPliku(wyjscie), slowoProbne);
 }
 
 void KomendaKonwertuj(OknoKonwersji& okno)
@@ -116,47 +83,45 @@ void KomendaKonwertuj(OknoKonwersji& okno)
     okno.EnabledX(false);
     okno.przetworzZdarzenia();
     if (okno.trybTekstowy()) {
-        KonwertujTekstPola(okno, zrodlo, cel);
+        KonwertujTekstPola(okno, okno.pole(), zrodlo, cel);
     } else {
-        KonwertujPlik(okno, zrodlo, cel);
+        KonwertujPlik(okno, okno.nazwaWejscia(), okno.nazwaWyjscia(), zrodlo, cel);
     }
 }
 
-void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
+void KonwertujPlik(OknoZadania& okno, const QString& nazwaWejscia, const QString& nazwaWyjscia, int zrodlo,
+                   int cel)
 {
-    if (const std::optional<QString> komunikat = bladNazw(okno.nazwaWejscia(), okno.nazwaWyjscia())) {
+    if (const std::optional<QString> komunikat = bladNazw(nazwaWejscia, nazwaWyjscia)) {
         zakonczBledem(okno, *komunikat);
         return;
     }
     // The probes leave their reason in errno.
-    if (!qKon1(okno)) {
+    if (!qKon1(nazwaWejscia)) {
         const int numerBledu = errno;
-        zakonczBledem(okno, QStringLiteral("Nie mogę otworzyć pliku tekstowego: ") + okno.nazwaWejscia(),
+        zakonczBledem(okno, QStringLiteral("Nie mogę otworzyć pliku tekstowego: ") + nazwaWejscia,
                       przyczyna(numerBledu));
         return;
     }
-    if (!qKon2(okno)) {
+    if (!qKon2(nazwaWyjscia)) {
         const int numerBledu = errno;
-        zakonczBledem(okno,
-                      QStringLiteral("Nie mogę nadpisać (utworzyć) pliku tekstowego: ") + okno.nazwaWyjscia(),
+        zakonczBledem(okno, QStringLiteral("Nie mogę nadpisać (utworzyć) pliku tekstowego: ") + nazwaWyjscia,
                       przyczyna(numerBledu));
         return;
     }
 
     // The boxes stay editable during the job; its messages name the files it opened.
-    const QString nazwaWejscia = okno.nazwaWejscia();
-    const QString nazwaWyjscia = okno.nazwaWyjscia();
     const auto nazwaPliku = [&](const pliki::BladPliku& blad) {
         return blad.czynnosc == pliki::BladPliku::Zapis ? nazwaWyjscia : nazwaWejscia;
     };
     try {
-        NadzorOkna nadzor(okno);
+        PostepOkna postep(okno);
         // Names are compared before the probes; what was opened is compared in the job.
-        pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), {zrodlo, cel}, nadzor);
+        pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), {zrodlo, cel}, postep);
     } catch (const pliki::WejscieJestWyjsciem&) {
         zakonczBledem(okno, INNA_NAZWA);
         return;
-    } catch (const pliki::Przerwane&) {
+    } catch (const znakomat::Przerwane&) {
         // Closing the window: the output stays as it was, and there is nobody to tell.
         okno.przywrocTytul();
         okno.EnabledX(true);
@@ -184,48 +149,49 @@ void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel)
     okno.informacja(QStringLiteral("Konwersja"), QStringLiteral("Konwersja została zakończona!"));
 }
 
-void KonwertujTekstPola(OknoKonwersji& okno, int zrodlo, int cel)
+void KonwertujTekstPola(OknoZadania& okno, PoleKonwersji& pole, int zrodlo, int cel)
 {
-    const int poczatek = okno.poczatekZaznaczenia();
-    const int dlugosc = okno.dlugoscZaznaczenia();
-    const QString oryginal = okno.tekstPola();
+    const Zaznaczenie zaznaczenie = pole.zaznaczenie();
+    const QString oryginal = pole.tekst();
     std::u16string tekst = oryginal.toStdU16String();
-    okno.ustawTekstPola(QString());
+    pole.zastapTekst(QString());
     try {
         okno.przetworzZdarzenia();
-        tekst = znakomat::KonwertujTekst(std::move(tekst), zrodlo, cel, okno.postep());
+        PostepOkna postep(okno);
+        tekst = znakomat::KonwertujTekst(std::move(tekst), zrodlo, cel, postep);
     } catch (...) {
         // The box was emptied for the conversion: the user's text goes back before the
         // error is reported.
         okno.przywrocTytul();
-        okno.ustawTekstPola(oryginal);
-        okno.zaznacz(poczatek, dlugosc);
+        pole.zastapTekst(oryginal);
+        pole.zaznacz(zaznaczenie);
         throw;
     }
     okno.przywrocTytul();
     okno.przetworzZdarzenia();
     okno.przetworzZdarzenia();
-    okno.ustawTekstPola(QString::fromStdU16String(tekst));
+    pole.zastapTekst(QString::fromStdU16String(tekst));
     okno.przetworzZdarzenia();
     okno.EnabledX(true);
-    okno.zaznacz(poczatek, dlugosc);
-    okno.fokusNaPole();
+    pole.zaznacz(zaznaczenie);
+    pole.ustawFokus();
 }
 
-void WklejZeSchowka(OknoKonwersji& okno)
+void WklejZeSchowka(PoleKonwersji& pole)
 {
-    okno.ustawTekstPola(QString());
+    pole.zastapTekst(QString());
     const QMimeData* dane = QGuiApplication::clipboard()->mimeData();
-    okno.ustawTekstPola(dane != nullptr ? tekstZeSchowka(*dane) : QString());
-    okno.zaznacz(okno.dlugoscTekstuPola(), 0);
+    pole.zastapTekst(dane != nullptr ? tekstZeSchowka(*dane) : QString());
+    // The cursor after the last character: zaznacz cuts the start to the text's length.
+    pole.zaznacz({std::numeric_limits<int>::max(), 0});
 }
 
-void KopiujDoSchowka(OknoKonwersji& okno)
+void KopiujDoSchowka(PoleKonwersji& pole)
 {
     QClipboard* schowek = QGuiApplication::clipboard();
     schowek->clear();
-    schowek->setText(okno.tekstPola());
-    okno.fokusNaPole();
+    schowek->setText(pole.tekst());
+    pole.ustawFokus();
 }
 
 }  // namespace zadania

@@ -17,20 +17,20 @@ std::string SciezkaPliku(const QString& nazwa);
 // job of the selected mode.
 void KomendaKonwertuj(OknoKonwersji& okno);
 
-// Converts the file named in the window's input box into the file named in its output
-// box, reporting every outcome in a message box.
-void KonwertujPlik(OknoKonwersji& okno, int zrodlo, int cel);
+// Converts the file named `wejscie` into the file named `wyjscie`, as typed in the
+// window's boxes, reporting every outcome in a message box.
+void KonwertujPlik(OknoZadania& okno, const QString& wejscie, const QString& wyjscie, int zrodlo, int cel);
 
 // Converts the text box in place and selects the same positions again.
-void KonwertujTekstPola(OknoKonwersji& okno, int zrodlo, int cel);
+void KonwertujTekstPola(OknoZadania& okno, PoleKonwersji& pole, int zrodlo, int cel);
 
 // The two clipboard buttons.
-void WklejZeSchowka(OknoKonwersji& okno);
-void KopiujDoSchowka(OknoKonwersji& okno);
+void WklejZeSchowka(PoleKonwersji& pole);
+void KopiujDoSchowka(PoleKonwersji& pole);
 
 // Probes: whether the input can be read, and whether the output can be written (the
 // output then holds the probe word).
-bool qKon1(const OknoKonwersji& okno);
-bool qKon2(const OknoKonwersji& okno);
+bool qKon1(const QString& wejscie);
+bool qKon2(const QString& wyjscie);
 
 }  // namespace zadania

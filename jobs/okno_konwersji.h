@@ -2,21 +2,40 @@
 
 #include <QString>
 
-#include "engine/konwersja.h"
-
 namespace zadania {
 
-// What the convert command and its jobs need of the window. The window reads its
-// controls at the moment a job asks, so nothing is kept between runs.
-class OknoKonwersji {
-public:
-    virtual int pozycjaZrodla() const = 0;
-    virtual int pozycjaCelu() const = 0;
-    virtual bool trybTekstowy() const = 0;
+// A selection in editor positions.
+struct Zaznaczenie {
+    int poczatek;
+    int dlugosc;
+    bool operator==(const Zaznaczenie&) const = default;
+};
 
+// The text box as the text jobs see it.
+class PoleKonwersji {
+public:
+    // The box's exact text.
+    virtual QString tekst() const = 0;
+    // The whole text replaced as one edit that Ctrl+Z takes back.
+    virtual void zastapTekst(const QString& tekst) = 0;
+    virtual Zaznaczenie zaznaczenie() const = 0;
+    // Cuts the start to the text's length and the length to what remains after it.
+    virtual void zaznacz(Zaznaczenie zaznaczenie) = 0;
+    // Only when the box is visible: in the file mode it is hidden.
+    virtual void ustawFokus() = 0;
+
+protected:
+    ~PoleKonwersji() = default;
+};
+
+// The window while a job runs: its working controls, its caption, its events and its
+// message boxes.
+class OknoZadania {
+public:
     virtual void EnabledX(bool x) = 0;
+    // The caption while step `krok` (1..18) of a conversion runs, and the window's own.
+    virtual void pokazKrok(int krok) = 0;
     virtual void przywrocTytul() = 0;
-    virtual znakomat::Postep& postep() = 0;
     virtual void przetworzZdarzenia() = 0;
     // The user asked to close the window: a running job stops and leaves everything as
     // it found it.
@@ -29,19 +48,20 @@ public:
     virtual void ostrzezenie(const QString& tekst, const QString& przyczyna) = 0;
     virtual void informacja(const QString& tytul, const QString& tekst) = 0;
 
+protected:
+    ~OknoZadania() = default;
+};
+
+// What the convert command reads from the window. The window reads its controls at the
+// moment the command asks, so nothing is kept between runs.
+class OknoKonwersji : public OknoZadania {
+public:
+    virtual int pozycjaZrodla() const = 0;
+    virtual int pozycjaCelu() const = 0;
+    virtual bool trybTekstowy() const = 0;
     virtual QString nazwaWejscia() const = 0;
     virtual QString nazwaWyjscia() const = 0;
-
-    // The text box: its exact text, the selection in editor positions, the focus.
-    virtual QString tekstPola() const = 0;
-    virtual void ustawTekstPola(const QString& tekst) = 0;
-    virtual int dlugoscTekstuPola() const = 0;
-    virtual int poczatekZaznaczenia() const = 0;
-    virtual int dlugoscZaznaczenia() const = 0;
-    // Cuts the start to the text's length and the length to what remains after it.
-    virtual void zaznacz(int poczatek, int dlugosc) = 0;
-    // Only when the box is visible: in the file mode it is hidden.
-    virtual void fokusNaPole() = 0;
+    virtual PoleKonwersji& pole() = 0;
 
 protected:
     ~OknoKonwersji() = default;

@@ -27,9 +27,9 @@ static_assert(GRANICA_ODCZYTU == std::size_t{20} << 20, "the bound the header's 
 
 // Counts the pieces the recognition reads, so that a long plain header ends the reading,
 // and passes on a stop request.
-class NadzorRozpoznania final : public pliki::Nadzor {
+class PostepRozpoznania final : public znakomat::Postep {
 public:
-    explicit NadzorRozpoznania(std::stop_token stop) : stop_(std::move(stop)) {}
+    explicit PostepRozpoznania(std::stop_token stop) : stop_(std::move(stop)) {}
 
     // Called once before each piece is read.
     void wTrakcie() override { ++kawalkow_; }
@@ -120,10 +120,10 @@ std::string probkaPliku(const std::string& sciezka, std::uint64_t pominac, const
     std::string kawalek;
     while (probka.size() < pliki::ROZPOZNAWANY_POCZATEK) {
         if (stop.stop_requested()) {
-            throw pliki::Przerwane{};
+            throw znakomat::Przerwane{};
         }
         // A regular file: a read never waits.
-        wejscie.czytaj(kawalek, pliki::ROZMIAR_KAWALKA, pliki::BezNadzoru());
+        wejscie.czytaj(kawalek, pliki::ROZMIAR_KAWALKA, znakomat::BezPostepu());
         if (kawalek.empty()) {
             break;
         }
@@ -153,7 +153,7 @@ WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_
         wynik.uwaga = *uwaga;
         return wynik;
     }
-    NadzorRozpoznania nadzor(stop);
+    PostepRozpoznania nadzor(stop);
     try {
         pliki::PlikWejsciowy wejscie(sciezka);
         // What was opened may no longer be what was looked at.
@@ -166,7 +166,7 @@ WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_
         if (wynik.rozpoznanie->werdykt == znakomat::Werdykt::Rozpoznany) {
             porownajZObecnym(wynik, probkaPliku(sciezka, poczatek.przepisaneBezZmian(), stop));
         }
-    } catch (const pliki::Przerwane&) {
+    } catch (const znakomat::Przerwane&) {
         if (nadzor.zaDuzo()) {
             wynik.uwaga = QStringLiteral(
                               "Pierwsze %1 MB pliku nie zawierają polskich liter: dalej standard nie "

@@ -23,7 +23,7 @@ int otworzW(int folder, const char* nazwa, int flagi, unsigned tryb)
     return deskryptor;
 }
 
-bool czekajNa(int deskryptor, short zdarzenie, Nadzor& nadzor)
+bool czekajNa(int deskryptor, short zdarzenie, znakomat::Postep& nadzor)
 {
     for (;;) {
         pollfd oczekiwanie{deskryptor, zdarzenie, 0};
@@ -39,7 +39,7 @@ bool czekajNa(int deskryptor, short zdarzenie, Nadzor& nadzor)
     }
 }
 
-int zapiszWszystko(int deskryptor, std::string_view dane, Nadzor& nadzor)
+int zapiszWszystko(int deskryptor, std::string_view dane, znakomat::Postep& nadzor)
 {
     while (!dane.empty()) {
         const ssize_t zapisane = ::write(deskryptor, dane.data(), dane.size());

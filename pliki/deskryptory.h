@@ -6,7 +6,8 @@
 #include <string_view>
 #include <utility>
 
-#include "pliki/nadzor.h"
+#include "engine/postep.h"
+#include "pliki/blad_pliku.h"
 
 // The library's own helpers around file descriptors.
 namespace pliki {
@@ -45,10 +46,10 @@ int otworzW(int folder, const char* nazwa, int flagi, unsigned tryb = 0666);
 
 // Waits until `deskryptor` is ready for `zdarzenie` (POLLIN, POLLOUT), asking `nadzor`
 // between waits. False with errno set when poll fails.
-bool czekajNa(int deskryptor, short zdarzenie, Nadzor& nadzor);
+bool czekajNa(int deskryptor, short zdarzenie, znakomat::Postep& nadzor);
 
 // Writes all of `dane`, waiting for a full pipe through `nadzor`; 0, or errno.
-int zapiszWszystko(int deskryptor, std::string_view dane, Nadzor& nadzor);
+int zapiszWszystko(int deskryptor, std::string_view dane, znakomat::Postep& nadzor);
 
 // Best effort: a pipe that cannot grow works as it is.
 void powiekszJesliPotok(int deskryptor, std::size_t rozmiar);

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "pliki/nadzor.h"
+#include "pliki/blad_pliku.h"
 #include "pliki/wejscie.h"
 
 namespace pliki {

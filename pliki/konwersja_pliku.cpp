@@ -17,7 +17,7 @@ using Przekaz = std::function<void(const std::function<void(std::string_view)>&)
 // Every character of the pieces `przekaz` hands over, from `zrodlo` to `cel`, as iconv
 // converts them. `przesuniecie` is where the first of them lies in the text.
 void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
-                            std::uint64_t przesuniecie, Nadzor& nadzor)
+                            std::uint64_t przesuniecie, znakomat::Postep& nadzor)
 {
     std::optional<znakomat::KonwersjaWszystkichZnakow> konwersja;
     try {
@@ -44,7 +44,7 @@ void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int 
 // The letters, counting what passes them that the target cannot hold; ends the conversion.
 template <typename Czytanie>
 znakomat::NieLitery przepiszLitery(Czytanie przepisz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
-                                   Nadzor& nadzor)
+                                   znakomat::Postep& nadzor)
 {
     znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
     znakomat::NieLitery nieLitery(zrodlo, cel);
@@ -57,7 +57,7 @@ znakomat::NieLitery przepiszLitery(Czytanie przepisz, PlikWyjsciowy& wyjscie, in
 }  // namespace
 
 WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
-                                const UstawieniaKonwersji& ustawienia, Nadzor& nadzor)
+                                const UstawieniaKonwersji& ustawienia, znakomat::Postep& nadzor)
 {
     const int cel = ustawienia.cel;
     if (ustawienia.zrodlo) {
@@ -100,7 +100,7 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
 }
 
 KonwersjaDoPliku::KonwersjaDoPliku(std::string nazwaWyjscia, const UstawieniaKonwersji& ustawienia,
-                                   Nadzor& nadzor)
+                                   znakomat::Postep& nadzor)
     : nazwaWyjscia_(std::move(nazwaWyjscia)), ustawienia_(ustawienia), nadzor_(nadzor)
 {
 }
@@ -134,7 +134,7 @@ void KonwersjaDoPliku::zatwierdz()
 }
 
 WynikKonwersji KonwertujPlik(const std::string& nazwaWejscia, const std::string& nazwaWyjscia,
-                             const UstawieniaKonwersji& ustawienia, Nadzor& nadzor,
+                             const UstawieniaKonwersji& ustawienia, znakomat::Postep& nadzor,
                              const std::function<void()>& przedUtworzeniemWyjscia)
 {
     KonwersjaDoPliku konwersja(nazwaWyjscia, ustawienia, nadzor);

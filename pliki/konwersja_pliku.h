@@ -9,9 +9,10 @@
 #include <string>
 
 #include "engine/nie_litery.h"
+#include "engine/postep.h"
 #include "engine/rozpoznawanie.h"
 #include "engine/wszystkie_znaki.h"
-#include "pliki/nadzor.h"
+#include "pliki/blad_pliku.h"
 #include "pliki/wejscie.h"
 #include "pliki/wyjscie.h"
 
@@ -68,7 +69,8 @@ struct ZatrzymanaKonwersja {
 // bytes; the output is not committed. Throws BladPliku, Przerwane, BrakStronyKodowej,
 // ZatrzymanaKonwersja.
 WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
-                                const UstawieniaKonwersji& ustawienia, Nadzor& nadzor = BezNadzoru());
+                                const UstawieniaKonwersji& ustawienia,
+                                znakomat::Postep& nadzor = znakomat::BezPostepu());
 
 // Inputs converted one after another onto one output, each a text of its own. The output is
 // created once the first input is open and known not to be it, and replaces what was there
@@ -76,7 +78,7 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
 class KonwersjaDoPliku {
 public:
     KonwersjaDoPliku(std::string nazwaWyjscia, const UstawieniaKonwersji& ustawienia,
-                     Nadzor& nadzor = BezNadzoru());
+                     znakomat::Postep& nadzor = znakomat::BezPostepu());
 
     // Opens `nazwaWejscia`, refuses it with WejscieJestWyjsciem when it is the output, calls
     // `przedUtworzeniemWyjscia` (if any) and creates the output on the first input, converts,
@@ -84,19 +86,20 @@ public:
     WynikKonwersji dodaj(const std::string& nazwaWejscia,
                          const std::function<void()>& przedUtworzeniemWyjscia = {});
 
-    // Tells the Nadzor, then the text written becomes the output. Throws BladPliku.
+    // Tells the Postep, then the text written becomes the output. Throws BladPliku.
     void zatwierdz();
 
 private:
     std::string nazwaWyjscia_;
     UstawieniaKonwersji ustawienia_;
-    Nadzor& nadzor_;
+    znakomat::Postep& nadzor_;
     std::optional<PlikWyjsciowy> wyjscie_;
 };
 
 // One input into one output, committed: KonwersjaDoPliku with a single input.
 WynikKonwersji KonwertujPlik(const std::string& nazwaWejscia, const std::string& nazwaWyjscia,
-                             const UstawieniaKonwersji& ustawienia, Nadzor& nadzor = BezNadzoru(),
+                             const UstawieniaKonwersji& ustawienia,
+                             znakomat::Postep& nadzor = znakomat::BezPostepu(),
                              const std::function<void()>& przedUtworzeniemWyjscia = {});
 
 }  // namespace pliki

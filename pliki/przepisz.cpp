@@ -23,7 +23,7 @@ namespace {
 // Shows each of the eighteen steps once, in order, as the input goes by.
 class Kroki {
 public:
-    explicit Kroki(Nadzor& nadzor) : nadzor_(nadzor) {}
+    explicit Kroki(znakomat::Postep& nadzor) : nadzor_(nadzor) {}
 
     void dojdzDo(int krok)
     {
@@ -43,7 +43,7 @@ public:
     }
 
 private:
-    Nadzor& nadzor_;
+    znakomat::Postep& nadzor_;
     int biezacy_ = 0;
 };
 
@@ -71,7 +71,7 @@ private:
 
 // Writes the converted pieces in a thread of its own while the next ones are read and
 // converted: a write into the page cache, and the wait for the disk, cost as much as the
-// conversion. The thread only writes; every call of the caller's Nadzor stays in the thread
+// conversion. The thread only writes; every call of the caller's Postep stays in the thread
 // that calls Przepisz. A few pieces of memory go round between the two.
 class Pisarz {
 public:
@@ -101,7 +101,7 @@ public:
 
     // The memory for the next piece, once one is free. Waits through `nadzor`; throws what
     // the writing threw.
-    std::span<char> wolny(Nadzor& nadzor)
+    std::span<char> wolny(znakomat::Postep& nadzor)
     {
         std::unique_lock blokada(mutex_);
         czekaj(blokada, nadzor, [this] { return doZapisu_ < LICZBA_KAWALKOW; });
@@ -121,7 +121,7 @@ public:
     }
 
     // Waits until every piece is written; throws what the writing threw.
-    void dokoncz(Nadzor& nadzor)
+    void dokoncz(znakomat::Postep& nadzor)
     {
         std::unique_lock blokada(mutex_);
         czekaj(blokada, nadzor, [this] { return doZapisu_ == 0; });
@@ -129,7 +129,7 @@ public:
 
 private:
     // Tells the writer to stop when Przepisz ends early, also while a pipe keeps it waiting.
-    class NadzorPisarza final : public Nadzor {
+    class NadzorPisarza final : public znakomat::Postep {
     public:
         explicit NadzorPisarza(const std::atomic<bool>& zatrzymany) : zatrzymany_(zatrzymany) {}
         bool przerwac() override { return zatrzymany_; }
@@ -142,7 +142,7 @@ private:
     static constexpr std::size_t LICZBA_KAWALKOW = 3;
 
     template <typename Warunek>
-    void czekaj(std::unique_lock<std::mutex>& blokada, Nadzor& nadzor, Warunek gotowe)
+    void czekaj(std::unique_lock<std::mutex>& blokada, znakomat::Postep& nadzor, Warunek gotowe)
     {
         const int odstep = nadzor.odstepOczekiwania();
         while (!gotowe() && !blad_) {
@@ -177,7 +177,7 @@ private:
                 --doZapisu_;
                 zmiana_.notify_all();
             }
-        } catch (const Przerwane&) {
+        } catch (const znakomat::Przerwane&) {
             // Only the destructor stops the writer, and it waits for nothing more.
         } catch (...) {
             {
@@ -206,7 +206,7 @@ private:
 }  // namespace
 
 void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::KonwersjaBlokowa& konwersja,
-              Nadzor& nadzor, znakomat::NieLitery* nieLitery)
+              znakomat::Postep& nadzor, znakomat::NieLitery* nieLitery)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
     wyjscie.powiekszPotok(ROZMIAR_KAWALKA);
@@ -239,7 +239,8 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
     kroki.zakoncz();
 }
 
-void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej, Nadzor& nadzor)
+void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
+                   znakomat::Postep& nadzor)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
     std::string kawalek;

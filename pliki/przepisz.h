@@ -5,8 +5,9 @@
 #include <string_view>
 
 #include "engine/nie_litery.h"
+#include "engine/postep.h"
 #include "engine/strumien.h"
-#include "pliki/nadzor.h"
+#include "pliki/blad_pliku.h"
 #include "pliki/wejscie.h"
 #include "pliki/wyjscie.h"
 
@@ -25,11 +26,11 @@ inline constexpr std::size_t ROZMIAR_KAWALKA = std::size_t{256} << 10;
 // may stop the work with Przerwane. `nieLitery`, when given, is fed each piece as it was read.
 // Throws BladPliku.
 void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::KonwersjaBlokowa& konwersja,
-              Nadzor& nadzor = BezNadzoru(), znakomat::NieLitery* nieLitery = nullptr);
+              znakomat::Postep& nadzor = znakomat::BezPostepu(), znakomat::NieLitery* nieLitery = nullptr);
 
 // Hands all that `wejscie` gives to `dalej`, one piece at a time, for a conversion that is
 // not the letters'. `nadzor` is asked between pieces as Przepisz asks it. Throws BladPliku.
 void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
-                   Nadzor& nadzor = BezNadzoru());
+                   znakomat::Postep& nadzor = znakomat::BezPostepu());
 
 }  // namespace pliki

@@ -17,7 +17,8 @@ bool samoAscii(std::string_view kawalek)
 
 }  // namespace
 
-RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie, Nadzor& nadzor)
+RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie,
+                                       znakomat::Postep& nadzor)
     : wejscie_(wejscie), wyjscie_(wyjscie)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
@@ -53,7 +54,7 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
     rozpoznanie_ = rozpoznawacz.wynik();
 }
 
-void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor& nadzor,
+void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, znakomat::Postep& nadzor,
                                   znakomat::NieLitery* nieLitery)
 {
     for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
@@ -71,7 +72,7 @@ void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor&
     }
 }
 
-void RozpoznanyPoczatek::przekaz(const std::function<void(std::string_view)>& dalej, Nadzor& nadzor)
+void RozpoznanyPoczatek::przekaz(const std::function<void(std::string_view)>& dalej, znakomat::Postep& nadzor)
 {
     for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
         nadzor.sprawdz();

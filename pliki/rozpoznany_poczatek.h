@@ -7,9 +7,10 @@
 #include <string_view>
 
 #include "engine/nie_litery.h"
+#include "engine/postep.h"
 #include "engine/rozpoznawanie.h"
 #include "engine/strumien.h"
-#include "pliki/nadzor.h"
+#include "pliki/blad_pliku.h"
 #include "pliki/wejscie.h"
 #include "pliki/wyjscie.h"
 
@@ -31,7 +32,8 @@ class RozpoznanyPoczatek {
 public:
     // Reads the beginning. Without `wyjscie` only the verdict is wanted: nothing is held
     // and przepisz() must not be called.
-    RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie, Nadzor& nadzor = BezNadzoru());
+    RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie,
+                       znakomat::Postep& nadzor = znakomat::BezPostepu());
 
     const znakomat::Rozpoznanie& rozpoznanie() const { return rozpoznanie_; }
 
@@ -44,12 +46,13 @@ public:
 
     // Converts the held pieces and the rest of the input with `konwersja`, which the caller
     // then ends with konwersja.zakoncz(). `nadzor` and `nieLitery` are used as Przepisz uses them.
-    void przepisz(znakomat::KonwersjaBlokowa& konwersja, Nadzor& nadzor = BezNadzoru(),
+    void przepisz(znakomat::KonwersjaBlokowa& konwersja, znakomat::Postep& nadzor = znakomat::BezPostepu(),
                   znakomat::NieLitery* nieLitery = nullptr);
 
     // For a conversion other than the letters': hands the held pieces, then the rest of the
     // input, to `dalej`, as CzytajDoKonca does.
-    void przekaz(const std::function<void(std::string_view)>& dalej, Nadzor& nadzor = BezNadzoru());
+    void przekaz(const std::function<void(std::string_view)>& dalej,
+                 znakomat::Postep& nadzor = znakomat::BezPostepu());
 
 private:
     PlikWejsciowy& wejscie_;

@@ -18,10 +18,11 @@ PlikWejsciowy::PlikWejsciowy(const std::string& nazwa) : nazwa_(nazwa)
     } else {
         // Without waiting: a pipe without a writer would otherwise hang here, out of
         // reach of a stop request.
-        deskryptor_ = otworz(nazwa.c_str(), O_RDONLY | O_NONBLOCK);
-        if (deskryptor_ < 0) {
+        wlasny_ = Deskryptor(otworz(nazwa.c_str(), O_RDONLY | O_NONBLOCK));
+        if (wlasny_ < 0) {
             throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
         }
+        deskryptor_ = wlasny_;
     }
     if (::fstat(deskryptor_, &stan_) != 0) {
         throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
@@ -34,14 +35,7 @@ PlikWejsciowy::PlikWejsciowy(const std::string& nazwa) : nazwa_(nazwa)
     }
 }
 
-PlikWejsciowy::~PlikWejsciowy()
-{
-    if (deskryptor_ > STDIN_FILENO) {
-        ::close(deskryptor_);
-    }
-}
-
-std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, Nadzor& nadzor)
+std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, znakomat::Postep& nadzor)
 {
     for (;;) {
         // A pipe opened without waiting reads as ended until its writer comes: only what
@@ -60,7 +54,7 @@ std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, Nadzor& na
     }
 }
 
-void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, Nadzor& nadzor)
+void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, znakomat::Postep& nadzor)
 {
     bufor.resize(najwiecej);
     bufor.resize(czytaj(bufor.data(), najwiecej, nadzor));
@@ -88,9 +82,8 @@ void PlikWejsciowy::powiekszPotok(std::size_t rozmiar) const
 
 void PlikWejsciowy::zamknij()
 {
-    const int deskryptor = deskryptor_;
     deskryptor_ = -1;
-    if (deskryptor > STDIN_FILENO && ::close(deskryptor) != 0) {
+    if (wlasny_.zamknij() != 0) {
         throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
     }
 }

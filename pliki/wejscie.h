@@ -6,26 +6,27 @@
 #include <optional>
 #include <string>
 
-#include "pliki/nadzor.h"
+#include "engine/postep.h"
+#include "pliki/blad_pliku.h"
+#include "pliki/deskryptory.h"
 
 namespace pliki {
 
 // The input: a named file, or standard input for "-". Regular files, pipes, devices and
 // /proc files are all read the same way, in pieces. Opening never waits: a pipe without
-// a writer is waited for while reading, through the Nadzor, so the wait can be stopped.
+// a writer is waited for while reading, through the Postep, so the wait can be stopped.
 // Throws BladPliku.
 class PlikWejsciowy {
 public:
     explicit PlikWejsciowy(const std::string& nazwa);
-    ~PlikWejsciowy();
     PlikWejsciowy(const PlikWejsciowy&) = delete;
     PlikWejsciowy& operator=(const PlikWejsciowy&) = delete;
 
     // Reads into `bufor` what one read gives, at most `najwiecej` bytes; returns how many,
     // 0 at the end. Throws Przerwane when `nadzor` asks to stop while a pipe stays silent.
-    std::size_t czytaj(char* bufor, std::size_t najwiecej, Nadzor& nadzor);
+    std::size_t czytaj(char* bufor, std::size_t najwiecej, znakomat::Postep& nadzor);
     // The same into a string, which is left holding what was read.
-    void czytaj(std::string& bufor, std::size_t najwiecej, Nadzor& nadzor);
+    void czytaj(std::string& bufor, std::size_t najwiecej, znakomat::Postep& nadzor);
 
     // The size of a regular file as it was opened; none for a pipe, a device, or a /proc
     // file that says it is empty.
@@ -42,6 +43,9 @@ public:
 
 private:
     std::string nazwa_;
+    // The file opened by name, which a refused input closes too; none for standard input.
+    Deskryptor wlasny_;
+    // What is read: the file, or standard input.
     int deskryptor_ = -1;
     struct stat stan_ {};
 };

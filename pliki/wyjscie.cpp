@@ -191,7 +191,7 @@ void UzywajNazwanychTymczasowych(bool tak)
     nazwaneTymczasowe = tak;
 }
 
-PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, Nadzor& nadzor) : nazwa_(nazwa)
+PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor) : nazwa_(nazwa)
 {
     if (nazwa == "-") {
         nazwa_.clear();
@@ -288,7 +288,7 @@ void PlikWyjsciowy::blad(int numerBledu) const
     throw BladPliku{BladPliku::Zapis, nazwa_, numerBledu};
 }
 
-void PlikWyjsciowy::otworzStrumien(const char* sciezka, bool fifo, Nadzor& nadzor)
+void PlikWyjsciowy::otworzStrumien(const char* sciezka, bool fifo, znakomat::Postep& nadzor)
 {
     if (!fifo || nadzor.odstepOczekiwania() < 0) {
         // As the shell does: a pipe waits here for its reader.
@@ -375,7 +375,7 @@ void PlikWyjsciowy::tymczasowyWTmp()
     }
 }
 
-void PlikWyjsciowy::zapisz(std::string_view dane, Nadzor& nadzor)
+void PlikWyjsciowy::zapisz(std::string_view dane, znakomat::Postep& nadzor)
 {
     if (const int numer = zapiszWszystko(deskryptor_, dane, nadzor)) {
         blad(numer);
@@ -604,7 +604,7 @@ bool MoznaNadpisac(const std::string& nazwa, std::string_view probka)
     if (deskryptor < 0) {
         return false;
     }
-    int bladZapisu = zapiszWszystko(deskryptor, probka, BezNadzoru());
+    int bladZapisu = zapiszWszystko(deskryptor, probka, znakomat::BezPostepu());
     if (::close(deskryptor) != 0 && bladZapisu == 0) {
         bladZapisu = errno;
     }

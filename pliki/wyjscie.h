@@ -6,8 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "engine/postep.h"
+#include "pliki/blad_pliku.h"
 #include "pliki/deskryptory.h"
-#include "pliki/nadzor.h"
 
 namespace pliki {
 
@@ -32,12 +33,12 @@ public:
     enum class Sposob { Strumien, Zastapienie, WMiejscu };
 
     // `nadzor` is asked while a pipe waits for its reader.
-    explicit PlikWyjsciowy(const std::string& nazwa, Nadzor& nadzor = BezNadzoru());
+    explicit PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor = znakomat::BezPostepu());
     ~PlikWyjsciowy();
     PlikWyjsciowy(const PlikWyjsciowy&) = delete;
     PlikWyjsciowy& operator=(const PlikWyjsciowy&) = delete;
 
-    void zapisz(std::string_view dane, Nadzor& nadzor = BezNadzoru());
+    void zapisz(std::string_view dane, znakomat::Postep& nadzor = znakomat::BezPostepu());
 
     // The text written so far becomes the output. Without it the destructor leaves the
     // output as it was.
@@ -52,7 +53,7 @@ public:
 
 private:
     [[noreturn]] void blad(int numerBledu) const;
-    void otworzStrumien(const char* sciezka, bool fifo, Nadzor& nadzor);
+    void otworzStrumien(const char* sciezka, bool fifo, znakomat::Postep& nadzor);
     bool utworzTymczasowy(int folder, unsigned tryb);
     void tymczasowyWTmp();
     void zastap();

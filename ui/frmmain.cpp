@@ -18,8 +18,6 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QUrl>
 
 #include "engine/standardy.h"
@@ -331,20 +329,9 @@ void frmMain::przywrocTytul()
     setWindowTitle(tag_);
 }
 
-void frmMain::przedKrokiem(int krok)
+void frmMain::pokazKrok(int krok)
 {
     setWindowTitle(tekstKroku(tag_, krok));
-    QCoreApplication::processEvents();
-}
-
-void frmMain::poKroku()
-{
-    QCoreApplication::processEvents();
-}
-
-void frmMain::wTrakcieKroku()
-{
-    QCoreApplication::processEvents();
 }
 
 void frmMain::otworzStroneDomowa()
@@ -437,58 +424,19 @@ void frmMain::konwertuj()
 void frmMain::wklej()
 {
     bezpiecznie([this] {
-        zadania::WklejZeSchowka(*this);
+        zadania::WklejZeSchowka(*Text1);
         rozpoznanie_->rozpoznajPole();
     });
 }
 
 void frmMain::kopiuj()
 {
-    bezpiecznie([this] { zadania::KopiujDoSchowka(*this); });
+    bezpiecznie([this] { zadania::KopiujDoSchowka(*Text1); });
 }
 
-QString frmMain::tekstPola() const
+zadania::PoleKonwersji& frmMain::pole()
 {
-    return Text1->tekst();
-}
-
-void frmMain::ustawTekstPola(const QString& tekst)
-{
-    Text1->zastapTekst(tekst);
-}
-
-int frmMain::dlugoscTekstuPola() const
-{
-    return Text1->document()->characterCount() - 1;
-}
-
-int frmMain::poczatekZaznaczenia() const
-{
-    return Text1->textCursor().selectionStart();
-}
-
-int frmMain::dlugoscZaznaczenia() const
-{
-    const QTextCursor kursor = Text1->textCursor();
-    return kursor.selectionEnd() - kursor.selectionStart();
-}
-
-void frmMain::zaznacz(int poczatek, int dlugosc)
-{
-    const int dlugoscTekstu = dlugoscTekstuPola();
-    poczatek = std::clamp(poczatek, 0, dlugoscTekstu);
-    dlugosc = std::clamp(dlugosc, 0, dlugoscTekstu - poczatek);
-    QTextCursor kursor = Text1->textCursor();
-    kursor.setPosition(poczatek);
-    kursor.setPosition(poczatek + dlugosc, QTextCursor::KeepAnchor);
-    Text1->setTextCursor(kursor);
-}
-
-void frmMain::fokusNaPole()
-{
-    if (Text1->isVisible()) {
-        Text1->setFocus();
-    }
+    return *Text1;
 }
 
 void frmMain::closeEvent(QCloseEvent* zdarzenie)

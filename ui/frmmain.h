@@ -6,7 +6,6 @@
 
 #include <memory>
 
-#include "engine/konwersja.h"
 #include "jobs/okno_konwersji.h"
 
 class QButtonGroup;
@@ -22,7 +21,7 @@ class PoleTekstowe;
 class RozpoznanieWOknie;
 
 // The program's one window. Controls carry the names users and tests know them by.
-class frmMain : public QWidget, public znakomat::Postep, public zadania::OknoKonwersji {
+class frmMain : public QWidget, public zadania::OknoKonwersji {
     Q_OBJECT
 
 public:
@@ -35,29 +34,19 @@ public:
 
     void EnabledX(bool x) override;
     bool trybTekstowy() const override;
+    void pokazKrok(int krok) override;
     void przywrocTytul() override;
-
-    void przedKrokiem(int krok) override;
-    void poKroku() override;
-    void wTrakcieKroku() override;
 
     int pozycjaZrodla() const override;
     int pozycjaCelu() const override;
-    znakomat::Postep& postep() override { return *this; }
     void przetworzZdarzenia() override;
     bool zamkniecieZadane() const override { return zamknijPoKonwersji_; }
-    using zadania::OknoKonwersji::ostrzezenie;
+    using zadania::OknoZadania::ostrzezenie;
     void ostrzezenie(const QString& tekst, const QString& przyczyna) override;
     void informacja(const QString& tytul, const QString& tekst) override;
     QString nazwaWejscia() const override;
     QString nazwaWyjscia() const override;
-    QString tekstPola() const override;
-    void ustawTekstPola(const QString& tekst) override;
-    int dlugoscTekstuPola() const override;
-    int poczatekZaznaczenia() const override;
-    int dlugoscZaznaczenia() const override;
-    void zaznacz(int poczatek, int dlugosc) override;
-    void fokusNaPole() override;
+    zadania::PoleKonwersji& pole() override;
 
     bool konwersjaTrwa() const { return konwersjaTrwa_; }
 

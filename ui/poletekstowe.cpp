@@ -5,6 +5,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -130,6 +131,30 @@ QString PoleTekstowe::tekst() const
 }
 
 // The exact text between two editor positions; a paragraph break counts as one.
+zadania::Zaznaczenie PoleTekstowe::zaznaczenie() const
+{
+    const QTextCursor kursor = textCursor();
+    return {kursor.selectionStart(), kursor.selectionEnd() - kursor.selectionStart()};
+}
+
+void PoleTekstowe::zaznacz(zadania::Zaznaczenie zaznaczenie)
+{
+    const int dlugoscTekstu = document()->characterCount() - 1;
+    const int poczatek = std::clamp(zaznaczenie.poczatek, 0, dlugoscTekstu);
+    const int dlugosc = std::clamp(zaznaczenie.dlugosc, 0, dlugoscTekstu - poczatek);
+    QTextCursor kursor = textCursor();
+    kursor.setPosition(poczatek);
+    kursor.setPosition(poczatek + dlugosc, QTextCursor::KeepAnchor);
+    setTextCursor(kursor);
+}
+
+void PoleTekstowe::ustawFokus()
+{
+    if (isVisible()) {
+        setFocus();
+    }
+}
+
 QString PoleTekstowe::fragment(int od, int doPozycji) const
 {
     QString wynik;

@@ -3,6 +3,8 @@
 #include <QPlainTextEdit>
 #include <QString>
 
+#include "jobs/okno_konwersji.h"
+
 namespace okno {
 
 // A plain text editor that gives back exactly the text it was given: line breaks of
@@ -11,18 +13,21 @@ namespace okno {
 // paragraphs, so each paragraph's format remembers the break that precedes it (or the
 // first one's, the break most of them share); Qt keeps formats through edits, undo and
 // redo, and a new line takes the break of the line it was split from.
-class PoleTekstowe : public QPlainTextEdit {
+class PoleTekstowe : public QPlainTextEdit, public zadania::PoleKonwersji {
     Q_OBJECT
 
 public:
     explicit PoleTekstowe(QWidget* parent = nullptr);
 
-    QString tekst() const;
+    QString tekst() const override;
     // A new text, with the undo history gone.
     void ustawTekst(const QString& tekst);
     // The whole text replaced as one edit that Ctrl+Z takes back. Filling the box right
     // after emptying it this way, with no other change between, joins that same edit.
-    void zastapTekst(const QString& tekst);
+    void zastapTekst(const QString& tekst) override;
+    zadania::Zaznaczenie zaznaczenie() const override;
+    void zaznacz(zadania::Zaznaczenie zaznaczenie) override;
+    void ustawFokus() override;
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;

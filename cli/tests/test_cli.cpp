@@ -25,6 +25,7 @@
 #include "cli/tests/proces_cli.h"
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
+#include "engine/tests/konwersja_bajtow.h"
 #include "engine/tests/losowy_tekst.h"
 
 namespace {
@@ -34,7 +35,7 @@ using namespace znakomat;
 
 std::string calosc(const std::string& tekst, int zrodlo, int cel)
 {
-    return KonwertujTekst(tekst, zrodlo, cel, BezPostepu());
+    return znakomat::test::KonwertujBajty(tekst, zrodlo, cel);
 }
 
 using test::losowyTekst;

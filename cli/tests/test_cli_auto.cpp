@@ -11,6 +11,7 @@
 #include "engine/konwersja.h"
 #include "engine/rozpoznawanie.h"
 #include "engine/standardy.h"
+#include "engine/tests/konwersja_bajtow.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ const std::string PROZA =
 
 std::string konwertuj(const std::string& tekst, int zrodlo, int cel)
 {
-    return KonwertujTekst(tekst, zrodlo, cel, BezPostepu());
+    return znakomat::test::KonwertujBajty(tekst, zrodlo, cel);
 }
 
 std::string nazwa(int standard)

@@ -1,4 +1,4 @@
-// The block conversion: a text fed in pieces of any size, in any of the three forms,
+// The block conversion: a text fed in pieces of any size, in either of its two forms,
 // gives what the whole text gives.
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
 #include "engine/strumien.h"
+#include "engine/tests/konwersja_bajtow.h"
 #include "engine/tests/losowy_tekst.h"
 #include "engine/tests/warianty.h"
 
@@ -23,13 +24,18 @@ using test::losowyTekst;
 
 std::string calosc(const std::string& tekst, int zrodlo, int cel)
 {
-    return KonwertujTekst(tekst, zrodlo, cel, BezPostepu());
+    return znakomat::test::KonwertujBajty(tekst, zrodlo, cel);
 }
 
-// The three ways to hand a piece over: as a string taken over, into memory of exactly the
-// room asked for (filled with lead bytes, which would join a second byte into a letter),
-// appended to one growing string.
-enum class Forma { Napis, Bufor, Dopisanie };
+// The two ways to hand a piece over: as a string taken over, or into memory of exactly the
+// room asked for, filled with lead bytes, which would join a second byte into a letter.
+enum class Forma { Napis, Bufor };
+
+void doBufora(KonwersjaBlokowa& konwersja, std::string_view kawalek, std::string& wynik)
+{
+    std::vector<char> bufor(konwersja.najwiecejBajtow(kawalek.size()), '\xC4');
+    wynik.append(bufor.data(), konwersja.konwertuj(kawalek, bufor.data()));
+}
 
 // Feeds the text in pieces whose sizes `rozmiar` draws.
 template <class Rozmiar>
@@ -37,28 +43,20 @@ std::string wKawalkach(const std::string& tekst, int zrodlo, int cel, Rozmiar ro
 {
     KonwersjaBlokowa konwersja(zrodlo, cel);
     std::string wynik;
-    std::vector<char> bufor;
     for (std::size_t p = 0; p < tekst.size();) {
         const std::size_t n = std::min<std::size_t>(rozmiar(), tekst.size() - p);
         const std::string_view kawalek(tekst.data() + p, n);
-        switch (forma) {
-            case Forma::Napis:
-                wynik += konwersja.konwertuj(std::string(kawalek));
-                break;
-            case Forma::Bufor:
-                bufor.assign(konwersja.najwiecejBajtow(n), '\xC4');
-                wynik.append(bufor.data(), konwersja.konwertuj(kawalek, bufor.data()));
-                break;
-            case Forma::Dopisanie:
-                konwersja.dopisz(kawalek, wynik);
-                break;
+        if (forma == Forma::Napis) {
+            wynik += konwersja.konwertuj(std::string(kawalek));
+        } else {
+            doBufora(konwersja, kawalek, wynik);
         }
         p += n;
     }
     return wynik + konwersja.zakoncz();
 }
 
-constexpr std::array<Forma, 3> FORMY = {Forma::Napis, Forma::Bufor, Forma::Dopisanie};
+constexpr std::array<Forma, 2> FORMY = {Forma::Napis, Forma::Bufor};
 
 TEST(KonwersjaBlokowa, KazdaParaDajeToSamoCoCalyTekst)
 {
@@ -97,7 +95,7 @@ TEST(KonwersjaBlokowa, GranicaWewnatrzLiteryUtf8)
                 if (forma == Forma::Napis) {
                     wynik += konwersja.konwertuj(kawalek);
                 } else {
-                    konwersja.dopisz(kawalek, wynik);
+                    doBufora(konwersja, kawalek, wynik);
                 }
                 tekst += kawalek;
             }

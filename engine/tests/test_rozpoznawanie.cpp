@@ -15,6 +15,7 @@
 #include "engine/konwersja.h"
 #include "engine/rozpoznawanie.h"
 #include "engine/standardy.h"
+#include "engine/tests/konwersja_bajtow.h"
 
 namespace znakomat {
 namespace {
@@ -33,7 +34,7 @@ int standard(std::string_view nazwa)
 
 std::string konwertuj(std::string tekst, int zrodlo, int cel)
 {
-    return KonwertujTekst(std::move(tekst), zrodlo, cel, BezPostepu());
+    return znakomat::test::KonwertujBajty(std::move(tekst), zrodlo, cel);
 }
 
 // Right when the text reads the same from both: converted to UTF-8, where every letter is

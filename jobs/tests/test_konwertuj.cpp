@@ -22,7 +22,7 @@ using namespace znakomat;
 
 // The window as the jobs see it, without X: the controls are fields, and what the jobs
 // show or switch is written down.
-class OknoProbne final : public OknoKonwersji, public Postep {
+class OknoProbne final : public OknoKonwersji, public PoleKonwersji {
 public:
     struct Komunikat {
         bool ostrzezenie;
@@ -36,7 +36,7 @@ public:
     bool tekstowy = false;
     QString wejscie;
     QString wyjscie;
-    QString pole;
+    QString tekstPola;
     int poczatek = 0;
     int dlugosc = 0;
 
@@ -62,7 +62,6 @@ public:
         ++przywroconeTytuly;
         zamkniecie = zamkniecie || zamknijPrzyTytule;
     }
-    Postep& postep() override { return *this; }
     void przetworzZdarzenia() override {}
     bool zamkniecieZadane() const override { return zamkniecie; }
     void ostrzezenie(const QString& tekst, const QString& przyczyna) override
@@ -75,19 +74,19 @@ public:
     }
     QString nazwaWejscia() const override { return wejscie; }
     QString nazwaWyjscia() const override { return wyjscie; }
-    QString tekstPola() const override { return pole; }
-    void ustawTekstPola(const QString& tekst) override { pole = tekst; }
-    int dlugoscTekstuPola() const override { return static_cast<int>(pole.size()); }
-    int poczatekZaznaczenia() const override { return poczatek; }
-    int dlugoscZaznaczenia() const override { return dlugosc; }
-    void zaznacz(int nowyPoczatek, int nowaDlugosc) override
+    PoleKonwersji& pole() override { return *this; }
+    QString tekst() const override { return tekstPola; }
+    void zastapTekst(const QString& tekst) override { tekstPola = tekst; }
+    Zaznaczenie zaznaczenie() const override { return {poczatek, dlugosc}; }
+    void zaznacz(Zaznaczenie nowe) override
     {
-        poczatek = std::min(nowyPoczatek, dlugoscTekstuPola());
-        dlugosc = std::min(nowaDlugosc, dlugoscTekstuPola() - poczatek);
+        const int dlugoscTekstu = static_cast<int>(tekstPola.size());
+        poczatek = std::min(nowe.poczatek, dlugoscTekstu);
+        dlugosc = std::min(nowe.dlugosc, dlugoscTekstu - poczatek);
     }
-    void fokusNaPole() override {}
+    void ustawFokus() override {}
 
-    void przedKrokiem(int krok) override
+    void pokazKrok(int krok) override
     {
         if (krok == zawiedzPrzedKrokiem) {
             throw std::bad_alloc();
@@ -95,7 +94,6 @@ public:
         kroki.push_back(krok);
         zamkniecie = zamkniecie || krok == zamknijPrzedKrokiem;
     }
-    void poKroku() override {}
 };
 
 QByteArray czytaj(const QString& nazwa)
@@ -267,7 +265,7 @@ TEST(ZadanieTekstu, PoleISelekcja)
         okno.tekstowy = true;
         okno.zrodlo = przypadek.zrodlo;
         okno.cel = przypadek.cel;
-        okno.pole = przypadek.tekst;
+        okno.tekstPola = przypadek.tekst;
         okno.poczatek = przypadek.poczatek;
         okno.dlugosc = przypadek.dlugosc;
         okno.zawiedzPrzedKrokiem = przypadek.zawiedzPrzedKrokiem;
@@ -278,7 +276,7 @@ TEST(ZadanieTekstu, PoleISelekcja)
             KomendaKonwertuj(okno);
             EXPECT_EQ(okno.dostepnosc, (std::vector<bool>{false, true}));
         }
-        EXPECT_EQ(okno.pole.toStdString(), przypadek.wynik.toStdString());
+        EXPECT_EQ(okno.tekstPola.toStdString(), przypadek.wynik.toStdString());
         EXPECT_EQ(okno.poczatek, przypadek.poczatekPo);
         EXPECT_EQ(okno.dlugosc, przypadek.dlugoscPo);
         EXPECT_GE(okno.przywroconeTytuly, 1);

@@ -11,6 +11,7 @@
 
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
+#include "engine/tests/konwersja_bajtow.h"
 #include "jobs/rozpoznanie_zrodla.h"
 #include "pliki/przepisz.h"
 #include "pliki/rozpoznany_poczatek.h"
@@ -33,7 +34,7 @@ const std::string BEZ_A_S_Z =
 
 std::string wStandardzie(const std::string& utf8, int standard)
 {
-    return KonwertujTekst(utf8, UTF8_INDEX, standard, BezPostepu());
+    return znakomat::test::KonwertujBajty(utf8, UTF8_INDEX, standard);
 }
 
 class RozpoznaniePliku : public testing::Test {

@@ -15,7 +15,7 @@ namespace {
 using namespace znakomat;
 
 // Counts how often the output was about to be committed.
-class NadzorZatwierdzen final : public Nadzor {
+class NadzorZatwierdzen final : public znakomat::Postep {
 public:
     void przedZatwierdzeniem() override { ++zatwierdzen; }
     int zatwierdzen = 0;

@@ -25,7 +25,8 @@
 #include <string>
 #include <string_view>
 
-#include "pliki/nadzor.h"
+#include "engine/postep.h"
+#include "pliki/blad_pliku.h"
 #include "pliki/wyjscie.h"
 
 namespace pliki::test {
@@ -132,7 +133,7 @@ inline std::string wDziecku(const std::function<std::string()>& praca)
             wynik = praca();
         } catch (const BladPliku& blad) {
             wynik = "błąd " + std::to_string(blad.numer);
-        } catch (const Przerwane&) {
+        } catch (const znakomat::Przerwane&) {
             wynik = "przerwane";
         } catch (const std::exception& wyjatek) {
             wynik = std::string("wyjątek ") + wyjatek.what();
@@ -178,8 +179,8 @@ inline void stanSieUzytkownikiem(uid_t id)
     }
 }
 
-// A Nadzor that stops after `ile` calls of wTrakcie, waking every 10 ms in a silent pipe.
-class NadzorDoLiczby final : public Nadzor {
+// A Postep that stops after `ile` calls of wTrakcie, waking every 10 ms in a silent pipe.
+class NadzorDoLiczby final : public znakomat::Postep {
 public:
     explicit NadzorDoLiczby(int ile) : ile_(ile) {}
     void wTrakcie() override { ++wywolan_; }

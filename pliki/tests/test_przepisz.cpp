@@ -14,6 +14,7 @@
 
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
+#include "engine/tests/konwersja_bajtow.h"
 #include "pliki/opis_bledu.h"
 #include "pliki/przepisz.h"
 #include "pliki/tests/test_pomoc.h"
@@ -62,7 +63,7 @@ std::string losowyTekst(int zrodlo, std::size_t dlugosc, std::mt19937& los)
 
 // Converts `wejscie` into `wynik` as both front ends do.
 void przepiszPlik(const std::string& wejscie, const fs::path& wynik, int zrodlo, int cel,
-                  Nadzor& nadzor = BezNadzoru())
+                  znakomat::Postep& nadzor = znakomat::BezPostepu())
 {
     PlikWejsciowy plikWejsciowy(wejscie);
     PlikWyjsciowy wyjscie(wynik);
@@ -102,8 +103,7 @@ TEST(Przepisz, PlikDajeToCoCalyTekst)
 
             przepiszPlik(folder / "wejscie", folder / "wynik", zrodlo, cel);
 
-            EXPECT_TRUE(czytajPlik(folder / "wynik") ==
-                        KonwertujTekst(tekst, zrodlo, cel, znakomat::BezPostepu()));
+            EXPECT_TRUE(czytajPlik(folder / "wynik") == znakomat::test::KonwertujBajty(tekst, zrodlo, cel));
         }
     }
 }
@@ -141,8 +141,7 @@ TEST(Przepisz, PotokWLosowychKawalkachDajeToCoCalyTekst)
         pisarz.join();
         ::close(potok[0]);
 
-        EXPECT_TRUE(czytajPlik(folder / "wynik") ==
-                    KonwertujTekst(tekst, zrodlo, cel, znakomat::BezPostepu()));
+        EXPECT_TRUE(czytajPlik(folder / "wynik") == znakomat::test::KonwertujBajty(tekst, zrodlo, cel));
     }
 }
 
@@ -162,7 +161,7 @@ std::uint64_t przeczytanoZ(const fs::path& sciezka)
 
 // Records the steps, and checks between pieces that the step shown while the last piece
 // was converted is the eighteenth its last byte belongs to.
-class NadzorKrokow final : public Nadzor {
+class NadzorKrokow final : public znakomat::Postep {
 public:
     NadzorKrokow(fs::path wejscie, std::uint64_t rozmiar) : wejscie_(std::move(wejscie)), rozmiar_(rozmiar) {}
 

@@ -1,4 +1,4 @@
-// The streaming loop writes from a thread of its own: the caller's Nadzor still hears only
+// The streaming loop writes from a thread of its own: the caller's Postep still hears only
 // from the thread that called Przepisz, and no thread outlives it, however it ends.
 
 #include <fcntl.h>
@@ -23,6 +23,7 @@
 
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
+#include "engine/tests/konwersja_bajtow.h"
 #include "pliki/przepisz.h"
 
 namespace pliki {
@@ -73,7 +74,7 @@ std::string tekstUtf8(std::size_t dlugosc)
 }
 
 // Notes whether any call came from another thread than the one that made it.
-class NadzorWatku final : public Nadzor {
+class NadzorWatku final : public znakomat::Postep {
 public:
     void przedKrokiem(int) override { zanotuj(); }
     void poKroku() override { zanotuj(); }
@@ -119,9 +120,8 @@ TEST(Watki, NadzorSlyszyTylkoWatekWolajacy)
     EXPECT_GT(nadzor.wywolan, 40);
     EXPECT_EQ(nadzor.zInnegoWatku, 0);
     EXPECT_EQ(liczbaWatkow(), przed);
-    EXPECT_TRUE(czytajPlik(folder / "wy.txt") == znakomat::KonwertujTekst(tekst, znakomat::UTF8_INDEX,
-                                                                          znakomat::WINDOWS_EE,
-                                                                          znakomat::BezPostepu()));
+    EXPECT_TRUE(czytajPlik(folder / "wy.txt") ==
+                znakomat::test::KonwertujBajty(tekst, znakomat::UTF8_INDEX, znakomat::WINDOWS_EE));
 }
 
 TEST(Watki, BladZapisuWychodziZPrzepisz)
@@ -170,7 +170,7 @@ TEST(Watki, PrzerwanieGdyPotokStoi)
         PlikWejsciowy wejscie((folder / "we.txt").string());
         PlikWyjsciowy wyjscie((folder / "potok").string(), nadzor);
         znakomat::KonwersjaBlokowa konwersja(znakomat::MAZOVIA, znakomat::WINDOWS_EE);
-        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, nadzor), Przerwane);
+        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, nadzor), znakomat::Przerwane);
     }
     ASSERT_TRUE(zadane);
     EXPECT_LT(Zegar::now() - *zadane, std::chrono::seconds(1));

@@ -38,7 +38,7 @@ std::string losoweBajty(std::size_t dlugosc, unsigned ziarno)
 }
 
 // All that the input gives, read piece by piece.
-std::string przeczytajWszystko(PlikWejsciowy& wejscie, Nadzor& nadzor)
+std::string przeczytajWszystko(PlikWejsciowy& wejscie, znakomat::Postep& nadzor)
 {
     std::string calosc;
     std::string kawalek;
@@ -67,7 +67,7 @@ TEST_F(Wejscie, FifoBezPisarzaPrzerwaneNaProsbe)
         std::string kawalek;
         try {
             wejscie.czytaj(kawalek, 4096, nadzor);
-        } catch (const Przerwane&) {
+        } catch (const znakomat::Przerwane&) {
             return "przerwane po " + std::to_string(nadzor.wywolan());
         }
         return "przeczytane " + std::to_string(kawalek.size()) + " bajtów";
@@ -77,7 +77,7 @@ TEST_F(Wejscie, FifoBezPisarzaPrzerwaneNaProsbe)
 }
 
 // Counts the waits for a silent pipe, never stops.
-class NadzorOczekiwania final : public Nadzor {
+class NadzorOczekiwania final : public znakomat::Postep {
 public:
     void wTrakcie() override { ++oczekiwan; }
     int odstepOczekiwania() const override { return 10; }
@@ -139,7 +139,7 @@ TEST_F(Wejscie, NieskonczoneWejsciePrzerwaneNaProsbe)
     {
         PlikWyjsciowy wyjscie(wynik);
         znakomat::KonwersjaBlokowa konwersja(0, znakomat::UTF8_INDEX);
-        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, nadzor), Przerwane);
+        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, nadzor), znakomat::Przerwane);
     }
     EXPECT_EQ(nadzor.wywolan(), 20);
     EXPECT_EQ(czytajPlik(wynik), "stary");
@@ -158,7 +158,7 @@ TEST_F(Wejscie, RozmiarZnanyTylkoDlaZwyklegoPliku)
     // A /proc file says it is empty, yet has a text.
     PlikWejsciowy status("/proc/self/status");
     EXPECT_FALSE(status.rozmiar());
-    EXPECT_NE(przeczytajWszystko(status, BezNadzoru()).find("Pid:"), std::string::npos);
+    EXPECT_NE(przeczytajWszystko(status, znakomat::BezPostepu()).find("Pid:"), std::string::npos);
 }
 
 TEST_F(Wejscie, BledyOtwarcia)

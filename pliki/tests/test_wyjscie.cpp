@@ -4,9 +4,12 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/un.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -497,11 +500,42 @@ std::size_t otwarteDeskryptory()
     return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
 }
 
-// Every output refused, before or after its folder is open, leaves no descriptor open.
-TEST_P(Wyjscie, OdmowaNieZostawiaDeskryptorow)
+// Every way an input or an output is refused, before or after a folder or the file itself
+// is open, leaves no descriptor open. What a user may not do is tried as one, in a child.
+TEST_P(Wyjscie, KazdaOdmowaNieZostawiaDeskryptorow)
 {
+    const uid_t id = ::geteuid() == 0 ? nieuzywanyIdentyfikator() : ::geteuid();
+    const auto doUzytkownika = [&](const fs::path& sciezka, mode_t tryb) {
+        ASSERT_EQ(::chown(sciezka.c_str(), id, static_cast<gid_t>(id)), 0);
+        ASSERT_EQ(::chmod(sciezka.c_str(), tryb), 0);
+    };
     fs::create_directory(folder / "katalog");
     zapiszPlik(folder / "plik.txt", STARY);
+    fs::create_symlink("petla", folder / "petla");
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    {
+        const Deskryptor gniazdo(::socket(AF_UNIX, SOCK_STREAM, 0));
+        sockaddr_un adres{};
+        adres.sun_family = AF_UNIX;
+        const std::string sciezkaGniazda = (folder / "gniazdo").string();
+        ASSERT_LT(sciezkaGniazda.size(), sizeof(adres.sun_path));
+        sciezkaGniazda.copy(adres.sun_path, sciezkaGniazda.size());
+        ASSERT_EQ(::bind(gniazdo, reinterpret_cast<const sockaddr*>(&adres), sizeof(adres)), 0);
+    }
+    // A folder that takes no new file from its user, with a file they may write and one
+    // they may not.
+    fs::create_directory(folder / "bez-nowych");
+    zapiszPlik(folder / "bez-nowych/wolny.txt", STARY);
+    doUzytkownika(folder / "bez-nowych/wolny.txt", 0644);
+    zapiszPlik(folder / "bez-nowych/ro.txt", STARY);
+    doUzytkownika(folder / "bez-nowych/ro.txt", 0444);
+    doUzytkownika(folder / "bez-nowych", 0555);
+    zapiszPlik(folder / "zamkniety.txt", STARY);
+    ASSERT_EQ(::chmod((folder / "zamkniety.txt").c_str(), 0), 0);
+    // A stream the program holds that cannot be written: a folder.
+    const Deskryptor otwartyFolder(::open((folder / "katalog").c_str(), O_RDONLY | O_DIRECTORY));
+    ASSERT_GE(otwartyFolder, 0);
+
     fs::create_directory(folder / "tylko-odczyt");
     zapiszPlik(folder / "tylko-odczyt/wynik.txt", STARY);
     const Montowanie zwiazanie((folder / "tylko-odczyt").c_str(), folder / "tylko-odczyt", nullptr, MS_BIND,
@@ -509,26 +543,89 @@ TEST_P(Wyjscie, OdmowaNieZostawiaDeskryptorow)
     const bool tylkoOdczyt =
         zwiazanie.zamontowane() && ::mount(nullptr, (folder / "tylko-odczyt").c_str(), nullptr,
                                            MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    struct Przypadek {
+
+    enum Plik { Wejscie, Wyjscie };
+    struct Odmowa {
+        const char* opis;
+        Plik plik;
         fs::path nazwa;
-        int numer;
+        // What the child's TMPDIR names; empty runs the case in this process, as root.
+        fs::path tmp;
+        std::string wynik;
     };
-    std::vector<Przypadek> przypadki{{folder / "katalog", EISDIR},
-                                     {folder / "plik.txt/wynik.txt", ENOTDIR},
-                                     {folder / "brak/wynik.txt", ENOENT}};
+    const auto blad = [](int numer) { return "błąd " + std::to_string(numer); };
+    std::vector<Odmowa> odmowy{
+        {"wejście: brak pliku", Wejscie, folder / "brak.txt", {}, blad(ENOENT)},
+        {"wejście: plik zamiast folderu", Wejscie, folder / "plik.txt/we.txt", {}, blad(ENOTDIR)},
+        {"wejście: folder", Wejscie, folder / "katalog", {}, blad(EISDIR)},
+        {"wejście: pętla dowiązań", Wejscie, folder / "petla", {}, blad(ELOOP)},
+        {"wejście: bez prawa odczytu", Wejscie, folder / "zamkniety.txt", folder.sciezka(), blad(EACCES)},
+        {"wyjście: folder", Wyjscie, folder / "katalog", {}, blad(EISDIR)},
+        {"wyjście: nazwa bez pliku", Wyjscie, folder / "katalog/.", {}, blad(EISDIR)},
+        {"wyjście: plik zamiast folderu", Wyjscie, folder / "plik.txt/wynik.txt", {}, blad(ENOTDIR)},
+        {"wyjście: brak folderu", Wyjscie, folder / "brak/wynik.txt", {}, blad(ENOENT)},
+        {"wyjście: pętla dowiązań", Wyjscie, folder / "petla", {}, blad(ELOOP)},
+        {"wyjście: za długa nazwa", Wyjscie, folder / std::string(300, 'x'), {}, blad(ENAMETOOLONG)},
+        {"wyjście: otwarty strumień",
+         Wyjscie,
+         "/proc/self/fd/" + std::to_string(otwartyFolder),
+         {},
+         blad(EISDIR)},
+        {"wyjście: gniazdo", Wyjscie, folder / "gniazdo", {}, blad(ENXIO)},
+        {"wyjście: potok bez czytelnika", Wyjscie, folder / "fifo", {}, "przerwany"},
+        {"wyjście: nowy plik w folderze bez prawa zapisu", Wyjscie, folder / "bez-nowych/nowy.txt",
+         folder.sciezka(), blad(EACCES)},
+        {"wyjście: plik tylko do odczytu", Wyjscie, folder / "bez-nowych/ro.txt", folder.sciezka(),
+         blad(EACCES)},
+        {"wyjście: TMPDIR nie istnieje", Wyjscie, folder / "bez-nowych/wolny.txt", folder / "brak",
+         blad(ENOENT)},
+        {"wyjście: TMPDIR bez prawa zapisu", Wyjscie, folder / "bez-nowych/wolny.txt", folder / "bez-nowych",
+         blad(EACCES)},
+    };
     if (tylkoOdczyt) {
-        przypadki.push_back({folder / "tylko-odczyt/wynik.txt", EROFS});
+        odmowy.push_back({"wyjście: system tylko do odczytu",
+                          Wyjscie,
+                          folder / "tylko-odczyt/wynik.txt",
+                          {},
+                          blad(EROFS)});
     }
-    for (const Przypadek& przypadek : przypadki) {
-        SCOPED_TRACE(przypadek.nazwa);
+
+    const auto sprobuj = [](const Odmowa& odmowa) {
         const std::size_t przed = otwarteDeskryptory();
+        std::string wynik = "przyjęty";
         try {
-            PlikWyjsciowy wyjscie(przypadek.nazwa);
-            ADD_FAILURE() << "przyjęty";
+            // A pipe without a reader is waited for until the second pause.
+            NadzorDoLiczby nadzor(2);
+            if (odmowa.plik == Wejscie) {
+                const PlikWejsciowy wejscie(odmowa.nazwa);
+            } else {
+                const PlikWyjsciowy wyjscie(odmowa.nazwa, nadzor);
+            }
         } catch (const BladPliku& blad) {
-            EXPECT_EQ(blad.numer, przypadek.numer);
+            wynik = "błąd " + std::to_string(blad.numer);
+        } catch (const znakomat::Przerwane&) {
+            wynik = "przerwany";
         }
-        EXPECT_EQ(otwarteDeskryptory(), przed);
+        const std::size_t po = otwarteDeskryptory();
+        return po == przed ? wynik
+                           : wynik + ", otwartych deskryptorów więcej o " + std::to_string(po - przed);
+    };
+    for (const Odmowa& odmowa : odmowy) {
+        SCOPED_TRACE(odmowa.opis);
+        if (odmowa.tmp.empty()) {
+            EXPECT_EQ(sprobuj(odmowa), odmowa.wynik);
+            continue;
+        }
+        EXPECT_EQ(wDziecku([&] {
+                      ::setenv("TMPDIR", odmowa.tmp.c_str(), 1);
+                      if (::geteuid() != id) {
+                          stanSieUzytkownikiem(id);
+                          // Its own /proc/self again, which a change of user gives to root.
+                          ::prctl(PR_SET_DUMPABLE, 1);
+                      }
+                      return sprobuj(odmowa);
+                  }),
+                  odmowa.wynik);
     }
 }
 
@@ -599,7 +696,7 @@ TEST_P(Niepowodzenie, PrzerwaneNaProsbe)
         PlikWejsciowy plikWejsciowy(wejscie);
         PlikWyjsciowy wyjscie(wynik);
         znakomat::KonwersjaBlokowa konwersja(0, znakomat::UTF8_INDEX);
-        EXPECT_THROW(Przepisz(plikWejsciowy, wyjscie, konwersja, nadzor), Przerwane);
+        EXPECT_THROW(Przepisz(plikWejsciowy, wyjscie, konwersja, nadzor), znakomat::Przerwane);
     } catch (const BladPliku& blad) {
         ADD_FAILURE() << "błąd " << blad.numer;
     }

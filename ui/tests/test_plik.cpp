@@ -24,6 +24,7 @@
 
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
+#include "engine/tests/konwersja_bajtow.h"
 #include "ui/frmmain.h"
 #include "ui/tests/gui_test.h"
 
@@ -124,8 +125,7 @@ QByteArray wszystkieBajty()
 
 QByteArray skonwertowane(const QByteArray& tekst, int zrodlo, int cel)
 {
-    return QByteArray::fromStdString(
-        znakomat::KonwertujTekst(tekst.toStdString(), zrodlo, cel, znakomat::BezPostepu()));
+    return QByteArray::fromStdString(znakomat::test::KonwertujBajty(tekst.toStdString(), zrodlo, cel));
 }
 
 }  // namespace

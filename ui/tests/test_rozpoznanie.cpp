@@ -18,6 +18,7 @@
 #include "engine/konwersja.h"
 #include "engine/rozpoznawanie.h"
 #include "engine/standardy.h"
+#include "engine/tests/konwersja_bajtow.h"
 #include "engine/windows1250.h"
 #include "jobs/rozpoznanie_zrodla.h"
 #include "ui/poletekstowe.h"
@@ -37,7 +38,7 @@ const std::string PROZA =
 
 std::string wStandardzie(const std::string& utf8, int standard)
 {
-    return KonwertujTekst(utf8, UTF8_INDEX, standard, BezPostepu());
+    return znakomat::test::KonwertujBajty(utf8, UTF8_INDEX, standard);
 }
 
 // The bytes as a program reading them as Windows-1250 shows them.
@@ -181,7 +182,7 @@ private slots:
         QFETCH(int, standard);
         const std::string tresc = wStandardzie(PROZA, standard);
         QVERIFY(podaj(sposob, zapisz(QStringLiteral("stary.txt"), tresc)));
-        QVERIFY2(KonwertujTekst(tresc, zrodlo()->currentIndex(), UTF8_INDEX, BezPostepu()) == PROZA,
+        QVERIFY2(znakomat::test::KonwertujBajty(tresc, zrodlo()->currentIndex(), UTF8_INDEX) == PROZA,
                  qPrintable(zrodlo()->currentText()));
         for (const QString& opis : {wejscie()->toolTip(), wejscie()->accessibleDescription()}) {
             QVERIFY2(opis.contains(QStringLiteral("Rozpoznany standard: ")), qPrintable(opis));
@@ -308,7 +309,7 @@ private slots:
 
         OknaModalne okna;
         QVERIFY2(okna.odtworz([this] { kliknij("Command1"); }), qPrintable(okna.blad()));
-        const std::string oczekiwany = KonwertujTekst(tresc, reczny, ISO_LATIN_2, BezPostepu());
+        const std::string oczekiwany = znakomat::test::KonwertujBajty(tresc, reczny, ISO_LATIN_2);
         if (plik) {
             QFile wyjscie(wynik);
             QVERIFY(wyjscie.open(QIODevice::ReadOnly));
