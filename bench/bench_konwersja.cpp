@@ -4,7 +4,7 @@
 // command line's loop does from piece to piece. After the run a summary gives the ratios,
 // each computed from this one run's measurements.
 //
-//   bench_konwersja [--rozmiar=100M] [--wariant=zwykly|sse2|ssse3|avx2]
+//   bench_konwersja [--rozmiar=100M] [--wariant=zwykly|sse2|ssse3|avx2|avx512vbmi]
 //                   [--benchmark_repetitions=N ...]
 //
 // The summary compares CPU time, which includes the kernel's work for page faults but
@@ -322,7 +322,8 @@ void podsumowanie(const Zbieracz& zbieracz, int wszystkichPowtorzen)
 
 Wariant czytajWariant(std::string_view napis)
 {
-    for (const Wariant wariant : {Wariant::Zwykly, Wariant::Sse2, Wariant::Ssse3, Wariant::Avx2}) {
+    for (const Wariant wariant :
+         {Wariant::Zwykly, Wariant::Sse2, Wariant::Ssse3, Wariant::Avx2, Wariant::Avx512Vbmi}) {
         if (NazwaWariantu(wariant) == napis) {
             return wariant;
         }

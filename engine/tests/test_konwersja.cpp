@@ -596,7 +596,8 @@ TEST(Warianty, ZwyklyZawszeIKazdyDostepnyDaSieWymusic)
     ASSERT_FALSE(DostepneWarianty().empty());
     EXPECT_EQ(DostepneWarianty().front(), Wariant::Zwykly);
     EXPECT_EQ(BiezacyWariant(), DostepneWarianty().back());
-    for (const Wariant wariant : {Wariant::Zwykly, Wariant::Sse2, Wariant::Ssse3, Wariant::Avx2}) {
+    for (const Wariant wariant :
+         {Wariant::Zwykly, Wariant::Sse2, Wariant::Ssse3, Wariant::Avx2, Wariant::Avx512Vbmi}) {
         const bool dostepny = std::find(DostepneWarianty().begin(), DostepneWarianty().end(), wariant) !=
                               DostepneWarianty().end();
         if (dostepny) {
