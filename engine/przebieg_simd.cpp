@@ -260,7 +260,7 @@ __attribute__((target("avx2"))) inline void wyszukaj256(__m256i v, const Rzedy25
     b = drugi;
 }
 
-// True when every row that holds a change lies at 80 or above: a vector without a high
+// True when every row that holds a letter lies at 80 or above: a vector without a high
 // byte then passes as it is.
 inline bool tylkoWysokie(const Wiersze& w)
 {
@@ -271,17 +271,13 @@ template <int N>
 __attribute__((target("avx2"))) void zamienAvx2N(const std::uint8_t* z, std::size_t n, std::uint8_t* w,
                                                  const TablicePrzebiegu& t)
 {
-    const Wiersze wiersz = wiersze(t.nibleZmian, t);
     Rzedy256<N> rzedy;
-    zaladuj256<N>(wiersz, rzedy);
-    const bool pomijaj = tylkoWysokie(wiersz);
+    zaladuj256<N>(wiersze(t.nibleZmian, t), rzedy);
+    // No test for vectors without high bytes: on Polish text most hold one, and the branch
+    // cost more than the lookup it saved.
     std::size_t p = 0;
     for (; p + 32 <= n; p += 32) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(z + p));
-        if (pomijaj && _mm256_movemask_epi8(v) == 0) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(w + p), v);
-            continue;
-        }
         __m256i a;
         __m256i b;
         wyszukaj256<N, false>(v, rzedy, a, b);
@@ -426,12 +422,20 @@ ZNAKOMAT_AVX512 inline std::size_t rozsun8Avx512(__m128i ab, unsigned maska, std
     return ROZSUNIECIA.dlugosci[maska];
 }
 
+// One of the four lanes of sixteen bytes. (The zero-masking form with every bit set: GCC 12
+// warns of the plain form's undefined fill.)
+template <int Pas>
+ZNAKOMAT_AVX512 inline __m128i pas128(__m512i v)
+{
+    return _mm512_maskz_extracti32x4_epi32(0xF, v, Pas);
+}
+
 // Sixteen bytes of a and b, each group of eight widened by one shuffle.
 template <int Pas>
 ZNAKOMAT_AVX512 inline std::size_t rozsun16(__m512i a, __m512i b, std::uint64_t litery, std::uint8_t* w)
 {
-    const __m128i a16 = _mm512_extracti32x4_epi32(a, Pas);
-    const __m128i b16 = _mm512_extracti32x4_epi32(b, Pas);
+    const __m128i a16 = pas128<Pas>(a);
+    const __m128i b16 = pas128<Pas>(b);
     std::size_t zapis = rozsun8Avx512(_mm_unpacklo_epi64(a16, b16), litery >> (16 * Pas) & 0xFF, w);
     return zapis + rozsun8Avx512(_mm_unpackhi_epi64(a16, b16), litery >> (16 * Pas + 8) & 0xFF, w + zapis);
 }
@@ -503,7 +507,7 @@ ZNAKOMAT_AVX512 inline std::size_t sciagnij16(__m512i v, std::uint64_t zostaja, 
     const __m128i wzor =
         _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(SCIAGNIECIA.dolna[dolne].data())),
                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(SCIAGNIECIA.gorna[gorne].data())));
-    const __m128i wynik = _mm_shuffle_epi8(_mm512_extracti32x4_epi32(v, Pas), wzor);
+    const __m128i wynik = _mm_shuffle_epi8(pas128<Pas>(v), wzor);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(w), wynik);
     const std::size_t zapis = SCIAGNIECIA.dlugosci[dolne];
     _mm_storeh_pd(reinterpret_cast<double*>(w + zapis), _mm_castsi128_pd(wynik));
@@ -543,7 +547,7 @@ ZNAKOMAT_AVX512 std::size_t zPar512(const std::uint8_t* z, std::size_t n, std::u
         const std::uint64_t pary = _mm512_test_epi8_mask(litery, litery);
         const std::uint64_t usuniete = pary << 1 | przeniesiony;
         przeniesiony = pary >> 63;
-        const __m512i wynik = _mm512_mask_blend_epi8(pary, v, _mm512_permutexvar_epi8(litery, cele));
+        const __m512i wynik = _mm512_mask_permutexvar_epi8(v, pary, litery, cele);
         if (usuniete == 0) {
             _mm512_storeu_si512(w + zapis, wynik);
             zapis += 64;
