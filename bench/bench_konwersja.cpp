@@ -266,8 +266,9 @@ void podsumowanie(const Zbieracz& zbieracz, int wszystkichPowtorzen)
     const double czasKopii = mediana(kopia->second);
     std::printf("memcpy: median %.1f ms, %.0f MiB/s\n", czasKopii * 1e3, mib / czasKopii);
     if (const auto granica = stosunek(zbieracz, "kopiaZeZmiana", "memcpy")) {
-        std::printf("a copy that changes each byte (the limit of any pass): %.2f [%.2f-%.2f] x memcpy's time\n",
-                    granica->mediana, granica->najmniejszy, granica->najwiekszy);
+        std::printf(
+            "a copy that changes each byte (the limit of any pass): %.2f [%.2f-%.2f] x memcpy's time\n",
+            granica->mediana, granica->najmniejszy, granica->najwiekszy);
     }
 
     // Time over memcpy's, median of the repetitions: one row per source, one column per target.

@@ -175,7 +175,8 @@ std::size_t najwiecejPoPoszerzeniu(const std::string& tekst, const TablicePrzebi
     std::size_t wynik = tekst.size();
     wKawalkach(dane, tekst.size(), t, postep, [&](std::size_t od, std::size_t doPoz) {
         if (t.rodzaj == PoczatekLitery::Wysoki) {
-            wynik += PrzebiegiWariantu(BiezacyWariant()).policzWysokie(dane + od, doPoz - od);
+            wynik += static_cast<std::size_t>(
+                std::count_if(dane + od, dane + doPoz, [](std::uint8_t b) { return b >= 0x80; }));
             return;
         }
         for (std::size_t p = od; p < doPoz; ++p) {

@@ -121,7 +121,8 @@ void TablicePrzebiegu::przygotujWiersze()
     paryWektorowo = szerZrodla == 2 && szerCelu == 1 && !pary.empty() && pary.size() <= NAJWIECEJ_WIERSZY_PAR;
     for (const auto& rzad : pary) {
         for (int b = 0; b < 256; ++b) {
-            if (rzad[static_cast<std::size_t>(b)] != 0 && (b < 0x80 || wiersz[static_cast<std::size_t>(b)] != 0)) {
+            if (rzad[static_cast<std::size_t>(b)] != 0 &&
+                (b < 0x80 || wiersz[static_cast<std::size_t>(b)] != 0)) {
                 paryWektorowo = false;
             }
         }

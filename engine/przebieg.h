@@ -105,8 +105,6 @@ struct Przebiegi {
     // lie before z in the same buffer.
     std::size_t (*zPar)(const std::uint8_t* z, std::size_t n, std::uint8_t* w, bool wMiejscu,
                         const TablicePrzebiegu& t);
-    // How many bytes are 80 or above.
-    std::size_t (*policzWysokie)(const std::uint8_t* z, std::size_t n);
 };
 
 const Przebiegi& PrzebiegiWariantu(Wariant wariant);

@@ -53,26 +53,6 @@ struct Sse2 {
     }
 };
 
-// The high bit of each byte moved to bit 0 and summed eight bytes at a time: a plain
-// x86-64 has no popcount instruction, and its library call costs more than the pass.
-std::size_t policzWysokieSse2(const std::uint8_t* z, std::size_t n)
-{
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i jedynki = _mm_set1_epi8(1);
-    __m128i suma = zero;
-    std::size_t p = 0;
-    for (; p + 16 <= n; p += 16) {
-        const __m128i bajty = _mm_loadu_si128(reinterpret_cast<const __m128i*>(z + p));
-        suma = _mm_add_epi64(suma, _mm_sad_epu8(_mm_and_si128(_mm_srli_epi16(bajty, 7), jedynki), zero));
-    }
-    std::size_t wynik = static_cast<std::size_t>(_mm_cvtsi128_si64(suma)) +
-                        static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(suma, suma)));
-    for (; p < n; ++p) {
-        wynik += z[p] >= 0x80;
-    }
-    return wynik;
-}
-
 // --- Shared by SSSE3 and AVX2 -----------------------------------------------------------------
 
 // For eight bytes of which those in `maska` are letters: the shuffle that takes each byte
@@ -235,13 +215,16 @@ __attribute__((target("avx2"))) inline void zaladuj256(const Wiersze& w, Rzedy25
 {
     for (int i = 0; i < N; ++i) {
         r.nible[i] = _mm256_set1_epi8(static_cast<char>(w.nible[i]));
-        r.a[i] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w.a[i]->data())));
-        r.b[i] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w.b[i]->data())));
+        r.a[i] =
+            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w.a[i]->data())));
+        r.b[i] =
+            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w.b[i]->data())));
     }
 }
 
 template <int N, bool Drugi>
-__attribute__((target("avx2"))) inline void wyszukaj256(__m256i v, const Rzedy256<N>& r, __m256i& a, __m256i& b)
+__attribute__((target("avx2"))) inline void wyszukaj256(__m256i v, const Rzedy256<N>& r, __m256i& a,
+                                                        __m256i& b)
 {
     const __m256i cztery = _mm256_set1_epi8(0x0F);
     const __m256i gorne = _mm256_and_si256(_mm256_srli_epi16(v, 4), cztery);
@@ -399,7 +382,8 @@ inline __mmask64 pierwszych(std::size_t ile)
 }
 
 template <bool TylkoGorna>
-ZNAKOMAT_AVX512 void zamien512(const std::uint8_t* z, std::size_t n, std::uint8_t* w, const TablicePrzebiegu& t)
+ZNAKOMAT_AVX512 void zamien512(const std::uint8_t* z, std::size_t n, std::uint8_t* w,
+                               const TablicePrzebiegu& t)
 {
     Tablica512 roznica;
     zaladuj512(t.roznicaMapy, roznica);
@@ -542,7 +526,8 @@ ZNAKOMAT_AVX512 std::size_t zPar512(const std::uint8_t* z, std::size_t n, std::u
 #pragma GCC unroll 4
         for (int r = 0; r < R; ++r) {
             const __mmask64 tu = _mm512_mask_cmpeq_epi8_mask(wysokie, v, wiodacy[r]);
-            litery = _mm512_or_si512(litery, _mm512_maskz_permutex2var_epi8(tu, dolna[r], nastepne, gorna[r]));
+            litery =
+                _mm512_or_si512(litery, _mm512_maskz_permutex2var_epi8(tu, dolna[r], nastepne, gorna[r]));
         }
         const std::uint64_t pary = _mm512_test_epi8_mask(litery, litery);
         const std::uint64_t usuniete = pary << 1 | przeniesiony;
@@ -615,29 +600,25 @@ const Przebiegi PRZEBIEGI_SSE2 = {
     przebieg::zamien<Sse2>,
     przebieg::poszerz<Sse2>,
     przebieg::zPar<Sse2>,
-    policzWysokieSse2,
 };
 
-// Two-byte sources and the count gain nothing from pshufb: their SSE2 passes serve.
+// Two-byte sources gain nothing from pshufb: their SSE2 pass serves.
 const Przebiegi PRZEBIEGI_SSSE3 = {
     zamienSsse3,
     poszerzSsse3,
     przebieg::zPar<Sse2>,
-    policzWysokieSse2,
 };
 
 const Przebiegi PRZEBIEGI_AVX2 = {
     zamienAvx2,
     poszerzAvx2,
     przebieg::zPar<Sse2>,
-    policzWysokieSse2,
 };
 
 const Przebiegi PRZEBIEGI_AVX512_VBMI = {
     zamienAvx512,
     poszerzAvx512,
     zParAvx512,
-    policzWysokieSse2,
 };
 
 }  // namespace znakomat
