@@ -169,10 +169,13 @@ void kopiowanieZeZmiana(benchmark::State& stan)
     const std::string& wejscie = tekst(WINDOWS_EE);
     std::string& wynik = bufor();
     char zmiana = 0;
+    const std::size_t n = wejscie.size();
+    const char* __restrict z = wejscie.data();
+    char* __restrict w = wynik.data();
     for (auto _ : stan) {
         benchmark::DoNotOptimize(zmiana);
-        for (std::size_t i = 0; i < wejscie.size(); ++i) {
-            wynik[i] = static_cast<char>(wejscie[i] ^ zmiana);
+        for (std::size_t i = 0; i < n; ++i) {
+            w[i] = static_cast<char>(z[i] ^ zmiana);
         }
         benchmark::DoNotOptimize(wynik.data());
         benchmark::ClobberMemory();
