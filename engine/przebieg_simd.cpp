@@ -494,7 +494,8 @@ ZNAKOMAT_AVX512 inline std::size_t sciagnij16(__m512i v, std::uint64_t zostaja, 
     const __m128i wynik = _mm_shuffle_epi8(pas128<Pas>(v), wzor);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(w), wynik);
     const std::size_t zapis = SCIAGNIECIA.dlugosci[dolne];
-    _mm_storeh_pd(reinterpret_cast<double*>(w + zapis), _mm_castsi128_pd(wynik));
+    const auto drugie8 = static_cast<std::uint64_t>(_mm_extract_epi64(wynik, 1));
+    std::memcpy(w + zapis, &drugie8, 8);
     return zapis + SCIAGNIECIA.dlugosci[gorne];
 }
 
