@@ -1,7 +1,10 @@
 // The x86-64 variants. SSE2 is always there: it finds the candidates sixteen bytes at a
 // time and handles each alone. SSSE3 and AVX2, chosen at run time, look every byte up at
 // once with pshufb, one table row per high half of a byte that holds a letter, and widen
-// to two bytes by shuffling each group of eight into place.
+// to two bytes by shuffling each group of eight into place. AVX-512 VBMI looks 64 bytes up
+// in a 128-byte half of a table with one vpermi2b, and reads a two-byte source the same
+// way: each byte with the one after it, the second bytes of letters then dropped by one
+// shuffle per eight bytes.
 
 #include <emmintrin.h>
 #include <immintrin.h>
