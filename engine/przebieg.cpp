@@ -21,6 +21,10 @@ std::vector<Wariant> wykryjWarianty()
     if (__builtin_cpu_supports("avx2")) {
         warianty.push_back(Wariant::Avx2);
     }
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")) {
+        warianty.push_back(Wariant::Avx512Vbmi);
+    }
 #endif
     return warianty;
 }
@@ -41,6 +45,8 @@ std::string_view NazwaWariantu(Wariant wariant)
             return "ssse3";
         case Wariant::Avx2:
             return "avx2";
+        case Wariant::Avx512Vbmi:
+            return "avx512vbmi";
     }
     return "?";
 }
@@ -76,6 +82,8 @@ const Przebiegi& PrzebiegiWariantu(Wariant wariant)
             return PRZEBIEGI_SSSE3;
         case Wariant::Avx2:
             return PRZEBIEGI_AVX2;
+        case Wariant::Avx512Vbmi:
+            return PRZEBIEGI_AVX512_VBMI;
 #endif
         default:
             return PRZEBIEGI_ZWYKLE;
@@ -102,6 +110,25 @@ void TablicePrzebiegu::przygotujWiersze()
         if (litery) {
             nibleLiter.push_back(static_cast<std::uint8_t>(h));
         }
+    }
+
+    wiodace.assign(pary.size(), 0);
+    for (int b = 0; b < 256; ++b) {
+        if (wiersz[static_cast<std::size_t>(b)] != 0) {
+            wiodace[wiersz[static_cast<std::size_t>(b)] - 1u] = static_cast<std::uint8_t>(b);
+        }
+    }
+    paryWektorowo = szerZrodla == 2 && szerCelu == 1 && !pary.empty() && pary.size() <= NAJWIECEJ_WIERSZY_PAR;
+    for (const auto& rzad : pary) {
+        for (int b = 0; b < 256; ++b) {
+            if (rzad[static_cast<std::size_t>(b)] != 0 &&
+                (b < 0x80 || wiersz[static_cast<std::size_t>(b)] != 0)) {
+                paryWektorowo = false;
+            }
+        }
+    }
+    for (std::size_t l = 0; l < zamiany.size(); ++l) {
+        celLitery[l] = zamiany[l][0];
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 // The pass that writes a byte text once the eighteen steps have decided every letter, in
-// several variants: a plain portable one and, on x86-64, SSE2, SSSE3 and AVX2 ones chosen
-// at run time. Every variant gives the same bytes; they differ only in speed.
+// several variants: a plain portable one and, on x86-64, SSE2, SSSE3, AVX2 and AVX-512 VBMI
+// ones chosen at run time. Every variant gives the same bytes; they differ only in speed.
 
 #include <array>
 #include <cstddef>
@@ -18,6 +18,7 @@ enum class Wariant {
     Sse2,
     Ssse3,
     Avx2,
+    Avx512Vbmi,  // vpermb / vpermi2b: 128 bytes of a table in one instruction
 };
 
 std::string_view NazwaWariantu(Wariant wariant);
@@ -39,6 +40,9 @@ enum class PoczatekLitery {
     Wysoki,   // 80 and above
     Wiodacy,  // C0 and above: lead bytes of UTF-8
 };
+
+// The most rows of pairs the vector lookup of a two-byte source keeps in registers.
+inline constexpr std::size_t NAJWIECEJ_WIERSZY_PAR = 4;
 
 // How far past the end of its result a pass may write: the fast paths store whole
 // vectors and let the next store, or the caller's cut, take care of the excess.
@@ -71,13 +75,21 @@ struct TablicePrzebiegu {
     std::array<std::array<std::uint8_t, 16>, 16> roznicaMapy{};  // mapa[b] ^ b
     std::array<std::array<std::uint8_t, 16>, 16> drugiWiersz{};  // drugi[b]
 
+    // For the vector lookup of a two-byte source into a one-byte target: the first byte of
+    // each row of pary, and the target byte of each letter. Only where every letter's second
+    // byte is 80 or above and starts no letter itself, so that a letter found at one byte
+    // never overlaps one found at the next.
+    bool paryWektorowo = false;
+    std::vector<std::uint8_t> wiodace;
+    std::array<std::uint8_t, 64> celLitery{};
+
     int literaPary(std::uint8_t pierwszy, std::uint8_t drugiBajt) const
     {
         const std::uint8_t w = wiersz[pierwszy];
         return w == 0 ? 0 : pary[w - 1u][drugiBajt];
     }
 
-    // Fills the rows of sixteen from litera, mapa and drugi.
+    // Fills the rows of sixteen from litera, mapa and drugi, and the tables of pairs.
     void przygotujWiersze();
 };
 
@@ -93,8 +105,6 @@ struct Przebiegi {
     // lie before z in the same buffer.
     std::size_t (*zPar)(const std::uint8_t* z, std::size_t n, std::uint8_t* w, bool wMiejscu,
                         const TablicePrzebiegu& t);
-    // How many bytes are 80 or above.
-    std::size_t (*policzWysokie)(const std::uint8_t* z, std::size_t n);
 };
 
 const Przebiegi& PrzebiegiWariantu(Wariant wariant);
@@ -105,6 +115,7 @@ extern const Przebiegi PRZEBIEGI_ZWYKLE;
 extern const Przebiegi PRZEBIEGI_SSE2;
 extern const Przebiegi PRZEBIEGI_SSSE3;
 extern const Przebiegi PRZEBIEGI_AVX2;
+extern const Przebiegi PRZEBIEGI_AVX512_VBMI;
 #endif
 
 }  // namespace znakomat

@@ -13,8 +13,6 @@ namespace znakomat {
 
 namespace {
 
-constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080u;
-
 std::uint64_t slowo(const std::uint8_t* dane)
 {
     std::uint64_t s = 0;
@@ -55,28 +53,12 @@ struct Slowa {
     }
 };
 
-std::size_t policzWysokie(const std::uint8_t* z, std::size_t n)
-{
-    std::size_t wynik = 0;
-    std::size_t p = 0;
-    for (; p + 8 <= n; p += 8) {
-        // One per high bit in each byte, summed across the bytes by the multiplication.
-        const std::uint64_t jedynki = (slowo(z + p) & WYSOKIE_BITY) >> 7;
-        wynik += static_cast<std::size_t>((jedynki * 0x0101010101010101u) >> 56);
-    }
-    for (; p < n; ++p) {
-        wynik += z[p] >= 0x80;
-    }
-    return wynik;
-}
-
 }  // namespace
 
 const Przebiegi PRZEBIEGI_ZWYKLE = {
     przebieg::zamien<Slowa>,
     przebieg::poszerz<Slowa>,
     przebieg::zPar<Slowa>,
-    policzWysokie,
 };
 
 }  // namespace znakomat

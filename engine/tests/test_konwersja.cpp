@@ -587,12 +587,62 @@ TEST(PrzygotowanaKonwersja, ZlyIndeksRzuca)
 
 // --- Variants of the pass --------------------------------------------------------------------
 
+// A letter at every position of the first blocks of the vector passes (16, 32 and 64 bytes),
+// alone or at the start of a run of letters, so that a letter of two bytes lies across every
+// block boundary and the text ends in every way, a lone first byte included. Every variant,
+// in place and into new memory, gives what the model gives.
+TEST(Warianty, LiteraNaKazdejPozycjiBloku)
+{
+    constexpr std::array<std::pair<int, int>, 9> pary = {{{UTF8_INDEX, WINDOWS_EE},
+                                                          {UTF8_INDEX, 0},
+                                                          {UTF8_INDEX, MAZOVIA},
+                                                          {WINDOWS_EE, UTF8_INDEX},
+                                                          {0, UTF8_INDEX},
+                                                          {WINDOWS_EE, CYFROMAT},
+                                                          {WFN, IBM_LATIN_2},
+                                                          {MAZOVIA, WINDOWS_EE},
+                                                          {0, ISO_LATIN_2}}};
+    // (length of the text, letters in the run)
+    constexpr std::array<std::pair<std::size_t, int>, 6> ksztalty = {
+        {{63, 1}, {65, 1}, {130, 1}, {66, 3}, {129, 40}, {200, 70}}};
+    for (const auto& [zrodlo, cel] : pary) {
+        for (const auto& [dlugosc, ile] : ksztalty) {
+            std::vector<std::string> teksty;
+            std::vector<std::string> oczekiwane;
+            for (std::size_t pozycja = 0; pozycja < dlugosc; ++pozycja) {
+                std::string tekst(pozycja, 'x');
+                for (int k = 0; k < ile && tekst.size() < dlugosc; ++k) {
+                    tekst += Litera(zrodlo, (static_cast<int>(pozycja) + k) % LICZBA_LITER + 1);
+                }
+                tekst.resize(dlugosc, 'y');
+                oczekiwane.push_back(modelKonwersji(tekst, zrodlo, cel));
+                teksty.push_back(std::move(tekst));
+            }
+            dlaKazdegoWariantu([&] {
+                const PrzygotowanaKonwersja konwersja(zrodlo, cel);
+                for (std::size_t i = 0; i < teksty.size(); ++i) {
+                    SCOPED_TRACE(std::to_string(zrodlo) + " -> " + std::to_string(cel) + ", " +
+                                 PrintToString(teksty[i]));
+                    std::string wMiejscu = teksty[i];
+                    konwersja.konwertujWMiejscu(wMiejscu);
+                    ASSERT_EQ(wMiejscu, oczekiwane[i]);
+                    std::vector<char> miejsce(konwersja.najwiecejBajtow(teksty[i].size()));
+                    const std::size_t n = konwersja.konwertuj(teksty[i], miejsce.data());
+                    ASSERT_EQ(std::string(miejsce.data(), n), oczekiwane[i]);
+                }
+            });
+            ASSERT_FALSE(HasFatalFailure());
+        }
+    }
+}
+
 TEST(Warianty, ZwyklyZawszeIKazdyDostepnyDaSieWymusic)
 {
     ASSERT_FALSE(DostepneWarianty().empty());
     EXPECT_EQ(DostepneWarianty().front(), Wariant::Zwykly);
     EXPECT_EQ(BiezacyWariant(), DostepneWarianty().back());
-    for (const Wariant wariant : {Wariant::Zwykly, Wariant::Sse2, Wariant::Ssse3, Wariant::Avx2}) {
+    for (const Wariant wariant :
+         {Wariant::Zwykly, Wariant::Sse2, Wariant::Ssse3, Wariant::Avx2, Wariant::Avx512Vbmi}) {
         const bool dostepny = std::find(DostepneWarianty().begin(), DostepneWarianty().end(), wariant) !=
                               DostepneWarianty().end();
         if (dostepny) {
