@@ -4,7 +4,8 @@
 The pages are split in two halves by a hash of their file names, the messages of the
 Polish translations (/usr/share/locale/pl) and the forms of the word list of wpolish by a
 hash of themselves: the models are built from one half only, the recognition test measures
-on the other.
+on the other. Only the pages and translations listed in proza_polska.zrodla are read, so
+that a package installed later changes neither the models nor the test's texts.
 
   proza_polska.py model              prints engine/model_polszczyzny.cpp
   proza_polska.py ngramy             prints engine/ngramy_polszczyzny.inc
@@ -21,6 +22,7 @@ on the other.
                                      from iso-codes)
 """
 
+import functools
 import gzip
 import math
 import os
@@ -31,6 +33,7 @@ import zlib
 from pathlib import Path
 
 KATALOG_STRON = Path("/usr/share/man/pl")
+ZRODLA = Path(__file__).with_name("proza_polska.zrodla")
 LITERY = "ĄĆĘŁŃÓŚŹŻąćęłńóśźż"
 
 # Characters a roff escape stands for; any other escape stands for nothing.
@@ -113,10 +116,19 @@ def tekst_strony(zrodlo):
 TABLICE_KODOW = re.compile(r"^(ascii|iso[-_]8859.*|koi8-.*|latin\d*|cp\d+)\.")
 
 
+@functools.cache
+def zrodla():
+    """Pages (man1/name.1.gz) and translations (name.mo) the prose may come from."""
+    with open(ZRODLA, encoding="utf-8") as plik:
+        return frozenset(w.strip() for w in plik if w.strip() and not w.startswith("#"))
+
+
 def strony(polowa):
     """(name, text) of every page in the given half: 0 builds the model, 1 tests it. A page
     under several names (a link) counts once, under its own name."""
     for sciezka in sorted(KATALOG_STRON.glob("man*/*.gz")):
+        if str(sciezka.relative_to(KATALOG_STRON)) not in zrodla():
+            continue
         if sciezka.is_symlink() or TABLICE_KODOW.match(sciezka.name):
             continue
         if zlib.crc32(sciezka.name.encode()) % 2 != polowa:
@@ -257,7 +269,7 @@ def komunikaty(polowa, nazwy):
     import gettext
     widziane = set()
     for sciezka in sorted(KATALOG_TLUMACZEN.glob("*.mo")):
-        if bool(NAZWY.match(sciezka.name)) != nazwy:
+        if sciezka.name not in zrodla() or bool(NAZWY.match(sciezka.name)) != nazwy:
             continue
         with open(sciezka, "rb") as plik:
             katalog = gettext.GNUTranslations(plik)._catalog
