@@ -573,6 +573,8 @@ TEST(PrzygotowanaKonwersja, JedenBuforDlaWieluTekstow)
             const PrzygotowanaKonwersja konwersja(zrodlo, cel);
             // Filled with lead bytes, which would join a second byte into a letter.
             std::vector<char> bufor(konwersja.najwiecejBajtow(5000), '\xC4');
+            // An empty view has no memory behind it at all.
+            ASSERT_EQ(konwersja.konwertuj(std::string_view(), bufor.data()), 0u);
             for (std::size_t dlugosc : {5000u, 70u, 3000u, 1u, 0u, 64u}) {
                 const std::string tekst = GeneratorTekstu(static_cast<unsigned>(dlugosc))(dlugosc);
                 const std::size_t wynik = konwersja.konwertuj(tekst, bufor.data());
