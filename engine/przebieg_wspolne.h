@@ -111,7 +111,10 @@ std::size_t poszerz(const std::uint8_t* z, std::size_t n, std::uint8_t* w, const
             odczyt = p + 1;
         });
     });
-    std::memcpy(w + zapis, z + odczyt, n - odczyt);
+    // An empty text may come with no memory at all, which memcpy must not be given.
+    if (odczyt < n) {
+        std::memcpy(w + zapis, z + odczyt, n - odczyt);
+    }
     return zapis + (n - odczyt);
 }
 
@@ -149,7 +152,9 @@ std::size_t zPar(const std::uint8_t* z, std::size_t n, std::uint8_t* w, bool wMi
             odczyt = p + 2;
         });
     });
-    std::memmove(w + zapis, z + odczyt, n - odczyt);
+    if (odczyt < n) {
+        std::memmove(w + zapis, z + odczyt, n - odczyt);
+    }
     return zapis + (n - odczyt);
 }
 
