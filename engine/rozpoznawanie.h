@@ -77,11 +77,14 @@ private:
     // unless NaKoncu, ZAPAS of them follow the last position counted.
     template <bool NaKoncu>
     void przejdz(const unsigned char* tekst, std::size_t dlugosc, std::size_t pozycji);
-    // Counts the byte at `i` and returns the first position not inside its UTF-8 character,
-    // or `pominDo` when `i` lies before that.
+    // Counts the byte at `i`, and with it the next one when the two are a Polish letter in
+    // UTF-8: then true. `pominDo`: the first position not inside a UTF-8 character counted
+    // so far.
     template <bool NaKoncu>
-    std::size_t policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
-                           std::size_t i, std::size_t pominDo);
+    bool policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc, std::size_t i,
+                    std::size_t& pominDo);
+    // Adds to the counts of bytes those of the two bytes of each UTF-8 letter counted.
+    void dolozBajtyLiterUtf8();
 
     // Keeps the words with bytes of 80 and above of a piece, in the order of the text, until
     // the store is full.
@@ -118,6 +121,8 @@ private:
     unsigned char poprzedni_ = ' ';
     // Positions of the next piece still inside a UTF-8 character that began before it.
     std::size_t doPominiecia_ = 0;
+    // Positions of the next piece counted already: the second byte of a UTF-8 letter.
+    std::size_t juzPoliczonych_ = 0;
     // The last bytes so far, counted once their right-hand neighbours are known.
     std::array<unsigned char, ZAPAS> ogon_{};
     std::size_t dlugoscOgona_ = 0;
