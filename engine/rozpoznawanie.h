@@ -107,7 +107,8 @@ private:
     static constexpr std::size_t SASIEDNICH_LITER = model::LICZBA_LITER_ASCII + 1;
 
     // Each byte of 80 and above, [byte - 0x80] by its neighbours' classes, by the ASCII
-    // letter before it and by the one after it; the UTF-8 letters alike by [letter].
+    // letter before it and by the one after it; the UTF-8 letters alike by [letter]. The
+    // two bytes of a UTF-8 letter join the bytes' counts only when the verdict is taken.
     Liczniki<128, model::LICZBA_KONTEKSTOW> bajty_{};
     Liczniki<128, SASIEDNICH_LITER> bajtyPoLiterze_{};
     Liczniki<128, SASIEDNICH_LITER> bajtyPrzedLitera_{};
