@@ -62,15 +62,29 @@ std::size_t nastepnyWysoki(const unsigned char* dane, std::size_t od, std::size_
     return od;
 }
 
-// Bit k of maski[j] set for byte 64 * j + k of `tekst` when it is 80 or above, for `blokow`
-// blocks of 64 bytes.
-using ZnajdzWysokie = void (*)(const unsigned char* tekst, std::size_t blokow, std::uint64_t* maski);
+// The Polish letters in UTF-8, U+00D3 to U+017C, begin with these bytes.
+constexpr unsigned PIERWSZY_BAJT_LITERY_UTF8 = 0xC3;
+constexpr unsigned OSTATNI_BAJT_LITERY_UTF8 = 0xC5;
 
-void znajdzWysokieZwykle(const unsigned char* tekst, std::size_t blokow, std::uint64_t* maski)
+bool moznaLiteraUtf8(unsigned bajt)
+{
+    return bajt - PIERWSZY_BAJT_LITERY_UTF8 <= OSTATNI_BAJT_LITERY_UTF8 - PIERWSZY_BAJT_LITERY_UTF8;
+}
+
+// Of 64 bytes, bit k set for byte k when it is 80 or above, and when it may begin a Polish
+// letter in UTF-8.
+struct Maski {
+    std::uint64_t wysokie;
+    std::uint64_t wiodace;
+};
+
+using ZnajdzWysokie = void (*)(const unsigned char* tekst, std::size_t blokow, Maski* maski);
+
+void znajdzWysokieZwykle(const unsigned char* tekst, std::size_t blokow, Maski* maski)
 {
     constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080;
     for (std::size_t j = 0; j < blokow; ++j, tekst += BLOK) {
-        std::uint64_t maska = 0;
+        Maski m{0, 0};
         for (std::size_t k = 0; k < BLOK / 8; ++k) {
             std::uint64_t slowo = 0;
             for (std::size_t b = 8; b-- > 0;) {
@@ -78,33 +92,51 @@ void znajdzWysokieZwykle(const unsigned char* tekst, std::size_t blokow, std::ui
             }
             // The high bits of eight bytes gathered into one byte, the first byte's lowest,
             // by a multiplication whose partial products never meet.
-            maska |= ((slowo & WYSOKIE_BITY) >> 7) * 0x0102040810204080 >> 56 << (8 * k);
+            m.wysokie |= ((slowo & WYSOKIE_BITY) >> 7) * 0x0102040810204080 >> 56 << (8 * k);
         }
-        maski[j] = maska;
+        for (std::uint64_t w = m.wysokie; w != 0; w &= w - 1) {
+            const auto bit = std::countr_zero(w);
+            m.wiodace |= std::uint64_t{moznaLiteraUtf8(tekst[bit])} << bit;
+        }
+        maski[j] = m;
     }
 }
 
 #if defined(ZNAKOMAT_SIMD_X86)
-void znajdzWysokieSse2(const unsigned char* tekst, std::size_t blokow, std::uint64_t* maski)
+void znajdzWysokieSse2(const unsigned char* tekst, std::size_t blokow, Maski* maski)
 {
+    const __m128i pierwszy = _mm_set1_epi8(static_cast<char>(PIERWSZY_BAJT_LITERY_UTF8));
+    const __m128i rozpietosc = _mm_set1_epi8(OSTATNI_BAJT_LITERY_UTF8 - PIERWSZY_BAJT_LITERY_UTF8);
     for (std::size_t j = 0; j < blokow; ++j, tekst += BLOK) {
-        std::uint64_t maska = 0;
+        Maski m{0, 0};
         for (int k = 0; k < 4; ++k) {
             const __m128i bajty = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tekst + 16 * k));
-            maska |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(bajty))} << (16 * k);
+            // byte - C3 no more than C5 - C3, unsigned
+            const __m128i odPierwszego = _mm_sub_epi8(bajty, pierwszy);
+            const __m128i wiodace = _mm_cmpeq_epi8(_mm_min_epu8(odPierwszego, rozpietosc), odPierwszego);
+            m.wysokie |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(bajty))} << (16 * k);
+            m.wiodace |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(wiodace))} << (16 * k);
         }
-        maski[j] = maska;
+        maski[j] = m;
     }
 }
 
 __attribute__((target("avx2"))) void znajdzWysokieAvx2(const unsigned char* tekst, std::size_t blokow,
-                                                       std::uint64_t* maski)
+                                                       Maski* maski)
 {
+    const __m256i pierwszy = _mm256_set1_epi8(static_cast<char>(PIERWSZY_BAJT_LITERY_UTF8));
+    const __m256i rozpietosc = _mm256_set1_epi8(OSTATNI_BAJT_LITERY_UTF8 - PIERWSZY_BAJT_LITERY_UTF8);
     for (std::size_t j = 0; j < blokow; ++j, tekst += BLOK) {
-        const __m256i pierwsze = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tekst));
-        const __m256i drugie = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tekst + 32));
-        maski[j] = std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(pierwsze))} |
-                   std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(drugie))} << 32;
+        Maski m{0, 0};
+        for (int k = 0; k < 2; ++k) {
+            const __m256i bajty = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tekst + 32 * k));
+            const __m256i odPierwszego = _mm256_sub_epi8(bajty, pierwszy);
+            const __m256i wiodace =
+                _mm256_cmpeq_epi8(_mm256_min_epu8(odPierwszego, rozpietosc), odPierwszego);
+            m.wysokie |= std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(bajty))} << (32 * k);
+            m.wiodace |= std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(wiodace))} << (32 * k);
+        }
+        maski[j] = m;
     }
 }
 #endif
@@ -262,7 +294,27 @@ const Rozpoznawacz::Tablice& Rozpoznawacz::tablice()
 }
 
 template <bool NaKoncu>
-bool Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
+bool Rozpoznawacz::policzLitereUtf8(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
+                                    std::size_t i)
+{
+    const unsigned drugi = NaKoncu && i + 1 >= dlugosc ? 0u : tekst[i + 1];
+    if (!kontynuacja(drugi)) {
+        return false;
+    }
+    const unsigned litera = tablice.literaUtf8[(tekst[i] - 0xC0u) * 64 + (drugi - 0x80)];
+    if (litera == ZADNA_LITERA) {
+        return false;
+    }
+    const unsigned poprzedni = i == 0 ? poprzedni_ : tekst[i - 1];
+    const unsigned nastepny = NaKoncu && i + 2 >= dlugosc ? 0u : tekst[i + 2];
+    literyUtf8_[litera][tablice.klasa[poprzedni] * 4 + tablice.klasa[nastepny]]++;
+    literyUtf8PrzedLitera_[litera][tablice.literaAscii[poprzedni]]++;
+    literyUtf8PoLiterze_[litera][tablice.literaAscii[nastepny]]++;
+    return true;
+}
+
+template <bool NaKoncu>
+void Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
                               std::size_t i, std::size_t& pominDo)
 {
     // Past the end of the text stands nothing: no neighbour, no continuation.
@@ -277,26 +329,12 @@ bool Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
     const unsigned poprzedni = i == 0 ? poprzedni_ : tekst[i - 1];
     const unsigned przed = tablice.klasa[poprzedni];
     const unsigned drugi = bajt(i + 1);
-    // A lead byte of two never stands inside another UTF-8 character.
-    if (tablice.dlugoscUtf8[b] == 2 && kontynuacja(drugi)) {
-        const unsigned litera = tablice.literaUtf8[(b - 0xC0) * 64 + (drugi - 0x80)];
-        if (litera != ZADNA_LITERA) {
-            // Most of a UTF-8 text: a letter is counted once, as a letter, and what its two
-            // bytes count as bytes follows from that when the verdict is taken
-            // (dolozBajtyLiterUtf8). One visit instead of two, three counters instead of nine.
-            const unsigned nastepny = bajt(i + 2);
-            literyUtf8_[litera][przed * 4 + tablice.klasa[nastepny]]++;
-            literyUtf8PrzedLitera_[litera][tablice.literaAscii[poprzedni]]++;
-            literyUtf8PoLiterze_[litera][tablice.literaAscii[nastepny]]++;
-            return true;
-        }
-    }
     bajty_[b - 0x80][przed * 4 + tablice.klasa[drugi]]++;
     bajtyPrzedLitera_[b - 0x80][tablice.literaAscii[poprzedni]]++;
     bajtyPoLiterze_[b - 0x80][tablice.literaAscii[drugi]]++;
 
     if (i < pominDo) {
-        return false;
+        return;
     }
     pominDo = i + 1;
     // Settled at once for most bytes of a text that is no UTF-8, before the lengths.
@@ -305,14 +343,14 @@ bool Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
     const bool blad = (dlugoscZnaku == 0) | !kontynuacja(drugi);
     bledneUtf8_ += blad;
     if (blad) {
-        return false;
+        return;
     }
     switch (dlugoscZnaku) {
         case 2:
-            // Letters were counted above.
+            // Polish letters never come here.
             ++obceUtf8_;
             pominDo = i + 2;
-            return false;
+            return;
         case 3: {
             // No overlong forms, no surrogates.
             const unsigned od = b == 0xE0 ? 0xA0 : 0x80;
@@ -320,7 +358,7 @@ bool Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
             if (drugi >= od && drugi <= doBajtu && kontynuacja(bajt(i + 2))) {
                 ++obceUtf8_;
                 pominDo = i + 3;
-                return false;
+                return;
             }
             break;
         }
@@ -331,7 +369,7 @@ bool Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
             if (drugi >= od && drugi <= doBajtu && kontynuacja(bajt(i + 2)) && kontynuacja(bajt(i + 3))) {
                 ++obceUtf8_;
                 pominDo = i + 4;
-                return false;
+                return;
             }
             break;
         }
@@ -339,7 +377,6 @@ bool Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst
             break;
     }
     ++bledneUtf8_;
-    return false;
 }
 
 template <bool NaKoncu>
@@ -351,29 +388,40 @@ void Rozpoznawacz::przejdz(const unsigned char* tekst, std::size_t dlugosc, std:
     std::size_t od = juzPoliczonych_;
     std::size_t i = 0;
     // Most bytes are ASCII: only those of 80 and above are visited, found by a vector pass
-    // over a few thousand bytes at a time, 64 to a mask.
+    // over a few thousand bytes at a time, 64 to a mask. The Polish letters of a UTF-8 text
+    // go first, each counted once, as a letter, its second byte not visited: what its bytes
+    // count as bytes follows when the verdict is taken (dolozBajtyLiterUtf8). A one-byte
+    // text has no such letters and pays nothing for them.
     const ZnajdzWysokie znajdz = znajdzWysokie();
-    std::array<std::uint64_t, 64> maski;
+    std::array<Maski, 64> maski;
     while (i + BLOK <= pozycji) {
         const std::size_t blokow = std::min(maski.size(), (pozycji - i) / BLOK);
         znajdz(tekst + i, blokow, maski.data());
         for (std::size_t k = 0; k < blokow; ++k, i += BLOK) {
-            std::uint64_t maska = od <= i ? maski[k] : bezPierwszych(maski[k], od - i);
-            while (maska != 0) {
-                const auto bit = std::countr_zero(maska);
-                // The next mask does not wait for the byte's counting, but where a letter
-                // of UTF-8 took the byte after it too.
-                maska &= maska - 1;
-                if (policzBajt<NaKoncu>(tab, tekst, dlugosc, i + static_cast<std::size_t>(bit), pominDo)) {
-                    maska &= ~(std::uint64_t{2} << bit);
+            std::uint64_t wysokie = maski[k].wysokie;
+            std::uint64_t wiodace = maski[k].wiodace;
+            if (od > i) {
+                wysokie = bezPierwszych(wysokie, od - i);
+                wiodace = bezPierwszych(wiodace, od - i);
+            }
+            for (; wiodace != 0; wiodace &= wiodace - 1) {
+                const auto bit = std::countr_zero(wiodace);
+                if (policzLitereUtf8<NaKoncu>(tab, tekst, dlugosc, i + static_cast<std::size_t>(bit))) {
+                    wysokie &= ~(std::uint64_t{3} << bit);
                     od = i + static_cast<std::size_t>(bit) + 2;
                 }
+            }
+            for (; wysokie != 0; wysokie &= wysokie - 1) {
+                policzBajt<NaKoncu>(tab, tekst, dlugosc,
+                                    i + static_cast<std::size_t>(std::countr_zero(wysokie)), pominDo);
             }
         }
     }
     for (i = std::max(i, od); i < pozycji; ++i) {
-        if ((tekst[i] & 0x80) != 0 && policzBajt<NaKoncu>(tab, tekst, dlugosc, i, pominDo)) {
+        if (moznaLiteraUtf8(tekst[i]) && policzLitereUtf8<NaKoncu>(tab, tekst, dlugosc, i)) {
             ++i;
+        } else if ((tekst[i] & 0x80) != 0) {
+            policzBajt<NaKoncu>(tab, tekst, dlugosc, i, pominDo);
         }
     }
     if (pozycji > 0) {

@@ -77,11 +77,14 @@ private:
     // unless NaKoncu, ZAPAS of them follow the last position counted.
     template <bool NaKoncu>
     void przejdz(const unsigned char* tekst, std::size_t dlugosc, std::size_t pozycji);
-    // Counts the byte at `i`, and with it the next one when the two are a Polish letter in
-    // UTF-8: then true. `pominDo`: the first position not inside a UTF-8 character counted
-    // so far.
+    // Counts the two bytes at `i` as a Polish letter in UTF-8, if they are one.
     template <bool NaKoncu>
-    bool policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc, std::size_t i,
+    bool policzLitereUtf8(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
+                          std::size_t i);
+    // Counts the byte at `i` but for a Polish letter in UTF-8. `pominDo`: the first position
+    // not inside a UTF-8 character counted so far.
+    template <bool NaKoncu>
+    void policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc, std::size_t i,
                     std::size_t& pominDo);
     // Adds to the counts of bytes those of the two bytes of each UTF-8 letter counted.
     void dolozBajtyLiterUtf8();
