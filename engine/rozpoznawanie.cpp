@@ -7,8 +7,13 @@
 
 #include "engine/ngramy_polszczyzny.h"
 
+#include "engine/przebieg.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(ZNAKOMAT_SIMD_X86)
+#include <immintrin.h>
 #endif
 
 namespace znakomat {
@@ -16,6 +21,9 @@ namespace znakomat {
 namespace {
 
 constexpr std::uint8_t ZADNA_LITERA = LICZBA_LITER;
+
+// Bytes of one mask of the vector pass.
+constexpr std::size_t BLOK = 64;
 
 // A byte that cannot stand where it does in UTF-8 is far rarer in a UTF-8 file than the
 // rarest letter of the model in its least likely place.
@@ -52,6 +60,107 @@ std::size_t nastepnyWysoki(const unsigned char* dane, std::size_t od, std::size_
         ++od;
     }
     return od;
+}
+
+// The Polish letters in UTF-8, U+00D3 to U+017C, begin with these bytes.
+constexpr unsigned PIERWSZY_BAJT_LITERY_UTF8 = 0xC3;
+constexpr unsigned OSTATNI_BAJT_LITERY_UTF8 = 0xC5;
+
+bool moznaLiteraUtf8(unsigned bajt)
+{
+    return bajt - PIERWSZY_BAJT_LITERY_UTF8 <= OSTATNI_BAJT_LITERY_UTF8 - PIERWSZY_BAJT_LITERY_UTF8;
+}
+
+// Of 64 bytes, bit k set for byte k when it is 80 or above, and when it may begin a Polish
+// letter in UTF-8.
+struct Maski {
+    std::uint64_t wysokie;
+    std::uint64_t wiodace;
+};
+
+using ZnajdzWysokie = void (*)(const unsigned char* tekst, std::size_t blokow, Maski* maski);
+
+void znajdzWysokieZwykle(const unsigned char* tekst, std::size_t blokow, Maski* maski)
+{
+    constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080;
+    for (std::size_t j = 0; j < blokow; ++j, tekst += BLOK) {
+        Maski m{0, 0};
+        for (std::size_t k = 0; k < BLOK / 8; ++k) {
+            std::uint64_t slowo = 0;
+            for (std::size_t b = 8; b-- > 0;) {
+                slowo = slowo << 8 | tekst[8 * k + b];
+            }
+            // The high bits of eight bytes gathered into one byte, the first byte's lowest,
+            // by a multiplication whose partial products never meet.
+            m.wysokie |= ((slowo & WYSOKIE_BITY) >> 7) * 0x0102040810204080 >> 56 << (8 * k);
+        }
+        for (std::uint64_t w = m.wysokie; w != 0; w &= w - 1) {
+            const auto bit = std::countr_zero(w);
+            m.wiodace |= std::uint64_t{moznaLiteraUtf8(tekst[bit])} << bit;
+        }
+        maski[j] = m;
+    }
+}
+
+#if defined(ZNAKOMAT_SIMD_X86)
+void znajdzWysokieSse2(const unsigned char* tekst, std::size_t blokow, Maski* maski)
+{
+    const __m128i pierwszy = _mm_set1_epi8(static_cast<char>(PIERWSZY_BAJT_LITERY_UTF8));
+    const __m128i rozpietosc = _mm_set1_epi8(OSTATNI_BAJT_LITERY_UTF8 - PIERWSZY_BAJT_LITERY_UTF8);
+    for (std::size_t j = 0; j < blokow; ++j, tekst += BLOK) {
+        Maski m{0, 0};
+        for (int k = 0; k < 4; ++k) {
+            const __m128i bajty = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tekst + 16 * k));
+            // byte - C3 no more than C5 - C3, unsigned
+            const __m128i odPierwszego = _mm_sub_epi8(bajty, pierwszy);
+            const __m128i wiodace = _mm_cmpeq_epi8(_mm_min_epu8(odPierwszego, rozpietosc), odPierwszego);
+            m.wysokie |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(bajty))} << (16 * k);
+            m.wiodace |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(wiodace))} << (16 * k);
+        }
+        maski[j] = m;
+    }
+}
+
+__attribute__((target("avx2"))) void znajdzWysokieAvx2(const unsigned char* tekst, std::size_t blokow,
+                                                       Maski* maski)
+{
+    const __m256i pierwszy = _mm256_set1_epi8(static_cast<char>(PIERWSZY_BAJT_LITERY_UTF8));
+    const __m256i rozpietosc = _mm256_set1_epi8(OSTATNI_BAJT_LITERY_UTF8 - PIERWSZY_BAJT_LITERY_UTF8);
+    for (std::size_t j = 0; j < blokow; ++j, tekst += BLOK) {
+        Maski m{0, 0};
+        for (int k = 0; k < 2; ++k) {
+            const __m256i bajty = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tekst + 32 * k));
+            const __m256i odPierwszego = _mm256_sub_epi8(bajty, pierwszy);
+            const __m256i wiodace =
+                _mm256_cmpeq_epi8(_mm256_min_epu8(odPierwszego, rozpietosc), odPierwszego);
+            m.wysokie |= std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(bajty))} << (32 * k);
+            m.wiodace |= std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(wiodace))} << (32 * k);
+        }
+        maski[j] = m;
+    }
+}
+#endif
+
+ZnajdzWysokie znajdzWysokie()
+{
+#if defined(ZNAKOMAT_SIMD_X86)
+    switch (BiezacyWariant()) {
+        case Wariant::Zwykly:
+            break;
+        case Wariant::Sse2:
+        case Wariant::Ssse3:
+            return znajdzWysokieSse2;
+        case Wariant::Avx2:
+            return znajdzWysokieAvx2;
+    }
+#endif
+    return znajdzWysokieZwykle;
+}
+
+// The mask without its bits below `ile`.
+std::uint64_t bezPierwszych(std::uint64_t maska, std::size_t ile)
+{
+    return ile < BLOK ? maska & (~std::uint64_t{0} << ile) : 0;
 }
 
 // The n-grams by key, for one step per look-up where a search would take fifteen.
@@ -185,8 +294,28 @@ const Rozpoznawacz::Tablice& Rozpoznawacz::tablice()
 }
 
 template <bool NaKoncu>
-std::size_t Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
-                                     std::size_t i, std::size_t pominDo)
+bool Rozpoznawacz::policzLitereUtf8(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
+                                    std::size_t i)
+{
+    const unsigned drugi = NaKoncu && i + 1 >= dlugosc ? 0u : tekst[i + 1];
+    if (!kontynuacja(drugi)) {
+        return false;
+    }
+    const unsigned litera = tablice.literaUtf8[(tekst[i] - 0xC0u) * 64 + (drugi - 0x80)];
+    if (litera == ZADNA_LITERA) {
+        return false;
+    }
+    const unsigned poprzedni = i == 0 ? poprzedni_ : tekst[i - 1];
+    const unsigned nastepny = NaKoncu && i + 2 >= dlugosc ? 0u : tekst[i + 2];
+    literyUtf8_[litera][tablice.klasa[poprzedni] * 4 + tablice.klasa[nastepny]]++;
+    literyUtf8PrzedLitera_[litera][tablice.literaAscii[poprzedni]]++;
+    literyUtf8PoLiterze_[litera][tablice.literaAscii[nastepny]]++;
+    return true;
+}
+
+template <bool NaKoncu>
+void Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
+                              std::size_t i, std::size_t& pominDo)
 {
     // Past the end of the text stands nothing: no neighbour, no continuation.
     const auto bajt = [&](std::size_t j) -> unsigned {
@@ -205,7 +334,7 @@ std::size_t Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char
     bajtyPoLiterze_[b - 0x80][tablice.literaAscii[drugi]]++;
 
     if (i < pominDo) {
-        return pominDo;
+        return;
     }
     pominDo = i + 1;
     // Settled at once for most bytes of a text that is no UTF-8, before the lengths.
@@ -214,22 +343,14 @@ std::size_t Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char
     const bool blad = (dlugoscZnaku == 0) | !kontynuacja(drugi);
     bledneUtf8_ += blad;
     if (blad) {
-        return pominDo;
+        return;
     }
     switch (dlugoscZnaku) {
-        case 2: {
-            const unsigned litera = tablice.literaUtf8[(b - 0xC0) * 64 + (drugi - 0x80)];
-            if (litera != ZADNA_LITERA) {
-                const unsigned nastepny = bajt(i + 2);
-                literyUtf8_[litera][przed * 4 + tablice.klasa[nastepny]]++;
-                literyUtf8PrzedLitera_[litera][tablice.literaAscii[poprzedni]]++;
-                literyUtf8PoLiterze_[litera][tablice.literaAscii[nastepny]]++;
-            } else {
-                ++obceUtf8_;
-            }
+        case 2:
+            // Polish letters never come here.
+            ++obceUtf8_;
             pominDo = i + 2;
-            return pominDo;
-        }
+            return;
         case 3: {
             // No overlong forms, no surrogates.
             const unsigned od = b == 0xE0 ? 0xA0 : 0x80;
@@ -237,7 +358,7 @@ std::size_t Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char
             if (drugi >= od && drugi <= doBajtu && kontynuacja(bajt(i + 2))) {
                 ++obceUtf8_;
                 pominDo = i + 3;
-                return pominDo;
+                return;
             }
             break;
         }
@@ -248,7 +369,7 @@ std::size_t Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char
             if (drugi >= od && drugi <= doBajtu && kontynuacja(bajt(i + 2)) && kontynuacja(bajt(i + 3))) {
                 ++obceUtf8_;
                 pominDo = i + 4;
-                return pominDo;
+                return;
             }
             break;
         }
@@ -256,7 +377,6 @@ std::size_t Rozpoznawacz::policzBajt(const Tablice& tablice, const unsigned char
             break;
     }
     ++bledneUtf8_;
-    return pominDo;
 }
 
 template <bool NaKoncu>
@@ -264,32 +384,78 @@ void Rozpoznawacz::przejdz(const unsigned char* tekst, std::size_t dlugosc, std:
 {
     const Tablice& tab = tablice();
     std::size_t pominDo = doPominiecia_;
+    // The first position not counted yet.
+    std::size_t od = juzPoliczonych_;
     std::size_t i = 0;
-#if defined(__SSE2__)
-    // Most bytes are ASCII: 64 at a time, visiting only those of 80 and above.
-    for (; i + 64 <= pozycji; i += 64) {
-        std::uint64_t maska = 0;
-        for (int czesc = 0; czesc < 4; ++czesc) {
-            const __m128i blok = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tekst + i + 16 * czesc));
-            maska |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(blok)))
-                     << (16 * czesc);
-        }
-        while (maska != 0) {
-            pominDo = policzBajt<NaKoncu>(tab, tekst, dlugosc,
-                                          i + static_cast<std::size_t>(std::countr_zero(maska)), pominDo);
-            maska &= maska - 1;
+    // Most bytes are ASCII: only those of 80 and above are visited, found by a vector pass
+    // over a kilobyte at a time (more was slower), 64 to a mask. The Polish letters of a
+    // UTF-8 text go first, each counted once, as a letter, its second byte not visited: what
+    // its bytes count as bytes follows when the verdict is taken (dolozBajtyLiterUtf8). A
+    // one-byte text has no such letters and pays nothing for them.
+    const ZnajdzWysokie znajdz = znajdzWysokie();
+    std::array<Maski, 16> maski;
+    while (i + BLOK <= pozycji) {
+        const std::size_t blokow = std::min(maski.size(), (pozycji - i) / BLOK);
+        znajdz(tekst + i, blokow, maski.data());
+        for (std::size_t k = 0; k < blokow; ++k, i += BLOK) {
+            std::uint64_t wysokie = maski[k].wysokie;
+            std::uint64_t wiodace = maski[k].wiodace;
+            if (od > i) {
+                wysokie = bezPierwszych(wysokie, od - i);
+                wiodace = bezPierwszych(wiodace, od - i);
+            }
+            for (; wiodace != 0; wiodace &= wiodace - 1) {
+                const auto bit = std::countr_zero(wiodace);
+                if (policzLitereUtf8<NaKoncu>(tab, tekst, dlugosc, i + static_cast<std::size_t>(bit))) {
+                    wysokie &= ~(std::uint64_t{3} << bit);
+                    od = i + static_cast<std::size_t>(bit) + 2;
+                }
+            }
+            for (; wysokie != 0; wysokie &= wysokie - 1) {
+                policzBajt<NaKoncu>(tab, tekst, dlugosc,
+                                    i + static_cast<std::size_t>(std::countr_zero(wysokie)), pominDo);
+            }
         }
     }
-#endif
-    for (; i < pozycji; ++i) {
-        if (tekst[i] & 0x80) {
-            pominDo = policzBajt<NaKoncu>(tab, tekst, dlugosc, i, pominDo);
+    for (i = std::max(i, od); i < pozycji; ++i) {
+        if (moznaLiteraUtf8(tekst[i]) && policzLitereUtf8<NaKoncu>(tab, tekst, dlugosc, i)) {
+            ++i;
+        } else if ((tekst[i] & 0x80) != 0) {
+            policzBajt<NaKoncu>(tab, tekst, dlugosc, i, pominDo);
         }
     }
     if (pozycji > 0) {
         poprzedni_ = tekst[pozycji - 1];
     }
+    juzPoliczonych_ = std::max(i, od) - pozycji;
     doPominiecia_ = pominDo > pozycji ? pominDo - pozycji : 0;
+}
+
+void Rozpoznawacz::dolozBajtyLiterUtf8()
+{
+    const Tablice& tab = tablice();
+    for (std::size_t litera = 0; litera < literyUtf8_.size(); ++litera) {
+        const std::string_view znak = Litera(UTF8_INDEX, static_cast<int>(litera) + 1);
+        const auto pierwszy = static_cast<unsigned char>(znak[0]);
+        const auto drugi = static_cast<unsigned char>(znak[1]);
+        auto& bajtyPierwszego = bajty_[pierwszy - 0x80u];
+        auto& bajtyDrugiego = bajty_[drugi - 0x80u];
+        std::uint64_t razem = 0;
+        for (std::size_t kontekst = 0; kontekst < model::LICZBA_KONTEKSTOW; ++kontekst) {
+            const std::uint64_t ile = literyUtf8_[litera][kontekst];
+            // The first byte has the letter's left neighbour and the second byte on its
+            // right; the second has the first on its left and the letter's right neighbour.
+            bajtyPierwszego[kontekst / 4 * 4 + tab.klasa[drugi]] += ile;
+            bajtyDrugiego[tab.klasa[pierwszy] * 4u + kontekst % 4] += ile;
+            razem += ile;
+        }
+        for (std::size_t a = 0; a < SASIEDNICH_LITER; ++a) {
+            bajtyPrzedLitera_[pierwszy - 0x80u][a] += literyUtf8PrzedLitera_[litera][a];
+            bajtyPoLiterze_[drugi - 0x80u][a] += literyUtf8PoLiterze_[litera][a];
+        }
+        bajtyPoLiterze_[pierwszy - 0x80u][tab.literaAscii[drugi]] += razem;
+        bajtyPrzedLitera_[drugi - 0x80u][tab.literaAscii[pierwszy]] += razem;
+    }
 }
 
 void Rozpoznawacz::dopiszDoSlowa(const unsigned char* od, std::size_t ile)
@@ -410,6 +576,7 @@ Rozpoznanie Rozpoznawacz::wynik() const
     if (calosc.slowoOtwarte_) {
         calosc.zamknijSlowo();
     }
+    calosc.dolozBajtyLiterUtf8();
     calosc.liczbaObecnych_ = 0;
     for (std::size_t b = 0; b < bajty_.size(); ++b) {
         if (std::any_of(calosc.bajty_[b].begin(), calosc.bajty_[b].end(),

@@ -77,11 +77,17 @@ private:
     // unless NaKoncu, ZAPAS of them follow the last position counted.
     template <bool NaKoncu>
     void przejdz(const unsigned char* tekst, std::size_t dlugosc, std::size_t pozycji);
-    // Counts the byte at `i` and returns the first position not inside its UTF-8 character,
-    // or `pominDo` when `i` lies before that.
+    // Counts the two bytes at `i` as a Polish letter in UTF-8, if they are one.
     template <bool NaKoncu>
-    std::size_t policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
-                           std::size_t i, std::size_t pominDo);
+    bool policzLitereUtf8(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc,
+                          std::size_t i);
+    // Counts the byte at `i` but for a Polish letter in UTF-8. `pominDo`: the first position
+    // not inside a UTF-8 character counted so far.
+    template <bool NaKoncu>
+    void policzBajt(const Tablice& tablice, const unsigned char* tekst, std::size_t dlugosc, std::size_t i,
+                    std::size_t& pominDo);
+    // Adds to the counts of bytes those of the two bytes of each UTF-8 letter counted.
+    void dolozBajtyLiterUtf8();
 
     // Keeps the words with bytes of 80 and above of a piece, in the order of the text, until
     // the store is full.
@@ -104,7 +110,8 @@ private:
     static constexpr std::size_t SASIEDNICH_LITER = model::LICZBA_LITER_ASCII + 1;
 
     // Each byte of 80 and above, [byte - 0x80] by its neighbours' classes, by the ASCII
-    // letter before it and by the one after it; the UTF-8 letters alike by [letter].
+    // letter before it and by the one after it; the UTF-8 letters alike by [letter]. The
+    // two bytes of a UTF-8 letter join the bytes' counts only when the verdict is taken.
     Liczniki<128, model::LICZBA_KONTEKSTOW> bajty_{};
     Liczniki<128, SASIEDNICH_LITER> bajtyPoLiterze_{};
     Liczniki<128, SASIEDNICH_LITER> bajtyPrzedLitera_{};
@@ -118,6 +125,8 @@ private:
     unsigned char poprzedni_ = ' ';
     // Positions of the next piece still inside a UTF-8 character that began before it.
     std::size_t doPominiecia_ = 0;
+    // Positions of the next piece counted already: the second byte of a UTF-8 letter.
+    std::size_t juzPoliczonych_ = 0;
     // The last bytes so far, counted once their right-hand neighbours are known.
     std::array<unsigned char, ZAPAS> ogon_{};
     std::size_t dlugoscOgona_ = 0;

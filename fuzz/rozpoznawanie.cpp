@@ -1,5 +1,6 @@
 // Recognition of a text fed in pieces cut where the input says gives exactly what the
-// whole text gives: the same verdict, ranking, scores and close standards.
+// whole text gives: the same verdict, ranking, scores and close standards; and so does the
+// whole text found with the plain pass, without vector instructions.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "engine/przebieg.h"
 #include "engine/rozpoznawanie.h"
 
 namespace {
@@ -41,7 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dane, std::size_t rozm
         p += ile;
     }
 
-    if (!takieSame(rozpoznawacz.wynik(), znakomat::RozpoznajStandard(tekst))) {
+    const znakomat::Rozpoznanie calosc = znakomat::RozpoznajStandard(tekst);
+    if (!takieSame(rozpoznawacz.wynik(), calosc)) {
+        std::abort();
+    }
+    znakomat::WymusWariant(znakomat::Wariant::Zwykly);
+    const znakomat::Rozpoznanie zwykle = znakomat::RozpoznajStandard(tekst);
+    znakomat::WymusWariant(std::nullopt);
+    if (!takieSame(zwykle, calosc)) {
         std::abort();
     }
     return 0;

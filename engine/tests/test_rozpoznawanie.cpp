@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/konwersja.h"
+#include "engine/przebieg.h"
 #include "engine/rozpoznawanie.h"
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
@@ -120,6 +121,56 @@ TEST(Rozpoznawanie, KawalkiDajaToSamoCoCalosc)
             EXPECT_EQ(czesciami.werdykt, calosc.werdykt);
             EXPECT_EQ(czesciami.bliskie, calosc.bliskie);
         }
+    }
+}
+
+void oczekujTegoSamego(const Rozpoznanie& a, const Rozpoznanie& b)
+{
+    ASSERT_EQ(a.ranking.size(), b.ranking.size());
+    for (std::size_t i = 0; i < a.ranking.size(); ++i) {
+        EXPECT_EQ(a.ranking[i].standard, b.ranking[i].standard);
+        EXPECT_EQ(a.ranking[i].wynik, b.ranking[i].wynik);
+    }
+    EXPECT_EQ(a.werdykt, b.werdykt);
+    EXPECT_EQ(a.bliskie, b.bliskie);
+}
+
+// Every vector pass finds the bytes a byte-by-byte reading finds: text fed one byte at a
+// time never reaches the vector pass. A UTF-8 letter is counted with its second byte, also
+// where the two stand in two blocks of the pass, or in two pieces.
+TEST(Rozpoznawanie, PrzebiegiWektoroweJakBajtPoBajcie)
+{
+    std::string dlugi;
+    for (int i = 0; i < 40; ++i) {
+        dlugi += ZDANIA + "caf\xC3\xA9 \xE2\x80\x94 \xC5";
+    }
+    std::vector<std::pair<std::string, std::string>> teksty = {
+        {"UTF-8", dlugi},
+        {"Mazovia", konwertuj(dlugi, UTF8_INDEX, standard("Mazovia"))},
+        {"Windows-EE", konwertuj(dlugi, UTF8_INDEX, standard("Windows-EE"))},
+    };
+    // A letter on each side of each edge of a block.
+    for (std::size_t przesuniecie = 60; przesuniecie <= 66; ++przesuniecie) {
+        teksty.emplace_back("ASCII " + std::to_string(przesuniecie), std::string(przesuniecie, 'a') + dlugi);
+    }
+    for (const auto& [opis, tekst] : teksty) {
+        Rozpoznawacz bajtPoBajcie;
+        for (const char znak : tekst) {
+            bajtPoBajcie.dodaj(std::string_view(&znak, 1));
+        }
+        const Rozpoznanie wzor = bajtPoBajcie.wynik();
+        for (const Wariant wariant : DostepneWarianty()) {
+            SCOPED_TRACE(opis + " " + std::string(NazwaWariantu(wariant)));
+            WymusWariant(wariant);
+            oczekujTegoSamego(RozpoznajStandard(tekst), wzor);
+            // Pieces that end inside letters and inside blocks.
+            Rozpoznawacz kawalkami;
+            for (std::size_t od = 0; od < tekst.size(); od += 4097) {
+                kawalkami.dodaj(std::string_view(tekst).substr(od, 4097));
+            }
+            oczekujTegoSamego(kawalkami.wynik(), wzor);
+        }
+        WymusWariant(std::nullopt);
     }
 }
 
