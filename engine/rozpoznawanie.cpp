@@ -151,6 +151,7 @@ ZnajdzWysokie znajdzWysokie()
         case Wariant::Ssse3:
             return znajdzWysokieSse2;
         case Wariant::Avx2:
+        case Wariant::Avx512Vbmi:
             return znajdzWysokieAvx2;
     }
 #endif
