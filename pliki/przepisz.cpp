@@ -229,6 +229,18 @@ private:
     std::thread watek_;
 };
 
+// How many Przepisz run in this process now, each converting on at least one processor.
+std::atomic<int> trwajaceKonwersje{0};
+
+// Counts one of them while it lives.
+class TrwajacaKonwersja {
+public:
+    TrwajacaKonwersja() { ++trwajaceKonwersje; }
+    ~TrwajacaKonwersja() { --trwajaceKonwersje; }
+    TrwajacaKonwersja(const TrwajacaKonwersja&) = delete;
+    TrwajacaKonwersja& operator=(const TrwajacaKonwersja&) = delete;
+};
+
 // A half of a piece this short converts sooner than another thread takes it up.
 constexpr std::size_t NAJKROTSZA_POLOWA = std::size_t{32} << 10;
 // How far before the middle a place to cut is looked for: Polish text has an ASCII byte every
@@ -237,12 +249,9 @@ constexpr std::size_t SZUKANIE_CIECIA = 4096;
 
 }  // namespace
 
-KonwersjaNaDwoch::KonwersjaNaDwoch(znakomat::KonwersjaBlokowa& konwersja, bool dwaWatki) : konwersja_(konwersja)
+KonwersjaNaDwoch::KonwersjaNaDwoch(znakomat::KonwersjaBlokowa& konwersja, bool dwaWatki)
+    : konwersja_(konwersja), dwaWatki_(dwaWatki), procesory_(LiczbaProcesorow())
 {
-    if (dwaWatki) {
-        const WatkiBezSygnalow bezSygnalow;
-        watek_ = std::thread(&KonwersjaNaDwoch::pracuj, this);
-    }
 }
 
 KonwersjaNaDwoch::~KonwersjaNaDwoch()
@@ -255,12 +264,16 @@ KonwersjaNaDwoch::~KonwersjaNaDwoch()
     }
 }
 
-bool KonwersjaNaDwoch::wartoDwaWatki()
+std::size_t LiczbaProcesorow()
 {
     cpu_set_t procesory;
     CPU_ZERO(&procesory);
-    return ::sched_getaffinity(0, sizeof procesory, &procesory) == 0 && CPU_COUNT(&procesory) >= 2;
+    if (::sched_getaffinity(0, sizeof procesory, &procesory) != 0) {
+        return std::max(1u, std::thread::hardware_concurrency());
+    }
+    return static_cast<std::size_t>(std::max(1, CPU_COUNT(&procesory)));
 }
+
 
 std::size_t KonwersjaNaDwoch::najwiecejBajtow(std::size_t dlugosc) const
 {
@@ -284,9 +297,15 @@ std::size_t KonwersjaNaDwoch::ciecie(std::string_view kawalek) const
 
 CzesciKawalka KonwersjaNaDwoch::konwertuj(std::string_view kawalek, char* wynik)
 {
-    const std::size_t miejsce = watek_.joinable() ? ciecie(kawalek) : 0;
+    const bool wolnyProcesor = procesory_ >= 2 * static_cast<std::size_t>(trwajaceKonwersje.load());
+    const std::size_t miejsce = dwaWatki_ && wolnyProcesor ? ciecie(kawalek) : 0;
     if (miejsce == 0) {
         return {konwersja_.konwertuj(kawalek, wynik), 0, 0};
+    }
+    if (!watek_.joinable()) {
+        // Only once a piece is cut: a short file never needs the thread.
+        const WatkiBezSygnalow bezSygnalow;
+        watek_ = std::thread(&KonwersjaNaDwoch::pracuj, this);
     }
     // A letter begun by the last byte waits for the next piece, as when the piece is whole;
     // the first half ends where the text may be cut and leaves nothing waiting.
@@ -350,6 +369,7 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
     const std::optional<std::uint64_t> rozmiar = wejscie.rozmiar();
     Kroki kroki(nadzor);
     kroki.dojdzDo(1);
+    const TrwajacaKonwersja trwajaca;
     // Three threads, so that the one converting does nothing else: one reads (and counts what
     // the target cannot hold), one writes into the page cache or a pipe and waits for the
     // disk, while this one converts.
@@ -367,7 +387,7 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
             }
         }
     });
-    KonwersjaNaDwoch naDwoch(konwersja, KonwersjaNaDwoch::wartoDwaWatki());
+    KonwersjaNaDwoch naDwoch(konwersja, LiczbaProcesorow() >= 2);
     Obieg doZapisu(naDwoch.najwiecejBajtow(ROZMIAR_KAWALKA));
     const WatekObiegu pisanie(doZapisu, [&](Nadzor& nadzorWatku) {
         for (;;) {

@@ -34,9 +34,14 @@ struct CzesciKawalka {
     std::size_t drugaDlugosc = 0;
 };
 
+// How many processors this process may run on, at least 1.
+std::size_t LiczbaProcesorow();
+
 // Converts the pieces of one text, each long enough in two halves at once where
 // KonwersjaBlokowa lets it be cut near the middle: the first in the calling thread, the
-// second in a thread of its own. Both halves together give what the whole piece gives.
+// second in a thread of its own. Both halves together give what the whole piece gives. Only
+// while a processor is free: the process may run on twice as many processors as there are
+// Przepisz running in it (a batch of files keeps every processor busy already).
 class KonwersjaNaDwoch {
 public:
     // Without `dwaWatki` every piece is converted whole, in the calling thread.
@@ -55,14 +60,13 @@ public:
     // to convert it whole (too short to pay for a second thread, or no such place near).
     std::size_t ciecie(std::string_view kawalek) const;
 
-    // Whether this process may run on two processors or more.
-    static bool wartoDwaWatki();
-
 private:
     void pracuj();
     void zaczekaj(std::uint32_t numer);
 
     znakomat::KonwersjaBlokowa& konwersja_;
+    bool dwaWatki_;
+    std::size_t procesory_;
     // The second half handed over: one more order than done while it is converted.
     std::string_view odcinek_;
     char* wynikOdcinka_ = nullptr;
