@@ -257,9 +257,8 @@ KonwersjaNaDwoch::KonwersjaNaDwoch(znakomat::KonwersjaBlokowa& konwersja, bool d
 KonwersjaNaDwoch::~KonwersjaNaDwoch()
 {
     if (watek_.joinable()) {
-        koniec_ = true;
-        zlecone_.fetch_add(1, std::memory_order_release);
-        zlecone_.notify_one();
+        stan_.store(KONIEC, std::memory_order_release);
+        stan_.notify_one();
         watek_.join();
     }
 }
@@ -273,7 +272,6 @@ std::size_t LiczbaProcesorow()
     }
     return static_cast<std::size_t>(std::max(1, CPU_COUNT(&procesory)));
 }
-
 
 std::size_t KonwersjaNaDwoch::najwiecejBajtow(std::size_t dlugosc) const
 {
@@ -315,17 +313,17 @@ CzesciKawalka KonwersjaNaDwoch::konwertuj(std::string_view kawalek, char* wynik)
     const std::size_t drugiOd = konwersja_.najwiecejBajtow(miejsce);
     odcinek_ = druga;
     wynikOdcinka_ = wynik + drugiOd;
-    const std::uint32_t numer = zlecone_.fetch_add(1, std::memory_order_release) + 1;
-    zlecone_.notify_one();
+    stan_.store(ZLECONY, std::memory_order_release);
+    stan_.notify_one();
     std::size_t dlugosc = 0;
     try {
         dlugosc = konwersja_.konwertuj(kawalek.substr(0, miejsce), wynik);
     } catch (...) {
-        // The other thread still writes into `wynik`, which may go with this exception.
-        zaczekaj(numer);
+        // The other thread may still write into `wynik`, which may go with this exception.
+        odbierz(false);
         throw;
     }
-    zaczekaj(numer);
+    odbierz(true);
     if (blad_) {
         std::rethrow_exception(std::exchange(blad_, nullptr));
     }
@@ -336,28 +334,44 @@ CzesciKawalka KonwersjaNaDwoch::konwertuj(std::string_view kawalek, char* wynik)
     return {dlugosc, drugiOd, dlugoscOdcinka_};
 }
 
-void KonwersjaNaDwoch::zaczekaj(std::uint32_t numer)
+void KonwersjaNaDwoch::odbierz(bool konwertujSam)
 {
-    for (std::uint32_t zrobione; (zrobione = zrobione_.load(std::memory_order_acquire)) != numer;) {
-        zrobione_.wait(zrobione, std::memory_order_acquire);
+    // A thread woken on a busy machine may wait long for a processor: the second half is
+    // taken back and converted here unless that thread has begun it.
+    int zlecony = ZLECONY;
+    if (stan_.compare_exchange_strong(zlecony, WOLNY, std::memory_order_acq_rel)) {
+        if (konwertujSam) {
+            dlugoscOdcinka_ = konwersja_.konwertujOdcinek(odcinek_, wynikOdcinka_);
+        }
+        return;
+    }
+    while (stan_.load(std::memory_order_acquire) == WZIETY) {
+        stan_.wait(WZIETY, std::memory_order_acquire);
     }
 }
 
 void KonwersjaNaDwoch::pracuj()
 {
-    for (std::uint32_t zrobione = 0;;) {
-        zlecone_.wait(zrobione, std::memory_order_acquire);
-        ++zrobione;
-        if (koniec_) {
+    for (;;) {
+        int stan = stan_.load(std::memory_order_acquire);
+        if (stan == KONIEC) {
             return;
+        }
+        if (stan != ZLECONY) {
+            stan_.wait(stan, std::memory_order_acquire);
+            continue;
+        }
+        if (!stan_.compare_exchange_strong(stan, WZIETY, std::memory_order_acq_rel)) {
+            // Taken back meanwhile.
+            continue;
         }
         try {
             dlugoscOdcinka_ = konwersja_.konwertujOdcinek(odcinek_, wynikOdcinka_);
         } catch (...) {
             blad_ = std::current_exception();
         }
-        zrobione_.store(zrobione, std::memory_order_release);
-        zrobione_.notify_one();
+        stan_.store(GOTOWY, std::memory_order_release);
+        stan_.notify_one();
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstddef>
-#include <cstdint>
 #include <exception>
 #include <functional>
 #include <string_view>
@@ -62,19 +61,25 @@ public:
 
 private:
     void pracuj();
-    void zaczekaj(std::uint32_t numer);
+    void odbierz(bool konwertujSam);
+
+    // Where the second half is: none handed over, handed over, being converted by the other
+    // thread, converted; or the thread is to end.
+    static constexpr int WOLNY = 0;
+    static constexpr int ZLECONY = 1;
+    static constexpr int WZIETY = 2;
+    static constexpr int GOTOWY = 3;
+    static constexpr int KONIEC = 4;
 
     znakomat::KonwersjaBlokowa& konwersja_;
     bool dwaWatki_;
     std::size_t procesory_;
-    // The second half handed over: one more order than done while it is converted.
+    // The second half handed over, and what became of it.
     std::string_view odcinek_;
     char* wynikOdcinka_ = nullptr;
     std::size_t dlugoscOdcinka_ = 0;
     std::exception_ptr blad_;
-    std::atomic<std::uint32_t> zlecone_{0};
-    std::atomic<std::uint32_t> zrobione_{0};
-    std::atomic<bool> koniec_{false};
+    std::atomic<int> stan_{WOLNY};
     std::thread watek_;
 };
 
