@@ -125,7 +125,8 @@ public:
     {
         // Each file ends waiting for the disk to hold it (its sync): several files for each
         // processor are under way, so that those waits overlap while other files convert.
-        const std::size_t watkow = std::clamp<std::size_t>(PLIKOW_NA_PROCESOR * procesory_, 1, wejscia_.size());
+        const std::size_t watkow =
+            std::clamp<std::size_t>(PLIKOW_NA_PROCESOR * procesory_, 1, wejscia_.size());
         std::vector<std::thread> watki;
         for (std::size_t i = 0; i < watkow; ++i) {
             watki.emplace_back([this] {

@@ -187,7 +187,8 @@ public:
         const std::uint64_t naprzod = KAWALKOW_W_OBIEGU * ROZMIAR_KAWALKA;
         const std::uint64_t najwczesniej = ostatni > naprzod ? ostatni - naprzod : 0;
         const auto k = static_cast<std::uint64_t>(biezacy_);
-        EXPECT_TRUE((k - 1) * rozmiar_ <= ostatni * LICZBA_LITER && najwczesniej * LICZBA_LITER < k * rozmiar_)
+        EXPECT_TRUE((k - 1) * rozmiar_ <= ostatni * LICZBA_LITER &&
+                    najwczesniej * LICZBA_LITER < k * rozmiar_)
             << "krok " << k << " po " << przeczytano << " z " << rozmiar_ << " bajtów";
     }
 
@@ -266,17 +267,31 @@ TEST(KonwersjaNaDwoch, PolowkiDajaToCoCalyKawalek)
     std::string zDrugimBajtem = literyZJednymAscii(dlugi, 2);
     zDrugimBajtem.front() = znakomat::Litera(utf8, 1)[1];
     const PolowkiPrzypadek przypadki[] = {
-        {"cięcie tuż za środkiem litery", "UTF-8", "Windows-EE",
-         {literyZJednymAscii(dlugi, 0), literyZJednymAscii(dlugi, 1), literyZJednymAscii(dlugi + 1, 0)}, true},
+        {"cięcie tuż za środkiem litery",
+         "UTF-8",
+         "Windows-EE",
+         {literyZJednymAscii(dlugi, 0), literyZJednymAscii(dlugi, 1), literyZJednymAscii(dlugi + 1, 0)},
+         true},
         {"ASCII daleko przed środkiem", "UTF-8", "brak", {literyZJednymAscii(dlugi, 4000)}, true},
         {"litera między kawałkami", "UTF-8", "ISO-Latin-2", {zLiteraNaKoncu, zDrugimBajtem}, true},
-        {"do UTF-8", "UTF-8", "UTF-8", {losowyTekst(utf8, dlugi, los), losowyTekst(utf8, dlugi - 1, los)}, true},
+        {"do UTF-8",
+         "UTF-8",
+         "UTF-8",
+         {losowyTekst(utf8, dlugi, los), losowyTekst(utf8, dlugi - 1, los)},
+         true},
         {"bez ASCII przy środku", "UTF-8", "Windows-EE", {literyZJednymAscii(dlugi, 5000)}, false},
         {"sam UTF-8 bez ASCII", "UTF-8", "Mazovia", {literyZJednymAscii(dlugi, npos)}, false},
         {"krótki kawałek", "UTF-8", "Windows-EE", {literyZJednymAscii(1000, 3)}, false},
-        {"jednobajtowe zawsze", "Windows-EE", "UTF-8",
-         {losowyTekst(znakomat::WINDOWS_EE, dlugi, los), losowyTekst(znakomat::WINDOWS_EE, dlugi / 3, los)}, true},
-        {"jednobajtowe w jednobajtowe", "Mazovia", "CSK", {losowyTekst(standard("Mazovia"), dlugi, los)}, true},
+        {"jednobajtowe zawsze",
+         "Windows-EE",
+         "UTF-8",
+         {losowyTekst(znakomat::WINDOWS_EE, dlugi, los), losowyTekst(znakomat::WINDOWS_EE, dlugi / 3, los)},
+         true},
+        {"jednobajtowe w jednobajtowe",
+         "Mazovia",
+         "CSK",
+         {losowyTekst(standard("Mazovia"), dlugi, los)},
+         true},
     };
     for (const PolowkiPrzypadek& przypadek : przypadki) {
         SCOPED_TRACE(przypadek.opis);
