@@ -12,7 +12,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
-#include <span>
+#include <string_view>
 #include <thread>
 #include <utility>
 
