@@ -28,7 +28,7 @@ TYLKO_KOPIE=${TYLKO_KOPIE:-0}
 
 zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" hyperfine icu-devtools recode konwert time
 
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZNAKOMAT_WITH_GUI=OFF >/dev/null
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZNAKOMAT_WITH_GUI=OFF -DZNAKOMAT_BENCH=ON >/dev/null
 cmake --build build-bench --target znakomat-cli generuj_tekst >/dev/null
 CLI=$PWD/build-bench/cli/znakomat-cli
 GENERATOR=$PWD/build-bench/bench/generuj_tekst

@@ -1,11 +1,14 @@
 #include "cli/partia.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <new>
+#include <semaphore>
 #include <system_error>
 #include <thread>
 
@@ -16,6 +19,7 @@
 #include "cli/uzycie.h"
 #include "pliki/katalog.h"
 #include "pliki/opis_bledu.h"
+#include "pliki/przepisz.h"
 #include "pliki/rozpoznany_poczatek.h"
 
 namespace cli {
@@ -121,8 +125,13 @@ public:
 
     int wykonaj()
     {
+        // Each file ends waiting for the disk to hold it (its sync): several files for each
+        // processor are under way, so that those waits overlap while other files convert.
+        // Their threads share one pool of memory for each processor: the pieces of the files
+        // that convert at once, not one set kept for every thread.
+        ::mallopt(M_ARENA_MAX, static_cast<int>(procesory_));
         const std::size_t watkow =
-            std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, wejscia_.size());
+            std::clamp<std::size_t>(PLIKOW_NA_PROCESOR * procesory_, 1, wejscia_.size());
         std::vector<std::thread> watki;
         for (std::size_t i = 0; i < watkow; ++i) {
             watki.emplace_back([this] {
@@ -151,7 +160,21 @@ private:
         std::vector<std::string> uwagi;
     };
 
-    Sprawozdanie konwertujPlik(std::size_t i) const
+    // Holds one of the processors while it lives.
+    class Procesor {
+    public:
+        explicit Procesor(std::counting_semaphore<>& wolne) : wolne_(wolne) { wolne_.acquire(); }
+        ~Procesor() { wolne_.release(); }
+        Procesor(const Procesor&) = delete;
+        Procesor& operator=(const Procesor&) = delete;
+
+    private:
+        std::counting_semaphore<>& wolne_;
+    };
+
+    static constexpr std::size_t PLIKOW_NA_PROCESOR = 4;
+
+    Sprawozdanie konwertujPlik(std::size_t i)
     {
         const std::string& nazwa = wejscia_[i];
         if (!odmowy_[i].empty()) {
@@ -168,8 +191,15 @@ private:
             };
             const Przebieg przebieg = przepiszWejscie(
                 [&] {
-                    return pliki::KonwertujPlik(nazwa, wyjscia_[i], zadanie_, znakomat::BezPostepu(),
-                                                przedUtworzeniemWyjscia);
+                    // Only as many files convert at once as there are processors, each with the
+                    // memory of its pieces; the sync that commits a file needs none.
+                    pliki::KonwersjaDoPliku konwersja(wyjscia_[i], zadanie_);
+                    pliki::WynikKonwersji wynik = [&] {
+                        const Procesor procesor(wolneProcesory_);
+                        return konwersja.dodaj(nazwa, przedUtworzeniemWyjscia);
+                    }();
+                    konwersja.zatwierdz();
+                    return wynik;
                 },
                 nazwa, wyjscia_[i], zadanie_.cel);
             const std::string jak =
@@ -231,6 +261,8 @@ private:
     // Why a file is refused before it is read; empty for the others.
     std::vector<std::string> odmowy_;
     std::atomic<std::size_t> nastepny_{0};
+    const std::size_t procesory_ = pliki::LiczbaProcesorow();
+    std::counting_semaphore<> wolneProcesory_{static_cast<std::ptrdiff_t>(procesory_)};
     std::mutex zgloszenia_;
     pliki::PlikWyjsciowy raport_;
     std::size_t udane_ = 0;

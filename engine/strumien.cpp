@@ -11,6 +11,7 @@ KonwersjaBlokowa::KonwersjaBlokowa(int zrodlo, int cel) : konwersja_(zrodlo, cel
     // A lead byte is never the second byte of a letter, so a lead byte at the end of a
     // piece always starts a letter that may go on in the next one.
     if (SzerokoscLitery(zrodlo) == 2) {
+        dwubajtowe_ = true;
         for (int pozycja = 1; pozycja <= LICZBA_LITER; ++pozycja) {
             poczatekLitery_[static_cast<unsigned char>(Litera(zrodlo, pozycja)[0])] = true;
         }
@@ -62,6 +63,11 @@ std::size_t KonwersjaBlokowa::konwertuj(std::string_view blok, char* wynik)
         blok.remove_suffix(1);
     }
     return zapis + konwersja_.konwertuj(blok, wynik + zapis);
+}
+
+std::size_t KonwersjaBlokowa::konwertujOdcinek(std::string_view odcinek, char* wynik) const
+{
+    return konwersja_.konwertuj(odcinek, wynik);
 }
 
 std::string KonwersjaBlokowa::zakoncz()

@@ -31,12 +31,24 @@ public:
     std::size_t konwertuj(std::string_view blok, char* wynik);
     std::size_t najwiecejBajtow(std::size_t dlugoscBloku) const;
 
+    // Whether the text may be cut after `bajt` so that the parts, each converted on its own,
+    // give what the whole gives: after any byte of a one-byte source, after an ASCII byte of
+    // UTF-8, which no letter crosses.
+    bool moznaCiacPo(unsigned char bajt) const { return !dwubajtowe_ || bajt < 0x80; }
+
+    // Converts a stretch that begins and ends where the text may be cut, and leaves alone the
+    // bytes that wait between pieces: being const, it may run on another thread while
+    // konwertuj converts the part before it. `wynik` has room for najwiecejBajtow of its
+    // length and does not overlap it. Returns the length written.
+    std::size_t konwertujOdcinek(std::string_view odcinek, char* wynik) const;
+
     // Converts what still waits once the text has ended.
     std::string zakoncz();
 
 private:
     PrzygotowanaKonwersja konwersja_;
     std::array<bool, 256> poczatekLitery_{};
+    bool dwubajtowe_ = false;
     std::string czeka_;
 };
 

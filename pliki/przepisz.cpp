@@ -1,6 +1,7 @@
 #include "pliki/przepisz.h"
 
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -11,8 +12,9 @@
 #include <exception>
 #include <memory>
 #include <mutex>
-#include <span>
+#include <string_view>
 #include <thread>
+#include <utility>
 
 #include "engine/standardy.h"
 
@@ -69,83 +71,104 @@ private:
     sigset_t poprzednie_;
 };
 
-// Writes the converted pieces in a thread of its own while the next ones are read and
-// converted: a write into the page cache, and the wait for the disk, cost as much as the
-// conversion. The thread only writes; every call of the caller's Postep stays in the thread
-// that calls Przepisz. A few pieces of memory go round between the two.
-class Pisarz {
+// What a thread of the loop waits with: it stops when the loop ends early, also while a pipe
+// keeps it waiting.
+class NadzorWatku final : public znakomat::Postep {
 public:
-    Pisarz(PlikWyjsciowy& wyjscie, std::size_t rozmiarKawalka) : wyjscie_(wyjscie), nadzor_(zatrzymany_)
+    explicit NadzorWatku(const std::atomic<bool>& zatrzymany) : zatrzymany_(zatrzymany) {}
+    bool przerwac() override { return zatrzymany_; }
+    int odstepOczekiwania() const override { return 100; }
+
+private:
+    const std::atomic<bool>& zatrzymany_;
+};
+
+// A few pieces of memory that go round between the thread that calls Przepisz and one thread
+// of its own: one side fills a free piece and hands it over, the other takes the oldest full
+// one and frees it. The caller's side waits through its Postep, so every call of that Postep
+// stays in the thread that calls Przepisz; a failure of the other thread is thrown there.
+class Obieg {
+public:
+    explicit Obieg(std::size_t rozmiarKawalka)
     {
         for (std::unique_ptr<char[]>& kawalek : kawalki_) {
             kawalek = std::make_unique_for_overwrite<char[]>(rozmiarKawalka);
         }
-        rozmiarKawalka_ = rozmiarKawalka;
-        const WatkiBezSygnalow bezSygnalow;
-        watek_ = std::thread(&Pisarz::pracuj, this);
     }
 
-    // Stops the writing, at once when it waits for a pipe.
-    ~Pisarz()
+    // The memory of the next piece to fill, once one is free.
+    char* wolny(znakomat::Postep& nadzor)
+    {
+        std::unique_lock blokada(mutex_);
+        czekaj(blokada, nadzor, [this] { return pelnych_ < KAWALKOW_W_OBIEGU; });
+        // The other side moves pierwszy_ on and pelnych_ down together: the sum stays put.
+        return kawalki_[(pierwszy_ + pelnych_) % KAWALKOW_W_OBIEGU].get();
+    }
+
+    // The piece wolny() gave is full.
+    void oddaj(const CzesciKawalka& czesci)
+    {
+        {
+            const std::lock_guard blokada(mutex_);
+            czesci_[(pierwszy_ + pelnych_) % KAWALKOW_W_OBIEGU] = czesci;
+            ++pelnych_;
+        }
+        zmiana_.notify_all();
+    }
+
+    // The oldest full piece, once there is one; it stays until zwolnij().
+    std::pair<const char*, CzesciKawalka> pelny(znakomat::Postep& nadzor)
+    {
+        std::unique_lock blokada(mutex_);
+        czekaj(blokada, nadzor, [this] { return pelnych_ > 0; });
+        return {kawalki_[pierwszy_].get(), czesci_[pierwszy_]};
+    }
+
+    void zwolnij()
+    {
+        {
+            const std::lock_guard blokada(mutex_);
+            pierwszy_ = (pierwszy_ + 1) % KAWALKOW_W_OBIEGU;
+            --pelnych_;
+        }
+        zmiana_.notify_all();
+    }
+
+    // Waits until the other side has taken every full piece.
+    void oproznij(znakomat::Postep& nadzor)
+    {
+        std::unique_lock blokada(mutex_);
+        czekaj(blokada, nadzor, [this] { return pelnych_ == 0; });
+    }
+
+    // The thread of its own failed: the caller's side throws `blad` from now on.
+    void zawiedz(std::exception_ptr blad)
+    {
+        {
+            const std::lock_guard blokada(mutex_);
+            blad_ = std::move(blad);
+        }
+        zmiana_.notify_all();
+    }
+
+    // The loop ends: the thread of its own stops waiting, with Przerwane.
+    void zatrzymaj()
     {
         {
             const std::lock_guard blokada(mutex_);
             zatrzymany_ = true;
         }
         zmiana_.notify_all();
-        watek_.join();
     }
 
-    Pisarz(const Pisarz&) = delete;
-    Pisarz& operator=(const Pisarz&) = delete;
-
-    // The memory for the next piece, once one is free. Waits through `nadzor`; throws what
-    // the writing threw.
-    std::span<char> wolny(znakomat::Postep& nadzor)
-    {
-        std::unique_lock blokada(mutex_);
-        czekaj(blokada, nadzor, [this] { return doZapisu_ < LICZBA_KAWALKOW; });
-        // The writer moves pierwszy_ on and doZapisu_ down together: the sum stays put.
-        return {kawalki_[(pierwszy_ + doZapisu_) % LICZBA_KAWALKOW].get(), rozmiarKawalka_};
-    }
-
-    // The first `dlugosc` bytes of the piece wolny() gave are written next.
-    void oddaj(std::size_t dlugosc)
-    {
-        {
-            const std::lock_guard blokada(mutex_);
-            dlugosci_[(pierwszy_ + doZapisu_) % LICZBA_KAWALKOW] = dlugosc;
-            ++doZapisu_;
-        }
-        zmiana_.notify_all();
-    }
-
-    // Waits until every piece is written; throws what the writing threw.
-    void dokoncz(znakomat::Postep& nadzor)
-    {
-        std::unique_lock blokada(mutex_);
-        czekaj(blokada, nadzor, [this] { return doZapisu_ == 0; });
-    }
+    const std::atomic<bool>& zatrzymany() const { return zatrzymany_; }
 
 private:
-    // Tells the writer to stop when Przepisz ends early, also while a pipe keeps it waiting.
-    class NadzorPisarza final : public znakomat::Postep {
-    public:
-        explicit NadzorPisarza(const std::atomic<bool>& zatrzymany) : zatrzymany_(zatrzymany) {}
-        bool przerwac() override { return zatrzymany_; }
-        int odstepOczekiwania() const override { return 100; }
-
-    private:
-        const std::atomic<bool>& zatrzymany_;
-    };
-
-    static constexpr std::size_t LICZBA_KAWALKOW = 3;
-
     template <typename Warunek>
     void czekaj(std::unique_lock<std::mutex>& blokada, znakomat::Postep& nadzor, Warunek gotowe)
     {
         const int odstep = nadzor.odstepOczekiwania();
-        while (!gotowe() && !blad_) {
+        while (!gotowe() && !blad_ && !zatrzymany_) {
             if (odstep < 0) {
                 zmiana_.wait(blokada);
             } else if (zmiana_.wait_for(blokada, std::chrono::milliseconds(odstep)) ==
@@ -158,52 +181,199 @@ private:
         if (blad_) {
             std::rethrow_exception(blad_);
         }
-    }
-
-    void pracuj()
-    {
-        try {
-            std::unique_lock blokada(mutex_);
-            for (;;) {
-                zmiana_.wait(blokada, [this] { return doZapisu_ > 0 || zatrzymany_; });
-                if (zatrzymany_) {
-                    return;
-                }
-                const std::span<const char> kawalek(kawalki_[pierwszy_].get(), dlugosci_[pierwszy_]);
-                blokada.unlock();
-                wyjscie_.zapisz({kawalek.data(), kawalek.size()}, nadzor_);
-                blokada.lock();
-                pierwszy_ = (pierwszy_ + 1) % LICZBA_KAWALKOW;
-                --doZapisu_;
-                zmiana_.notify_all();
-            }
-        } catch (const znakomat::Przerwane&) {
-            // Only the destructor stops the writer, and it waits for nothing more.
-        } catch (...) {
-            {
-                const std::lock_guard blokada(mutex_);
-                blad_ = std::current_exception();
-            }
-            zmiana_.notify_all();
+        if (zatrzymany_) {
+            throw znakomat::Przerwane{};
         }
     }
 
-    PlikWyjsciowy& wyjscie_;
-    std::array<std::unique_ptr<char[]>, LICZBA_KAWALKOW> kawalki_;
-    std::array<std::size_t, LICZBA_KAWALKOW> dlugosci_{};
-    std::size_t rozmiarKawalka_ = 0;
+    std::array<std::unique_ptr<char[]>, KAWALKOW_W_OBIEGU> kawalki_;
+    std::array<CzesciKawalka, KAWALKOW_W_OBIEGU> czesci_{};
     std::mutex mutex_;
     std::condition_variable zmiana_;
-    // The oldest piece not written yet, and how many wait from it on.
+    // The oldest full piece, and how many full ones there are from it on.
     std::size_t pierwszy_ = 0;
-    std::size_t doZapisu_ = 0;
+    std::size_t pelnych_ = 0;
     std::exception_ptr blad_;
     std::atomic<bool> zatrzymany_{false};
-    NadzorPisarza nadzor_;
+};
+
+// The thread of its own that fills or empties an Obieg. It takes no signal sent to the whole
+// process, and it ends with its owner, however that ends.
+class WatekObiegu {
+public:
+    template <typename Praca>
+    WatekObiegu(Obieg& obieg, Praca praca) : obieg_(obieg)
+    {
+        const WatkiBezSygnalow bezSygnalow;
+        watek_ = std::thread([this, praca] {
+            NadzorWatku nadzor(obieg_.zatrzymany());
+            try {
+                praca(nadzor);
+            } catch (const znakomat::Przerwane&) {
+                // Only the owner stops the thread, and it waits for nothing more.
+            } catch (...) {
+                obieg_.zawiedz(std::current_exception());
+            }
+        });
+    }
+    ~WatekObiegu()
+    {
+        obieg_.zatrzymaj();
+        watek_.join();
+    }
+    WatekObiegu(const WatekObiegu&) = delete;
+    WatekObiegu& operator=(const WatekObiegu&) = delete;
+
+private:
+    Obieg& obieg_;
     std::thread watek_;
 };
 
+// How many Przepisz run in this process now, each converting on at least one processor.
+std::atomic<int> trwajaceKonwersje{0};
+
+// Counts one of them while it lives.
+class TrwajacaKonwersja {
+public:
+    TrwajacaKonwersja() { ++trwajaceKonwersje; }
+    ~TrwajacaKonwersja() { --trwajaceKonwersje; }
+    TrwajacaKonwersja(const TrwajacaKonwersja&) = delete;
+    TrwajacaKonwersja& operator=(const TrwajacaKonwersja&) = delete;
+};
+
+// A half of a piece this short converts sooner than another thread takes it up.
+constexpr std::size_t NAJKROTSZA_POLOWA = std::size_t{32} << 10;
+// How far before the middle a place to cut is looked for: Polish text has an ASCII byte every
+// few bytes, and a text that has none converts whole.
+constexpr std::size_t SZUKANIE_CIECIA = 4096;
+
 }  // namespace
+
+KonwersjaNaDwoch::KonwersjaNaDwoch(znakomat::KonwersjaBlokowa& konwersja, bool dwaWatki)
+    : konwersja_(konwersja), dwaWatki_(dwaWatki), procesory_(LiczbaProcesorow())
+{
+}
+
+KonwersjaNaDwoch::~KonwersjaNaDwoch()
+{
+    if (watek_.joinable()) {
+        stan_.store(KONIEC, std::memory_order_release);
+        stan_.notify_one();
+        watek_.join();
+    }
+}
+
+std::size_t LiczbaProcesorow()
+{
+    cpu_set_t procesory;
+    CPU_ZERO(&procesory);
+    if (::sched_getaffinity(0, sizeof procesory, &procesory) != 0) {
+        return std::max(1u, std::thread::hardware_concurrency());
+    }
+    return static_cast<std::size_t>(std::max(1, CPU_COUNT(&procesory)));
+}
+
+std::size_t KonwersjaNaDwoch::najwiecejBajtow(std::size_t dlugosc) const
+{
+    // Each half has the margin a pass may write past its end.
+    return konwersja_.najwiecejBajtow(dlugosc) + konwersja_.najwiecejBajtow(0);
+}
+
+std::size_t KonwersjaNaDwoch::ciecie(std::string_view kawalek) const
+{
+    if (kawalek.size() < 2 * NAJKROTSZA_POLOWA) {
+        return 0;
+    }
+    const std::size_t polowa = kawalek.size() / 2;
+    for (std::size_t miejsce = polowa; miejsce + SZUKANIE_CIECIA > polowa; --miejsce) {
+        if (konwersja_.moznaCiacPo(static_cast<unsigned char>(kawalek[miejsce - 1]))) {
+            return miejsce;
+        }
+    }
+    return 0;
+}
+
+CzesciKawalka KonwersjaNaDwoch::konwertuj(std::string_view kawalek, char* wynik)
+{
+    const bool wolnyProcesor = procesory_ >= 2 * static_cast<std::size_t>(trwajaceKonwersje.load());
+    const std::size_t miejsce = dwaWatki_ && wolnyProcesor ? ciecie(kawalek) : 0;
+    if (miejsce == 0) {
+        return {konwersja_.konwertuj(kawalek, wynik), 0, 0};
+    }
+    if (!watek_.joinable()) {
+        // Only once a piece is cut: a short file never needs the thread.
+        const WatkiBezSygnalow bezSygnalow;
+        watek_ = std::thread(&KonwersjaNaDwoch::pracuj, this);
+    }
+    // A letter begun by the last byte waits for the next piece, as when the piece is whole;
+    // the first half ends where the text may be cut and leaves nothing waiting.
+    std::string_view druga = kawalek.substr(miejsce);
+    const std::size_t czeka = konwersja_.doCzekania(druga);
+    druga.remove_suffix(czeka);
+    const std::size_t drugiOd = konwersja_.najwiecejBajtow(miejsce);
+    odcinek_ = druga;
+    wynikOdcinka_ = wynik + drugiOd;
+    stan_.store(ZLECONY, std::memory_order_release);
+    stan_.notify_one();
+    std::size_t dlugosc = 0;
+    try {
+        dlugosc = konwersja_.konwertuj(kawalek.substr(0, miejsce), wynik);
+    } catch (...) {
+        // The other thread may still write into `wynik`, which may go with this exception.
+        odbierz(false);
+        throw;
+    }
+    odbierz(true);
+    if (blad_) {
+        std::rethrow_exception(std::exchange(blad_, nullptr));
+    }
+    if (czeka > 0) {
+        // Nothing waits now, so the byte only stays behind and nothing is written.
+        konwersja_.konwertuj(kawalek.substr(kawalek.size() - czeka), wynikOdcinka_ + dlugoscOdcinka_);
+    }
+    return {dlugosc, drugiOd, dlugoscOdcinka_};
+}
+
+void KonwersjaNaDwoch::odbierz(bool konwertujSam)
+{
+    // A thread woken on a busy machine may wait long for a processor: the second half is
+    // taken back and converted here unless that thread has begun it.
+    int zlecony = ZLECONY;
+    if (stan_.compare_exchange_strong(zlecony, WOLNY, std::memory_order_acq_rel)) {
+        if (konwertujSam) {
+            dlugoscOdcinka_ = konwersja_.konwertujOdcinek(odcinek_, wynikOdcinka_);
+        }
+        return;
+    }
+    while (stan_.load(std::memory_order_acquire) == WZIETY) {
+        stan_.wait(WZIETY, std::memory_order_acquire);
+    }
+}
+
+void KonwersjaNaDwoch::pracuj()
+{
+    for (;;) {
+        int stan = stan_.load(std::memory_order_acquire);
+        if (stan == KONIEC) {
+            return;
+        }
+        if (stan != ZLECONY) {
+            stan_.wait(stan, std::memory_order_acquire);
+            continue;
+        }
+        if (!stan_.compare_exchange_strong(stan, WZIETY, std::memory_order_acq_rel)) {
+            // Taken back meanwhile.
+            continue;
+        }
+        try {
+            dlugoscOdcinka_ = konwersja_.konwertujOdcinek(odcinek_, wynikOdcinka_);
+        } catch (...) {
+            blad_ = std::current_exception();
+        }
+        stan_.store(GOTOWY, std::memory_order_release);
+        stan_.notify_one();
+    }
+}
 
 void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::KonwersjaBlokowa& konwersja,
               znakomat::Postep& nadzor, znakomat::NieLitery* nieLitery)
@@ -213,34 +383,58 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
     const std::optional<std::uint64_t> rozmiar = wejscie.rozmiar();
     Kroki kroki(nadzor);
     kroki.dojdzDo(1);
-    const auto blok = std::make_unique_for_overwrite<char[]>(ROZMIAR_KAWALKA);
-    std::uint64_t przeczytane = 0;
-    Pisarz pisarz(wyjscie, konwersja.najwiecejBajtow(ROZMIAR_KAWALKA));
+    const TrwajacaKonwersja trwajaca;
+    // Three threads, so that the one converting does nothing else: one reads (and counts what
+    // the target cannot hold), one writes into the page cache or a pipe and waits for the
+    // disk, while this one converts.
+    Obieg przeczytane(ROZMIAR_KAWALKA);
+    const WatekObiegu czytanie(przeczytane, [&](znakomat::Postep& nadzorWatku) {
+        for (;;) {
+            char* const kawalek = przeczytane.wolny(nadzorWatku);
+            const std::size_t dlugosc = wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, nadzorWatku);
+            if (nieLitery) {
+                nieLitery->dodaj({kawalek, dlugosc});
+            }
+            przeczytane.oddaj({dlugosc, 0, 0});
+            if (dlugosc == 0) {
+                return;
+            }
+        }
+    });
+    KonwersjaNaDwoch naDwoch(konwersja, LiczbaProcesorow() >= 2);
+    Obieg doZapisu(naDwoch.najwiecejBajtow(ROZMIAR_KAWALKA));
+    const WatekObiegu pisanie(doZapisu, [&](znakomat::Postep& nadzorWatku) {
+        for (;;) {
+            const auto [kawalek, czesci] = doZapisu.pelny(nadzorWatku);
+            wyjscie.zapisz({kawalek, czesci.dlugosc}, nadzorWatku);
+            if (czesci.drugaDlugosc > 0) {
+                wyjscie.zapisz({kawalek + czesci.drugiOd, czesci.drugaDlugosc}, nadzorWatku);
+            }
+            doZapisu.zwolnij();
+        }
+    });
+    std::uint64_t skonwertowane = 0;
     for (;;) {
         nadzor.sprawdz();
-        const std::size_t dlugosc = wejscie.czytaj(blok.get(), ROZMIAR_KAWALKA, nadzor);
-        if (dlugosc == 0) {
+        const auto [kawalek, czesci] = przeczytane.pelny(nadzor);
+        if (czesci.dlugosc == 0) {
             break;
         }
-        const std::string_view przeczytany(blok.get(), dlugosc);
-        if (nieLitery) {
-            nieLitery->dodaj(przeczytany);
-        }
-        przeczytane += dlugosc;
+        skonwertowane += czesci.dlugosc;
         if (rozmiar) {
-            // The eighteenth that the last byte read lies in: a piece that ends where an
+            // The eighteenth that the last byte converted lies in: a piece that ends where an
             // eighteenth ends still belongs to it.
-            kroki.dojdzDo(static_cast<int>((przeczytane - 1) * znakomat::LICZBA_LITER / *rozmiar) + 1);
+            kroki.dojdzDo(static_cast<int>((skonwertowane - 1) * znakomat::LICZBA_LITER / *rozmiar) + 1);
         }
-        const std::span<char> wynik = pisarz.wolny(nadzor);
-        pisarz.oddaj(konwersja.konwertuj(przeczytany, wynik.data()));
+        char* const wynik = doZapisu.wolny(nadzor);
+        doZapisu.oddaj(naDwoch.konwertuj({kawalek, czesci.dlugosc}, wynik));
+        przeczytane.zwolnij();
     }
-    pisarz.dokoncz(nadzor);
+    doZapisu.oproznij(nadzor);
     kroki.zakoncz();
 }
 
-void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
-                   znakomat::Postep& nadzor)
+void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej, znakomat::Postep& nadzor)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
     std::string kawalek;

@@ -160,7 +160,8 @@ std::uint64_t przeczytanoZ(const fs::path& sciezka)
 }
 
 // Records the steps, and checks between pieces that the step shown while the last piece
-// was converted is the eighteenth its last byte belongs to.
+// was converted is the eighteenth its last byte belongs to, as far as the position of the
+// reading thread tells.
 class NadzorKrokow final : public znakomat::Postep {
 public:
     NadzorKrokow(fs::path wejscie, std::uint64_t rozmiar) : wejscie_(std::move(wejscie)), rozmiar_(rozmiar) {}
@@ -179,10 +180,14 @@ public:
             EXPECT_EQ(biezacy_, 1) << "po " << przeczytano << " bajtach";
             return;
         }
-        // Step k covers bytes from (k-1)/18 of the size up to k/18 of it.
+        // Step k covers bytes from (k-1)/18 of the size up to k/18 of it. The last byte
+        // converted lies behind the last one read by at most the pieces read ahead.
         const std::uint64_t ostatni = przeczytano - 1;
+        const std::uint64_t naprzod = KAWALKOW_W_OBIEGU * ROZMIAR_KAWALKA;
+        const std::uint64_t najwczesniej = ostatni > naprzod ? ostatni - naprzod : 0;
         const auto k = static_cast<std::uint64_t>(biezacy_);
-        EXPECT_TRUE((k - 1) * rozmiar_ <= ostatni * LICZBA_LITER && ostatni * LICZBA_LITER < k * rozmiar_)
+        EXPECT_TRUE((k - 1) * rozmiar_ <= ostatni * LICZBA_LITER &&
+                    najwczesniej * LICZBA_LITER < k * rozmiar_)
             << "krok " << k << " po " << przeczytano << " z " << rozmiar_ << " bajtów";
     }
 
@@ -219,6 +224,100 @@ TEST(Przepisz, OsiemnascieKrokowIdzieZaWejsciem)
         EXPECT_EQ(nadzor.zdarzenia, kolejno);
         EXPECT_GT(nadzor.miedzyKawalkami, static_cast<int>(rozmiar / ROZMIAR_KAWALKA));
         EXPECT_EQ(fs::file_size(folder / "wynik"), rozmiar);
+    }
+}
+
+// Pieces of one text converted in halves on two threads, against the whole text. Each case
+// is a list of pieces, made so that letters of several bytes lie on both sides of the cut
+// and letters are cut between pieces too.
+struct PolowkiPrzypadek {
+    const char* opis;
+    const char* zrodlo;
+    const char* cel;
+    std::vector<std::string> kawalki;
+    // Whether each piece is cut, and for UTF-8 whether after an ASCII byte near the middle.
+    bool ciete;
+};
+
+// `dlugosc` bytes of UTF-8 letters only, with an ASCII byte that ends `przed` bytes before the
+// middle, or none when `przed` is npos.
+std::string literyZJednymAscii(std::size_t dlugosc, std::size_t przed)
+{
+    std::string tekst;
+    for (int i = 0; tekst.size() < dlugosc; ++i) {
+        tekst += znakomat::Litera(znakomat::UTF8_INDEX, i % LICZBA_LITER + 1);
+    }
+    tekst.resize(dlugosc);
+    if (przed != std::string::npos) {
+        tekst[dlugosc / 2 - 1 - przed] = ' ';
+    }
+    return tekst;
+}
+
+TEST(KonwersjaNaDwoch, PolowkiDajaToCoCalyKawalek)
+{
+    std::mt19937 los(13);
+    const std::size_t dlugi = ROZMIAR_KAWALKA;
+    const std::size_t npos = std::string::npos;
+    const int utf8 = znakomat::UTF8_INDEX;
+    // A lead byte at the end of a piece, its second byte in the next.
+    std::string zLiteraNaKoncu = literyZJednymAscii(dlugi, 1);
+    zLiteraNaKoncu.back() = znakomat::Litera(utf8, 1)[0];
+    std::string zDrugimBajtem = literyZJednymAscii(dlugi, 2);
+    zDrugimBajtem.front() = znakomat::Litera(utf8, 1)[1];
+    const PolowkiPrzypadek przypadki[] = {
+        {"cięcie tuż za środkiem litery",
+         "UTF-8",
+         "Windows-EE",
+         {literyZJednymAscii(dlugi, 0), literyZJednymAscii(dlugi, 1), literyZJednymAscii(dlugi + 1, 0)},
+         true},
+        {"ASCII daleko przed środkiem", "UTF-8", "brak", {literyZJednymAscii(dlugi, 4000)}, true},
+        {"litera między kawałkami", "UTF-8", "ISO-Latin-2", {zLiteraNaKoncu, zDrugimBajtem}, true},
+        {"do UTF-8",
+         "UTF-8",
+         "UTF-8",
+         {losowyTekst(utf8, dlugi, los), losowyTekst(utf8, dlugi - 1, los)},
+         true},
+        {"bez ASCII przy środku", "UTF-8", "Windows-EE", {literyZJednymAscii(dlugi, 5000)}, false},
+        {"sam UTF-8 bez ASCII", "UTF-8", "Mazovia", {literyZJednymAscii(dlugi, npos)}, false},
+        {"krótki kawałek", "UTF-8", "Windows-EE", {literyZJednymAscii(1000, 3)}, false},
+        {"jednobajtowe zawsze",
+         "Windows-EE",
+         "UTF-8",
+         {losowyTekst(znakomat::WINDOWS_EE, dlugi, los), losowyTekst(znakomat::WINDOWS_EE, dlugi / 3, los)},
+         true},
+        {"jednobajtowe w jednobajtowe",
+         "Mazovia",
+         "CSK",
+         {losowyTekst(standard("Mazovia"), dlugi, los)},
+         true},
+    };
+    for (const PolowkiPrzypadek& przypadek : przypadki) {
+        SCOPED_TRACE(przypadek.opis);
+        const int zrodlo = standard(przypadek.zrodlo);
+        const int cel = standard(przypadek.cel);
+        znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
+        KonwersjaNaDwoch naDwoch(konwersja, true);
+        std::string calosc;
+        std::string wynik;
+        for (const std::string& kawalek : przypadek.kawalki) {
+            calosc += kawalek;
+            const std::size_t ciecie = naDwoch.ciecie(kawalek);
+            EXPECT_EQ(ciecie > 0, przypadek.ciete);
+            if (ciecie > 0 && zrodlo == utf8) {
+                EXPECT_LT(static_cast<unsigned char>(kawalek[ciecie - 1]), 0x80);
+                EXPECT_LE(kawalek.size() / 2 - ciecie, 4096u);
+            }
+            std::string bufor(naDwoch.najwiecejBajtow(kawalek.size()), '\0');
+            const CzesciKawalka czesci = naDwoch.konwertuj(kawalek, bufor.data());
+            EXPECT_EQ(czesci.drugiOd > 0, przypadek.ciete);
+            ASSERT_LE(czesci.drugiOd + czesci.drugaDlugosc, bufor.size());
+            ASSERT_LE(czesci.dlugosc, czesci.drugiOd > 0 ? czesci.drugiOd : bufor.size());
+            wynik.append(bufor, 0, czesci.dlugosc);
+            wynik.append(bufor, czesci.drugiOd, czesci.drugaDlugosc);
+        }
+        wynik += konwersja.zakoncz();
+        EXPECT_TRUE(wynik == znakomat::test::KonwertujBajty(calosc, zrodlo, cel));
     }
 }
 
