@@ -434,7 +434,8 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
     kroki.zakoncz();
 }
 
-void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej, znakomat::Postep& nadzor)
+void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
+                   znakomat::Postep& nadzor)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
     std::string kawalek;
