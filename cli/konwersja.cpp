@@ -6,8 +6,8 @@
 
 namespace cli {
 
-Przebieg przepiszWejscie(const std::function<pliki::WynikKonwersji()>& konwersja,
-                         const std::string& nazwaWejscia, const std::string& nazwaWyjscia, int cel)
+WynikWejscia konwertujWejscie(const std::function<pliki::WynikKonwersji()>& konwersja,
+                              const std::string& nazwaWejscia, const std::string& nazwaWyjscia, int cel)
 {
     const pliki::WynikKonwersji wynik = [&] {
         try {
@@ -21,26 +21,26 @@ Przebieg przepiszWejscie(const std::function<pliki::WynikKonwersji()>& konwersja
                 opisZatrzymania(stop.stop, nazwaWejscia, stop.zrodlo, cel, stop.przesuniecie)};
         }
     }();
-    Przebieg przebieg{wynik.zrodlo, wynik.bezLiter(), {}};
+    WynikWejscia wynikWejscia{wynik.zrodlo, wynik.bezLiter(), {}};
     if (wynik.rozpoznanie && wynik.rozpoznanie->werdykt == znakomat::Werdykt::Niejednoznaczny) {
-        przebieg.uwagi.push_back(opisWejscia(nazwaWejscia) + ": standard rozpoznany niepewnie: wybrany " +
-                                 nazwaStandardu(wynik.zrodlo) +
-                                 ", bliskie: " + listaNazw(wynik.rozpoznanie->bliskie, ", "));
+        wynikWejscia.uwagi.push_back(opisWejscia(nazwaWejscia) + ": standard rozpoznany niepewnie: wybrany " +
+                                     nazwaStandardu(wynik.zrodlo) +
+                                     ", bliskie: " + listaNazw(wynik.rozpoznanie->bliskie, ", "));
     } else if (wynik.bezLiter() && !wynik.tylkoAscii) {
-        przebieg.uwagi.push_back(opisWejscia(nazwaWejscia) +
-                                 ": nie rozpoznano polskich liter, tekst przepisany bez zmian");
+        wynikWejscia.uwagi.push_back(opisWejscia(nazwaWejscia) +
+                                     ": nie rozpoznano polskich liter, tekst przepisany bez zmian");
     }
     if (wynik.tylkoLitery) {
-        przebieg.uwagi.push_back(opisWejscia(nazwaWejscia) + ": rozpoznany standard " +
-                                 nazwaStandardu(wynik.zrodlo) + " nie należy do " +
-                                 listaNazw(znakomat::StronyKodowe(), ", ") +
-                                 ", więc zamienione są tylko litery");
+        wynikWejscia.uwagi.push_back(opisWejscia(nazwaWejscia) + ": rozpoznany standard " +
+                                     nazwaStandardu(wynik.zrodlo) + " nie należy do " +
+                                     listaNazw(znakomat::StronyKodowe(), ", ") +
+                                     ", więc zamienione są tylko litery");
     }
     if (wynik.nieLitery) {
-        przebieg.uwagi.push_back(
+        wynikWejscia.uwagi.push_back(
             ostrzezenie(*wynik.nieLitery, nazwaWejscia, wynik.zrodlo, cel, wynik.przesuniecie));
     }
-    return przebieg;
+    return wynikWejscia;
 }
 
 // Each input is a text of its own, converted onto the one output in turn. The output is
@@ -51,9 +51,9 @@ int konwertuj(const std::vector<std::string>& wejscia, const std::string& nazwaW
     pliki::KonwersjaDoPliku wyjscie(nazwaWyjscia, zadanie);
     std::vector<std::string> uwagi;
     for (const std::string& nazwaWejscia : wejscia) {
-        const Przebieg przebieg = przepiszWejscie([&] { return wyjscie.dodaj(nazwaWejscia); }, nazwaWejscia,
-                                                  nazwaWyjscia, zadanie.cel);
-        uwagi.insert(uwagi.end(), przebieg.uwagi.begin(), przebieg.uwagi.end());
+        const WynikWejscia wynikWejscia = konwertujWejscie([&] { return wyjscie.dodaj(nazwaWejscia); },
+                                                           nazwaWejscia, nazwaWyjscia, zadanie.cel);
+        uwagi.insert(uwagi.end(), wynikWejscia.uwagi.begin(), wynikWejscia.uwagi.end());
     }
     wyjscie.zatwierdz();
     wypiszUwagi(uwagi);

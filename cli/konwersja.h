@@ -19,7 +19,7 @@ struct BladKonwersji {
 };
 
 // One input converted, and what it has to say besides its text.
-struct Przebieg {
+struct WynikWejscia {
     // The standard converted from; the target itself when the text had no letters.
     int zrodlo;
     bool bezLiter = false;
@@ -29,8 +29,8 @@ struct Przebieg {
 
 // Runs `konwersja` of the input `nazwaWejscia` into `nazwaWyjscia` and turns its result into
 // this tool's lines, and its refusals into ZleUzycie and BladKonwersji. Throws those, BladPliku.
-Przebieg przepiszWejscie(const std::function<pliki::WynikKonwersji()>& konwersja,
-                         const std::string& nazwaWejscia, const std::string& nazwaWyjscia, int cel);
+WynikWejscia konwertujWejscie(const std::function<pliki::WynikKonwersji()>& konwersja,
+                              const std::string& nazwaWejscia, const std::string& nazwaWyjscia, int cel);
 
 // Each input converted onto the one output in turn; returns the exit status.
 int konwertuj(const std::vector<std::string>& wejscia, const std::string& nazwaWyjscia,

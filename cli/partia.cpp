@@ -189,7 +189,7 @@ private:
                 }
                 utworzFoldery(wyjscia_[i]);
             };
-            const Przebieg przebieg = przepiszWejscie(
+            const WynikWejscia wynikWejscia = konwertujWejscie(
                 [&] {
                     // Only as many files convert at once as there are processors, each with the
                     // memory of its pieces; the sync that commits a file needs none.
@@ -202,11 +202,11 @@ private:
                     return wynik;
                 },
                 nazwa, wyjscia_[i], zadanie_.cel);
-            const std::string jak =
-                przebieg.bezLiter ? "bez polskich liter, bez zmian"
-                                  : nazwaStandardu(przebieg.zrodlo) + " → " + nazwaStandardu(zadanie_.cel);
+            const std::string jak = wynikWejscia.bezLiter ? "bez polskich liter, bez zmian"
+                                                          : nazwaStandardu(wynikWejscia.zrodlo) + " → " +
+                                                                nazwaStandardu(zadanie_.cel);
             return {wJednymWierszu(nazwa) + " → " + wJednymWierszu(wyjscia_[i]) + " (" + jak + ")\n",
-                    przebieg.uwagi};
+                    wynikWejscia.uwagi};
         } catch (const ZleUzycie& blad) {
             return {{}, {blad.komunikat}};
         } catch (const BladKonwersji& blad) {
