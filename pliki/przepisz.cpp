@@ -401,7 +401,11 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
             }
         }
     });
-    KonwersjaNaDwoch naDwoch(konwersja, LiczbaProcesorow() >= 2);
+    // Halves only where the second one finds a processor of its own beside the reading, the
+    // writing and this thread: on two processors, with the vector passes, a piece converts
+    // sooner than another thread takes half of it up (into a pipe 59 ms against 67 for
+    // 100 MiB of Windows-EE to UTF-8, medians of 30 runs).
+    KonwersjaNaDwoch naDwoch(konwersja, LiczbaProcesorow() >= 4);
     Obieg doZapisu(naDwoch.najwiecejBajtow(ROZMIAR_KAWALKA));
     const WatekObiegu pisanie(doZapisu, [&](znakomat::Postep& nadzorWatku) {
         for (;;) {
