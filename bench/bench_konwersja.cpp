@@ -34,29 +34,13 @@
 #include "engine/przebieg.h"
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
+#include "engine/wszystkie_znaki.h"
 
 namespace {
 
 using namespace znakomat;
 
 std::size_t rozmiarTekstu = std::size_t{100} << 20;
-
-// glibc's name of a standard, nullptr for the ones it lacks.
-const char* nazwaIconv(int standard)
-{
-    switch (standard) {
-        case ISO_LATIN_2:
-            return "ISO-8859-2";
-        case IBM_LATIN_2:
-            return "IBM852";
-        case WINDOWS_EE:
-            return "CP1250";
-        case UTF8_INDEX:
-            return "UTF-8";
-        default:
-            return nullptr;
-    }
-}
 
 struct Para {
     int zrodlo;
@@ -101,7 +85,7 @@ void silnik(benchmark::State& stan, Para para)
 void iconv3(benchmark::State& stan, Para para)
 {
     const std::string& wejscie = tekst(para.zrodlo);
-    const iconv_t deskryptor = ::iconv_open(nazwaIconv(para.cel), nazwaIconv(para.zrodlo));
+    const iconv_t deskryptor = ::iconv_open(NazwaWIconv(para.cel), NazwaWIconv(para.zrodlo));
     if (deskryptor == reinterpret_cast<iconv_t>(-1)) {
         stan.SkipWithError("iconv_open failed");
         return;
@@ -396,7 +380,7 @@ int main(int argc, char** argv)
             const Para para{zrodlo, cel};
             benchmark::RegisterBenchmark(("znakomat/" + nazwaPary(para)).c_str(), silnik, para)
                 ->Unit(benchmark::kMillisecond);
-            if (nazwaIconv(zrodlo) && nazwaIconv(cel)) {
+            if (NazwaWIconv(zrodlo) && NazwaWIconv(cel)) {
                 benchmark::RegisterBenchmark(("iconv/" + nazwaPary(para)).c_str(), iconv3, para)
                     ->Unit(benchmark::kMillisecond);
             }

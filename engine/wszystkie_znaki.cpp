@@ -18,28 +18,14 @@ namespace {
 
 constexpr std::array<int, 4> STRONY_KODOWE = {ISO_LATIN_2, IBM_LATIN_2, WINDOWS_EE, UTF8_INDEX};
 
-const char* nazwaWIconv(int standard)
-{
-    switch (standard) {
-        case ISO_LATIN_2:
-            return "ISO-8859-2";
-        case IBM_LATIN_2:
-            return "IBM852";
-        case WINDOWS_EE:
-            return "CP1250";
-        default:
-            return "UTF-8";
-    }
-}
-
 // One conversion descriptor of the system's iconv, for building the tables.
 class Iconv {
 public:
-    Iconv(int zrodlo, int cel) : cd_(::iconv_open(nazwaWIconv(cel), nazwaWIconv(zrodlo)))
+    Iconv(int zrodlo, int cel) : cd_(::iconv_open(NazwaWIconv(cel), NazwaWIconv(zrodlo)))
     {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error(std::string("iconv nie zna ") + nazwaWIconv(zrodlo) + " albo " +
-                                     nazwaWIconv(cel));
+            throw std::runtime_error(std::string("iconv nie zna ") + NazwaWIconv(zrodlo) + " albo " +
+                                     NazwaWIconv(cel));
         }
     }
     ~Iconv() { ::iconv_close(cd_); }
@@ -138,6 +124,22 @@ std::span<const int> StronyKodowe()
 bool JestStronaKodowa(int standard)
 {
     return std::find(STRONY_KODOWE.begin(), STRONY_KODOWE.end(), standard) != STRONY_KODOWE.end();
+}
+
+const char* NazwaWIconv(int standard)
+{
+    switch (standard) {
+        case ISO_LATIN_2:
+            return "ISO-8859-2";
+        case IBM_LATIN_2:
+            return "IBM852";
+        case WINDOWS_EE:
+            return "CP1250";
+        case UTF8_INDEX:
+            return "UTF-8";
+        default:
+            return nullptr;
+    }
 }
 
 namespace {

@@ -15,6 +15,8 @@ namespace znakomat {
 // of its own, and so a whole text can be converted, not only its letters.
 std::span<const int> StronyKodowe();
 bool JestStronaKodowa(int standard);
+// glibc's iconv name of a code page; nullptr for the other standards.
+const char* NazwaWIconv(int standard);
 
 // Where a whole-text conversion stops: the places where iconv stops.
 struct NieprzekonwertowanyZnak {
