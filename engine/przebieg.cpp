@@ -29,6 +29,56 @@ std::vector<Wariant> wykryjWarianty()
     return warianty;
 }
 
+// The hash of 32 places for the AVX2 lookup of pairs, if one of the family keeps every
+// letter apart.
+void przygotujSkrot(TablicePrzebiegu& t)
+{
+    TablicePrzebiegu::SkrotPar& skrot = t.skrot;
+    skrot.jest = false;
+    if (!t.paryWektorowo || std::any_of(t.wiodace.begin(), t.wiodace.end(), [](int b) { return b < 0x80; })) {
+        return;
+    }
+    // Shifts of 5 and more leave nothing of the first byte in the place.
+    for (skrot.drugi = 1; skrot.drugi < 8; ++skrot.drugi) {
+        for (skrot.pierwszy[0] = 0; skrot.pierwszy[0] < 5; ++skrot.pierwszy[0]) {
+            for (skrot.pierwszy[1] = skrot.pierwszy[0] + 1; skrot.pierwszy[1] <= 5; ++skrot.pierwszy[1]) {
+                // A place no letter takes stands for a pair that hashes elsewhere, so that
+                // no pair of the text matches it.
+                for (int miejsce = 0; miejsce < 32; ++miejsce) {
+                    int inny = 0;
+                    while (skrot.miejsce(0, inny) == miejsce) {
+                        ++inny;
+                    }
+                    const auto m = static_cast<std::size_t>(miejsce);
+                    skrot.pierwsze[m] = 0;
+                    skrot.drugie[m] = static_cast<std::uint8_t>(inny);
+                    skrot.cele[m] = 0;
+                }
+                std::array<bool, 32> zajete{};
+                bool rozdzielone = true;
+                for (std::size_t r = 0; r < t.pary.size() && rozdzielone; ++r) {
+                    for (int b = 0x80; b < 256 && rozdzielone; ++b) {
+                        const std::uint8_t litera = t.pary[r][static_cast<std::size_t>(b)];
+                        if (litera == 0) {
+                            continue;
+                        }
+                        const auto m = static_cast<std::size_t>(skrot.miejsce(t.wiodace[r], b));
+                        rozdzielone = !zajete[m];
+                        zajete[m] = true;
+                        skrot.pierwsze[m] = t.wiodace[r];
+                        skrot.drugie[m] = static_cast<std::uint8_t>(b);
+                        skrot.cele[m] = t.celLitery[litera];
+                    }
+                }
+                if (rozdzielone) {
+                    skrot.jest = true;
+                    return;
+                }
+            }
+        }
+    }
+}
+
 // -1: none forced.
 std::atomic<int> wymuszony{-1};
 
@@ -130,6 +180,7 @@ void TablicePrzebiegu::przygotujWiersze()
     for (std::size_t l = 0; l < zamiany.size(); ++l) {
         celLitery[l] = zamiany[l][0];
     }
+    przygotujSkrot(*this);
 }
 
 }  // namespace znakomat

@@ -83,6 +83,26 @@ struct TablicePrzebiegu {
     std::vector<std::uint8_t> wiodace;
     std::array<std::uint8_t, 64> celLitery{};
 
+    // The same for lookups of 32 places (AVX2): a pair (l, d) hashed to
+    // (d ^ d >> skrot.drugi ^ l << skrot.pierwszy[0] ^ l << skrot.pierwszy[1]) & 31, each
+    // place with the pair it stands for and that letter's target byte. Only where such a hash
+    // keeps all the letters apart and every first byte is 80 or above.
+    struct SkrotPar {
+        bool jest = false;
+        int drugi = 0;
+        std::array<int, 2> pierwszy{};
+        std::array<std::uint8_t, 32> pierwsze{};
+        std::array<std::uint8_t, 32> drugie{};
+        std::array<std::uint8_t, 32> cele{};
+
+        int miejsce(int pierwszyBajt, int drugiBajt) const
+        {
+            return (drugiBajt ^ drugiBajt >> drugi ^ pierwszyBajt << pierwszy[0] ^
+                    pierwszyBajt << pierwszy[1]) &
+                   31;
+        }
+    } skrot;
+
     int literaPary(std::uint8_t pierwszy, std::uint8_t drugiBajt) const
     {
         const std::uint8_t w = wiersz[pierwszy];

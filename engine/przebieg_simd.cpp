@@ -4,7 +4,8 @@
 // to two bytes by shuffling each group of eight into place. AVX-512 VBMI looks 64 bytes up
 // in a 128-byte half of a table with one vpermi2b, and reads a two-byte source the same
 // way: each byte with the one after it, the second bytes of letters then dropped by one
-// shuffle per eight bytes.
+// shuffle per eight bytes. AVX2 reads a two-byte source alike, each pair looked up in
+// 32 places by a hash of its two bytes.
 
 #include <emmintrin.h>
 #include <immintrin.h>
@@ -348,6 +349,150 @@ std::size_t poszerzAvx2(const std::uint8_t* z, std::size_t n, std::uint8_t* w, c
     return POSZERZENIA_AVX2[t.nibleLiter.size()](z, n, w, t);
 }
 
+// For eight bytes of which those in a mask stay: the shuffle that gathers them at the start
+// (Gorna: of the high eight of sixteen, at byte 8), the rest of its indexes 0 so that two
+// can be or'ed into one.
+struct Sciagniecie {
+    std::array<std::array<std::uint8_t, 16>, 256> dolna{};
+    std::array<std::array<std::uint8_t, 16>, 256> gorna{};
+    std::array<std::uint8_t, 256> dlugosci{};
+};
+
+constexpr Sciagniecie sciagniecia()
+{
+    Sciagniecie s;
+    for (int maska = 0; maska < 256; ++maska) {
+        int j = 0;
+        for (int i = 0; i < 8; ++i) {
+            if (maska >> i & 1) {
+                s.dolna[maska][j] = static_cast<std::uint8_t>(i);
+                s.gorna[maska][8 + j] = static_cast<std::uint8_t>(8 + i);
+                ++j;
+            }
+        }
+        s.dlugosci[maska] = static_cast<std::uint8_t>(j);
+    }
+    return s;
+}
+
+constexpr Sciagniecie SCIAGNIECIA = sciagniecia();
+
+// Stores the bytes of sixteen that `zostaja` keeps, in order, as two stores of eight: in
+// place those never reach past the sixteen read.
+__attribute__((target("avx2"))) inline std::size_t sciagnij16(__m128i v, unsigned zostaja, std::uint8_t* w)
+{
+    const unsigned dolne = zostaja & 0xFF;
+    const unsigned gorne = zostaja >> 8 & 0xFF;
+    const __m128i wzor =
+        _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(SCIAGNIECIA.dolna[dolne].data())),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(SCIAGNIECIA.gorna[gorne].data())));
+    const __m128i wynik = _mm_shuffle_epi8(v, wzor);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(w), wynik);
+    const std::size_t zapis = SCIAGNIECIA.dlugosci[dolne];
+    const auto drugie8 = static_cast<std::uint64_t>(_mm_extract_epi64(wynik, 1));
+    std::memcpy(w + zapis, &drugie8, 8);
+    return zapis + SCIAGNIECIA.dlugosci[gorne];
+}
+
+// What is left of a two-byte source after the vectors, byte by byte from `p`; in place the
+// writes trail the reads.
+std::size_t zParOgon(const std::uint8_t* z, std::size_t n, std::size_t p, std::uint8_t* w, std::size_t zapis,
+                     const TablicePrzebiegu& t)
+{
+    while (p < n) {
+        const int litera = p + 1 < n ? t.literaPary(z[p], z[p + 1]) : 0;
+        if (litera != 0) {
+            w[zapis++] = t.celLitery[static_cast<std::size_t>(litera)];
+            p += 2;
+        } else {
+            w[zapis++] = z[p++];
+        }
+    }
+    return zapis;
+}
+
+// A table of 32 places as two registers: pshufb of the first gives places 0 to 15 for
+// any index below 32, the second, xor'ed to it, turns those of 16 and above into their own.
+struct Tablica32 {
+    __m256i dolna;
+    __m256i roznica;
+};
+
+__attribute__((target("avx2"))) inline Tablica32 zaladuj32(const std::array<std::uint8_t, 32>& tablica)
+{
+    const __m128i dolna = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tablica.data()));
+    const __m128i gorna = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tablica.data() + 16));
+    return {_mm256_broadcastsi128_si256(dolna), _mm256_broadcastsi128_si256(_mm_xor_si128(dolna, gorna))};
+}
+
+// `gorne`: the index with bit 7 set below 16, so that pshufb gives 0 there.
+__attribute__((target("avx2"))) inline __m256i wyszukaj32(const Tablica32& t, __m256i indeks, __m256i gorne)
+{
+    return _mm256_xor_si256(_mm256_shuffle_epi8(t.dolna, indeks), _mm256_shuffle_epi8(t.roznica, gorne));
+}
+
+// Two-byte source to one byte, 32 bytes at a time: each byte taken as the first of a pair
+// with the byte after it, the pair hashed to one of 32 places; where the place holds that
+// very pair, the letter's target replaces the first byte and the second is dropped.
+__attribute__((target("avx2"))) std::size_t zParAvx2(const std::uint8_t* z, std::size_t n, std::uint8_t* w,
+                                                     bool wMiejscu, const TablicePrzebiegu& t)
+{
+    const TablicePrzebiegu::SkrotPar& skrot = t.skrot;
+    if (!skrot.jest) {
+        return przebieg::zPar<Sse2>(z, n, w, wMiejscu, t);
+    }
+    const Tablica32 pierwsze = zaladuj32(skrot.pierwsze);
+    const Tablica32 drugie = zaladuj32(skrot.drugie);
+    const Tablica32 cele = zaladuj32(skrot.cele);
+    // Shifts of 16 bits bring in bits of the neighbouring byte: they are cut off.
+    const __m128i wPrawoDrugi = _mm_cvtsi32_si128(skrot.drugi);
+    const __m256i bezSasiadaDrugi = _mm256_set1_epi8(static_cast<char>(0xFF >> skrot.drugi));
+    const __m128i wLewo0 = _mm_cvtsi32_si128(skrot.pierwszy[0]);
+    const __m256i bezSasiada0 = _mm256_set1_epi8(static_cast<char>(0xFF << skrot.pierwszy[0] & 0xFF));
+    const __m128i wLewo1 = _mm_cvtsi32_si128(skrot.pierwszy[1]);
+    const __m256i bezSasiada1 = _mm256_set1_epi8(static_cast<char>(0xFF << skrot.pierwszy[1] & 0xFF));
+    const __m256i miejsca = _mm256_set1_epi8(31);
+    const __m256i szesnascie = _mm256_set1_epi8(16);
+    const __m256i doGornych = _mm256_set1_epi8(0x70);
+    std::size_t zapis = 0;
+    std::size_t p = 0;
+    std::uint32_t przeniesiony = 0;  // 1: the block starts with the second byte of a letter
+    // The byte after the block is read too.
+    for (; p + 33 <= n; p += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(z + p));
+        // Every first byte is 80 or above.
+        if (przeniesiony == 0 && _mm256_movemask_epi8(v) == 0) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(w + zapis), v);
+            zapis += 32;
+            continue;
+        }
+        const __m256i nastepne = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(z + p + 1));
+        const __m256i zDrugiego = _mm256_xor_si256(
+            nastepne, _mm256_and_si256(_mm256_srl_epi16(nastepne, wPrawoDrugi), bezSasiadaDrugi));
+        const __m256i zPierwszego =
+            _mm256_xor_si256(_mm256_and_si256(_mm256_sll_epi16(v, wLewo0), bezSasiada0),
+                             _mm256_and_si256(_mm256_sll_epi16(v, wLewo1), bezSasiada1));
+        const __m256i indeks = _mm256_and_si256(_mm256_xor_si256(zDrugiego, zPierwszego), miejsca);
+        const __m256i gorne = _mm256_add_epi8(_mm256_xor_si256(indeks, szesnascie), doGornych);
+        const __m256i litery =
+            _mm256_and_si256(_mm256_cmpeq_epi8(wyszukaj32(pierwsze, indeks, gorne), v),
+                             _mm256_cmpeq_epi8(wyszukaj32(drugie, indeks, gorne), nastepne));
+        const auto pary = static_cast<std::uint32_t>(_mm256_movemask_epi8(litery));
+        const std::uint32_t usuniete = pary << 1 | przeniesiony;
+        przeniesiony = pary >> 31;
+        const __m256i wynik = _mm256_blendv_epi8(v, wyszukaj32(cele, indeks, gorne), litery);
+        // A letter that ends the block drops only the next block's first byte.
+        if (usuniete == 0) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(w + zapis), wynik);
+            zapis += 32;
+            continue;
+        }
+        zapis += sciagnij16(_mm256_castsi256_si128(wynik), ~usuniete & 0xFFFF, w + zapis);
+        zapis += sciagnij16(_mm256_extracti128_si256(wynik, 1), ~usuniete >> 16, w + zapis);
+    }
+    return zParOgon(z, n, p + przeniesiony, w, zapis, t);
+}
+
 // --- AVX-512 VBMI -----------------------------------------------------------------------------
 
 #define ZNAKOMAT_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi")))
@@ -456,50 +601,10 @@ ZNAKOMAT_AVX512 std::size_t poszerz512(const std::uint8_t* z, std::size_t n, std
     return zapis + poszerzOgon(z + p, n - p, w + zapis, t);
 }
 
-// For eight bytes of which those in a mask stay: the shuffle that gathers them at the start
-// (Gorna: of the high eight of sixteen, at byte 8), the rest of its indexes 0 so that two
-// can be or'ed into one.
-struct Sciagniecie {
-    std::array<std::array<std::uint8_t, 16>, 256> dolna{};
-    std::array<std::array<std::uint8_t, 16>, 256> gorna{};
-    std::array<std::uint8_t, 256> dlugosci{};
-};
-
-constexpr Sciagniecie sciagniecia()
-{
-    Sciagniecie s;
-    for (int maska = 0; maska < 256; ++maska) {
-        int j = 0;
-        for (int i = 0; i < 8; ++i) {
-            if (maska >> i & 1) {
-                s.dolna[maska][j] = static_cast<std::uint8_t>(i);
-                s.gorna[maska][8 + j] = static_cast<std::uint8_t>(8 + i);
-                ++j;
-            }
-        }
-        s.dlugosci[maska] = static_cast<std::uint8_t>(j);
-    }
-    return s;
-}
-
-constexpr Sciagniecie SCIAGNIECIA = sciagniecia();
-
-// Stores the bytes of sixteen that `zostaja` keeps, in order, as two stores of eight: in
-// place those never reach past the sixteen read.
 template <int Pas>
 ZNAKOMAT_AVX512 inline std::size_t sciagnij16(__m512i v, std::uint64_t zostaja, std::uint8_t* w)
 {
-    const unsigned dolne = zostaja >> (16 * Pas) & 0xFF;
-    const unsigned gorne = zostaja >> (16 * Pas + 8) & 0xFF;
-    const __m128i wzor =
-        _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(SCIAGNIECIA.dolna[dolne].data())),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(SCIAGNIECIA.gorna[gorne].data())));
-    const __m128i wynik = _mm_shuffle_epi8(pas128<Pas>(v), wzor);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(w), wynik);
-    const std::size_t zapis = SCIAGNIECIA.dlugosci[dolne];
-    const auto drugie8 = static_cast<std::uint64_t>(_mm_extract_epi64(wynik, 1));
-    std::memcpy(w + zapis, &drugie8, 8);
-    return zapis + SCIAGNIECIA.dlugosci[gorne];
+    return sciagnij16(pas128<Pas>(v), static_cast<unsigned>(zostaja >> (16 * Pas) & 0xFFFF), w);
 }
 
 // Two-byte source to one byte: every byte looked up as the first of a pair with the byte
@@ -547,17 +652,7 @@ ZNAKOMAT_AVX512 std::size_t zPar512(const std::uint8_t* z, std::size_t n, std::u
         zapis += sciagnij16<2>(wynik, ~usuniete, w + zapis);
         zapis += sciagnij16<3>(wynik, ~usuniete, w + zapis);
     }
-    // The rest byte by byte; in place the writes trail the reads.
-    for (p += przeniesiony; p < n;) {
-        const int litera = p + 1 < n ? t.literaPary(z[p], z[p + 1]) : 0;
-        if (litera != 0) {
-            w[zapis++] = t.celLitery[static_cast<std::size_t>(litera)];
-            p += 2;
-        } else {
-            w[zapis++] = z[p++];
-        }
-    }
-    return zapis;
+    return zParOgon(z, n, p + przeniesiony, w, zapis, t);
 }
 
 void zamienAvx512(const std::uint8_t* z, std::size_t n, std::uint8_t* w, const TablicePrzebiegu& t)
@@ -616,7 +711,7 @@ const Przebiegi PRZEBIEGI_SSSE3 = {
 const Przebiegi PRZEBIEGI_AVX2 = {
     zamienAvx2,
     poszerzAvx2,
-    przebieg::zPar<Sse2>,
+    zParAvx2,
 };
 
 const Przebiegi PRZEBIEGI_AVX512_VBMI = {

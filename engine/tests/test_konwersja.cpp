@@ -724,6 +724,15 @@ TEST(Warianty, TabliceSpozaStandardow)
         {"a low second byte", zPar(los, {{0xC4, 0x41}, {0xC5, 0x85}})},
         {"a second byte that starts a pair", zPar(los, {{0xC4, 0xC5}, {0xC5, 0xC4}, {0xC5, 0x85}})},
         {"pairs of low bytes", zPar(los, {{0x41, 0x42}, {0x42, 0x41}, {0x80, 0x41}})},
+        {"more pairs in a row than a hash of 32 places keeps apart",
+         zPar(los,
+              [] {
+                  std::vector<std::pair<int, int>> pary;
+                  for (int drugi = 0x80; drugi <= 0xA0; ++drugi) {
+                      pary.emplace_back(0xC4, drugi);
+                  }
+                  return pary;
+              }())},
     };
     // Texts of the bytes the tables hold, a few others, in every length around the blocks.
     std::vector<std::string> teksty;
