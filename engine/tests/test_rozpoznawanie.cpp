@@ -339,6 +339,13 @@ TEST(Rozpoznawanie, SlowaRozstrzygajaGdzieBajtyNie)
         {"nazwy", "Dżibuti\nŁódź\nGdańsk\nWoźniak\nŻyrardów", zamienioneZ, true},
         {"nazwy w wierszach", "Dżibuti\r\nWłochy\r\nGruzja\r\nKolumbia", wielkie, false},
         {"jedna nazwa", "Dżibuti", {"Mazovia", "ISO-Latin-2", "Logic", "Windows-EE", "WFN"}, false},
+        // Ś or ś, Ę or ę read from one byte: a capital is unlikely after a small word, a
+        // small letter inside a word of capitals.
+        {"ś po małym słowie", "zamieszanie w środowisku", {"CSK", "IBM-Latin-2"}, true},
+        {"ś w liście", "pilipino\nbikolski, środkowy\nBiszkek", {"CSK", "IBM-Latin-2"}, true},
+        {"Ę wśród wielkich", "ROZWIJA SIĘ W LISTĘ NA", {"CSK", "Cyfromat", "IINTE-ISIS", "Logic"}, true},
+        // A text that ends inside a word says nothing of how the word ends.
+        {"słowo ucięte", "lecz moż", {"Mazovia", "CSK", "IEA-Swierk", "Logic", "Microvex"}, true},
     };
     for (const Przypadek& p : przypadki) {
         for (const std::string& nazwaStandardu : p.standardy) {
