@@ -185,6 +185,40 @@ TEST(Rozpoznawanie, WynikNieKonczyTekstu)
     EXPECT_EQ(rozpoznawacz.wynik().werdykt, Werdykt::Rozpoznany);
 }
 
+// The case of a word counts by the word before it, up to 32 bytes back, also where that
+// stands in earlier pieces; and a verdict taken inside a word leaves the word open.
+TEST(Rozpoznawanie, SlowoPrzedSlowemWKawalkach)
+{
+    const int csk = standard("CSK");
+    const auto tekst = [&](const std::string& przed, std::size_t spacji) {
+        return konwertuj(przed + std::string(spacji, ' ') + "środowisku ŚRODOWISKO", UTF8_INDEX, csk);
+    };
+    for (const std::string przed : {"Zamieszanie", "ZMIENNE.", "w\n", "", "ściągi"}) {
+        for (std::size_t spacji = 1; spacji <= 40; spacji += 3) {
+            SCOPED_TRACE(przed + " " + std::to_string(spacji));
+            const std::string calyTekst = tekst(przed, spacji);
+            const Rozpoznanie calosc = RozpoznajStandard(calyTekst);
+            for (std::size_t dlugosc = 1; dlugosc <= 9; ++dlugosc) {
+                Rozpoznawacz kawalkami;
+                for (std::size_t od = 0; od < calyTekst.size(); od += dlugosc) {
+                    kawalkami.dodaj(std::string_view(calyTekst).substr(od, dlugosc));
+                }
+                oczekujTegoSamego(kawalkami.wynik(), calosc);
+            }
+        }
+    }
+    // The word before is seen at one space, not beyond 32 bytes.
+    EXPECT_NE(RozpoznajStandard(tekst("Zamieszanie", 1)).ranking.front().wynik,
+              RozpoznajStandard(tekst("Zamieszanie", 40)).ranking.front().wynik);
+
+    Rozpoznawacz rozpoznawacz;
+    const std::string uciety = konwertuj("lecz moż", UTF8_INDEX, csk);
+    rozpoznawacz.dodaj(uciety);
+    EXPECT_TRUE(konwertujaTakSamo(uciety, rozpoznawacz.wynik().standard(), csk));
+    rozpoznawacz.dodaj("liwe");
+    oczekujTegoSamego(rozpoznawacz.wynik(), RozpoznajStandard(konwertuj("lecz możliwe", UTF8_INDEX, csk)));
+}
+
 TEST(Rozpoznawanie, TekstyBezPolskichLiter)
 {
     const int windows = standard("Windows-EE");
@@ -346,6 +380,9 @@ TEST(Rozpoznawanie, SlowaRozstrzygajaGdzieBajtyNie)
         {"Ę wśród wielkich", "ROZWIJA SIĘ W LISTĘ NA", {"CSK", "Cyfromat", "IINTE-ISIS", "Logic"}, true},
         // A text that ends inside a word says nothing of how the word ends.
         {"słowo ucięte", "lecz moż", {"Mazovia", "CSK", "IEA-Swierk", "Logic", "Microvex"}, true},
+        // A capital is likely after a sentence's end: never silently read small.
+        {"Ś po kropce", "Koniec zdania. Środowisko jest puste.", {"ISO-Latin-2", "Mazovia"}, false},
+        {"Ś w wierszu", "Lista zmiennych:\nŚrodowisko", {"ISO-Latin-2", "Mazovia"}, false},
     };
     for (const Przypadek& p : przypadki) {
         for (const std::string& nazwaStandardu : p.standardy) {
