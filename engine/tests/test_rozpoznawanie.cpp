@@ -219,6 +219,36 @@ TEST(Rozpoznawanie, SlowoPrzedSlowemWKawalkach)
     oczekujTegoSamego(rozpoznawacz.wynik(), RozpoznajStandard(konwertuj("lecz możliwe", UTF8_INDEX, csk)));
 }
 
+// The same bytes read as "środowisku" (CSK) or "Środowisku" (ISO-Latin-2) after each kind of
+// text: only the word before and what separates it differ, and the small reading is the
+// likelier the more a small word is expected there.
+TEST(Rozpoznawanie, WielkaLiteraZaleznieOdSlowaPrzed)
+{
+    const int csk = standard("CSK");
+    const int iso = standard("ISO-Latin-2");
+    const auto przewagaMalej = [&](const std::string& przed) {
+        const Rozpoznanie r = RozpoznajStandard(konwertuj(przed + "środowisku", UTF8_INDEX, csk));
+        const auto wynik = [&](int s) {
+            return std::find_if(r.ranking.begin(), r.ranking.end(),
+                                [&](const Kandydat& k) { return k.standard == s; })
+                ->wynik;
+        };
+        return wynik(csk) - wynik(iso);
+    };
+    const double poMalym = przewagaMalej("zamieszanie w ");
+    const double poWielkich = przewagaMalej("ZMIENNE ");
+    const double poZdaniu = przewagaMalej("Koniec zdania. ");
+    const double naPoczatku = przewagaMalej("");
+    const double wNowymWierszu = przewagaMalej("zmienne\n");
+    // A text may begin inside a sentence; a sentence and a line of a list begin with a capital.
+    EXPECT_GT(poMalym, poWielkich);
+    EXPECT_GT(poWielkich, naPoczatku);
+    EXPECT_GT(naPoczatku, poZdaniu);
+    EXPECT_GT(naPoczatku, wNowymWierszu);
+    // Beyond 32 bytes nothing stands before the word.
+    EXPECT_EQ(przewagaMalej("zamieszanie w" + std::string(40, ' ')), naPoczatku);
+}
+
 TEST(Rozpoznawanie, TekstyBezPolskichLiter)
 {
     const int windows = standard("Windows-EE");
