@@ -87,4 +87,31 @@ const std::array<std::array<double, LICZBA_LITER_ASCII>, LICZBA_LITER + 1> LOG_L
 // Any other non-ASCII character in UTF-8, wherever it stands.
 const double LOG_CZESTOSC_INNEGO = -8.7;
 
+// The case of a word with a non-ASCII character by the word before it, from 73215 such words
+// of the pages, the messages and the names of installed programs' translations (the half of
+// each not tested on). Rows: nothing before within 32 characters, or the word before by
+// the case of its ASCII letters (- none), separated by spaces and the like (_), a sentence's
+// end (.) or a line break (\n). Columns: all small, the first a capital only, all capitals,
+// mixed.
+// clang-format off
+const std::array<std::array<double, LICZBA_KSZTALTOW>, LICZBA_KONTEKSTOW_SLOWA> LOG_KSZTALTU = {{
+    /*    początek */ { -0.9,  -0.5,  -3.9,  -6.1},
+    /*      mała _ */ { -0.0,  -4.6,  -4.3,  -9.4},
+    /*      mała . */ { -1.4,  -0.3,  -3.3,  -6.4},
+    /*     mała \n */ { -1.7,  -0.4,  -1.8,  -6.1},
+    /*  Pierwsza _ */ { -0.1,  -2.6,  -4.8,  -8.3},
+    /*  Pierwsza . */ { -0.8,  -1.1,  -1.7,  -6.2},
+    /* Pierwsza \n */ { -2.0,  -0.4,  -1.8,  -5.3},
+    /*   WIELKIE _ */ { -0.7,  -2.1,  -1.0,  -8.1},
+    /*   WIELKIE . */ { -2.2,  -0.3,  -1.8,  -6.0},
+    /*  WIELKIE \n */ { -3.0,  -0.2,  -2.4,  -6.5},
+    /*  MiEsZaNe _ */ { -0.1,  -4.0,  -3.5,  -5.1},
+    /*  MiEsZaNe . */ { -2.6,  -1.0,  -0.6,  -4.2},
+    /* MiEsZaNe \n */ { -1.2,  -0.8,  -1.7,  -2.8},
+    /*         - _ */ { -1.0,  -1.0,  -2.1,  -2.1},
+    /*         - . */ { -1.4,  -1.4,  -1.4,  -1.4},
+    /*        - \n */ { -1.4,  -1.4,  -1.4,  -1.4},
+}};
+// clang-format on
+
 }  // namespace znakomat::model

@@ -13,8 +13,8 @@ inline constexpr int PIERWSZA_LITERA_ASCII = 1;
 inline constexpr int PIERWSZA_POLSKA_LITERA = 27;  // ą ć ę ł ń ó ś ź ż
 inline constexpr int INNY_SYMBOL = 36;
 inline constexpr int LICZBA_SYMBOLI = 37;
-// A symbol's likelihood is taken from the three before it at most.
-inline constexpr int RZAD_NGRAMU = 4;
+// A symbol's likelihood is taken from the four before it at most.
+inline constexpr int RZAD_NGRAMU = 5;
 
 struct NGram {
     // The order, then each symbol, LICZBA_SYMBOLI to a digit. A context alone has the order

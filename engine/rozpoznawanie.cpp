@@ -29,9 +29,11 @@ constexpr std::size_t BLOK = 64;
 // rarest letter of the model in its least likely place.
 constexpr double LOG_BLEDNEGO_UTF8 = -30.0;
 
-// How much the words count beside the counts by neighbours; with PROG_BLISKOSCI chosen
-// on held-out text, so that few wrong choices go without a note and most notes are due.
-constexpr double WAGA_SLOW = 1.3;
+// How much the words and their case count beside the counts by neighbours; with
+// PROG_BLISKOSCI chosen on held-out text, so that few wrong choices go without a note and
+// most notes are due.
+constexpr double WAGA_SLOW = 1.5;
+constexpr double WAGA_KSZTALTU = 0.5;
 
 bool kontynuacja(unsigned bajt)
 {
@@ -170,7 +172,7 @@ public:
     TablicaNGramow()
     {
         std::size_t rozmiar = 1;
-        // At most 60 % full: few steps past a key's place, in 512 KB for the table.
+        // At most 60 % full: few steps past a key's place, in 2 MB for the table.
         while (rozmiar * 3 < model::NGRAMY.size() * 5) {
             rozmiar *= 2;
         }
@@ -186,7 +188,7 @@ public:
         }
     }
 
-    // Log-likelihood of symbol s[i] after the (up to) three before it: from the longest
+    // Log-likelihood of symbol s[i] after the (up to) four before it: from the longest
     // context it was seen after, with the share each longer context leaves to symbols it
     // was never seen with.
     double log(const std::uint8_t* s, std::size_t i) const
@@ -472,13 +474,15 @@ void Rozpoznawacz::dopiszDoSlowa(const unsigned char* od, std::size_t ile)
     dlugoscSlowa_ += ile;
 }
 
-void Rozpoznawacz::zamknijSlowo()
+void Rozpoznawacz::zamknijSlowo(bool naKoncuTekstu)
 {
     if (slowoMaWysoki_ && !slowoZaDlugie_) {
-        if (dlugoscSlow_ + 1 + dlugoscSlowa_ > slowa_.size()) {
+        if (dlugoscSlow_ + 2 + dlugoscSlowa_ > slowa_.size()) {
             slowaPelne_ = true;
         } else {
-            slowa_[dlugoscSlow_++] = static_cast<unsigned char>(dlugoscSlowa_);
+            slowa_[dlugoscSlow_++] =
+                static_cast<unsigned char>(dlugoscSlowa_ | (naKoncuTekstu ? SLOWO_UCIETE : 0u));
+            slowa_[dlugoscSlow_++] = kontekstSlowa_;
             std::memcpy(slowa_.data() + dlugoscSlow_, slowo_.data(), dlugoscSlowa_);
             dlugoscSlow_ += dlugoscSlowa_;
         }
@@ -517,6 +521,7 @@ void Rozpoznawacz::zbierzSlowa(const unsigned char* dane, std::size_t rozmiar)
         while (koniec < rozmiar && bajtSlowa(dane[koniec])) {
             ++koniec;
         }
+        kontekstSlowa_ = kontekstSlowa(dane, poczatek);
         dopiszDoSlowa(dane + poczatek, koniec - poczatek);
         if (koniec == rozmiar) {
             slowoOtwarte_ = true;
@@ -534,9 +539,81 @@ void Rozpoznawacz::zbierzSlowa(const unsigned char* dane, std::size_t rozmiar)
         --poczatek;
     }
     if (poczatek < rozmiar) {
+        kontekstSlowa_ = kontekstSlowa(dane, poczatek);
         dopiszDoSlowa(dane + poczatek, rozmiar - poczatek);
         slowoOtwarte_ = true;
     }
+}
+
+namespace {
+
+// Shape of a word (model::KSZTALT_...) of `liter` letters, `wielkich` of them capitals.
+int ksztaltSlowa(std::size_t liter, std::size_t wielkich, bool pierwszaWielka)
+{
+    if (wielkich == 0) {
+        return model::KSZTALT_MALE;
+    }
+    if (pierwszaWielka && wielkich == 1) {
+        return model::KSZTALT_PIERWSZA;
+    }
+    return wielkich == liter ? model::KSZTALT_WIELKIE : model::KSZTALT_MIESZANY;
+}
+
+bool wielkaAscii(unsigned bajt)
+{
+    return bajt >= 'A' && bajt <= 'Z';
+}
+
+}  // namespace
+
+std::uint8_t Rozpoznawacz::kontekstSlowa(const unsigned char* dane, std::size_t poczatek) const
+{
+    // The byte k places before the word, k from 1, from this piece or the ones before.
+    const auto przed = [&](std::size_t k) -> unsigned {
+        return k <= poczatek ? dane[poczatek - k] : przed_[dlugoscPrzed_ - (k - poczatek)];
+    };
+    const std::size_t zasieg = std::min<std::size_t>(model::ZASIEG_KONTEKSTU_SLOWA, poczatek + dlugoscPrzed_);
+    std::size_t k = 1;
+    int odstep = model::ODSTEP_ZWYKLY;
+    for (; k <= zasieg && !bajtSlowa(przed(k)); ++k) {
+        const unsigned b = przed(k);
+        if (b == '\n') {
+            odstep = model::ODSTEP_NOWY_WIERSZ;
+        } else if (odstep == model::ODSTEP_ZWYKLY &&
+                   (b == '.' || b == '!' || b == '?' || b == ':' || b == ';')) {
+            odstep = model::ODSTEP_KONIEC_ZDANIA;
+        }
+    }
+    const std::size_t koniecSlowa = k;
+    std::size_t liter = 0;
+    std::size_t wielkich = 0;
+    bool pierwszaWielka = false;
+    for (; k <= zasieg && bajtSlowa(przed(k)); ++k) {
+        const unsigned b = przed(k);
+        if (b < 0x80) {
+            ++liter;
+            wielkich += wielkaAscii(b);
+            pierwszaWielka = wielkaAscii(b);  // going back: the last one seen comes first
+        }
+    }
+    if (k == koniecSlowa) {
+        return 0;
+    }
+    const int ksztalt = liter == 0 ? model::BEZ_LITER_ASCII : ksztaltSlowa(liter, wielkich, pierwszaWielka);
+    return static_cast<std::uint8_t>(1 + 3 * ksztalt + odstep);
+}
+
+void Rozpoznawacz::zapamietajKoniec(const unsigned char* dane, std::size_t rozmiar)
+{
+    if (rozmiar >= przed_.size()) {
+        std::memcpy(przed_.data(), dane + rozmiar - przed_.size(), przed_.size());
+        dlugoscPrzed_ = przed_.size();
+        return;
+    }
+    const std::size_t zostaje = std::min(dlugoscPrzed_, przed_.size() - rozmiar);
+    std::memmove(przed_.data(), przed_.data() + dlugoscPrzed_ - zostaje, zostaje);
+    std::memcpy(przed_.data() + zostaje, dane, rozmiar);
+    dlugoscPrzed_ = zostaje + rozmiar;
 }
 
 void Rozpoznawacz::dodaj(std::string_view kawalek)
@@ -544,6 +621,9 @@ void Rozpoznawacz::dodaj(std::string_view kawalek)
     const auto* dane = reinterpret_cast<const unsigned char*>(kawalek.data());
     std::size_t rozmiar = kawalek.size();
     zbierzSlowa(dane, rozmiar);
+    if (!slowaPelne_) {
+        zapamietajKoniec(dane, rozmiar);
+    }
     if (dlugoscOgona_ > 0) {
         // The waiting bytes followed by the start of the new piece.
         std::array<unsigned char, 2 * ZAPAS> szew{};
@@ -575,7 +655,7 @@ Rozpoznanie Rozpoznawacz::wynik() const
     Rozpoznawacz calosc = *this;
     calosc.przejdz<true>(ogon_.data(), dlugoscOgona_, dlugoscOgona_);
     if (calosc.slowoOtwarte_) {
-        calosc.zamknijSlowo();
+        calosc.zamknijSlowo(true);
     }
     calosc.dolozBajtyLiterUtf8();
     calosc.liczbaObecnych_ = 0;
@@ -650,19 +730,32 @@ double Rozpoznawacz::wynikSlow(int standard) const
     };
     double suma = 0;
     for (std::size_t p = 0; p < dlugoscSlow_;) {
-        const std::size_t dlugosc = slowa_[p];
-        const unsigned char* slowo = slowa_.data() + p + 1;
-        p += 1 + dlugosc;
+        const std::size_t dlugosc = slowa_[p] & ~SLOWO_UCIETE;
+        const bool uciete = (slowa_[p] & SLOWO_UCIETE) != 0;
+        const std::size_t kontekst = slowa_[p + 1];
+        const unsigned char* slowo = slowa_.data() + p + 2;
+        p += 2 + dlugosc;
+        std::size_t liter = 0;
+        std::size_t wielkich = 0;
+        bool pierwszaWielka = false;
+        const auto litera = [&](bool wielka) {
+            pierwszaWielka |= liter == 0 && wielka;
+            ++liter;
+            wielkich += wielka;
+        };
         std::size_t n = KRAWEDZ;
         std::size_t wysoki = 0;  // none: position 0 is an edge
         for (std::size_t i = 0; i < dlugosc;) {
             const unsigned b = slowo[i];
             std::size_t dlugoscZnaku = 1;
             int s = 0;
+            unsigned numer = ZADNA_LITERA;
             if (b < 0x80) {
                 s = model::PIERWSZA_LITERA_ASCII + static_cast<int>((b | 0x20) - 'a');
+                litera(wielkaAscii(b));
             } else if (standard != UTF8_INDEX) {
-                s = symbolLitery(tab.litera[static_cast<std::size_t>(standard)][b - 0x80]);
+                numer = tab.litera[static_cast<std::size_t>(standard)][b - 0x80];
+                s = symbolLitery(numer);
             } else {
                 s = model::INNY_SYMBOL;
                 const std::size_t d = tab.dlugoscUtf8[b];
@@ -671,9 +764,13 @@ double Rozpoznawacz::wynikSlow(int standard) const
                                 [](unsigned char c) { return kontynuacja(c); })) {
                     dlugoscZnaku = d;
                     if (d == 2) {
-                        s = symbolLitery(tab.literaUtf8[(b - 0xC0) * 64 + (slowo[i + 1] - 0x80u)]);
+                        numer = tab.literaUtf8[(b - 0xC0) * 64 + (slowo[i + 1] - 0x80u)];
+                        s = symbolLitery(numer);
                     }
                 }
+            }
+            if (numer != ZADNA_LITERA) {
+                litera(numer < LICZBA_LITER / 2);  // the capitals first
             }
             if (b >= 0x80) {
                 wysoki = n;
@@ -682,14 +779,20 @@ double Rozpoznawacz::wynikSlow(int standard) const
             ostatniWysoki[n++] = wysoki;
             i += dlugoscZnaku;
         }
-        symbole[n] = model::SYMBOL_KRAWEDZI;
-        ostatniWysoki[n++] = wysoki;
+        if (!uciete) {
+            symbole[n] = model::SYMBOL_KRAWEDZI;
+            ostatniWysoki[n++] = wysoki;
+        }
         // Only the symbols whose context holds one made from such a byte differ between
         // readings; the rest is the same in all.
         for (std::size_t i = KRAWEDZ; i < n; ++i) {
             if (ostatniWysoki[i] != 0 && ostatniWysoki[i] + KRAWEDZ >= i) {
-                suma += ngramy.log(symbole.data(), i);
+                suma += WAGA_SLOW * ngramy.log(symbole.data(), i);
             }
+        }
+        if (liter > 0) {
+            suma += WAGA_KSZTALTU * model::LOG_KSZTALTU[kontekst][static_cast<std::size_t>(
+                                        ksztaltSlowa(liter, wielkich, pierwszaWielka))];
         }
     }
     return suma;
@@ -744,8 +847,8 @@ Rozpoznanie Rozpoznawacz::ocen() const
     for (int standard = 0; standard < LICZBA_STANDARDOW; ++standard) {
         if (standard != BRAK) {
             rozpoznanie.ranking.push_back(
-                {standard, (standard == UTF8_INDEX ? wynikUtf8() : wynikJednobajtowy(standard)) +
-                               WAGA_SLOW * wynikSlow(standard)});
+                {standard,
+                 (standard == UTF8_INDEX ? wynikUtf8() : wynikJednobajtowy(standard)) + wynikSlow(standard)});
         }
     }
     std::stable_sort(rozpoznanie.ranking.begin(), rozpoznanie.ranking.end(),
