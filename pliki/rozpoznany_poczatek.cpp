@@ -48,11 +48,6 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
         }
         poAsciiPrzeczytane += kawalek.size();
         if (wyjscie) {
-            // Room for all that may be held at once: grown by doubling, the held bytes
-            // would be in memory one and a half times over while they move.
-            if (wstrzymane_.empty()) {
-                wstrzymane_.reserve(ROZPOZNAWANY_POCZATEK + ROZMIAR_KAWALKA);
-            }
             wstrzymane_ += kawalek;
         }
     }
