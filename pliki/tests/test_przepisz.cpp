@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -16,6 +18,7 @@
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
 #include "pliki/opis_bledu.h"
+#include "pliki/pamiec_kawalkow.h"
 #include "pliki/przepisz.h"
 #include "pliki/tests/test_pomoc.h"
 #include "pliki/wejscie.h"
@@ -319,6 +322,38 @@ TEST(KonwersjaNaDwoch, PolowkiDajaToCoCalyKawalek)
         wynik += konwersja.zakoncz();
         EXPECT_TRUE(wynik == znakomat::test::KonwertujBajty(calosc, zrodlo, cel));
     }
+}
+
+// Each size is whole pages, all of it can be written, and memory handed back is taken again
+// rather than asked of the system anew, with no more waiting than the bound.
+TEST(PamiecKawalkow, OddanaCzekaNaTenSamRozmiar)
+{
+    const std::size_t strona = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    for (const std::size_t rozmiar : {std::size_t{1}, strona, strona + 1, 3 * ROZMIAR_KAWALKA,
+                                      3 * (2 * ROZMIAR_KAWALKA + 100)}) {
+        SCOPED_TRACE(rozmiar);
+        const char* dane = nullptr;
+        {
+            const PamiecKawalkow pamiec(rozmiar);
+            EXPECT_GE(pamiec.rozmiar(), rozmiar);
+            EXPECT_LT(pamiec.rozmiar() - rozmiar, strona);
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(pamiec.dane()) % strona, 0u);
+            std::memset(pamiec.dane(), 0x5A, pamiec.rozmiar());
+            EXPECT_EQ(pamiec.dane()[pamiec.rozmiar() - 1], 0x5A);
+            dane = pamiec.dane();
+        }
+        const std::size_t czekajace = PamiecKawalkow::czekajace();
+        ASSERT_GT(czekajace, 0u);
+        const PamiecKawalkow znowu(rozmiar);
+        EXPECT_EQ(PamiecKawalkow::czekajace(), czekajace - 1);
+        EXPECT_EQ(znowu.dane(), dane);
+    }
+    std::vector<std::unique_ptr<PamiecKawalkow>> naRaz;
+    for (std::size_t i = 0; i < PamiecKawalkow::najwiecejCzekajacych() + 2; ++i) {
+        naRaz.push_back(std::make_unique<PamiecKawalkow>(ROZMIAR_KAWALKA));
+    }
+    naRaz.clear();
+    EXPECT_EQ(PamiecKawalkow::czekajace(), PamiecKawalkow::najwiecejCzekajacych());
 }
 
 TEST(OpisBledu, PoPolskuDlaKazdegoNumeru)

@@ -1,0 +1,138 @@
+#include "pliki/pamiec_kawalkow.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <iterator>
+#include <mutex>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "pliki/przepisz.h"
+
+// Under AddressSanitizer the memory comes from operator new, so that a write past a piece is
+// still caught; the mapping would hide it.
+#if defined(__SANITIZE_ADDRESS__)
+#define ZNAKOMAT_PAMIEC_Z_NEW 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZNAKOMAT_PAMIEC_Z_NEW 1
+#endif
+#endif
+
+namespace pliki {
+
+namespace {
+
+char* odSystemu(std::size_t rozmiar)
+{
+#ifdef ZNAKOMAT_PAMIEC_Z_NEW
+    return static_cast<char*>(::operator new(rozmiar, std::align_val_t{4096}));
+#else
+    void* const dane = ::mmap(nullptr, rozmiar, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (dane == MAP_FAILED) {
+        throw std::bad_alloc();
+    }
+    return static_cast<char*>(dane);
+#endif
+}
+
+void doSystemu(char* dane, std::size_t rozmiar)
+{
+#ifdef ZNAKOMAT_PAMIEC_Z_NEW
+    ::operator delete(dane, rozmiar, std::align_val_t{4096});
+#else
+    ::munmap(dane, rozmiar);
+#endif
+}
+
+// The mappings handed back, waiting for a conversion that needs the same size.
+class Czekajace {
+public:
+    // The latest handed back of that size, or none.
+    char* wez(std::size_t rozmiar)
+    {
+        const std::lock_guard blokada(mutex_);
+        for (auto it = mapowania_.rbegin(); it != mapowania_.rend(); ++it) {
+            if (it->second == rozmiar) {
+                char* const dane = it->first;
+                mapowania_.erase(std::next(it).base());
+                return dane;
+            }
+        }
+        return nullptr;
+    }
+
+    // When as many wait as may, the one waiting longest goes back to the system.
+    void oddaj(char* dane, std::size_t rozmiar)
+    {
+        std::pair<char*, std::size_t> najstarsze{nullptr, 0};
+        {
+            const std::lock_guard blokada(mutex_);
+            if (mapowania_.size() == najwiecej_) {
+                najstarsze = mapowania_.front();
+                mapowania_.erase(mapowania_.begin());
+            }
+            mapowania_.emplace_back(dane, rozmiar);
+        }
+        if (najstarsze.first != nullptr) {
+            doSystemu(najstarsze.first, najstarsze.second);
+        }
+    }
+
+    std::size_t ile()
+    {
+        const std::lock_guard blokada(mutex_);
+        return mapowania_.size();
+    }
+
+    std::size_t najwiecej() const { return najwiecej_; }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::pair<char*, std::size_t>> mapowania_;
+    // Two rings for each conversion that may run at once: no more ever wait where every
+    // conversion asks for the same sizes.
+    const std::size_t najwiecej_ = 2 * LiczbaProcesorow();
+};
+
+// Never destroyed: a thread may still hand memory back while the process ends.
+Czekajace& kolejka()
+{
+    static Czekajace* const wszystkie = new Czekajace;
+    return *wszystkie;
+}
+
+}  // namespace
+
+PamiecKawalkow::PamiecKawalkow(std::size_t rozmiar) : rozmiar_(naStrony(rozmiar)), dane_(kolejka().wez(rozmiar_))
+{
+    if (dane_ == nullptr) {
+        dane_ = odSystemu(rozmiar_);
+    }
+}
+
+PamiecKawalkow::~PamiecKawalkow()
+{
+    kolejka().oddaj(dane_, rozmiar_);
+}
+
+std::size_t PamiecKawalkow::naStrony(std::size_t rozmiar)
+{
+    const auto strona = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    return (std::max<std::size_t>(rozmiar, 1) + strona - 1) / strona * strona;
+}
+
+std::size_t PamiecKawalkow::czekajace()
+{
+    return kolejka().ile();
+}
+
+std::size_t PamiecKawalkow::najwiecejCzekajacych()
+{
+    return kolejka().najwiecej();
+}
+
+}  // namespace pliki
