@@ -137,8 +137,8 @@ __attribute__((target("avx2"))) std::size_t literyAvx2(std::string_view kawalek,
             _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bity.data())));
         ++wierszy;
     }
-    const __m256i polowkaWysoka = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0,
-                                                   0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m256i polowkaWysoka = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, -128, 0, 0,
+                                                   0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, -128);
     const __m256i polowka = _mm256_set1_epi8(0x0F);
     for (; i + BLOK < kawalek.size(); i += BLOK) {
         Maski maski;
@@ -154,13 +154,14 @@ __attribute__((target("avx2"))) std::size_t literyAvx2(std::string_view kawalek,
             for (std::size_t r = 0; r < wierszy; ++r) {
                 const __m256i drugi =
                     _mm256_and_si256(_mm256_shuffle_epi8(drugieBity[r], niskieNastepnych), wysokieNastepnych);
-                trafione = _mm256_or_si256(trafione, _mm256_and_si256(_mm256_cmpeq_epi8(bajty, wiodace[r]), drugi));
+                trafione =
+                    _mm256_or_si256(trafione, _mm256_and_si256(_mm256_cmpeq_epi8(bajty, wiodace[r]), drugi));
             }
             const auto zadne = static_cast<std::uint32_t>(
                 _mm256_movemask_epi8(_mm256_cmpeq_epi8(trafione, _mm256_setzero_si256())));
             const auto wysokie = static_cast<std::uint32_t>(_mm256_movemask_epi8(bajty));
-            const auto wiodaceBajty =
-                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(bajty, _mm256_slli_epi16(bajty, 1))));
+            const auto wiodaceBajty = static_cast<std::uint32_t>(
+                _mm256_movemask_epi8(_mm256_and_si256(bajty, _mm256_slli_epi16(bajty, 1))));
             litery |= std::uint64_t{~zadne} << (32 * k);
             maski.wysokie |= std::uint64_t{wysokie} << (32 * k);
             maski.wiodace |= std::uint64_t{wiodaceBajty} << (32 * k);

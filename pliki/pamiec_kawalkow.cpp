@@ -29,7 +29,7 @@ namespace {
 char* odSystemu(std::size_t rozmiar)
 {
 #ifdef ZNAKOMAT_PAMIEC_Z_NEW
-    return static_cast<char*>(::operator new(rozmiar, std::align_val_t{4096}));
+    return static_cast<char*>(::operator new (rozmiar, std::align_val_t{4096}));
 #else
     void* const dane = ::mmap(nullptr, rozmiar, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (dane == MAP_FAILED) {
@@ -42,7 +42,7 @@ char* odSystemu(std::size_t rozmiar)
 void doSystemu(char* dane, std::size_t rozmiar)
 {
 #ifdef ZNAKOMAT_PAMIEC_Z_NEW
-    ::operator delete(dane, rozmiar, std::align_val_t{4096});
+    ::operator delete (dane, rozmiar, std::align_val_t{4096});
 #else
     ::munmap(dane, rozmiar);
 #endif
@@ -51,6 +51,9 @@ void doSystemu(char* dane, std::size_t rozmiar)
 // The mappings handed back, waiting for a conversion that needs the same size.
 class Czekajace {
 public:
+    // Room for all that may wait, so that handing memory back never allocates.
+    Czekajace() { mapowania_.reserve(najwiecej_); }
+
     // The latest handed back of that size, or none.
     char* wez(std::size_t rozmiar)
     {
@@ -91,11 +94,11 @@ public:
     std::size_t najwiecej() const { return najwiecej_; }
 
 private:
-    std::mutex mutex_;
-    std::vector<std::pair<char*, std::size_t>> mapowania_;
     // Two rings for each conversion that may run at once: no more ever wait where every
     // conversion asks for the same sizes.
     const std::size_t najwiecej_ = 2 * LiczbaProcesorow();
+    std::mutex mutex_;
+    std::vector<std::pair<char*, std::size_t>> mapowania_;
 };
 
 // Never destroyed: a thread may still hand memory back while the process ends.
@@ -107,7 +110,8 @@ Czekajace& kolejka()
 
 }  // namespace
 
-PamiecKawalkow::PamiecKawalkow(std::size_t rozmiar) : rozmiar_(naStrony(rozmiar)), dane_(kolejka().wez(rozmiar_))
+PamiecKawalkow::PamiecKawalkow(std::size_t rozmiar)
+    : rozmiar_(naStrony(rozmiar)), dane_(kolejka().wez(rozmiar_))
 {
     if (dane_ == nullptr) {
         dane_ = odSystemu(rozmiar_);

@@ -329,8 +329,8 @@ TEST(KonwersjaNaDwoch, PolowkiDajaToCoCalyKawalek)
 TEST(PamiecKawalkow, OddanaCzekaNaTenSamRozmiar)
 {
     const std::size_t strona = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    for (const std::size_t rozmiar : {std::size_t{1}, strona, strona + 1, 3 * ROZMIAR_KAWALKA,
-                                      3 * (2 * ROZMIAR_KAWALKA + 100)}) {
+    for (const std::size_t rozmiar :
+         {std::size_t{1}, strona, strona + 1, 3 * ROZMIAR_KAWALKA, 3 * (2 * ROZMIAR_KAWALKA + 100)}) {
         SCOPED_TRACE(rozmiar);
         const char* dane = nullptr;
         {
