@@ -356,6 +356,35 @@ TEST(PamiecKawalkow, OddanaCzekaNaTenSamRozmiar)
     EXPECT_EQ(PamiecKawalkow::czekajace(), PamiecKawalkow::najwiecejCzekajacych());
 }
 
+// A conversion takes its rings of pieces from the memory the one before handed back, and
+// hands them back in turn, so a batch of files touches their pages once.
+TEST(Przepisz, PierscienieWracajaDlaNastepnegoPliku)
+{
+    class Podglad final : public znakomat::Postep {
+    public:
+        void przedKrokiem(int krok) override
+        {
+            if (krok == LICZBA_LITER / 2) {
+                czekajaceWTrakcie = PamiecKawalkow::czekajace();
+            }
+        }
+        std::size_t czekajaceWTrakcie = 0;
+    };
+    TymczasowyFolder folder;
+    std::mt19937 los(5);
+    const int zrodlo = znakomat::UTF8_INDEX;
+    const int cel = znakomat::WINDOWS_EE;
+    zapiszPlik(folder / "wejscie", losowyTekst(zrodlo, 4 * ROZMIAR_KAWALKA, los));
+    przepiszPlik(folder / "wejscie", folder / "wynik", zrodlo, cel);
+    const std::size_t poPierwszym = PamiecKawalkow::czekajace();
+    ASSERT_GE(poPierwszym, 2u);
+
+    Podglad podglad;
+    przepiszPlik(folder / "wejscie", folder / "wynik", zrodlo, cel, podglad);
+    EXPECT_EQ(podglad.czekajaceWTrakcie, poPierwszym - 2);
+    EXPECT_EQ(PamiecKawalkow::czekajace(), poPierwszym);
+}
+
 TEST(OpisBledu, PoPolskuDlaKazdegoNumeru)
 {
     // The texts the messages of both front ends are built from.
