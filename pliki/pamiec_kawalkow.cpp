@@ -12,40 +12,44 @@
 
 #include "pliki/przepisz.h"
 
-// Under AddressSanitizer the memory comes from operator new, so that a write past a piece is
-// still caught; the mapping would hide it.
 #if defined(__SANITIZE_ADDRESS__)
-#define ZNAKOMAT_PAMIEC_Z_NEW 1
+#define ZNAKOMAT_ASAN 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define ZNAKOMAT_PAMIEC_Z_NEW 1
+#define ZNAKOMAT_ASAN 1
 #endif
+#endif
+#ifdef ZNAKOMAT_ASAN
+#include <sanitizer/asan_interface.h>
 #endif
 
 namespace pliki {
 
 namespace {
 
+std::size_t strona()
+{
+    return static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// `rozmiar` rounded up to whole pages; under AddressSanitizer with a page more, so that every
+// piece has poisoned bytes after it.
+std::size_t odstepKawalkow(std::size_t rozmiar)
+{
+    std::size_t odstep = (std::max<std::size_t>(rozmiar, 1) + strona() - 1) / strona() * strona();
+#ifdef ZNAKOMAT_ASAN
+    odstep += strona();
+#endif
+    return odstep;
+}
+
 char* odSystemu(std::size_t rozmiar)
 {
-#ifdef ZNAKOMAT_PAMIEC_Z_NEW
-    return static_cast<char*>(::operator new (rozmiar, std::align_val_t{4096}));
-#else
     void* const dane = ::mmap(nullptr, rozmiar, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (dane == MAP_FAILED) {
         throw std::bad_alloc();
     }
     return static_cast<char*>(dane);
-#endif
-}
-
-void doSystemu(char* dane, std::size_t rozmiar)
-{
-#ifdef ZNAKOMAT_PAMIEC_Z_NEW
-    ::operator delete (dane, rozmiar, std::align_val_t{4096});
-#else
-    ::munmap(dane, rozmiar);
-#endif
 }
 
 // The mappings handed back, waiting for a conversion that needs the same size.
@@ -81,7 +85,7 @@ public:
             mapowania_.emplace_back(dane, rozmiar);
         }
         if (najstarsze.first != nullptr) {
-            doSystemu(najstarsze.first, najstarsze.second);
+            ::munmap(najstarsze.first, najstarsze.second);
         }
     }
 
@@ -110,23 +114,25 @@ Czekajace& kolejka()
 
 }  // namespace
 
-PamiecKawalkow::PamiecKawalkow(std::size_t rozmiar)
-    : rozmiar_(naStrony(rozmiar)), dane_(kolejka().wez(rozmiar_))
+PamiecKawalkow::PamiecKawalkow(std::size_t rozmiar, std::size_t ile)
+    : odstep_(odstepKawalkow(rozmiar)), rozmiar_(ile * odstep_), dane_(kolejka().wez(rozmiar_))
 {
     if (dane_ == nullptr) {
         dane_ = odSystemu(rozmiar_);
     }
+#ifdef ZNAKOMAT_ASAN
+    for (std::size_t i = 0; i < ile; ++i) {
+        ASAN_POISON_MEMORY_REGION(kawalek(i) + rozmiar, odstep_ - rozmiar);
+    }
+#endif
 }
 
 PamiecKawalkow::~PamiecKawalkow()
 {
+#ifdef ZNAKOMAT_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(dane_, rozmiar_);
+#endif
     kolejka().oddaj(dane_, rozmiar_);
-}
-
-std::size_t PamiecKawalkow::naStrony(std::size_t rozmiar)
-{
-    const auto strona = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    return (std::max<std::size_t>(rozmiar, 1) + strona - 1) / strona * strona;
 }
 
 std::size_t PamiecKawalkow::czekajace()

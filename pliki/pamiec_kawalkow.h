@@ -13,17 +13,15 @@ namespace pliki {
 // waiting longest goes back to the system. Pages never touched take no memory.
 class PamiecKawalkow {
 public:
-    // At least `rozmiar` bytes, aligned to a page. Throws std::bad_alloc.
-    explicit PamiecKawalkow(std::size_t rozmiar);
+    // `ile` pieces of `rozmiar` bytes, each from the start of a page. Under AddressSanitizer
+    // the bytes between one piece and the next are poisoned, so a write past a piece is
+    // caught. Throws std::bad_alloc.
+    PamiecKawalkow(std::size_t rozmiar, std::size_t ile);
     ~PamiecKawalkow();
     PamiecKawalkow(const PamiecKawalkow&) = delete;
     PamiecKawalkow& operator=(const PamiecKawalkow&) = delete;
 
-    char* dane() const { return dane_; }
-    std::size_t rozmiar() const { return rozmiar_; }
-
-    // `rozmiar` rounded up to whole pages: the size of a mapping that holds it.
-    static std::size_t naStrony(std::size_t rozmiar);
+    char* kawalek(std::size_t ktory) const { return dane_ + ktory * odstep_; }
 
     // How many mappings wait to be taken again.
     static std::size_t czekajace();
@@ -31,6 +29,7 @@ public:
     static std::size_t najwiecejCzekajacych();
 
 private:
+    std::size_t odstep_;
     std::size_t rozmiar_;
     char* dane_;
 };

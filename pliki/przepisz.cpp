@@ -89,11 +89,7 @@ private:
 // stays in the thread that calls Przepisz; a failure of the other thread is thrown there.
 class Obieg {
 public:
-    // Each piece starts on a page of its own.
-    explicit Obieg(std::size_t rozmiarKawalka)
-        : odstep_(PamiecKawalkow::naStrony(rozmiarKawalka)), pamiec_(KAWALKOW_W_OBIEGU * odstep_)
-    {
-    }
+    explicit Obieg(std::size_t rozmiarKawalka) : pamiec_(rozmiarKawalka, KAWALKOW_W_OBIEGU) {}
 
     // The memory of the next piece to fill, once one is free.
     char* wolny(znakomat::Postep& nadzor)
@@ -185,9 +181,8 @@ private:
         }
     }
 
-    char* kawalek(std::size_t ktory) const { return pamiec_.dane() + ktory * odstep_; }
+    char* kawalek(std::size_t ktory) const { return pamiec_.kawalek(ktory); }
 
-    const std::size_t odstep_;
     const PamiecKawalkow pamiec_;
     std::array<CzesciKawalka, KAWALKOW_W_OBIEGU> czesci_{};
     std::mutex mutex_;

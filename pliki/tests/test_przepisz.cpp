@@ -324,33 +324,38 @@ TEST(KonwersjaNaDwoch, PolowkiDajaToCoCalyKawalek)
     }
 }
 
-// Each size is whole pages, all of it can be written, and memory handed back is taken again
-// rather than asked of the system anew, with no more waiting than the bound.
+// Each piece starts a page, all of it can be written without touching another, and memory
+// handed back is taken again rather than asked of the system anew, with no more waiting
+// than the bound.
 TEST(PamiecKawalkow, OddanaCzekaNaTenSamRozmiar)
 {
-    const std::size_t strona = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    for (const std::size_t rozmiar :
-         {std::size_t{1}, strona, strona + 1, 3 * ROZMIAR_KAWALKA, 3 * (2 * ROZMIAR_KAWALKA + 100)}) {
-        SCOPED_TRACE(rozmiar);
-        const char* dane = nullptr;
+    const auto strona = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::pair<std::size_t, std::size_t> przypadki[] = {
+        {1, 1}, {strona, 1}, {strona + 1, 2}, {ROZMIAR_KAWALKA, 3}, {2 * ROZMIAR_KAWALKA + 100, 3}};
+    for (const auto& [rozmiar, ile] : przypadki) {
+        SCOPED_TRACE(std::to_string(ile) + " × " + std::to_string(rozmiar));
+        const char* pierwszy = nullptr;
         {
-            const PamiecKawalkow pamiec(rozmiar);
-            EXPECT_GE(pamiec.rozmiar(), rozmiar);
-            EXPECT_LT(pamiec.rozmiar() - rozmiar, strona);
-            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(pamiec.dane()) % strona, 0u);
-            std::memset(pamiec.dane(), 0x5A, pamiec.rozmiar());
-            EXPECT_EQ(pamiec.dane()[pamiec.rozmiar() - 1], 0x5A);
-            dane = pamiec.dane();
+            const PamiecKawalkow pamiec(rozmiar, ile);
+            for (std::size_t i = 0; i < ile; ++i) {
+                EXPECT_EQ(reinterpret_cast<std::uintptr_t>(pamiec.kawalek(i)) % strona, 0u);
+                std::memset(pamiec.kawalek(i), static_cast<int>('a' + i), rozmiar);
+            }
+            for (std::size_t i = 0; i < ile; ++i) {
+                EXPECT_EQ(pamiec.kawalek(i)[0], static_cast<char>('a' + i));
+                EXPECT_EQ(pamiec.kawalek(i)[rozmiar - 1], static_cast<char>('a' + i));
+            }
+            pierwszy = pamiec.kawalek(0);
         }
         const std::size_t czekajace = PamiecKawalkow::czekajace();
         ASSERT_GT(czekajace, 0u);
-        const PamiecKawalkow znowu(rozmiar);
+        const PamiecKawalkow znowu(rozmiar, ile);
         EXPECT_EQ(PamiecKawalkow::czekajace(), czekajace - 1);
-        EXPECT_EQ(znowu.dane(), dane);
+        EXPECT_EQ(znowu.kawalek(0), pierwszy);
     }
     std::vector<std::unique_ptr<PamiecKawalkow>> naRaz;
     for (std::size_t i = 0; i < PamiecKawalkow::najwiecejCzekajacych() + 2; ++i) {
-        naRaz.push_back(std::make_unique<PamiecKawalkow>(ROZMIAR_KAWALKA));
+        naRaz.push_back(std::make_unique<PamiecKawalkow>(ROZMIAR_KAWALKA, 1));
     }
     naRaz.clear();
     EXPECT_EQ(PamiecKawalkow::czekajace(), PamiecKawalkow::najwiecejCzekajacych());
