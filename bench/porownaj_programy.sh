@@ -3,7 +3,8 @@
 # and konwert, and against tr and cat, on one generated Polish text, and writes a Markdown
 # table: median of hyperfine's runs and the peak memory /usr/bin/time reports. A second table
 # sets it beside a copy of the same file: into a file against dd conv=fsync (znakomat-cli
-# syncs its output too), into a pipe against cat.
+# syncs its output too), into a pipe against cat, and beside that what a pipe costs without a
+# conversion.
 #
 #   bench/porownaj_programy.sh [ROZMIAR] [TABELA.md]
 #
@@ -127,28 +128,36 @@ mediana_z_rozrzutem() {
 }
 
 # znakomat-cli beside the copy of its input: into a file against dd conv=fsync, into a pipe
-# against cat. Each round times the four commands in one hyperfine run; a round's ratio is
-# its median over the copy's median, so the machine's drift between rounds cancels out.
+# against cat. Each round times the commands in one hyperfine run; a round's ratio is its
+# median over the copy's median, so the machine's drift between rounds cancels out. Beside
+# them, what the same bytes cost through a pipe without a conversion: two copies with a pipe
+# between them (cat | cat), and znakomat-cli from the source to itself (read, handed on,
+# copied, written, nothing counted).
 kopie=()
 porownaj_z_kopia() {
     local tytul=$1 wejscie=$2 zrodlo=$3 cel=$4
     echo "== $tytul: beside a copy" >&2
-    local do_pliku=() dd=() do_potoku=() cat=() ilorazy_pliku=() ilorazy_potoku=()
+    local do_pliku=() dd=() do_potoku=() cat=() ilorazy_pliku=() ilorazy_potoku=() ilorazy_cat=() ilorazy_ramy=()
     for ((runda = 1; runda <= RUNDY; ++runda)); do
         hyperfine --style basic --output pipe --warmup 2 --runs "$BIEGI" --export-csv kopia.csv \
             --command-name "znakomat-cli -o" "$CLI -f $zrodlo -t $cel -o wynik.txt $wejscie" \
             --command-name "dd conv=fsync" "dd if=$wejscie of=kopia.txt bs=256K conv=fsync status=none" \
             --command-name "znakomat-cli |" "$CLI -f $zrodlo -t $cel $wejscie" \
-            --command-name "cat |" "cat $wejscie" >&2
+            --command-name "cat |" "cat $wejscie" \
+            --command-name "cat | cat |" "cat $wejscie | cat" \
+            --command-name "znakomat-cli bez zmian |" "$CLI -f $zrodlo -t $zrodlo $wejscie" >&2
         local m
         mapfile -t m < <(awk -F, 'NR > 1 {print $4}' kopia.csv)
         do_pliku+=("${m[0]}") dd+=("${m[1]}") do_potoku+=("${m[2]}") cat+=("${m[3]}")
         ilorazy_pliku+=("$(awk -v a="${m[0]}" -v b="${m[1]}" 'BEGIN {print a / b}')")
         ilorazy_potoku+=("$(awk -v a="${m[2]}" -v b="${m[3]}" 'BEGIN {print a / b}')")
+        ilorazy_cat+=("$(awk -v a="${m[4]}" -v b="${m[3]}" 'BEGIN {print a / b}')")
+        ilorazy_ramy+=("$(awk -v a="${m[5]}" -v b="${m[3]}" 'BEGIN {print a / b}')")
     done
     kopie+=("| $tytul | $(mediana_z_rozrzutem 3 "${do_pliku[@]}") s | $(mediana_z_rozrzutem 3 "${dd[@]}") s |\
  $(mediana_z_rozrzutem 2 "${ilorazy_pliku[@]}") | $(mediana_z_rozrzutem 3 "${do_potoku[@]}") s |\
- $(mediana_z_rozrzutem 3 "${cat[@]}") s | $(mediana_z_rozrzutem 2 "${ilorazy_potoku[@]}") |")
+ $(mediana_z_rozrzutem 3 "${cat[@]}") s | $(mediana_z_rozrzutem 2 "${ilorazy_potoku[@]}") |\
+ $(mediana_z_rozrzutem 2 "${ilorazy_cat[@]}") | $(mediana_z_rozrzutem 2 "${ilorazy_ramy[@]}") |")
 }
 
 grupa=()
@@ -161,7 +170,12 @@ for wpis in "${porownania[@]}"; do
     nasze="$CLI -f $zrodlo -t $cel $wejscie"
     eval "$nasze" >wzor.txt
     sprawdzone=("znakomat-cli|$nasze")
-    for inny in "${grupa[@]:1}"; do
+    # Only the copies are timed: the others (konwert takes a minute) need no check.
+    inni=("${grupa[@]:1}")
+    if [[ $TYLKO_KOPIE == 1 ]]; then
+        inni=()
+    fi
+    for inny in "${inni[@]}"; do
         if eval "${inny#*|}" 2>/dev/null | cmp -s - wzor.txt; then
             sprawdzone+=("$inny")
         elif [[ ${inny%%|*} != cat ]]; then
@@ -202,10 +216,11 @@ procesor=$(lscpu | awk -F': +' '/Model name/ {print $2; exit}')
     echo "Beside a copy of the same file: $RUNDY rounds, each of $BIEGI runs of every command after 2" \
         "warm-ups; the median of the rounds' medians, [lowest–highest] round. Ratio: znakomat-cli's time" \
         "over the copy's in the same round. Into a file: znakomat-cli -o against dd bs=256K conv=fsync;" \
-        "into a pipe: znakomat-cli against cat."
+        "into a pipe: znakomat-cli against cat. Without a conversion, into a pipe, over cat's time in" \
+        "the same round: cat IN | cat, and znakomat-cli from the source to itself."
     echo
-    echo "| Conversion | Into a file | dd conv=fsync | Ratio | Into a pipe | cat | Ratio |"
-    echo "| --- | ---: | ---: | ---: | ---: | ---: | ---: |"
+    echo "| Conversion | Into a file | dd conv=fsync | Ratio | Into a pipe | cat | Ratio | cat \\| cat | Source to itself |"
+    echo "| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |"
     printf '%s\n' "${kopie[@]}"
 } >"$TABELA"
 cat "$TABELA"

@@ -127,8 +127,8 @@ public:
     {
         // Each file ends waiting for the disk to hold it (its sync): several files for each
         // processor are under way, so that those waits overlap while other files convert.
-        // Their threads share one pool of memory for each processor: the pieces of the files
-        // that convert at once, not one set kept for every thread.
+        // Their threads share one pool of malloc's memory for each processor (the pieces of
+        // text have mappings of their own): a pool keeps the most it ever held.
         ::mallopt(M_ARENA_MAX, static_cast<int>(procesory_));
         const std::size_t watkow =
             std::clamp<std::size_t>(PLIKOW_NA_PROCESOR * procesory_, 1, wejscia_.size());

@@ -1,6 +1,8 @@
 #include "engine/nie_litery.h"
 
 #include <bit>
+#include <tuple>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -96,6 +98,86 @@ __attribute__((target("avx2"))) std::size_t liczBajtyAvx2(std::string_view kawal
     }
     return i;
 }
+
+// Runs `krok(od, maski, litery)` for each block of 64 bytes of `kawalek` from `i` on that has
+// a byte after it, bit k of `litery` set where bytes k and k + 1 make a letter; returns where
+// it stopped. A byte is compared with the lead byte of each row, the byte after it looked up
+// in the row's second bytes by its two halves, as nieLiteryAvx2 does. Leaves all to the
+// caller where a second byte lies below 80, which that lookup cannot tell.
+template <typename Krok>
+__attribute__((target("avx2"))) std::size_t literyAvx2(std::string_view kawalek, std::size_t i,
+                                                       const std::array<std::uint8_t, 256>& wiersz,
+                                                       const auto& drugie, std::uint8_t bezLiter, Krok&& krok)
+{
+    // As many rows as `drugie` has, one of them for bytes that lead no letter.
+    constexpr std::size_t WIERSZY = std::tuple_size_v<std::remove_cvref_t<decltype(drugie)>>;
+    __m256i wiodace[WIERSZY];
+    __m256i drugieBity[WIERSZY];
+    std::size_t wierszy = 0;
+    for (int b = 0; b < 0x100; ++b) {
+        const std::uint8_t r = wiersz[static_cast<std::size_t>(b)];
+        if (r == bezLiter) {
+            continue;
+        }
+        if (wierszy == WIERSZY) {
+            return i;
+        }
+        std::array<std::uint8_t, 16> bity{};
+        for (int d = 0; d < 0x100; ++d) {
+            if (drugie[r][static_cast<std::size_t>(d)] == 0) {
+                continue;
+            }
+            if (d < 0x80) {
+                return i;
+            }
+            bity[static_cast<std::size_t>(d & 0x0F)] |= static_cast<std::uint8_t>(1u << ((d >> 4) - 8));
+        }
+        wiodace[wierszy] = _mm256_set1_epi8(static_cast<char>(b));
+        drugieBity[wierszy] =
+            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bity.data())));
+        ++wierszy;
+    }
+    const __m256i polowkaWysoka = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, -128, 0, 0,
+                                                   0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m256i polowka = _mm256_set1_epi8(0x0F);
+    for (; i + BLOK < kawalek.size(); i += BLOK) {
+        Maski maski;
+        std::uint64_t litery = 0;
+        for (int k = 0; k < 2; ++k) {
+            const char* const tekst = kawalek.data() + i + 32 * static_cast<std::size_t>(k);
+            const __m256i bajty = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tekst));
+            const __m256i nastepne = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tekst + 1));
+            const __m256i wysokieNastepnych =
+                _mm256_shuffle_epi8(polowkaWysoka, _mm256_and_si256(_mm256_srli_epi16(nastepne, 4), polowka));
+            const __m256i niskieNastepnych = _mm256_and_si256(nastepne, polowka);
+            __m256i trafione = _mm256_setzero_si256();
+            for (std::size_t r = 0; r < wierszy; ++r) {
+                const __m256i drugi =
+                    _mm256_and_si256(_mm256_shuffle_epi8(drugieBity[r], niskieNastepnych), wysokieNastepnych);
+                trafione =
+                    _mm256_or_si256(trafione, _mm256_and_si256(_mm256_cmpeq_epi8(bajty, wiodace[r]), drugi));
+            }
+            const auto zadne = static_cast<std::uint32_t>(
+                _mm256_movemask_epi8(_mm256_cmpeq_epi8(trafione, _mm256_setzero_si256())));
+            const auto wysokie = static_cast<std::uint32_t>(_mm256_movemask_epi8(bajty));
+            const auto wiodaceBajty = static_cast<std::uint32_t>(
+                _mm256_movemask_epi8(_mm256_and_si256(bajty, _mm256_slli_epi16(bajty, 1))));
+            litery |= std::uint64_t{~zadne} << (32 * k);
+            maski.wysokie |= std::uint64_t{wysokie} << (32 * k);
+            maski.wiodace |= std::uint64_t{wiodaceBajty} << (32 * k);
+        }
+        krok(i, maski, litery);
+    }
+    return i;
+}
+#endif
+
+#if defined(ZNAKOMAT_SIMD_X86)
+// The variant chosen (or forced, as the tests force each) has AVX2: the later ones too.
+bool zAvx2()
+{
+    return BiezacyWariant() >= Wariant::Avx2 && __builtin_cpu_supports("avx2");
+}
 #endif
 
 const unsigned char* bajty(std::string_view kawalek, std::size_t od)
@@ -149,7 +231,7 @@ void NieLitery::liczBajty(std::string_view kawalek)
 {
     std::size_t i = 0;
 #if defined(ZNAKOMAT_SIMD_X86)
-    if (BiezacyWariant() == Wariant::Avx2) {
+    if (zAvx2()) {
         i = liczBajtyAvx2(kawalek, nieLitera_, [&](std::size_t od, std::uint64_t nie) {
             dopisz(pozycja_ + od, bajty(kawalek, od), nie);
         });
@@ -193,7 +275,23 @@ void NieLitery::liczZnaki(std::string_view kawalek)
             poNieLiterze_ = true;
         }
     }
+    // A block of 64 from `od`, bit k of `litery` set where a letter begins at byte k.
+    const auto blok = [&](std::size_t od, const Maski& maski, std::uint64_t litery) {
+        const std::uint64_t drugieBajty = litery << 1 | (drugiNaPoczatku_ ? 1 : 0);
+        const std::uint64_t nie = maski.wysokie & ~litery & ~drugieBajty;
+        const std::uint64_t poczatki = nie & (maski.wiodace | ~(nie << 1 | (poNieLiterze_ ? 1 : 0)));
+        drugiNaPoczatku_ = litery >> 63 != 0;
+        poNieLiterze_ = nie >> 63 != 0;
+        if (poczatki != 0) {
+            dopisz(pozycja_ + od, bajty(kawalek, od), poczatki);
+        }
+    };
     // A block needs the byte after it, to tell whether its last byte begins a letter.
+#if defined(ZNAKOMAT_SIMD_X86)
+    if (zAvx2()) {
+        i = literyAvx2(kawalek, i, wiersz_, drugie_, BEZ_LITER, blok);
+    }
+#endif
     for (; i + BLOK < kawalek.size(); i += BLOK) {
         const Maski maski = maskiBloku(kawalek.data() + i);
         std::uint64_t litery = 0;
@@ -201,14 +299,7 @@ void NieLitery::liczZnaki(std::string_view kawalek)
             const int k = std::countr_zero(wiodace);
             litery |= std::uint64_t{litera(i + static_cast<std::size_t>(k))} << k;
         }
-        const std::uint64_t drugieBajty = litery << 1 | (drugiNaPoczatku_ ? 1 : 0);
-        const std::uint64_t nie = maski.wysokie & ~litery & ~drugieBajty;
-        const std::uint64_t poczatki = nie & (maski.wiodace | ~(nie << 1 | (poNieLiterze_ ? 1 : 0)));
-        drugiNaPoczatku_ = litery >> 63 != 0;
-        poNieLiterze_ = nie >> 63 != 0;
-        if (poczatki != 0) {
-            dopisz(pozycja_ + i, bajty(kawalek, i), poczatki);
-        }
+        blok(i, maski, litery);
     }
     for (; i < kawalek.size(); ++i) {
         const auto bajt = static_cast<unsigned char>(kawalek[i]);

@@ -10,13 +10,13 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
-#include <memory>
 #include <mutex>
 #include <string_view>
 #include <thread>
 #include <utility>
 
 #include "engine/standardy.h"
+#include "pliki/pamiec_kawalkow.h"
 
 namespace pliki {
 
@@ -89,12 +89,7 @@ private:
 // stays in the thread that calls Przepisz; a failure of the other thread is thrown there.
 class Obieg {
 public:
-    explicit Obieg(std::size_t rozmiarKawalka)
-    {
-        for (std::unique_ptr<char[]>& kawalek : kawalki_) {
-            kawalek = std::make_unique_for_overwrite<char[]>(rozmiarKawalka);
-        }
-    }
+    explicit Obieg(std::size_t rozmiarKawalka) : pamiec_(rozmiarKawalka, KAWALKOW_W_OBIEGU) {}
 
     // The memory of the next piece to fill, once one is free.
     char* wolny(znakomat::Postep& nadzor)
@@ -102,7 +97,7 @@ public:
         std::unique_lock blokada(mutex_);
         czekaj(blokada, nadzor, [this] { return pelnych_ < KAWALKOW_W_OBIEGU; });
         // The other side moves pierwszy_ on and pelnych_ down together: the sum stays put.
-        return kawalki_[(pierwszy_ + pelnych_) % KAWALKOW_W_OBIEGU].get();
+        return kawalek((pierwszy_ + pelnych_) % KAWALKOW_W_OBIEGU);
     }
 
     // The piece wolny() gave is full.
@@ -121,7 +116,7 @@ public:
     {
         std::unique_lock blokada(mutex_);
         czekaj(blokada, nadzor, [this] { return pelnych_ > 0; });
-        return {kawalki_[pierwszy_].get(), czesci_[pierwszy_]};
+        return {kawalek(pierwszy_), czesci_[pierwszy_]};
     }
 
     void zwolnij()
@@ -186,7 +181,9 @@ private:
         }
     }
 
-    std::array<std::unique_ptr<char[]>, KAWALKOW_W_OBIEGU> kawalki_;
+    char* kawalek(std::size_t ktory) const { return pamiec_.kawalek(ktory); }
+
+    const PamiecKawalkow pamiec_;
     std::array<CzesciKawalka, KAWALKOW_W_OBIEGU> czesci_{};
     std::mutex mutex_;
     std::condition_variable zmiana_;

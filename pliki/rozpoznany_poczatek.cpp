@@ -48,6 +48,11 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
         }
         poAsciiPrzeczytane += kawalek.size();
         if (wyjscie) {
+            if (wstrzymane_.empty()) {
+                // All that may be held, at once: a string that doubles would keep each
+                // smaller copy in the heap beside it.
+                wstrzymane_.reserve(ROZPOZNAWANY_POCZATEK + ROZMIAR_KAWALKA);
+            }
             wstrzymane_ += kawalek;
         }
     }
@@ -57,14 +62,19 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
 void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, znakomat::Postep& nadzor,
                                   znakomat::NieLitery* nieLitery)
 {
+    // One buffer for every held piece, rather than two strings each.
+    std::string wynik;
     for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
         nadzor.sprawdz();
         const std::string_view kawalek = std::string_view(wstrzymane_).substr(poczatek, ROZMIAR_KAWALKA);
         if (nieLitery) {
             nieLitery->dodaj(kawalek);
         }
-        wyjscie_->zapisz(konwersja.konwertuj(std::string(kawalek)), nadzor);
+        wynik.resize(konwersja.najwiecejBajtow(kawalek.size()));
+        wynik.resize(konwersja.konwertuj(kawalek, wynik.data()));
+        wyjscie_->zapisz(wynik, nadzor);
     }
+    std::string().swap(wynik);
     std::string().swap(wstrzymane_);
     if (!koniec_) {
         Przepisz(wejscie_, *wyjscie_, konwersja, nadzor, nieLitery);

@@ -199,6 +199,39 @@ TEST(NieLitery, ZnakiZUtf8)
     EXPECT_EQ(nieLitery.pierwszyBajt(), 0xC5);
 }
 
+// Every byte from C0 up followed by every byte from 80 to BF (or by ASCII, or by a lead byte
+// of letters), across the edge of the two vector halves of a block and across the edge of two
+// blocks, in plain text and amid letters, counted as the byte-at-a-time model counts it, by
+// every variant.
+TEST(NieLitery, ZnakiZUtf8NaGranicachBlokow)
+{
+    std::vector<std::pair<std::string, Wynik>> przypadki;
+    for (const bool wsrodLiter : {false, true}) {
+        std::string tlo;
+        while (tlo.size() < 131) {
+            tlo += wsrodLiter ? Litera(UTF8_INDEX, static_cast<int>(tlo.size() % LICZBA_LITER) + 1) : "a";
+        }
+        tlo.resize(131);
+        for (const std::size_t miejsce : {std::size_t{31}, std::size_t{63}}) {
+            for (int wiodacy = 0xC0; wiodacy < 0x100; ++wiodacy) {
+                for (int drugi = 0x7F; drugi < 0xC6; ++drugi) {
+                    std::string tekst = tlo;
+                    tekst[miejsce] = static_cast<char>(wiodacy);
+                    tekst[miejsce + 1] = static_cast<char>(drugi);
+                    przypadki.emplace_back(tekst, wzorzec(tekst, UTF8_INDEX));
+                }
+            }
+        }
+    }
+    test::dlaKazdegoWariantu([&] {
+        for (const auto& [tekst, oczekiwany] : przypadki) {
+            ASSERT_EQ(calosc(tekst, UTF8_INDEX, WINDOWS_EE), oczekiwany)
+                << std::hex << static_cast<int>(static_cast<unsigned char>(tekst[31])) << " "
+                << static_cast<int>(static_cast<unsigned char>(tekst[63]));
+        }
+    });
+}
+
 void bajtyWUtf8()
 {
     // „Łódź” – in Windows-EE: three bytes that are no letters.

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -16,6 +18,7 @@
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
 #include "pliki/opis_bledu.h"
+#include "pliki/pamiec_kawalkow.h"
 #include "pliki/przepisz.h"
 #include "pliki/tests/test_pomoc.h"
 #include "pliki/wejscie.h"
@@ -319,6 +322,72 @@ TEST(KonwersjaNaDwoch, PolowkiDajaToCoCalyKawalek)
         wynik += konwersja.zakoncz();
         EXPECT_TRUE(wynik == znakomat::test::KonwertujBajty(calosc, zrodlo, cel));
     }
+}
+
+// Each piece starts a page, all of it can be written without touching another, and memory
+// handed back is taken again rather than asked of the system anew, with no more waiting
+// than the bound.
+TEST(PamiecKawalkow, OddanaCzekaNaTenSamRozmiar)
+{
+    const auto strona = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::pair<std::size_t, std::size_t> przypadki[] = {
+        {1, 1}, {strona, 1}, {strona + 1, 2}, {ROZMIAR_KAWALKA, 3}, {2 * ROZMIAR_KAWALKA + 100, 3}};
+    for (const auto& [rozmiar, ile] : przypadki) {
+        SCOPED_TRACE(std::to_string(ile) + " × " + std::to_string(rozmiar));
+        const char* pierwszy = nullptr;
+        {
+            const PamiecKawalkow pamiec(rozmiar, ile);
+            for (std::size_t i = 0; i < ile; ++i) {
+                EXPECT_EQ(reinterpret_cast<std::uintptr_t>(pamiec.kawalek(i)) % strona, 0u);
+                std::memset(pamiec.kawalek(i), static_cast<int>('a' + i), rozmiar);
+            }
+            for (std::size_t i = 0; i < ile; ++i) {
+                EXPECT_EQ(pamiec.kawalek(i)[0], static_cast<char>('a' + i));
+                EXPECT_EQ(pamiec.kawalek(i)[rozmiar - 1], static_cast<char>('a' + i));
+            }
+            pierwszy = pamiec.kawalek(0);
+        }
+        const std::size_t czekajace = PamiecKawalkow::czekajace();
+        ASSERT_GT(czekajace, 0u);
+        const PamiecKawalkow znowu(rozmiar, ile);
+        EXPECT_EQ(PamiecKawalkow::czekajace(), czekajace - 1);
+        EXPECT_EQ(znowu.kawalek(0), pierwszy);
+    }
+    std::vector<std::unique_ptr<PamiecKawalkow>> naRaz;
+    for (std::size_t i = 0; i < PamiecKawalkow::najwiecejCzekajacych() + 2; ++i) {
+        naRaz.push_back(std::make_unique<PamiecKawalkow>(ROZMIAR_KAWALKA, 1));
+    }
+    naRaz.clear();
+    EXPECT_EQ(PamiecKawalkow::czekajace(), PamiecKawalkow::najwiecejCzekajacych());
+}
+
+// A conversion takes its rings of pieces from the memory the one before handed back, and
+// hands them back in turn, so a batch of files touches their pages once.
+TEST(Przepisz, PierscienieWracajaDlaNastepnegoPliku)
+{
+    class Podglad final : public znakomat::Postep {
+    public:
+        void przedKrokiem(int krok) override
+        {
+            if (krok == LICZBA_LITER / 2) {
+                czekajaceWTrakcie = PamiecKawalkow::czekajace();
+            }
+        }
+        std::size_t czekajaceWTrakcie = 0;
+    };
+    TymczasowyFolder folder;
+    std::mt19937 los(5);
+    const int zrodlo = znakomat::UTF8_INDEX;
+    const int cel = znakomat::WINDOWS_EE;
+    zapiszPlik(folder / "wejscie", losowyTekst(zrodlo, 4 * ROZMIAR_KAWALKA, los));
+    przepiszPlik(folder / "wejscie", folder / "wynik", zrodlo, cel);
+    const std::size_t poPierwszym = PamiecKawalkow::czekajace();
+    ASSERT_GE(poPierwszym, 2u);
+
+    Podglad podglad;
+    przepiszPlik(folder / "wejscie", folder / "wynik", zrodlo, cel, podglad);
+    EXPECT_EQ(podglad.czekajaceWTrakcie, poPierwszym - 2);
+    EXPECT_EQ(PamiecKawalkow::czekajace(), poPierwszym);
 }
 
 TEST(OpisBledu, PoPolskuDlaKazdegoNumeru)
