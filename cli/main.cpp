@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 #if defined(__GLIBC__)
-#include <malloc.h>
 #endif
 
 #include <algorithm>
@@ -85,12 +84,6 @@ int wykonaj(const cli::Ustawienia& ustawienia)
 
 int main(int argc, char** argv)
 {
-#if defined(__GLIBC__)
-    // A piece and its result come and go for every block: kept in the heap, their memory
-    // is reused instead of being mapped and faulted in afresh each time.
-    mallopt(M_MMAP_THRESHOLD, 16 << 20);
-    mallopt(M_TRIM_THRESHOLD, 32 << 20);
-#endif
     cli::zajmijStandardoweStrumienie();
     try {
         return wykonaj(cli::czytajArgumenty(argc, argv));
