@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #if defined(__GLIBC__)
+#include <malloc.h>
 #endif
 
 #include <algorithm>
@@ -84,6 +85,12 @@ int wykonaj(const cli::Ustawienia& ustawienia)
 
 int main(int argc, char** argv)
 {
+#if defined(__GLIBC__)
+    // Buffers of half a mebibyte and more, such as a recognised beginning, get mappings of
+    // their own that go back to the system when freed. By default malloc raises that bound
+    // to the largest such buffer freed and then keeps the next ones in its pools for good.
+    mallopt(M_MMAP_THRESHOLD, 512 << 10);
+#endif
     cli::zajmijStandardoweStrumienie();
     try {
         return wykonaj(cli::czytajArgumenty(argc, argv));

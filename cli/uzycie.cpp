@@ -110,7 +110,7 @@ const std::string_view POMOC =
     "rozpoznanych jako jeden z tych czterech standardów; w pozostałych zamienia litery.\n"
     "\n"
     "Z -f auto program rozpoznaje standard każdego wejścia osobno, z jego początku\n"
-    "(do 4 MiB od pierwszego bajtu od 80 w górę). Gdy inny standard, który zmieniłby\n"
+    "(do 1 MiB od pierwszego bajtu od 80 w górę). Gdy inny standard, który zmieniłby\n"
     "wynik, był blisko, konwertuje z najbardziej prawdopodobnego i pisze na standardowe\n"
     "wyjście błędów, który wybrał i które były blisko. Tekst bez polskich liter\n"
     "przechodzi bez zmian.\n"

@@ -23,7 +23,7 @@ namespace zadania {
 namespace {
 
 constexpr std::size_t GRANICA_ODCZYTU = GRANICA_ASCII + pliki::ROZPOZNAWANY_POCZATEK;
-static_assert(GRANICA_ODCZYTU == std::size_t{20} << 20, "the bound the header's comment gives");
+static_assert(GRANICA_ODCZYTU == std::size_t{17} << 20, "the bound the header's comment gives");
 
 // Counts the pieces the recognition reads, so that a long plain header ends the reading,
 // and passes on a stop request.

@@ -15,9 +15,9 @@
 
 namespace zadania {
 
-// The window reads at most 20 MiB of a file, so that a plain header of gigabytes does not
+// The window reads at most 17 MiB of a file, so that a plain header of gigabytes does not
 // keep it reading. When the first byte of 80 and above lies within the first GRANICA_ASCII
-// bytes, the verdict is the command line's, whose recognition reads 4 MiB from there.
+// bytes, the verdict is the command line's, whose recognition reads 1 MiB from there.
 inline constexpr std::size_t GRANICA_ASCII = std::size_t{16} << 20;
 
 // What the window learned of the standard of a file or of the text box.
@@ -39,7 +39,7 @@ WynikRozpoznania RozpoznajPlik(const QString& sciezka, int obecny, std::stop_tok
 
 // Recognises the standard of the text box's text, whose characters are read as the bytes
 // the text conversion converts (the Windows-1250 mapping); a character without a byte
-// counts as an ASCII one. As much of it as of a file: 4 MiB characters from the start.
+// counts as an ASCII one. As much of it as of a file: 1 MiB characters from the start.
 WynikRozpoznania RozpoznajTekst(const QString& tekst, int obecny);
 
 // The standard the source list should take after `wynik`, when what it shows was set by

@@ -18,7 +18,9 @@ namespace pliki {
 
 // How much of an input, from the piece that holds its first byte of 80 and above, is read
 // before its standard is decided.
-inline constexpr std::size_t ROZPOZNAWANY_POCZATEK = std::size_t{4} << 20;
+// A mebibyte holds tens of thousands of Polish letters, plenty for a verdict, and keeps
+// the process that holds it within 8 MB.
+inline constexpr std::size_t ROZPOZNAWANY_POCZATEK = std::size_t{1} << 20;
 
 // Recognises an input's standard from its beginning and then converts it from there, reading
 // it once, so a pipe is converted the same as a file and a file of any size needs at most

@@ -175,7 +175,7 @@ TEST_F(Rozpoznawanie, InnePismaISamotneBajtyPrzewodzace)
 TEST_F(Rozpoznawanie, PolskieLiteryDalekoPoNaglowkuAscii)
 {
     // Plain pieces pass before the verdict and use none of the bounded beginning; the
-    // position in the warning still counts them. Past one 256 KiB piece and past 4 MiB.
+    // position in the warning still counts them. Past one 256 KiB piece and past the bounded beginning.
     for (const std::size_t naglowek : {std::size_t{300} << 10, std::size_t{5} << 20}) {
         const std::string tekst = std::string(naglowek - 1, 'a') + "\n" +
                                   konwertuj(PROZA, UTF8_INDEX, WINDOWS_EE) + "\x84koniec\x94\n";
