@@ -172,19 +172,18 @@ public:
     TablicaNGramow()
     {
         std::size_t rozmiar = 1;
-        // At most 60 % full: few steps past a key's place, in 2 MB for the table.
-        while (rozmiar * 3 < model::NGRAMY.size() * 5) {
+        // At most 70 % full, each key beside its value: a few steps past a key's place, each
+        // in one cache line, in 1 MB for the table.
+        while (rozmiar * 7 < model::NGRAMY.size() * 10) {
             rozmiar *= 2;
         }
-        klucze_.assign(rozmiar, 0);
-        logi_.assign(rozmiar, 0.0f);
+        miejsca_.assign(rozmiar, model::NGram{0, 0.0f});
         for (const model::NGram& ngram : model::NGRAMY) {
             std::size_t i = miejsce(ngram.klucz);
-            while (klucze_[i] != 0) {
+            while (miejsca_[i].klucz != 0) {
                 i = (i + 1) & (rozmiar - 1);
             }
-            klucze_[i] = ngram.klucz;
-            logi_[i] = ngram.log;
+            miejsca_[i] = ngram;
         }
     }
 
@@ -217,9 +216,9 @@ public:
 private:
     const float* znajdz(std::uint32_t klucz) const
     {
-        for (std::size_t k = miejsce(klucz); klucze_[k] != 0; k = (k + 1) & (klucze_.size() - 1)) {
-            if (klucze_[k] == klucz) {
-                return &logi_[k];
+        for (std::size_t k = miejsce(klucz); miejsca_[k].klucz != 0; k = (k + 1) & (miejsca_.size() - 1)) {
+            if (miejsca_[k].klucz == klucz) {
+                return &miejsca_[k].log;
             }
         }
         return nullptr;
@@ -227,11 +226,10 @@ private:
 
     std::size_t miejsce(std::uint32_t klucz) const
     {
-        return static_cast<std::size_t>((klucz * 2654435761u) >> 7) & (klucze_.size() - 1);
+        return static_cast<std::size_t>((klucz * 2654435761u) >> 7) & (miejsca_.size() - 1);
     }
 
-    std::vector<std::uint32_t> klucze_;  // 0 where empty: no key is
-    std::vector<float> logi_;
+    std::vector<model::NGram> miejsca_;  // key 0 where empty: no key is
 };
 
 const TablicaNGramow& tablicaNGramow()
