@@ -166,7 +166,7 @@ std::uint64_t bezPierwszych(std::uint64_t maska, std::size_t ile)
     return ile < BLOK ? maska & (~std::uint64_t{0} << ile) : 0;
 }
 
-// The n-grams by key, for one step per look-up where a search would take fifteen.
+// The n-grams by key, for a few steps per look-up where a search would take fifteen.
 class TablicaNGramow {
 public:
     TablicaNGramow()
