@@ -72,6 +72,14 @@ int wykonaj(const cli::Ustawienia& ustawienia)
         return cli::konwertujPartie(ustawienia.wejscia, *ustawienia.katalog, zadanie,
                                     ustawienia.rekurencyjnie);
     }
+#if defined(__GLIBC__)
+    // Buffers of half a mebibyte and more, such as a recognised beginning, get mappings of
+    // their own that go back to the system when freed; by default malloc raises that bound
+    // to the largest such buffer freed and keeps the next ones in its pools for good. Not in
+    // a batch: there its threads would map and unmap a beginning for every file, each unmap
+    // stopping the other processors, and a file's buffers are reused by the next.
+    mallopt(M_MMAP_THRESHOLD, 512 << 10);
+#endif
     const std::string wyjscie = ustawienia.wyjscie.value_or("-");
     for (const std::string& wejscie : ustawienia.wejscia) {
         cli::odrzucZamknietyStrumien(wejscie, pliki::BladPliku::Odczyt);
@@ -85,12 +93,6 @@ int wykonaj(const cli::Ustawienia& ustawienia)
 
 int main(int argc, char** argv)
 {
-#if defined(__GLIBC__)
-    // Buffers of half a mebibyte and more, such as a recognised beginning, get mappings of
-    // their own that go back to the system when freed. By default malloc raises that bound
-    // to the largest such buffer freed and then keeps the next ones in its pools for good.
-    mallopt(M_MMAP_THRESHOLD, 512 << 10);
-#endif
     cli::zajmijStandardoweStrumienie();
     try {
         return wykonaj(cli::czytajArgumenty(argc, argv));
