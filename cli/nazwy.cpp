@@ -57,7 +57,8 @@ std::string listaStandardow()
         for (const znakomat::Alias& alias : znakomat::Aliasy()) {
             if (alias.standard == i) {
                 wiersz.resize(std::max(wiersz.size(), szerokosc), ' ');
-                wiersz += " " + std::string(alias.nazwa);
+                wiersz += ' ';
+                wiersz += alias.nazwa;
             }
         }
         lista += wiersz + "\n";

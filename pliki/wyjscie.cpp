@@ -86,7 +86,9 @@ std::string nazwaTymczasowa(const std::string& nazwa)
     }
     static constexpr char znaki[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     thread_local std::minstd_rand losowanie(std::random_device{}());
-    std::string wynik = "." + nazwa.substr(0, dlugosc) + std::string(przyrostek);
+    std::string wynik(1, '.');
+    wynik.append(nazwa, 0, dlugosc);
+    wynik += przyrostek;
     for (std::size_t i = 0; i < losowych; ++i) {
         wynik += znaki[losowanie() % (sizeof znaki - 1)];
     }
