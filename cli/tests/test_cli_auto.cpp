@@ -122,7 +122,8 @@ TEST_F(Rozpoznawanie, NiepewnyStandardWybranyINazwany)
     EXPECT_EQ(p[1], nazwa(r.standard()));
     std::string oczekiwane;
     for (const int standard : r.bliskie) {
-        oczekiwane += (oczekiwane.empty() ? "" : ",") + nazwa(standard);
+        oczekiwane += oczekiwane.empty() ? "" : ",";
+        oczekiwane += nazwa(standard);
     }
     EXPECT_EQ(p[2], oczekiwane);
 }
@@ -261,7 +262,7 @@ TEST_F(Partia, KazdyPlikDoKataloguMimoBleduJednego)
     std::vector<std::string> dobre;
     for (int i = 0; i < 34; ++i) {
         const int standard = 1 + i % (LICZBA_STANDARDOW - 1);
-        const std::string plik = "P" + std::to_string(i) + ".TXT";
+        const std::string plik = std::string("P").append(std::to_string(i)).append(".TXT");
         zapiszPlik(folder_ / plik, konwertuj(PROZA, UTF8_INDEX, standard));
         dobre.push_back(plik);
         argumenty.push_back(plik);
