@@ -95,6 +95,17 @@ TEST(Rozpoznawanie, ZdaniaWKazdymStandardzie)
     }
 }
 
+void oczekujTegoSamego(const Rozpoznanie& a, const Rozpoznanie& b)
+{
+    ASSERT_EQ(a.ranking.size(), b.ranking.size());
+    for (std::size_t i = 0; i < a.ranking.size(); ++i) {
+        EXPECT_EQ(a.ranking[i].standard, b.ranking[i].standard);
+        EXPECT_EQ(a.ranking[i].wynik, b.ranking[i].wynik);
+    }
+    EXPECT_EQ(a.werdykt, b.werdykt);
+    EXPECT_EQ(a.bliskie, b.bliskie);
+}
+
 TEST(Rozpoznawanie, KawalkiDajaToSamoCoCalosc)
 {
     // Cuts inside UTF-8 letters, inside longer UTF-8 characters and at their edges.
@@ -112,27 +123,9 @@ TEST(Rozpoznawanie, KawalkiDajaToSamoCoCalosc)
                 rozpoznawacz.dodaj(std::string_view(tekst).substr(od, ile));
                 od += ile;
             }
-            const Rozpoznanie czesciami = rozpoznawacz.wynik();
-            ASSERT_EQ(czesciami.ranking.size(), calosc.ranking.size());
-            for (std::size_t i = 0; i < calosc.ranking.size(); ++i) {
-                EXPECT_EQ(czesciami.ranking[i].standard, calosc.ranking[i].standard);
-                EXPECT_EQ(czesciami.ranking[i].wynik, calosc.ranking[i].wynik);
-            }
-            EXPECT_EQ(czesciami.werdykt, calosc.werdykt);
-            EXPECT_EQ(czesciami.bliskie, calosc.bliskie);
+            oczekujTegoSamego(rozpoznawacz.wynik(), calosc);
         }
     }
-}
-
-void oczekujTegoSamego(const Rozpoznanie& a, const Rozpoznanie& b)
-{
-    ASSERT_EQ(a.ranking.size(), b.ranking.size());
-    for (std::size_t i = 0; i < a.ranking.size(); ++i) {
-        EXPECT_EQ(a.ranking[i].standard, b.ranking[i].standard);
-        EXPECT_EQ(a.ranking[i].wynik, b.ranking[i].wynik);
-    }
-    EXPECT_EQ(a.werdykt, b.werdykt);
-    EXPECT_EQ(a.bliskie, b.bliskie);
 }
 
 // Every vector pass finds the bytes a byte-by-byte reading finds: text fed one byte at a
