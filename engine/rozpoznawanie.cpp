@@ -562,6 +562,22 @@ bool wielkaAscii(unsigned bajt)
     return bajt >= 'A' && bajt <= 'Z';
 }
 
+// The letters of a word, in order, as far as its shape needs them.
+struct LiteryKsztaltu {
+    std::size_t liter = 0;
+    std::size_t wielkich = 0;
+    bool pierwszaWielka = false;
+
+    void dodaj(bool wielka)
+    {
+        pierwszaWielka |= liter == 0 && wielka;
+        ++liter;
+        wielkich += wielka;
+    }
+
+    int ksztalt() const { return ksztaltSlowa(liter, wielkich, pierwszaWielka); }
+};
+
 }  // namespace
 
 std::uint8_t Rozpoznawacz::kontekstSlowa(const unsigned char* dane, std::size_t poczatek) const
@@ -583,21 +599,20 @@ std::uint8_t Rozpoznawacz::kontekstSlowa(const unsigned char* dane, std::size_t 
         }
     }
     const std::size_t koniecSlowa = k;
-    std::size_t liter = 0;
-    std::size_t wielkich = 0;
-    bool pierwszaWielka = false;
-    for (; k <= zasieg && bajtSlowa(przed(k)); ++k) {
-        const unsigned b = przed(k);
-        if (b < 0x80) {
-            ++liter;
-            wielkich += wielkaAscii(b);
-            pierwszaWielka = wielkaAscii(b);  // going back: the last one seen comes first
-        }
+    while (k <= zasieg && bajtSlowa(przed(k))) {
+        ++k;
     }
     if (k == koniecSlowa) {
         return 0;
     }
-    const int ksztalt = liter == 0 ? model::BEZ_LITER_ASCII : ksztaltSlowa(liter, wielkich, pierwszaWielka);
+    // Its ASCII letters from its first byte on: what a byte above 80 is depends on the standard.
+    LiteryKsztaltu litery;
+    for (std::size_t j = k - 1; j >= koniecSlowa; --j) {
+        if (przed(j) < 0x80) {
+            litery.dodaj(wielkaAscii(przed(j)));
+        }
+    }
+    const int ksztalt = litery.liter == 0 ? model::BEZ_LITER_ASCII : litery.ksztalt();
     return static_cast<std::uint8_t>(1 + 3 * ksztalt + odstep);
 }
 
@@ -733,14 +748,7 @@ double Rozpoznawacz::wynikSlow(int standard) const
         const std::size_t kontekst = slowa_[p + 1];
         const unsigned char* slowo = slowa_.data() + p + 2;
         p += 2 + dlugosc;
-        std::size_t liter = 0;
-        std::size_t wielkich = 0;
-        bool pierwszaWielka = false;
-        const auto litera = [&](bool wielka) {
-            pierwszaWielka |= liter == 0 && wielka;
-            ++liter;
-            wielkich += wielka;
-        };
+        LiteryKsztaltu litery;
         std::size_t n = KRAWEDZ;
         std::size_t wysoki = 0;  // none: position 0 is an edge
         for (std::size_t i = 0; i < dlugosc;) {
@@ -750,7 +758,7 @@ double Rozpoznawacz::wynikSlow(int standard) const
             unsigned numer = ZADNA_LITERA;
             if (b < 0x80) {
                 s = model::PIERWSZA_LITERA_ASCII + static_cast<int>((b | 0x20) - 'a');
-                litera(wielkaAscii(b));
+                litery.dodaj(wielkaAscii(b));
             } else if (standard != UTF8_INDEX) {
                 numer = tab.litera[static_cast<std::size_t>(standard)][b - 0x80];
                 s = symbolLitery(numer);
@@ -768,7 +776,7 @@ double Rozpoznawacz::wynikSlow(int standard) const
                 }
             }
             if (numer != ZADNA_LITERA) {
-                litera(numer < LICZBA_LITER / 2);  // the capitals first
+                litery.dodaj(numer < LICZBA_LITER / 2);  // the capitals first
             }
             if (b >= 0x80) {
                 wysoki = n;
@@ -788,9 +796,8 @@ double Rozpoznawacz::wynikSlow(int standard) const
                 suma += WAGA_SLOW * ngramy.log(symbole.data(), i);
             }
         }
-        if (liter > 0) {
-            suma += WAGA_KSZTALTU * model::LOG_KSZTALTU[kontekst][static_cast<std::size_t>(
-                                        ksztaltSlowa(liter, wielkich, pierwszaWielka))];
+        if (litery.liter > 0) {
+            suma += WAGA_KSZTALTU * model::LOG_KSZTALTU[kontekst][static_cast<std::size_t>(litery.ksztalt())];
         }
     }
     return suma;
