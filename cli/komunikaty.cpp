@@ -152,33 +152,11 @@ std::string wJednymWierszu(std::string_view nazwa)
     return bezSterujacych(nazwa, true);
 }
 
-std::string opisZatrzymania(const znakomat::NieprzekonwertowanyZnak& stop, const std::string& nazwaWejscia,
-                            int zrodlo, int cel, std::uint64_t przesuniecie)
+std::string opisZatrzymania(const pliki::ZatrzymanaKonwersja& zatrzymana, const std::string& nazwaWejscia,
+                            int cel)
 {
-    using Rodzaj = znakomat::NieprzekonwertowanyZnak::Rodzaj;
     const std::string co = nazwaWejscia == "-" ? "standardowego wejścia" : "pliku " + cudzyslow(nazwaWejscia);
-    const std::string gdzie = "na pozycji " + std::to_string(przesuniecie + stop.pozycja) + ", licząc od 0,";
-    std::array<char, 16> znak{};
-    std::string powod;
-    switch (stop.rodzaj) {
-        case Rodzaj::BajtBezZnaku:
-            std::snprintf(znak.data(), znak.size(), "%02X", static_cast<unsigned>(stop.znak));
-            powod = "bajt " + std::string(znak.data()) + " (szesnastkowo) " + gdzie +
-                    " nie jest znakiem standardu " + nazwaStandardu(zrodlo);
-            break;
-        case Rodzaj::NiepoprawnyUtf8:
-            powod = "bajty " + gdzie + " nie są poprawnym znakiem UTF-8";
-            break;
-        case Rodzaj::NiepelnyUtf8:
-            powod = "tekst kończy się w środku znaku UTF-8, " + gdzie.substr(0, gdzie.size() - 1);
-            break;
-        case Rodzaj::BrakWCelu:
-            std::snprintf(znak.data(), znak.size(), "U+%04X", static_cast<unsigned>(stop.znak));
-            powod = "znak " + std::string(znak.data()) + " " + gdzie + " nie ma odpowiednika w standardzie " +
-                    nazwaStandardu(cel);
-            break;
-    }
-    return "nie mogę przekonwertować całego tekstu " + co + ": " + powod;
+    return "nie mogę przekonwertować całego tekstu " + co + ": " + pliki::OpisZatrzymania(zatrzymana, cel);
 }
 
 }  // namespace cli

@@ -11,6 +11,7 @@
 #include "engine/nie_litery.h"
 #include "engine/wszystkie_znaki.h"
 #include "pliki/blad_pliku.h"
+#include "pliki/konwersja_pliku.h"
 
 namespace cli {
 
@@ -43,9 +44,8 @@ std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string&
 // Messages (cudzyslow) escape the control characters alone.
 std::string wJednymWierszu(std::string_view nazwa);
 
-// Where and why a whole-text conversion stopped. `przesuniecie`: bytes of the text before
-// the first the conversion saw.
-std::string opisZatrzymania(const znakomat::NieprzekonwertowanyZnak& stop, const std::string& nazwaWejscia,
-                            int zrodlo, int cel, std::uint64_t przesuniecie);
+// Where and why a whole-text conversion of `nazwaWejscia` stopped.
+std::string opisZatrzymania(const pliki::ZatrzymanaKonwersja& zatrzymana, const std::string& nazwaWejscia,
+                            int cel);
 
 }  // namespace cli

@@ -17,8 +17,7 @@ WynikWejscia konwertujWejscie(const std::function<pliki::WynikKonwersji()>& konw
         } catch (const pliki::BrakStronyKodowej& brak) {
             throw BladKonwersji{"nie mogę przekonwertować całego tekstu: " + brak.powod};
         } catch (const pliki::ZatrzymanaKonwersja& stop) {
-            throw BladKonwersji{
-                opisZatrzymania(stop.stop, nazwaWejscia, stop.zrodlo, cel, stop.przesuniecie)};
+            throw BladKonwersji{opisZatrzymania(stop, nazwaWejscia, cel)};
         }
     }();
     WynikWejscia wynikWejscia{wynik.zrodlo, wynik.bezLiter(), {}};

@@ -11,6 +11,9 @@
 #include <optional>
 
 #include "engine/konwersja.h"
+#include "engine/nie_litery.h"
+#include "engine/standardy.h"
+#include "engine/wszystkie_znaki.h"
 #include "jobs/postep_okna.h"
 #include "jobs/schowek.h"
 #include "pliki/konwersja_pliku.h"
@@ -24,6 +27,8 @@ namespace {
 const std::string slowoProbne = "NADPISYWANIE";
 
 const QString INNA_NAZWA = QStringLiteral("Plik wyjściowy musi mieć inną nazwę niż plik wejściowy!");
+const QString NIE_ZAMIENIAM = QStringLiteral("Nie mogę zamienić wszystkich znaków pliku tekstowego: ");
+const QString BEZ_ZMIAN = QStringLiteral(" Plik wyjściowy pozostał bez zmian.");
 
 std::optional<QString> bladNazw(const QString& wejscie, const QString& wyjscie)
 {
@@ -50,10 +55,121 @@ void zakonczBledem(OknoZadania& okno, const QString& komunikat, const QString& p
     okno.EnabledX(true);
 }
 
+QString przyczyna(const std::string& opis)
+{
+    return QStringLiteral("Przyczyna: ") + QString::fromStdString(opis) + QLatin1Char('.');
+}
+
 QString przyczyna(int numerBledu)
 {
-    return QStringLiteral("Przyczyna: ") + QString::fromStdString(pliki::OpisBledu(numerBledu)) +
-           QLatin1Char('.');
+    return przyczyna(pliki::OpisBledu(numerBledu));
+}
+
+const QString ZAMIEN_WSZYSTKIE = QStringLiteral("Zamień wszystkie znaki");
+const QString RADA_WSZYSTKIE = QStringLiteral(
+    "\n\nPrzycisk „Zamień wszystkie znaki” przekonwertuje plik jeszcze raz, każdy jego znak, "
+    "a nie tylko polskie litery.");
+const QString RADA_ZRODLO = QStringLiteral("\n\nSprawdź, czy standard źródłowy jest właściwy.");
+
+// What passed the letters' conversion unchanged although the target reads it differently,
+// for the box that ends the job; empty when nothing did.
+QString opisNieLiter(const pliki::WynikKonwersji& wynik, int cel)
+{
+    if (!wynik.nieLitery || wynik.nieLitery->ile() == 0) {
+        return {};
+    }
+    const znakomat::NieLitery& nieLitery = *wynik.nieLitery;
+    const QString ileIGdzie =
+        QStringLiteral("liczba: %1, pierwszy na pozycji %2 pliku wejściowego, licząc od 0")
+            .arg(nieLitery.ile())
+            .arg(wynik.przesuniecie + nieLitery.pierwszy());
+    const QString zrodlo = QString::fromUtf8(znakomat::Standardy(wynik.zrodlo).Nazwa);
+    const QString docelowy = QString::fromUtf8(znakomat::Standardy(cel).Nazwa);
+    switch (nieLitery.rodzaj()) {
+        case znakomat::NieLitery::Rodzaj::BajtyWUtf8:
+            return QStringLiteral(
+                       "Plik wyjściowy nie jest poprawnym tekstem UTF-8: znaki, które nie są polskimi "
+                       "literami, zostały w nim jako bajty standardu %1 (%2).")
+                .arg(zrodlo, ileIGdzie);
+        case znakomat::NieLitery::Rodzaj::ZnakiZUtf8:
+            return QStringLiteral(
+                       "Plik wyjściowy nie jest czystym tekstem standardu %1: znaki UTF-8 inne niż "
+                       "polskie litery zostały w nim jako ciągi kilku bajtów (%2).")
+                .arg(docelowy, ileIGdzie);
+        default:
+            return QStringLiteral(
+                       "Znaki inne niż polskie litery zostały w pliku wyjściowym bez zmian, jako "
+                       "bajty, które standard %1 odczytuje inaczej niż %2 (%3).")
+                .arg(docelowy, zrodlo, ileIGdzie);
+    }
+}
+
+// Runs the file library's conversion of one named file into another, with the window's
+// progress and close request. Every way it fails is reported, with the controls enabled
+// again; then there is no result.
+std::optional<pliki::WynikKonwersji> konwertujNazwane(OknoZadania& okno, const QString& nazwaWejscia,
+                                                      const QString& nazwaWyjscia,
+                                                      const pliki::UstawieniaKonwersji& ustawienia)
+{
+    // The boxes stay editable during the job; its messages name the files it opened.
+    const auto nazwaPliku = [&](const pliki::BladPliku& blad) {
+        return blad.czynnosc == pliki::BladPliku::Zapis ? nazwaWyjscia : nazwaWejscia;
+    };
+    try {
+        PostepOkna postep(okno);
+        // Names are compared before the probes; what was opened is compared in the job.
+        return pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), ustawienia,
+                                    postep);
+    } catch (const pliki::WejscieJestWyjsciem&) {
+        zakonczBledem(okno, INNA_NAZWA);
+    } catch (const znakomat::Przerwane&) {
+        // Closing the window: the output stays as it was, and there is nobody to tell.
+        okno.przywrocTytul();
+        okno.EnabledX(true);
+    } catch (const pliki::BladPliku& blad) {
+        okno.przywrocTytul();
+        const QString czynnosc =
+            blad.czynnosc == pliki::BladPliku::Zapis ? QStringLiteral("zapisać") : QStringLiteral("odczytać");
+        zakonczBledem(
+            okno, QStringLiteral("Nie mogę %1 pliku tekstowego: %2\n(%3)")
+                      .arg(czynnosc, nazwaPliku(blad), QString::fromStdString(pliki::OpisBledu(blad.numer))));
+    } catch (const std::bad_alloc&) {
+        okno.przywrocTytul();
+        zakonczBledem(okno, QStringLiteral("Za mało pamięci, by przekonwertować plik: ") + nazwaWejscia);
+    } catch (const pliki::ZatrzymanaKonwersja& zatrzymana) {
+        okno.przywrocTytul();
+        zakonczBledem(okno, NIE_ZAMIENIAM + nazwaWejscia,
+                      przyczyna(pliki::OpisZatrzymania(zatrzymana, ustawienia.cel)) + BEZ_ZMIAN);
+    } catch (const pliki::BrakStronyKodowej& brak) {
+        okno.przywrocTytul();
+        zakonczBledem(okno, NIE_ZAMIENIAM + nazwaWejscia, przyczyna(brak.powod) + BEZ_ZMIAN);
+    }
+    return std::nullopt;
+}
+
+// The end of a conversion that returned: the controls back, and the box that says it is
+// done, with what passed it unchanged, if anything did. True when the user then asked for
+// every character to be converted.
+bool zakonczKonwersje(OknoZadania& okno, const std::optional<pliki::WynikKonwersji>& wynik, int cel)
+{
+    if (!wynik) {
+        return false;
+    }
+    okno.EnabledX(true);
+    okno.przetworzZdarzenia();
+    if (okno.zamkniecieZadane()) {
+        // Asked to close while the output was being replaced: the text is whole, and the
+        // window closes now rather than wait behind a box.
+        return false;
+    }
+    QString objasnienie = opisNieLiter(*wynik, cel);
+    const bool wszystkieMozliwe = !objasnienie.isEmpty() && znakomat::JestStronaKodowa(wynik->zrodlo) &&
+                                  znakomat::JestStronaKodowa(cel);
+    if (!objasnienie.isEmpty()) {
+        objasnienie += wszystkieMozliwe ? RADA_WSZYSTKIE : RADA_ZRODLO;
+    }
+    return okno.informacja(QStringLiteral("Konwersja"), QStringLiteral("Konwersja została zakończona!"),
+                           objasnienie, wszystkieMozliwe ? ZAMIEN_WSZYSTKIE : QString());
 }
 
 }  // namespace
@@ -110,43 +226,15 @@ void KonwertujPlik(OknoZadania& okno, const QString& nazwaWejscia, const QString
         return;
     }
 
-    // The boxes stay editable during the job; its messages name the files it opened.
-    const auto nazwaPliku = [&](const pliki::BladPliku& blad) {
-        return blad.czynnosc == pliki::BladPliku::Zapis ? nazwaWyjscia : nazwaWejscia;
-    };
-    try {
-        PostepOkna postep(okno);
-        // Names are compared before the probes; what was opened is compared in the job.
-        pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), {zrodlo, cel}, postep);
-    } catch (const pliki::WejscieJestWyjsciem&) {
-        zakonczBledem(okno, INNA_NAZWA);
-        return;
-    } catch (const znakomat::Przerwane&) {
-        // Closing the window: the output stays as it was, and there is nobody to tell.
-        okno.przywrocTytul();
-        okno.EnabledX(true);
-        return;
-    } catch (const pliki::BladPliku& blad) {
-        okno.przywrocTytul();
-        const QString czynnosc =
-            blad.czynnosc == pliki::BladPliku::Zapis ? QStringLiteral("zapisać") : QStringLiteral("odczytać");
-        zakonczBledem(
-            okno, QStringLiteral("Nie mogę %1 pliku tekstowego: %2\n(%3)")
-                      .arg(czynnosc, nazwaPliku(blad), QString::fromStdString(pliki::OpisBledu(blad.numer))));
-        return;
-    } catch (const std::bad_alloc&) {
-        okno.przywrocTytul();
-        zakonczBledem(okno, QStringLiteral("Za mało pamięci, by przekonwertować plik: ") + nazwaWejscia);
+    if (!zakonczKonwersje(okno, konwertujNazwane(okno, nazwaWejscia, nazwaWyjscia, {zrodlo, cel}), cel)) {
         return;
     }
-    okno.EnabledX(true);
+    // The same input into the same output, every character. The output the letters gave is the
+    // user's now: the library replaces it only with a whole text, and the probe, which would
+    // overwrite it, is not run again.
+    okno.EnabledX(false);
     okno.przetworzZdarzenia();
-    if (okno.zamkniecieZadane()) {
-        // Asked to close while the output was being replaced: the text is whole, and the
-        // window closes now rather than wait behind a box.
-        return;
-    }
-    okno.informacja(QStringLiteral("Konwersja"), QStringLiteral("Konwersja została zakończona!"));
+    zakonczKonwersje(okno, konwertujNazwane(okno, nazwaWejscia, nazwaWyjscia, {zrodlo, cel, true}), cel);
 }
 
 void KonwertujTekstPola(OknoZadania& okno, PoleKonwersji& pole, int zrodlo, int cel)

@@ -46,7 +46,11 @@ public:
     // the text.
     void ostrzezenie(const QString& tekst) { ostrzezenie(tekst, QString()); }
     virtual void ostrzezenie(const QString& tekst, const QString& przyczyna) = 0;
-    virtual void informacja(const QString& tytul, const QString& tekst) = 0;
+    // The information box's `objasnienie`, when there is one, goes beneath the text, and its
+    // `dzialanie`, when there is one, names a second button beside OK, which stays the
+    // default; true when that button was pressed.
+    virtual bool informacja(const QString& tytul, const QString& tekst, const QString& objasnienie,
+                            const QString& dzialanie) = 0;
 
 protected:
     ~OknoZadania() = default;

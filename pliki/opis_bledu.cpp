@@ -1,7 +1,11 @@
 #include "pliki/opis_bledu.h"
 
+#include <array>
 #include <cerrno>
+#include <cstdio>
 #include <string>
+
+#include "engine/standardy.h"
 
 namespace pliki {
 
@@ -58,6 +62,31 @@ std::string OpisBledu(int numerBledu)
         default:
             return "błąd systemu nr " + std::to_string(numerBledu);
     }
+}
+
+std::string OpisZatrzymania(const ZatrzymanaKonwersja& zatrzymana, int cel)
+{
+    using Rodzaj = znakomat::NieprzekonwertowanyZnak::Rodzaj;
+    const znakomat::NieprzekonwertowanyZnak& stop = zatrzymana.stop;
+    const std::string gdzie =
+        "na pozycji " + std::to_string(zatrzymana.przesuniecie + stop.pozycja) + ", licząc od 0";
+    std::array<char, 16> znak{};
+    switch (stop.rodzaj) {
+        case Rodzaj::BajtBezZnaku:
+            std::snprintf(znak.data(), znak.size(), "%02X", static_cast<unsigned>(stop.znak));
+            return "bajt " + std::string(znak.data()) + " (szesnastkowo) " + gdzie +
+                   ", nie jest znakiem standardu " +
+                   std::string(znakomat::Standardy(zatrzymana.zrodlo).Nazwa);
+        case Rodzaj::NiepoprawnyUtf8:
+            return "bajty " + gdzie + ", nie są poprawnym znakiem UTF-8";
+        case Rodzaj::NiepelnyUtf8:
+            return "tekst kończy się w środku znaku UTF-8, " + gdzie;
+        case Rodzaj::BrakWCelu:
+            std::snprintf(znak.data(), znak.size(), "U+%04X", static_cast<unsigned>(stop.znak));
+            return "znak " + std::string(znak.data()) + " " + gdzie + ", nie ma odpowiednika w standardzie " +
+                   std::string(znakomat::Standardy(cel).Nazwa);
+    }
+    return gdzie;
 }
 
 }  // namespace pliki

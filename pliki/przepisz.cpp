@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <utility>
@@ -35,6 +36,16 @@ public:
                 nadzor_.poKroku();
             }
             nadzor_.przedKrokiem(++biezacy_);
+        }
+    }
+
+    // `gotowe` bytes of an input of `rozmiar` are through: the eighteenth that the last of
+    // them lies in, so a piece that ends where an eighteenth ends still belongs to it. An input
+    // of unknown size stays in step 1.
+    void zaBajtami(std::uint64_t gotowe, const std::optional<std::uint64_t>& rozmiar)
+    {
+        if (rozmiar && gotowe > 0) {
+            dojdzDo(static_cast<int>((gotowe - 1) * znakomat::LICZBA_LITER / *rozmiar) + 1);
         }
     }
 
@@ -422,11 +433,7 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
             break;
         }
         skonwertowane += czesci.dlugosc;
-        if (rozmiar) {
-            // The eighteenth that the last byte converted lies in: a piece that ends where an
-            // eighteenth ends still belongs to it.
-            kroki.dojdzDo(static_cast<int>((skonwertowane - 1) * znakomat::LICZBA_LITER / *rozmiar) + 1);
-        }
+        kroki.zaBajtami(skonwertowane, rozmiar);
         char* const wynik = doZapisu.wolny(nadzor);
         doZapisu.oddaj(naDwoch.konwertuj({kawalek, czesci.dlugosc}, wynik));
         przeczytane.zwolnij();
@@ -439,15 +446,22 @@ void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_
                    znakomat::Postep& nadzor)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
+    const std::optional<std::uint64_t> rozmiar = wejscie.rozmiar();
+    Kroki kroki(nadzor);
+    kroki.dojdzDo(1);
+    std::uint64_t przeczytano = 0;
     std::string kawalek;
     for (;;) {
         nadzor.sprawdz();
         wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, nadzor);
         if (kawalek.empty()) {
-            return;
+            break;
         }
+        przeczytano += kawalek.size();
+        kroki.zaBajtami(przeczytano, rozmiar);
         dalej(kawalek);
     }
+    kroki.zakoncz();
 }
 
 }  // namespace pliki

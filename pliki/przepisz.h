@@ -95,7 +95,8 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
               znakomat::Postep& nadzor = znakomat::BezPostepu(), znakomat::NieLitery* nieLitery = nullptr);
 
 // Hands all that `wejscie` gives to `dalej`, one piece at a time, for a conversion that is
-// not the letters'. `nadzor` is asked between pieces as Przepisz asks it. Throws BladPliku.
+// not the letters'. `nadzor` shows the eighteen steps and is asked between pieces as Przepisz
+// shows and asks them. Throws BladPliku.
 void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
                    znakomat::Postep& nadzor = znakomat::BezPostepu());
 

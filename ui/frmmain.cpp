@@ -378,9 +378,20 @@ void frmMain::ostrzezenie(const QString& tekst, const QString& przyczyna)
     okno.exec();
 }
 
-void frmMain::informacja(const QString& tytul, const QString& tekst)
+bool frmMain::informacja(const QString& tytul, const QString& tekst, const QString& objasnienie,
+                         const QString& dzialanie)
 {
-    QMessageBox::information(this, tytul, tekst, QMessageBox::Ok);
+    QMessageBox okno(QMessageBox::Information, tytul, tekst, QMessageBox::Ok, this);
+    okno.setInformativeText(objasnienie);
+    QPushButton* przycisk = nullptr;
+    if (!dzialanie.isEmpty()) {
+        przycisk = okno.addButton(dzialanie, QMessageBox::ActionRole);
+        // Return and Escape keep the usual result; the other one is chosen on purpose.
+        okno.setDefaultButton(QMessageBox::Ok);
+        okno.setEscapeButton(QMessageBox::Ok);
+    }
+    okno.exec();
+    return przycisk != nullptr && okno.clickedButton() == przycisk;
 }
 
 QString frmMain::nazwaWejscia() const

@@ -43,7 +43,8 @@ public:
     bool zamkniecieZadane() const override { return zamknijPoKonwersji_; }
     using zadania::OknoZadania::ostrzezenie;
     void ostrzezenie(const QString& tekst, const QString& przyczyna) override;
-    void informacja(const QString& tytul, const QString& tekst) override;
+    bool informacja(const QString& tytul, const QString& tekst, const QString& objasnienie,
+                    const QString& dzialanie) override;
     QString nazwaWejscia() const override;
     QString nazwaWyjscia() const override;
     zadania::PoleKonwersji& pole() override;

@@ -28,7 +28,10 @@ public:
         bool ostrzezenie;
         QString tytul;
         QString tekst;
+        // The warning's reason, or what the information box says beneath its text.
         QString przyczyna;
+        // The information box's second button.
+        QString dzialanie;
     };
 
     int zrodlo = WINDOWS_EE;
@@ -46,6 +49,8 @@ public:
     bool zamknijPrzyTytule = false;
     // A step that fails, as memory running out would.
     int zawiedzPrzedKrokiem = 0;
+    // The answer to an information box that offers a second button.
+    bool wybierzDzialanie = false;
 
     std::vector<Komunikat> komunikaty;
     std::vector<bool> dostepnosc;
@@ -66,11 +71,13 @@ public:
     bool zamkniecieZadane() const override { return zamkniecie; }
     void ostrzezenie(const QString& tekst, const QString& przyczyna) override
     {
-        komunikaty.push_back({true, QStringLiteral("Błąd"), tekst, przyczyna});
+        komunikaty.push_back({true, QStringLiteral("Błąd"), tekst, przyczyna, {}});
     }
-    void informacja(const QString& tytul, const QString& tekst) override
+    bool informacja(const QString& tytul, const QString& tekst, const QString& objasnienie,
+                    const QString& dzialanie) override
     {
-        komunikaty.push_back({false, tytul, tekst, {}});
+        komunikaty.push_back({false, tytul, tekst, objasnienie, dzialanie});
+        return !dzialanie.isEmpty() && wybierzDzialanie;
     }
     QString nazwaWejscia() const override { return wejscie; }
     QString nazwaWyjscia() const override { return wyjscie; }

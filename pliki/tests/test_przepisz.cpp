@@ -204,6 +204,7 @@ private:
     int biezacy_ = 0;
 };
 
+// The letters' loop, and the plain reading that a conversion of every character is fed by.
 TEST(Przepisz, OsiemnascieKrokowIdzieZaWejsciem)
 {
     std::vector<int> kolejno;
@@ -227,6 +228,15 @@ TEST(Przepisz, OsiemnascieKrokowIdzieZaWejsciem)
         EXPECT_EQ(nadzor.zdarzenia, kolejno);
         EXPECT_GT(nadzor.miedzyKawalkami, static_cast<int>(rozmiar / ROZMIAR_KAWALKA));
         EXPECT_EQ(fs::file_size(folder / "wynik"), rozmiar);
+
+        NadzorKrokow czytanie(wejscie, rozmiar);
+        PlikWejsciowy plik(wejscie);
+        std::size_t przekazane = 0;
+        CzytajDoKonca(
+            plik, [&](std::string_view kawalek) { przekazane += kawalek.size(); }, czytanie);
+        EXPECT_EQ(czytanie.zdarzenia, kolejno);
+        EXPECT_GT(czytanie.miedzyKawalkami, static_cast<int>(rozmiar / ROZMIAR_KAWALKA));
+        EXPECT_EQ(przekazane, rozmiar);
     }
 }
 
