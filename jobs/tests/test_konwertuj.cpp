@@ -43,9 +43,10 @@ public:
     int poczatek = 0;
     int dlugosc = 0;
 
-    // When the user asks to close the window: at the start of a step, or when the caption
-    // is restored.
+    // When the user asks to close the window: at the start of a step of the given run, or
+    // when the caption is restored.
     int zamknijPrzedKrokiem = 0;
+    int zamknijWPrzebiegu = 1;
     bool zamknijPrzyTytule = false;
     // A step that fails, as memory running out would.
     int zawiedzPrzedKrokiem = 0;
@@ -55,6 +56,7 @@ public:
     std::vector<Komunikat> komunikaty;
     std::vector<bool> dostepnosc;
     std::vector<int> kroki;
+    int przebieg = 0;
     int przywroconeTytuly = 0;
     bool zamkniecie = false;
 
@@ -99,7 +101,8 @@ public:
             throw std::bad_alloc();
         }
         kroki.push_back(krok);
-        zamkniecie = zamkniecie || krok == zamknijPrzedKrokiem;
+        przebieg += krok == 1 ? 1 : 0;
+        zamkniecie = zamkniecie || (krok == zamknijPrzedKrokiem && przebieg == zamknijWPrzebiegu);
     }
 };
 
@@ -193,6 +196,7 @@ TEST(ZadaniePliku, KomunikatIWynikKazdejDrogi)
                   przypadek.ostrzezenie ? QStringLiteral("Błąd") : QStringLiteral("Konwersja"));
         EXPECT_EQ(komunikat.tekst, QString(przypadek.tekst).replace('@', katalog));
         EXPECT_EQ(komunikat.przyczyna, przypadek.przyczyna);
+        EXPECT_EQ(komunikat.dzialanie, QString());
         EXPECT_EQ(okno.dostepnosc, (std::vector<bool>{false, true}));
         const QString wyjscie = przypadek.wyjscie == QLatin1String("-") ? katalog + "/-" : sciezka("wy.txt");
         EXPECT_EQ(czytaj(wyjscie), przypadek.wynik);
@@ -235,6 +239,179 @@ TEST(ZadaniePliku, ZamkniecieOkna)
         EXPECT_GE(okno.przywroconeTytuly, 1);
         EXPECT_EQ(czytaj(folder.filePath("wy.txt")), przypadek.wynik);
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+    }
+}
+
+// "Cena: 5 € – „tanio” ą" in Windows-EE: four characters that no standard of letters
+// shares with UTF-8, at 8, 10, 12 and 18.
+const QByteArray CENA_WINDOWS("Cena: 5 \x80 \x96 \x84tanio\x94 \xB9\r\n");
+// The letters alone in UTF-8, and every character, as the Unicode names of the four say.
+const QByteArray CENA_LITERY("Cena: 5 \x80 \x96 \x84tanio\x94 \xC4\x85\r\n");
+const QByteArray CENA_UTF8("Cena: 5 \xE2\x82\xAC \xE2\x80\x93 \xE2\x80\x9Etanio\xE2\x80\x9D \xC4\x85\r\n");
+// "Łódź → ok" in UTF-8: the arrow, at 8, is in no code page of one byte.
+const QByteArray STRZALKA_UTF8("\xC5\x81\xC3\xB3\x64\xC5\xBA \xE2\x86\x92 ok");
+const QByteArray STRZALKA_LITERY("\xA3\xF3\x64\x9F \xE2\x86\x92 ok");
+
+const QString ZAMIEN = QStringLiteral("Zamień wszystkie znaki");
+const QString RADA_ZAMIANY = QStringLiteral(
+    "\n\nPrzycisk „Zamień wszystkie znaki” przekonwertuje plik jeszcze raz, każdy jego znak, a nie tylko "
+    "polskie litery.");
+const QString NIE_ZAMIENIAM =
+    QStringLiteral("Nie mogę zamienić wszystkich znaków pliku tekstowego: @/we.txt");
+
+// The box after the letters tells what they left behind; between code pages its second
+// button converts the same file again, every character, into the same output, and the
+// output the letters gave stays whole when that stops or is cut short.
+TEST(ZadaniePliku, ZamianaWszystkichZnakow)
+{
+    using Komunikat = OknoProbne::Komunikat;
+    const Komunikat zakonczona{false, QStringLiteral("Konwersja"), ZAKONCZONA, {}, {}};
+    struct Przypadek {
+        const char* opis;
+        int zrodlo;
+        int cel;
+        QByteArray tresc;
+        bool wybierz;
+        int zamknijPrzedKrokiem;
+        std::vector<Komunikat> komunikaty;
+        QByteArray wynik;
+        std::vector<bool> dostepnosc;
+    };
+    const std::vector<bool> raz{false, true};
+    const std::vector<bool> dwa{false, true, false, true};
+    const Komunikat cenaZostala{
+        false, QStringLiteral("Konwersja"), ZAKONCZONA,
+        QStringLiteral(
+            "Plik wyjściowy nie jest poprawnym tekstem UTF-8: znaki, które nie są polskimi literami, "
+            "zostały w nim jako bajty standardu Windows-EE (liczba: 4, pierwszy na pozycji 8 pliku "
+            "wejściowego, licząc od 0).") +
+            RADA_ZAMIANY,
+        ZAMIEN};
+    const Komunikat strzalkaZostala{
+        false, QStringLiteral("Konwersja"), ZAKONCZONA,
+        QStringLiteral(
+            "Plik wyjściowy nie jest czystym tekstem standardu Windows-EE: znaki UTF-8 inne niż polskie "
+            "litery zostały w nim jako ciągi kilku bajtów (liczba: 1, pierwszy na pozycji 8 pliku "
+            "wejściowego, licząc od 0).") +
+            RADA_ZAMIANY,
+        ZAMIEN};
+    const Komunikat bajtZostal{
+        false, QStringLiteral("Konwersja"), ZAKONCZONA,
+        QStringLiteral(
+            "Plik wyjściowy nie jest poprawnym tekstem UTF-8: znaki, które nie są polskimi literami, "
+            "zostały w nim jako bajty standardu Windows-EE (liczba: 2, pierwszy na pozycji 1 pliku "
+            "wejściowego, licząc od 0).") +
+            RADA_ZAMIANY,
+        ZAMIEN};
+    const std::vector<Przypadek> przypadki = {
+        {"wszystkie znaki",
+         WINDOWS_EE,
+         UTF8_INDEX,
+         CENA_WINDOWS,
+         true,
+         0,
+         {cenaZostala, zakonczona},
+         CENA_UTF8,
+         dwa},
+        {"tylko litery", WINDOWS_EE, UTF8_INDEX, CENA_WINDOWS, false, 0, {cenaZostala}, CENA_LITERY, raz},
+        {"czysty tekst bez przycisku",
+         WINDOWS_EE,
+         UTF8_INDEX,
+         "Cena: 5 z\xB3",
+         true,
+         0,
+         {zakonczona},
+         "Cena: 5 z\xC5\x82",
+         raz},
+        {"znak, którego cel nie ma",
+         UTF8_INDEX,
+         WINDOWS_EE,
+         STRZALKA_UTF8,
+         true,
+         0,
+         {strzalkaZostala,
+          {true,
+           QStringLiteral("Błąd"),
+           NIE_ZAMIENIAM,
+           QStringLiteral(
+               "Przyczyna: znak U+2192 na pozycji 8, licząc od 0, nie ma odpowiednika w standardzie "
+               "Windows-EE. Plik wyjściowy pozostał bez zmian."),
+           {}}},
+         STRZALKA_LITERY,
+         dwa},
+        {"bajt, którego źródło nie ma",
+         WINDOWS_EE,
+         UTF8_INDEX,
+         "a\x81\xB9\x80",
+         true,
+         0,
+         {bajtZostal,
+          {true,
+           QStringLiteral("Błąd"),
+           NIE_ZAMIENIAM,
+           QStringLiteral("Przyczyna: bajt 81 (szesnastkowo) na pozycji 1, licząc od 0, nie jest znakiem "
+                          "standardu Windows-EE. Plik wyjściowy pozostał bez zmian."),
+           {}}},
+         "a\x81\xC4\x85\x80",
+         dwa},
+        {"zamknięcie okna w trakcie",
+         WINDOWS_EE,
+         UTF8_INDEX,
+         CENA_WINDOWS,
+         true,
+         2,
+         {cenaZostala},
+         CENA_LITERY,
+         dwa},
+        {"standard, którego nie zna iconv",
+         CSK,
+         UTF8_INDEX,
+         "Cena: 5 \xF0 \xA0",
+         true,
+         0,
+         {{false,
+           QStringLiteral("Konwersja"),
+           ZAKONCZONA,
+           QStringLiteral(
+               "Plik wyjściowy nie jest poprawnym tekstem UTF-8: znaki, które nie są polskimi literami, "
+               "zostały w nim jako bajty standardu CSK (liczba: 1, pierwszy na pozycji 8 pliku "
+               "wejściowego, licząc od 0).\n\nSprawdź, czy standard źródłowy jest właściwy."),
+           {}}},
+         "Cena: 5 \xF0 \xC4\x85",
+         raz},
+    };
+    for (const Przypadek& przypadek : przypadki) {
+        SCOPED_TRACE(przypadek.opis);
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        zapisz(folder.filePath("we.txt"), przypadek.tresc);
+        zapisz(folder.filePath("wy.txt"), STARA_TRESC);
+        OknoProbne okno;
+        okno.zrodlo = przypadek.zrodlo;
+        okno.cel = przypadek.cel;
+        okno.wejscie = folder.filePath("we.txt");
+        okno.wyjscie = folder.filePath("wy.txt");
+        okno.wybierzDzialanie = przypadek.wybierz;
+        okno.zamknijPrzedKrokiem = przypadek.zamknijPrzedKrokiem;
+        okno.zamknijWPrzebiegu = 2;
+        KomendaKonwertuj(okno);
+
+        ASSERT_EQ(okno.komunikaty.size(), przypadek.komunikaty.size());
+        for (std::size_t i = 0; i < okno.komunikaty.size(); ++i) {
+            const Komunikat& pokazany = okno.komunikaty[i];
+            const Komunikat& oczekiwany = przypadek.komunikaty[i];
+            EXPECT_EQ(pokazany.ostrzezenie, oczekiwany.ostrzezenie) << i;
+            EXPECT_EQ(pokazany.tytul, oczekiwany.tytul) << i;
+            EXPECT_EQ(pokazany.tekst, QString(oczekiwany.tekst).replace('@', folder.path())) << i;
+            EXPECT_EQ(pokazany.przyczyna.toStdString(), oczekiwany.przyczyna.toStdString()) << i;
+            EXPECT_EQ(pokazany.dzialanie, oczekiwany.dzialanie) << i;
+        }
+        EXPECT_EQ(czytaj(folder.filePath("wy.txt")), przypadek.wynik);
+        EXPECT_EQ(czytaj(folder.filePath("we.txt")), przypadek.tresc);
+        EXPECT_EQ(okno.dostepnosc, przypadek.dostepnosc);
+        // Each run shows the caption's steps from the first.
+        EXPECT_EQ(std::count(okno.kroki.begin(), okno.kroki.end(), 1), std::ssize(przypadek.dostepnosc) / 2);
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 }
 

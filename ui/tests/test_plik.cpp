@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -522,6 +523,107 @@ private slots:
             konwertuj(wejscie, sciezka("wazne.txt")).tekst,
             QStringLiteral("Nie mogę odczytać pliku tekstowego: %1\n(błąd wejścia/wyjścia)").arg(wejscie));
         QCOMPARE(czytaj(sciezka("wazne.txt")), QByteArray("ważne"));
+        sprawdzBrakPlikowTymczasowych();
+    }
+
+    // After the letters of a Windows-EE file with „ ” – € are converted to UTF-8, the box says
+    // what they left behind and offers every character: its button gives what iconv gives,
+    // with the caption's steps again, and Return gives the letters alone. A clean file's box
+    // is the plain one.
+    void zamianaWszystkichZnakow_data()
+    {
+        QTest::addColumn<QByteArray>("tresc");
+        QTest::addColumn<bool>("wszystkie");
+        QTest::addColumn<QString>("objasnienie");
+        QTest::addColumn<int>("przyciskow");
+        QTest::addColumn<int>("tytulow");
+        const QByteArray cytat("\x84Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\x94 \x96 cena 5 \x80\r\n");
+        const QString opis =
+            QStringLiteral("(liczba: 40000, pierwszy na pozycji 0 pliku wejściowego, licząc od 0)");
+        QTest::newRow("przycisk") << cytat.repeated(10000) << true << opis << 2 << 38;
+        QTest::newRow("Return") << cytat.repeated(10000) << false << opis << 2 << 19;
+        QTest::newRow("czysty plik")
+            << QByteArray("Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\r\n").repeated(10000) << true
+            << QString() << 1 << 19;
+    }
+
+    void zamianaWszystkichZnakow()
+    {
+        QFETCH(QByteArray, tresc);
+        QFETCH(bool, wszystkie);
+        QFETCH(QString, objasnienie);
+        QFETCH(int, przyciskow);
+        QFETCH(int, tytulow);
+        zapisz(sciezka("we.txt"), tresc);
+        zapisz(sciezka("wy.txt"), "stare");
+        QProcess iconv;
+        iconv.start(QStringLiteral("iconv"), {"-f", "CP1250", "-t", "UTF-8", sciezka("we.txt")});
+        QVERIFY(iconv.waitForFinished());
+        QCOMPARE(iconv.exitCode(), 0);
+        const QByteArray wzorzec = iconv.readAllStandardOutput();
+        QSignalSpy tytuly(okno.get(), &QWidget::windowTitleChanged);
+
+        Komunikat pierwszy;
+        QStringList przyciski;
+        bool okDomyslny = false;
+        const OknaModalne::Krok odpowiedz{
+            QStringLiteral("koniec konwersji liter"),
+            [](QWidget* w) {
+                const auto* komunikat = qobject_cast<QMessageBox*>(w);
+                return komunikat != nullptr && komunikat->text() == zakonczona;
+            },
+            [&](QWidget* w) {
+                auto* komunikat = static_cast<QMessageBox*>(w);
+                pierwszy = {komunikat->windowTitle(), komunikat->text(), komunikat->icon(),
+                            komunikat->informativeText()};
+                QAbstractButton* zamien = nullptr;
+                for (QAbstractButton* przycisk : komunikat->buttons()) {
+                    przyciski.append(przycisk->text());
+                    if (przycisk->text() == QStringLiteral("Zamień wszystkie znaki")) {
+                        zamien = przycisk;
+                    }
+                }
+                okDomyslny = komunikat->defaultButton() == komunikat->button(QMessageBox::Ok);
+                if (wszystkie && zamien != nullptr) {
+                    QTest::mouseClick(zamien, Qt::LeftButton);
+                } else {
+                    QTest::keyClick(komunikat, Qt::Key_Return);
+                }
+            }};
+        const QList<Komunikat> dalej =
+            uruchom(sciezka("we.txt"), sciezka("wy.txt"), WINDOWS_EE, UTF8_INDEX, {odpowiedz});
+
+        QCOMPARE(pierwszy.tytul, QStringLiteral("Konwersja"));
+        QCOMPARE(pierwszy.ikona, QMessageBox::Information);
+        QCOMPARE(przyciski.size(), przyciskow);
+        // Return keeps today's result.
+        QVERIFY(przyciskow == 1 || okDomyslny);
+        if (objasnienie.isEmpty()) {
+            QCOMPARE(pierwszy.przyczyna, QString());
+        } else {
+            QVERIFY2(pierwszy.przyczyna.startsWith(
+                         QStringLiteral("Plik wyjściowy nie jest poprawnym tekstem UTF-8")) &&
+                         pierwszy.przyczyna.contains(objasnienie),
+                     qPrintable(pierwszy.przyczyna));
+            QVERIFY(przyciski.contains(QStringLiteral("Zamień wszystkie znaki")));
+        }
+        const bool zamienione = wszystkie && przyciskow == 2;
+        QCOMPARE(dalej.size(), zamienione ? 1 : 0);
+        if (zamienione) {
+            QCOMPARE(dalej.constFirst().tekst, zakonczona);
+            QCOMPARE(dalej.constFirst().przyczyna, QString());
+        }
+        const QByteArray wynik = czytaj(sciezka("wy.txt"));
+        if (zamienione || objasnienie.isEmpty()) {
+            QVERIFY(wynik == wzorzec);
+        }
+        if (!zamienione) {
+            QVERIFY(wynik == skonwertowane(tresc, WINDOWS_EE, UTF8_INDEX));
+        }
+        QCOMPARE(tytuly.size(), tytulow);
+        QCOMPARE(tytuly.at(tytulow - 2).at(0).toString(), frmMain::tekstKroku(okno->Tag(), 18));
+        QCOMPARE(czytaj(sciezka("we.txt")), tresc);
+        sprawdzSpoczynek();
         sprawdzBrakPlikowTymczasowych();
     }
 
