@@ -27,8 +27,8 @@
 #include "ui/rozpoznanie_w_oknie.h"
 #include "ui/uklad_okna.h"
 
-#ifndef ZNAKOMAT_HOME_PAGE
-#error "ZNAKOMAT_HOME_PAGE must name the home page's address"
+#ifndef ZNAKOMAT_DOKUMENTY
+#error "ZNAKOMAT_DOKUMENTY must name the documentation folder relative to the program's"
 #endif
 
 namespace okno {
@@ -102,6 +102,13 @@ QString przeciaganyPlik(const QMimeData* dane)
     }
     const QString sciezka = adresy.first().toLocalFile();
     return QFileInfo(sciezka).isDir() ? QString() : sciezka;
+}
+
+// The users' page where the program runs from: installed, or in its build folder.
+QString stronaUzytkownikow()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/" ZNAKOMAT_DOKUMENTY "/znakomat.html"));
 }
 
 QFont czcionkaEtykiety(const QFont& podstawowa, qreal punkty, bool pogrubiona)
@@ -336,12 +343,14 @@ void frmMain::pokazKrok(int krok)
 
 void frmMain::otworzStroneDomowa()
 {
-    // Which browser opens is the desktop's business; that none can be started is told, or
-    // the button would seem dead.
-    const QUrl strona(QStringLiteral(ZNAKOMAT_HOME_PAGE));
-    if (!QDesktopServices::openUrl(strona)) {
-        ostrzezenie(QStringLiteral("Nie mogę uruchomić przeglądarki, by pokazać opis programu: ") +
-                        (strona.isLocalFile() ? strona.toLocalFile() : strona.toString()),
+    // Which browser opens is the desktop's business; that none can be started, or that
+    // there is no page to show, is told, or the button would seem dead.
+    const QString strona = stronaUzytkownikow();
+    if (!QFileInfo(strona).isFile()) {
+        ostrzezenie(QStringLiteral("Nie ma opisu programu tam, gdzie powinien być: ") + strona,
+                    QStringLiteral("Zainstaluj program ponownie albo zbuduj go od nowa."));
+    } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(strona))) {
+        ostrzezenie(QStringLiteral("Nie mogę uruchomić przeglądarki, by pokazać opis programu: ") + strona,
                     QStringLiteral("Zainstaluj pakiet xdg-utils albo otwórz ten plik w przeglądarce."));
     }
     QCoreApplication::processEvents();
