@@ -166,10 +166,20 @@ void frmMain::utworzKontrolki()
     Toolbar1 = przycisk(this, "Toolbar_1", QStringLiteral("Konwersja pliku tekstowego"));
     for (QPushButton* opcja : {Toolbar0, Toolbar1}) {
         opcja->setCheckable(true);
+        // One choice of two: screen readers hear two radio buttons, the selected one
+        // checked, and the arrows move between them.
+        opcja->setAutoExclusive(true);
     }
     Toolbar->addButton(Toolbar0, 0);
     Toolbar->addButton(Toolbar1, 1);
     Toolbar->setExclusive(true);
+    // Tab stops at the selected one only. Qt moves that stop when a button takes the focus,
+    // not when the mode is chosen from code (a file given at start or dropped on the window).
+    connect(Toolbar, &QButtonGroup::idToggled, this, [this] {
+        for (QPushButton* opcja : {Toolbar0, Toolbar1}) {
+            opcja->setFocusPolicy(opcja->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        }
+    });
     Toolbar0->setChecked(true);
     connect(Toolbar, &QButtonGroup::idClicked, this, &frmMain::przelaczTryb);
 
