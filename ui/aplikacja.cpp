@@ -92,24 +92,14 @@ namespace {
 
 // The options QApplication takes out of the command line for itself (those of X11 too), with
 // a value or without one; Qt accepts them after one dash or two.
-constexpr std::array OPCJE_QT_Z_WARTOSCIA = {"platform",
-                                             "platformpluginpath",
-                                             "platformtheme",
-                                             "plugin",
-                                             "qwindowgeometry",
-                                             "qwindowicon",
-                                             "qwindowtitle",
-                                             "session",
-                                             "display",
-                                             "geometry",
-                                             "name",
-                                             "title",
-                                             "icon",
-                                             "visual",
-                                             "style",
-                                             "stylesheet",
-                                             "qmljsdebugger"};
+// clang-format off
+constexpr std::array OPCJE_QT_Z_WARTOSCIA = {
+    "platform", "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon", "qwindowtitle", "session",
+    "display", "geometry", "name", "title", "icon", "visual",
+    "style", "stylesheet", "qmljsdebugger"};
 constexpr std::array OPCJE_QT_BEZ_WARTOSCI = {"reverse", "widgetcount", "nograb", "dograb", "testability"};
+// clang-format on
 
 void bledneUzycie(const QString& blad)
 {
