@@ -345,9 +345,10 @@ private slots:
         QCOMPARE(okno->windowTitle(), QStringLiteral("Znakomat  v 1.2"));
     }
 
+    // The users' page found where the program runs from, as installed: the test programs'
+    // build lays it out beside them as the program's build does.
     void wwwOtwieraStroneDomowa()
     {
-        // The address may be the installed README (file://) or a web page.
         OdbiorcaAdresow odbiorca;
         const QStringList schematy = {QStringLiteral("https"), QStringLiteral("http"),
                                       QStringLiteral("file")};
@@ -361,7 +362,13 @@ private slots:
         });
 
         QTest::mouseClick(przycisk("Command4"), Qt::LeftButton);
-        QCOMPARE(odbiorca.adresy, QList<QUrl>{QUrl(QStringLiteral(ZNAKOMAT_HOME_PAGE))});
+        QCOMPARE(odbiorca.adresy.size(), 1);
+        QVERIFY(odbiorca.adresy.constFirst().isLocalFile());
+        QFile strona(odbiorca.adresy.constFirst().toLocalFile());
+        QFile wzor(QStringLiteral(ZNAKOMAT_STRONA_ZRODLO));
+        QVERIFY2(strona.open(QIODevice::ReadOnly), qPrintable(strona.fileName()));
+        QVERIFY(wzor.open(QIODevice::ReadOnly));
+        QCOMPARE(strona.readAll(), wzor.readAll());
         QTRY_COMPARE(QApplication::focusWidget(), kontrolka<QPlainTextEdit>("Text1"));
 
         // In the file mode the text box is hidden; the focus stays on the button.
@@ -369,6 +376,20 @@ private slots:
         QTest::mouseClick(przycisk("Command4"), Qt::LeftButton);
         QCOMPARE(odbiorca.adresy.size(), 2);
         QCOMPARE(QApplication::focusWidget(), przycisk("Command4"));
+
+        // Without the page there is nothing to open: the button says where it looked.
+        const QString sciezka = strona.fileName();
+        const QString odsunieta = sciezka + QStringLiteral(".odsunieta");
+        QVERIFY(QFile::rename(sciezka, odsunieta));
+        const auto przywroc = qScopeGuard([&] { QFile::rename(odsunieta, sciezka); });
+        OknaModalne okna;
+        QVERIFY2(okna.odtworz([this] { QTest::mouseClick(przycisk("Command4"), Qt::LeftButton); }),
+                 qPrintable(okna.blad()));
+        QCOMPARE(odbiorca.adresy.size(), 2);
+        QCOMPARE(okna.komunikaty().size(), 1);
+        QCOMPARE(okna.komunikaty().constFirst().tytul, QStringLiteral("Błąd"));
+        QVERIFY2(okna.komunikaty().constFirst().tekst.endsWith(QLatin1Char(' ') + sciezka),
+                 qPrintable(okna.komunikaty().constFirst().tekst));
     }
 
     // Without any program to show a page (no xdg-open, no browser named), the button says
@@ -387,7 +408,8 @@ private slots:
         QCOMPARE(okna.komunikaty().size(), 1);
         const Komunikat pokazany = okna.komunikaty().constFirst();
         QCOMPARE(pokazany.tytul, QStringLiteral("Błąd"));
-        QVERIFY2(pokazany.tekst.endsWith(QUrl(QStringLiteral(ZNAKOMAT_HOME_PAGE)).toLocalFile()),
+        const QString strona = pokazany.tekst.section(QStringLiteral(": "), -1);
+        QVERIFY2(strona.endsWith(QStringLiteral("/znakomat.html")) && QFileInfo(strona).isFile(),
                  qPrintable(pokazany.tekst));
         QVERIFY2(pokazany.przyczyna.contains(QLatin1String("xdg-utils")), qPrintable(pokazany.przyczyna));
     }
