@@ -15,8 +15,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <string>
+#include <string_view>
+#include <thread>
 
 #include "engine/standardy.h"
 #include "pliki/przepisz.h"
@@ -811,6 +814,58 @@ TEST(Sygnaly, SigkillNieZostawiaPlikuBezNazwy)
             EXPECT_TRUE(wpisy(folder.sciezka()).empty());
         }
     }
+}
+
+// A report written into a closed pipe while another thread rewrites an output in place:
+// the program ends by SIGPIPE, as a shell tool does, but only once that output is whole.
+TEST(Sygnaly, ZamknietyPotokCzekaNaPrzepisywanieWMiejscu)
+{
+    int wiesci[2];
+    ASSERT_EQ(::pipe(wiesci), 0);
+    const pid_t dziecko = ::fork();
+    if (dziecko == 0) {
+        ::close(wiesci[0]);
+        ::signal(SIGPIPE, SIG_DFL);
+        PrzygotujSygnaly();
+        int raport[2];
+        if (::pipe(raport) != 0) {
+            ::_exit(1);
+        }
+        ::close(raport[0]);
+        std::atomic<bool> trzymany{false};
+        std::atomic<bool> pusc{false};
+        std::thread wMiejscu([&] {
+            const BezSygnalow bezSygnalow;
+            trzymany = true;
+            while (!pusc) {
+                std::this_thread::yield();
+            }
+        });
+        while (!trzymany) {
+            std::this_thread::yield();
+        }
+        const bool odmowa = ::write(raport[1], "x", 1) < 0 && errno == EPIPE;
+        // Still alive while the other thread holds: say so, then let it go.
+        const std::string_view stan = odmowa ? "EPIPE, żyje" : "zapisane";
+        if (::write(wiesci[1], stan.data(), stan.size()) < 0) {
+            ::_exit(1);
+        }
+        pusc = true;
+        wMiejscu.join();
+        ::_exit(0);
+    }
+    ::close(wiesci[1]);
+    std::string stan;
+    char bufor[64];
+    for (ssize_t odczytane; (odczytane = ::read(wiesci[0], bufor, sizeof bufor)) > 0;) {
+        stan.append(bufor, static_cast<std::size_t>(odczytane));
+    }
+    ::close(wiesci[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(dziecko, &status, 0), dziecko);
+    EXPECT_EQ(stan, "EPIPE, żyje");
+    ASSERT_TRUE(WIFSIGNALED(status)) << "kod " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGPIPE);
 }
 
 }  // namespace
