@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "engine/standardy.h"
 #include "pliki/przepisz.h"
@@ -210,29 +211,6 @@ TEST_P(Wyjscie, ListaDostepuIAtrybutyZachowane)
         EXPECT_EQ(stanPliku(plik).st_mode & 07777, tryb);
         EXPECT_EQ(wpisy(miejsce.sciezka()).size(), dowiazany ? 2u : 1u);
     }
-}
-
-// Temporary files of runs that were killed are removed by the next run that writes into
-// the folder; one that a living run holds is left alone.
-TEST_P(Wyjscie, PorzuconeTymczasoweUsuniete)
-{
-    zapiszPlik(wynik, STARY);
-    const std::string porzucony = ".wynik.txt.znakomat-Ab3dE9";
-    const std::string zywy = ".inny.txt.znakomat-Zz0aa1";
-    const std::string obcy = ".wynik.txt.znakomat-zapas";
-    for (const std::string& nazwa : {porzucony, zywy, obcy}) {
-        zapiszPlik(folder / nazwa, NOWY);
-    }
-    const int trzymany = ::open((folder / zywy).c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(trzymany, 0);
-    ASSERT_EQ(::flock(trzymany, LOCK_EX), 0);
-
-    // In a child, as a new run would be: a run looks at each folder once.
-    EXPECT_EQ(wDziecku([&] { return zapiszCalosc(wynik, NOWY); }), "zastąpienie");
-    ::close(trzymany);
-
-    EXPECT_EQ(czytajPlik(wynik), NOWY);
-    EXPECT_EQ(wpisy(folder.sciezka()), (std::set<std::string>{"wynik.txt", zywy, obcy}));
 }
 
 TEST_P(Wyjscie, PlikZamontowanyNaSwojejNazwiePisanyWMiejscu)
@@ -789,6 +767,66 @@ TEST(Sygnaly, KonczaceUsuwajaNazwanyTymczasowy)
         EXPECT_EQ(czytajPlik(folder / "wynik.txt"), STARY);
         EXPECT_EQ(wpisy(folder.sciezka()), TYLKO_WYNIK);
     }
+}
+
+// Temporary files that killed runs left are removed by the next run that writes into the
+// folder; nothing else is, however much it looks like one: a user's files of similar
+// names, a copy without the program's signature, one of another owner, one with a second
+// link, one that a living run holds.
+TEST(Sygnaly, UsunietyTylkoPorzuconyTymczasowy)
+{
+    TymczasowyFolder folder;
+    const fs::path wynik = folder / "wynik.txt";
+    std::vector<std::string> porzucone;
+    // Each run cleans the folder it writes into: each leftover is made in a folder of its own.
+    for (int przebieg = 0; przebieg < 5; ++przebieg) {
+        const fs::path osobny = folder / std::to_string(przebieg);
+        fs::create_directory(osobny);
+        PiszaceDziecko dziecko(osobny / "wynik.txt", true);
+        ASSERT_TRUE(dziecko.gotowy());
+        ASSERT_EQ(dziecko.zakoncz(SIGKILL), SIGKILL);
+        ASSERT_EQ(wpisy(osobny).size(), 1u);
+        const std::string nazwa = *wpisy(osobny).begin();
+        fs::rename(osobny / nazwa, folder / nazwa);
+        fs::remove(osobny);
+        porzucone.push_back(nazwa);
+    }
+    ASSERT_EQ(porzucone.size(), 5u);
+    const std::string& usuwany = porzucone[0];
+    const std::string& cudzy = porzucone[1];
+    const std::string& dowiazany = porzucone[2];
+    const std::string& trzymany = porzucone[3];
+    const std::string& bezPodpisu = porzucone[4];
+    ASSERT_EQ(::chown((folder / cudzy).c_str(), nieuzywanyIdentyfikator(), 0), 0);
+    fs::create_hard_link(folder / dowiazany, folder / "kopia.txt");
+    const int blokada = ::open((folder / trzymany).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(blokada, LOCK_EX), 0);
+    // As cp copies a file: the text and the name, not the extended attributes.
+    const std::string tekst = czytajPlik(folder / bezPodpisu);
+    fs::remove(folder / bezPodpisu);
+    zapiszPlik(folder / bezPodpisu, tekst);
+    const std::set<std::string> uzytkownika{".notatki.txt.znakomat-kopia1", ".x.znakomat-ABCDEF",
+                                            ".wynik.txt.znakomat-Ab3dE9"};
+    for (const std::string& nazwa : uzytkownika) {
+        zapiszPlik(folder / nazwa, STARY);
+    }
+
+    // In a child, as a new run would be: a run looks at each folder once.
+    EXPECT_EQ(wDziecku([&] { return zapiszCalosc(wynik, NOWY); }), "zastąpienie");
+    ::close(blokada);
+
+    std::set<std::string> zostaja = uzytkownika;
+    zostaja.insert({"wynik.txt", "kopia.txt", cudzy, dowiazany, trzymany, bezPodpisu});
+    EXPECT_EQ(wpisy(folder.sciezka()), zostaja) << usuwany << " miał zniknąć";
+    EXPECT_EQ(czytajPlik(wynik), NOWY);
+    for (const std::string& nazwa : uzytkownika) {
+        EXPECT_EQ(czytajPlik(folder / nazwa), STARY) << nazwa;
+    }
+    // The output carries none of what marked its temporary.
+    std::string atrybuty(4096, '\0');
+    atrybuty.resize(static_cast<std::size_t>(
+        std::max<ssize_t>(0, ::listxattr(wynik.c_str(), atrybuty.data(), atrybuty.size()))));
+    EXPECT_EQ(atrybuty.find("user."), std::string::npos) << atrybuty;
 }
 
 TEST(Sygnaly, SigkillNieZostawiaPlikuBezNazwy)
