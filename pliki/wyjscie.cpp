@@ -222,7 +222,9 @@ void UzywajNazwanychTymczasowych(bool tak)
     nazwaneTymczasowe = tak;
 }
 
-PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor) : nazwa_(nazwa)
+PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor,
+                             std::optional<mode_t> prawaZrodla)
+    : nazwa_(nazwa)
 {
     if (nazwa == "-") {
         nazwa_.clear();
@@ -263,8 +265,8 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor)
         if (errno != ENOENT) {
             blad(errno);
         }
-        // A new file, with the mode the user's umask gives.
-        if (!utworzTymczasowy(folder_, 0666)) {
+        // A new file, with the mode the user's umask gives; a private text stays private.
+        if (!utworzTymczasowy(folder_, 0666 & (prawaZrodla.value_or(0666) | 0600))) {
             blad(errno);
         }
         sposob_ = Sposob::Zastapienie;

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,8 +33,11 @@ class PlikWyjsciowy {
 public:
     enum class Sposob { Strumien, Zastapienie, WMiejscu };
 
-    // `nadzor` is asked while a pipe waits for its reader.
-    explicit PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor = znakomat::BezPostepu());
+    // `nadzor` is asked while a pipe waits for its reader. A file made new gets the mode the
+    // umask gives, less what `prawaZrodla` (the permission bits of the file its text comes
+    // from) withholds from the group and others.
+    explicit PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor = znakomat::BezPostepu(),
+                           std::optional<mode_t> prawaZrodla = std::nullopt);
     ~PlikWyjsciowy();
     PlikWyjsciowy(const PlikWyjsciowy&) = delete;
     PlikWyjsciowy& operator=(const PlikWyjsciowy&) = delete;
