@@ -1,14 +1,21 @@
 // znakomat-cli on whole texts (-a), trees of folders (-R), and names that would harm a
 // terminal or a batch.
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/tests/proces_cli.h"
@@ -183,6 +190,167 @@ TEST_F(Drzewa, OdmowyPrzedZapisem)
     }
     EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{"plik", "we"}));
     EXPECT_FALSE(fs::exists(folder_ / "we/pod/wynik"));
+}
+
+// Other names of an input folder: the output folder below any of them lies inside it.
+TEST_F(Drzewa, WyjscieWWejsciuPodInnaNazwa)
+{
+    fs::create_directories(folder_ / "we/pod");
+    zapiszPlik(folder_ / "we/pod/a.txt", "Łódź\n");
+    fs::create_directory_symlink("we", folder_ / "dowiazanie");
+    // As a case-blind file system gives "WE" for "we": another name, the same folder.
+    fs::create_directory(folder_ / "WE");
+    if (::mount((folder_ / "we").c_str(), (folder_ / "WE").c_str(), nullptr, MS_BIND, nullptr) != 0) {
+        GTEST_SKIP() << "no bind mount: " << std::strerror(errno);
+    }
+    const std::vector<std::vector<std::string>> nazwy = {
+        {"WE/wynik", "we"}, {"we/pod/wynik", "WE"}, {"WE", "we"}, {"dowiazanie/wynik", "we"}};
+    for (const std::vector<std::string>& n : nazwy) {
+        const Wynik wynik = uruchom({"-f", "UTF-8", "-t", "brak", "-R", "-d", n[0], n[1]});
+        oczekujBledu(wynik, 2, {"leży w folderze wejściowym „" + n[1] + "”"});
+    }
+    ::umount2((folder_ / "WE").c_str(), MNT_DETACH);
+    EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{"WE", "dowiazanie", "we"}));
+    EXPECT_EQ(fs::directory_iterator(folder_ / "we/pod")->path().filename(), "a.txt");
+}
+
+// Files and a folder of a tree replaced after the walk, while the batch waits for its
+// standard output to be read: a link to root's private file, a pipe without a writer, a
+// link to another folder. None is read or waited for; each is refused and the rest converted.
+TEST_F(Drzewa, PodmienionePoPrzejsciuNieCzytane)
+{
+    zapiszPlik(folder_ / "tajne", "TAJNE\n");
+    fs::create_directory(folder_ / "obcy");
+    zapiszPlik(folder_ / "obcy/id_rsa", "TAJNE\n");
+    for (const char* tajny : {"tajne", "obcy/id_rsa"}) {
+        fs::permissions(folder_ / tajny, fs::perms::owner_read | fs::perms::owner_write);
+    }
+    // More files before the replaced ones than the batch can take before its reports stop it.
+    const std::size_t przed = 40 + 4 * std::max(1u, std::thread::hardware_concurrency());
+    fs::create_directories(folder_ / "drzewo/zz/zz");
+    const std::string prywatny = "drzewo/a000" + std::string(120, 'x') + ".txt";
+    for (std::size_t i = 0; i < przed; ++i) {
+        const std::string numer = std::to_string(1000 + i).substr(1);
+        zapiszPlik(folder_ / ("drzewo/a" + numer + std::string(120, 'x') + ".txt"), "Łódź\n");
+    }
+    fs::permissions(folder_ / prywatny, fs::perms::owner_read | fs::perms::owner_write);
+    for (const char* plik : {"drzewo/zz/id_rsa", "drzewo/zz/pipe.txt", "drzewo/zz/zz/id_rsa"}) {
+        zapiszPlik(folder_ / plik, "klucz\n");
+    }
+    Opcje opcje;
+    opcje.folder = folder_.string();
+    opcje.potokWyjscia = 4096;
+    Proces proces({"-f", "UTF-8", "-t", "brak", "-R", "-d", "wynik", "drzewo"}, opcje);
+    // A report line is some 300 bytes: once the pipe holds this much, the batch waits.
+    const auto koniec = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (proces.naWyjsciu() < 4096 - 400) {
+        ASSERT_LT(std::chrono::steady_clock::now(), koniec) << "the batch never filled its output";
+        std::this_thread::yield();
+    }
+    fs::remove(folder_ / "drzewo/zz/id_rsa");
+    fs::create_symlink(folder_ / "tajne", folder_ / "drzewo/zz/id_rsa");
+    fs::remove(folder_ / "drzewo/zz/pipe.txt");
+    ASSERT_EQ(::mkfifo((folder_ / "drzewo/zz/pipe.txt").c_str(), 0644), 0);
+    fs::remove_all(folder_ / "drzewo/zz/zz");
+    fs::create_directory_symlink(folder_ / "obcy", folder_ / "drzewo/zz/zz");
+    // A batch that waits for the pipe forever is ended, and fails the test.
+    std::atomic<bool> skonczony{false};
+    std::thread straznik([&] {
+        for (auto teraz = std::chrono::steady_clock::now(); !skonczony;) {
+            if (std::chrono::steady_clock::now() - teraz > std::chrono::seconds(60)) {
+                ::kill(proces.pid(), SIGKILL);
+                return;
+            }
+            std::this_thread::yield();
+        }
+    });
+    const Wynik wynik = proces.zakoncz();
+    skonczony = true;
+    straznik.join();
+
+    ASSERT_EQ(wynik.sygnal, 0) << "the batch hung";
+    EXPECT_EQ(wynik.kod, 1);
+    EXPECT_NE(wynik.wyjscie.find("Plików: " + std::to_string(przed + 3) +
+                                 ", skonwertowane: " + std::to_string(przed) + ", z błędem: 3\n"),
+              std::string::npos)
+        << wynik.wyjscie.substr(wynik.wyjscie.size() - std::min<std::size_t>(200, wynik.wyjscie.size()));
+    for (const char* plik : {"drzewo/zz/id_rsa", "drzewo/zz/pipe.txt", "drzewo/zz/zz/id_rsa"}) {
+        EXPECT_NE(wynik.bledy.find("„" + std::string(plik) + "”"), std::string::npos) << wynik.bledy;
+        EXPECT_FALSE(fs::exists(folder_ / "wynik" / plik)) << plik;
+    }
+    for (const fs::directory_entry& wpis : fs::recursive_directory_iterator(folder_ / "wynik")) {
+        if (wpis.is_regular_file()) {
+            EXPECT_EQ(czytajPlik(wpis.path()), "Lodz\n") << wpis.path();
+        }
+    }
+    // A private input gives a private output.
+    struct stat stan {};
+    ASSERT_EQ(::stat((folder_ / "wynik" / prywatny).c_str(), &stan), 0);
+    EXPECT_EQ(stan.st_mode & 0777, 0600u);
+}
+
+// As an ordinary user: a folder that cannot be read is told and counted, and the walk goes
+// on through the folders after it.
+TEST_F(Drzewa, NieodczytanyFolderNieKonczyPrzejscia)
+{
+    uid_t obcy = 47000;
+    while (::getpwuid(obcy) != nullptr || ::getgrgid(static_cast<gid_t>(obcy)) != nullptr) {
+        ++obcy;
+    }
+    fs::permissions(folder_, fs::perms::all);
+    for (int i = 1; i <= 30; ++i) {
+        const std::string numer = std::to_string(100 + i).substr(1);
+        fs::create_directories(folder_ / ("drzewo/d" + numer));
+        zapiszPlik(folder_ / ("drzewo/d" + numer + "/plik.txt"), "Łódź\n");
+    }
+    fs::permissions(folder_ / "drzewo/d10", fs::perms::none);
+    Opcje opcje;
+    opcje.uzytkownik = obcy;
+    const Wynik partia = uruchom({"-f", "UTF-8", "-t", "brak", "-R", "-d", "wynik", "drzewo"}, {}, opcje);
+    const Wynik rozpoznane = uruchom({"-r", "-R", "drzewo"}, {}, opcje);
+    fs::permissions(folder_ / "drzewo/d10", fs::perms::owner_all);
+
+    EXPECT_EQ(partia.kod, 1);
+    EXPECT_NE(partia.wyjscie.find("Plików: 29, skonwertowane: 29, z błędem: 0, folderów nieodczytanych: 1\n"),
+              std::string::npos)
+        << partia.wyjscie;
+    EXPECT_EQ(rozpoznane.kod, 1);
+    EXPECT_EQ(std::count(rozpoznane.wyjscie.begin(), rozpoznane.wyjscie.end(), '\n'), 29)
+        << rozpoznane.wyjscie;
+    for (const Wynik* w : {&partia, &rozpoznane}) {
+        EXPECT_EQ(w->bledy, "znakomat-cli: nie mogę odczytać folderu „drzewo/d10”: brak uprawnień\n");
+    }
+    EXPECT_EQ(czytajPlik(folder_ / "wynik/drzewo/d30/plik.txt"), "Lodz\n");
+}
+
+// A tree of 1,100 levels: made below the output level by level, walked with 64 descriptors
+// and little memory.
+TEST_F(Drzewa, GlebokieDrzewo)
+{
+    std::string sciezka = "drzewo";
+    fs::create_directory(folder_ / sciezka);
+    for (int poziom = 1; poziom <= 1100; ++poziom) {
+        sciezka += "/d";
+        ASSERT_EQ(::mkdir((folder_ / sciezka).c_str(), 0755), 0) << poziom;
+        if (poziom == 550 || poziom == 1100) {
+            zapiszPlik(folder_ / sciezka / "plik.txt", "Łódź\n");
+        }
+    }
+    Opcje opcje;
+    opcje.limitPlikow = 64;
+    const Wynik partia = uruchom({"-f", "UTF-8", "-t", "brak", "-R", "-d", "wynik", "drzewo"}, {}, opcje);
+    const Wynik rozpoznane = uruchom({"-r", "-R", "drzewo"}, {}, opcje);
+    // The test's own library walks a tree with a descriptor for each level.
+    ASSERT_EQ(std::system(("rm -rf '" + (folder_ / "drzewo").string() + "'").c_str()), 0);
+
+    EXPECT_EQ(partia.kod, 0) << partia.bledy;
+    EXPECT_NE(partia.wyjscie.find("Plików: 2, skonwertowane: 2, z błędem: 0\n"), std::string::npos)
+        << partia.wyjscie.substr(0, 300) << partia.bledy;
+    EXPECT_EQ(czytajPlik(folder_ / "wynik" / sciezka / "plik.txt"), "Lodz\n");
+    EXPECT_EQ(rozpoznane.kod, 0) << rozpoznane.bledy;
+    EXPECT_EQ(std::count(rozpoznane.wyjscie.begin(), rozpoznane.wyjscie.end(), '\n'), 2);
+    EXPECT_LT(rozpoznane.szczytPamieci, std::size_t{40} << 20);
+    ASSERT_EQ(std::system(("rm -rf '" + (folder_ / "wynik").string() + "'").c_str()), 0);
 }
 
 TEST_F(Drzewa, WejscieProwadzaceDoWynikuPartii)
