@@ -52,6 +52,11 @@ private:
     iconv_t cd_;
 };
 
+// The tag characters, which glibc's iconv drops from a text rather than stop at when the
+// target has no room for them: so does this conversion.
+constexpr char32_t ZNACZNIKI_OD = 0xE0000;
+constexpr char32_t ZNACZNIKI_DO = 0xE007F;
+
 // The length of the UTF-8 character at the beginning of `tekst` by Unicode's rules; 0 when
 // `tekst` ends inside one that may yet be valid, -1 when it cannot be one.
 int znakUtf8(std::string_view tekst, char32_t& kod)
@@ -274,6 +279,10 @@ void KonwersjaWszystkichZnakow::zUtf8(std::string_view tekst, std::string& wynik
         if (dlugosc == 0) {
             czeka_ = tekst.substr(i);
             break;
+        }
+        if (dlugosc > 0 && kod >= ZNACZNIKI_OD && kod <= ZNACZNIKI_DO) {
+            i += static_cast<std::size_t>(dlugosc);
+            continue;
         }
         const std::int16_t bajt = dlugosc > 0 && kod < 0x10000 ? tablice_.zUtf8[kod] : -1;
         if (bajt < 0) {
