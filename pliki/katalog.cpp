@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "engine/utf8.h"
 #include "pliki/blad_pliku.h"
 #include "pliki/wejscie.h"
 
@@ -60,52 +61,6 @@ bool BezWielkosciLiter(const std::string& katalog)
 
 namespace {
 
-// One character of UTF-8 at `i`, or none (a byte that starts no character, a sequence cut
-// short, too long or a surrogate), with its length.
-std::pair<char32_t, std::size_t> znakUtf8(std::string_view tekst, std::size_t i)
-{
-    const auto bajt = [&](std::size_t k) { return static_cast<unsigned char>(tekst[k]); };
-    const unsigned pierwszy = bajt(i);
-    const std::size_t dlugosc = pierwszy >= 0xF0 && pierwszy <= 0xF4   ? 4
-                                : pierwszy >= 0xE0 && pierwszy <= 0xEF ? 3
-                                : pierwszy >= 0xC2 && pierwszy <= 0xDF ? 2
-                                                                       : 0;
-    if (dlugosc == 0 || i + dlugosc > tekst.size()) {
-        return {0, 0};
-    }
-    char32_t znak = pierwszy & (0x7Fu >> dlugosc);
-    for (std::size_t k = 1; k < dlugosc; ++k) {
-        if ((bajt(i + k) & 0xC0) != 0x80) {
-            return {0, 0};
-        }
-        znak = (znak << 6) | (bajt(i + k) & 0x3Fu);
-    }
-    const char32_t najmniejszy = dlugosc == 2 ? 0x80 : dlugosc == 3 ? 0x800 : 0x10000;
-    if (znak < najmniejszy || znak > 0x10FFFF || (znak >= 0xD800 && znak <= 0xDFFF)) {
-        return {0, 0};
-    }
-    return {znak, dlugosc};
-}
-
-void dopiszUtf8(std::string& wynik, char32_t znak)
-{
-    if (znak < 0x80) {
-        wynik += static_cast<char>(znak);
-    } else if (znak < 0x800) {
-        wynik += static_cast<char>(0xC0 | (znak >> 6));
-        wynik += static_cast<char>(0x80 | (znak & 0x3F));
-    } else if (znak < 0x10000) {
-        wynik += static_cast<char>(0xE0 | (znak >> 12));
-        wynik += static_cast<char>(0x80 | ((znak >> 6) & 0x3F));
-        wynik += static_cast<char>(0x80 | (znak & 0x3F));
-    } else {
-        wynik += static_cast<char>(0xF0 | (znak >> 18));
-        wynik += static_cast<char>(0x80 | ((znak >> 12) & 0x3F));
-        wynik += static_cast<char>(0x80 | ((znak >> 6) & 0x3F));
-        wynik += static_cast<char>(0x80 | (znak & 0x3F));
-    }
-}
-
 // The C library's Unicode case tables, whatever locale the program runs in.
 locale_t unicode()
 {
@@ -120,19 +75,22 @@ std::string BezWielkosci(std::string_view nazwa)
     const locale_t tabela = unicode();
     std::string wynik;
     for (std::size_t i = 0; i < nazwa.size();) {
-        const auto [znak, dlugosc] = znakUtf8(nazwa, i);
-        if (dlugosc == 0) {
-            const auto bajt = static_cast<unsigned char>(nazwa[i]);
-            wynik += static_cast<char>(bajt >= 'A' && bajt <= 'Z' ? bajt - 'A' + 'a' : bajt);
+        char32_t znak = 0;
+        const int dlugosc = znakomat::ZnakUtf8(nazwa.substr(i), znak);
+        if (dlugosc <= 0) {
+            // Not UTF-8: the byte itself.
+            wynik += nazwa[i];
             ++i;
             continue;
         }
-        wint_t zlozony = static_cast<wint_t>(znak);
+        auto zlozony = static_cast<wint_t>(znak);
         if (tabela != nullptr) {
             zlozony = ::towlower_l(::towupper_l(zlozony, tabela), tabela);
+        } else if (znak >= 'A' && znak <= 'Z') {
+            zlozony = znak - 'A' + 'a';
         }
-        dopiszUtf8(wynik, static_cast<char32_t>(zlozony));
-        i += dlugosc;
+        znakomat::DopiszUtf8(wynik, static_cast<char32_t>(zlozony));
+        i += static_cast<std::size_t>(dlugosc);
     }
     return wynik;
 }

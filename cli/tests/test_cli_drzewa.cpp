@@ -368,18 +368,38 @@ TEST_F(Drzewa, WejscieProwadzaceDoWynikuPartii)
 
 TEST_F(Drzewa, ZnakiSterujaceWNazwachZastapione)
 {
-    const std::string nazwa = "x\x1B[31my\x7F\xC2\x9B.txt";
-    const std::string zapis = "x\\x1B[31my\\x7F\\xC2\\x9B.txt";
-    zapiszPlik(folder_ / nazwa, "Łódź\n");
-    const Wynik rozpoznane = uruchom({"-r", nazwa});
-    EXPECT_EQ(rozpoznane.wyjscie, zapis + "\tUTF-8\t\n");
-    const Wynik partia = uruchom({"-f", "UTF-8", "-t", "brak", "-d", "wynik", nazwa});
-    EXPECT_NE(partia.wyjscie.find(zapis + " → wynik/" + zapis), std::string::npos) << partia.wyjscie;
-    const Wynik brak = uruchom({"-f", "UTF-8", "-t", "brak", "nie-ma-" + nazwa});
-    oczekujBledu(brak, 1, {"„nie-ma-" + zapis + "”"});
-    for (const Wynik* w : {&rozpoznane, &partia, &brak}) {
-        EXPECT_EQ((w->wyjscie + w->bledy).find('\x1B'), std::string::npos);
-        EXPECT_EQ((w->wyjscie + w->bledy).find("\xC2\x9B"), std::string::npos);
+    struct Nazwa {
+        std::string nazwa;
+        std::string zapis;
+    };
+    const Nazwa nazwy[] = {
+        {"x\x1B[31my\x7F\xC2\x9B.txt", "x\\x1B[31my\\x7F\\xC2\\x9B.txt"},
+        // A C1 control as a byte of its own, as an 8-bit terminal takes it.
+        {"a\x9B"
+         "2Jb.txt",
+         "a\\x9B2Jb.txt"},
+        // Text direction turned round (U+202E, U+2067), a line separator (U+2028).
+        {"faktura\xE2\x80\xAEtxt.exe", "faktura\\xE2\\x80\\xAEtxt.exe"},
+        {"b\xE2\x81\xA7"
+         "c.txt",
+         "b\\xE2\\x81\\xA7c.txt"},
+        {"d\xE2\x80\xA8"
+         "e.txt",
+         "d\\xE2\\x80\\xA8e.txt"},
+        // Letters whose UTF-8 holds the same bytes stay letters; so do Latin-2 bytes.
+        {"češ\xC4\x9B.txt", "češ\xC4\x9B.txt"},
+        {"\xB1\xE6.txt", "\xB1\xE6.txt"},
+    };
+    for (const Nazwa& n : nazwy) {
+        SCOPED_TRACE(n.zapis);
+        zapiszPlik(folder_ / n.nazwa, "Łódź\n");
+        const Wynik rozpoznane = uruchom({"-r", n.nazwa});
+        EXPECT_EQ(rozpoznane.wyjscie, n.zapis + "\tUTF-8\t\n");
+        const Wynik partia = uruchom({"-f", "UTF-8", "-t", "brak", "-d", "wynik", n.nazwa});
+        EXPECT_NE(partia.wyjscie.find(n.zapis + " → wynik/" + n.zapis), std::string::npos) << partia.wyjscie;
+        const Wynik brak = uruchom({"-f", "UTF-8", "-t", "brak", "nie-ma-" + n.nazwa});
+        oczekujBledu(brak, 1, {"„nie-ma-" + n.zapis + "”"});
+        fs::remove(folder_ / n.nazwa);
     }
 }
 
