@@ -349,7 +349,10 @@ TEST_F(Drzewa, GlebokieDrzewo)
     EXPECT_EQ(czytajPlik(folder_ / "wynik" / sciezka / "plik.txt"), "Lodz\n");
     EXPECT_EQ(rozpoznane.kod, 0) << rozpoznane.bledy;
     EXPECT_EQ(std::count(rozpoznane.wyjscie.begin(), rozpoznane.wyjscie.end(), '\n'), 2);
+#if !defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer's own memory, and this process's that the child starts with, would hide it.
     EXPECT_LT(rozpoznane.szczytPamieci, std::size_t{40} << 20);
+#endif
     ASSERT_EQ(std::system(("rm -rf '" + (folder_ / "wynik").string() + "'").c_str()), 0);
 }
 
