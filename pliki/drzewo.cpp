@@ -64,6 +64,7 @@ Drzewo PrzejdzDrzewo(const std::string& folder)
         }
         // closedir closes it.
         const int otwarty = deskryptor.oddaj();
+        bool nieWejdzie = false;
         errno = 0;
         while (const dirent* wpis = ::readdir(wpisy)) {
             const std::string_view nazwa = wpis->d_name;
@@ -72,7 +73,12 @@ Drzewo PrzejdzDrzewo(const std::string& folder)
             }
             struct stat stanWpisu {};
             if (::fstatat(otwarty, wpis->d_name, &stanWpisu, AT_SYMLINK_NOFOLLOW) != 0) {
-                // Gone meanwhile.
+                // One gone meanwhile is no error; a folder that may be listed but not
+                // entered (no x right) is, once.
+                if (errno != ENOENT && !nieWejdzie) {
+                    nieWejdzie = true;
+                    drzewo.bledy.push_back({BladPliku::Odczyt, biezacy.sciezka, errno});
+                }
                 errno = 0;
                 continue;
             }

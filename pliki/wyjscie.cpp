@@ -103,6 +103,14 @@ std::string nazwaTymczasowa(const std::string& nazwa)
     return wynik;
 }
 
+// The mode a new output is made with, before the umask: readable and writable by its owner,
+// and by the group and others only as far as they may read and write the file its text
+// comes from, so that a private text stays private.
+unsigned trybNowego(std::optional<mode_t> prawaZrodla)
+{
+    return 0666 & (prawaZrodla.value_or(0666) | 0600);
+}
+
 // An unnamed file gets a name through /proc, which a container may lack.
 bool moznaNadacNazwe()
 {
@@ -265,8 +273,8 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor,
         if (errno != ENOENT) {
             blad(errno);
         }
-        // A new file, with the mode the user's umask gives; a private text stays private.
-        if (!utworzTymczasowy(folder_, 0666 & (prawaZrodla.value_or(0666) | 0600))) {
+        // A new file, with the mode the user's umask gives, as far as its source allows.
+        if (!utworzTymczasowy(folder_, trybNowego(prawaZrodla))) {
             blad(errno);
         }
         sposob_ = Sposob::Zastapienie;
@@ -611,7 +619,7 @@ void PlikWyjsciowy::usunTymczasowy()
     nazwaTymczasowego_.clear();
 }
 
-bool MoznaNadpisac(const std::string& nazwa, std::string_view probka)
+bool MoznaNadpisac(const std::string& nazwa, std::string_view probka, const std::string& zrodlo)
 {
     struct stat stan {};
     if (::stat(nazwa.c_str(), &stan) == 0) {
@@ -637,7 +645,12 @@ bool MoznaNadpisac(const std::string& nazwa, std::string_view probka)
         errno = numerBledu != 0 ? numerBledu : ENOENT;
         return false;
     }
-    const int deskryptor = otworz(sciezka.c_str(), O_WRONLY | O_CREAT | O_EXCL);
+    struct stat stanZrodla {};
+    const bool zwykleZrodlo =
+        !zrodlo.empty() && ::stat(zrodlo.c_str(), &stanZrodla) == 0 && S_ISREG(stanZrodla.st_mode);
+    const int deskryptor =
+        otworz(sciezka.c_str(), O_WRONLY | O_CREAT | O_EXCL,
+               trybNowego(zwykleZrodlo ? std::optional(stanZrodla.st_mode) : std::nullopt));
     if (deskryptor < 0) {
         return false;
     }

@@ -89,9 +89,10 @@ private:
 
 // Whether the file can be written, without changing what an existing one holds: a file
 // is opened for writing and closed, a pipe only checked, since opening and closing it
-// would end what its reader reads. A file that does not exist is created and given
-// `probka`. When it cannot, errno says why.
-bool MoznaNadpisac(const std::string& nazwa, std::string_view probka);
+// would end what its reader reads. A file that does not exist is created, with the mode a
+// new PlikWyjsciowy for the text of `zrodlo` gets, and given `probka`. When it cannot,
+// errno says why.
+bool MoznaNadpisac(const std::string& nazwa, std::string_view probka, const std::string& zrodlo = {});
 
 // The library makes temporary files with names only where the file system cannot make
 // them without; tests use this to try that way too.

@@ -1,5 +1,4 @@
-// Trees for a batch: names a case-blind file system takes for one, inputs replaced after the
-// walk, folders made below a link.
+// Trees for a batch: names a case-blind file system takes for one, folders made below a link.
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,11 +7,9 @@
 
 #include <string>
 
-#include "engine/postep.h"
 #include "pliki/drzewo.h"
 #include "pliki/katalog.h"
 #include "pliki/tests/test_pomoc.h"
-#include "pliki/wejscie.h"
 
 namespace pliki::test {
 namespace {
@@ -50,49 +47,6 @@ TEST(Katalog, NazwyRozneTylkoWielkosciaLiterMajaJedenKlucz)
             << para.pierwsza << " / " << para.druga;
     }
     EXPECT_EQ(BezWielkosci("Wynik/ŻÓŁW.Txt"), "wynik/żółw.txt");
-}
-
-// Each way of putting something else in a walked file's place is refused, and fast: a pipe
-// is not waited for. The file left as it was is read.
-TEST(Drzewo, PodmienionePoPrzejsciuOdrzucone)
-{
-    TymczasowyFolder folder;
-    zapiszPlik(folder / "tajne", "TAJNE");
-    fs::create_directories(folder / "obcy");
-    zapiszPlik(folder / "obcy/plik", "TAJNE");
-    const std::vector<std::string> nazwy = {"zostaje", "dowiazanie", "potok",
-                                            "inny",    "znikniety",  "folder/plik"};
-    for (const std::string& nazwa : nazwy) {
-        fs::create_directories((folder / "drzewo" / nazwa).parent_path());
-        zapiszPlik(folder / "drzewo" / nazwa, "jawne");
-    }
-    const Drzewo drzewo = PrzejdzDrzewo((folder / "drzewo").string());
-    ASSERT_TRUE(drzewo.bledy.empty());
-    ASSERT_EQ(drzewo.pliki.size(), nazwy.size());
-
-    fs::remove(folder / "drzewo/dowiazanie");
-    fs::create_symlink(folder / "tajne", folder / "drzewo/dowiazanie");
-    fs::remove(folder / "drzewo/potok");
-    ASSERT_EQ(::mkfifo((folder / "drzewo/potok").c_str(), 0600), 0);
-    fs::rename(folder / "tajne", folder / "drzewo/inny");
-    fs::remove(folder / "drzewo/znikniety");
-    fs::remove_all(folder / "drzewo/folder");
-    fs::create_directory_symlink(folder / "obcy", folder / "drzewo/folder");
-
-    for (const PlikDrzewa& plik : drzewo.pliki) {
-        const std::string nazwa = plik.sciezka.substr((folder / "drzewo/").string().size());
-        SCOPED_TRACE(nazwa);
-        try {
-            PlikWejsciowy wejscie(plik.sciezka, plik.znany);
-            std::string tekst;
-            wejscie.czytaj(tekst, 100, znakomat::BezPostepu());
-            EXPECT_EQ(nazwa, "zostaje");
-            EXPECT_EQ(tekst, "jawne");
-        } catch (const BladPliku& blad) {
-            EXPECT_NE(nazwa, "zostaje");
-            EXPECT_EQ(blad.numer, nazwa == "znikniety" ? ENOENT : ESTALE);
-        }
-    }
 }
 
 // Folders made below a folder that exists, but never through a link the path meets below it.

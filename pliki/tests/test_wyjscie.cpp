@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "engine/standardy.h"
+#include "pliki/konwersja_pliku.h"
 #include "pliki/przepisz.h"
 #include "pliki/sygnaly.h"
 #include "pliki/tests/test_petla.h"
@@ -624,6 +625,30 @@ TEST(Proba, NieudanaNieZostawiaPliku)
     EXPECT_TRUE(wpisy(folder.sciezka()).empty());
     EXPECT_TRUE(MoznaNadpisac(folder / "nowy.txt", "NADPISYWANIE"));
     EXPECT_EQ(czytajPlik(folder / "nowy.txt"), "NADPISYWANIE");
+}
+
+// A new output, made by the conversion or by the window's probe, lets the group and others
+// read and write it only as far as the input does; the umask still applies.
+TEST(Proba, NowyWynikNieSzerszyNizWejscie)
+{
+    TymczasowyFolder folder;
+    const mode_t umaska = ::umask(022);
+    const std::pair<mode_t, mode_t> tryby[] = {{0600, 0600}, {0640, 0640}, {0644, 0644}, {0444, 0644},
+                                               {0755, 0644}, {0604, 0604}, {0660, 0640}, {0000, 0600}};
+    for (const auto& [wejscia, wyniku] : tryby) {
+        SCOPED_TRACE(std::to_string(wejscia));
+        const fs::path wejscie = folder / "wejscie.txt";
+        zapiszPlik(wejscie, NOWY);
+        ::chmod(wejscie.c_str(), wejscia);
+        KonwertujPlik(wejscie, folder / "wynik.txt", {znakomat::UTF8_INDEX, znakomat::BRAK});
+        EXPECT_TRUE(MoznaNadpisac(folder / "proba.txt", "NADPISYWANIE", wejscie));
+        for (const char* wynik : {"wynik.txt", "proba.txt"}) {
+            EXPECT_EQ(stanPliku(folder / wynik).st_mode & 07777, wyniku) << wynik;
+            fs::remove(folder / wynik);
+        }
+        fs::remove(wejscie);
+    }
+    ::umask(umaska);
 }
 
 TEST_P(Niepowodzenie, BladOdczytuWejscia)
