@@ -67,6 +67,7 @@ public:
         if (opcje.potokWyjscia > 0 && ::fcntl(wy[0], F_SETPIPE_SZ, opcje.potokWyjscia) < 0) {
             throw std::runtime_error("F_SETPIPE_SZ");
         }
+        rozmiarWyjscia_ = ::fcntl(wy[0], F_GETPIPE_SZ);
         pid_ = ::fork();
         if (pid_ == 0) {
             const int wejscie =
@@ -113,6 +114,9 @@ public:
     }
 
     pid_t pid() const { return pid_; }
+
+    // What the standard output pipe holds at most, as the system made it.
+    int rozmiarWyjscia() const { return rozmiarWyjscia_; }
 
     // Bytes waiting in the standard output pipe, unread.
     int naWyjsciu() const
@@ -176,6 +180,7 @@ private:
     }
 
     pid_t pid_ = -1;
+    int rozmiarWyjscia_ = 0;
     int we_ = -1;
     int wy_ = -1;
     int bl_ = -1;

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -203,13 +204,14 @@ TEST_F(Drzewa, WyjscieWWejsciuPodInnaNazwa)
     if (::mount((folder_ / "we").c_str(), (folder_ / "WE").c_str(), nullptr, MS_BIND, nullptr) != 0) {
         GTEST_SKIP() << "no bind mount: " << std::strerror(errno);
     }
+    const std::unique_ptr<const fs::path, void (*)(const fs::path*)> odmontuj(
+        &folder_, [](const fs::path* folder) { ::umount2((*folder / "WE").c_str(), MNT_DETACH); });
     const std::vector<std::vector<std::string>> nazwy = {
         {"WE/wynik", "we"}, {"we/pod/wynik", "WE"}, {"WE", "we"}, {"dowiazanie/wynik", "we"}};
     for (const std::vector<std::string>& n : nazwy) {
         const Wynik wynik = uruchom({"-f", "UTF-8", "-t", "brak", "-R", "-d", n[0], n[1]});
         oczekujBledu(wynik, 2, {"leży w folderze wejściowym „" + n[1] + "”"});
     }
-    ::umount2((folder_ / "WE").c_str(), MNT_DETACH);
     EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{"WE", "dowiazanie", "we"}));
     EXPECT_EQ(fs::directory_iterator(folder_ / "we/pod")->path().filename(), "a.txt");
 }
@@ -225,8 +227,10 @@ TEST_F(Drzewa, PodmienionePoPrzejsciuNieCzytane)
     for (const char* tajny : {"tajne", "obcy/id_rsa"}) {
         fs::permissions(folder_ / tajny, fs::perms::owner_read | fs::perms::owner_write);
     }
-    // More files before the replaced ones than the batch can take before its reports stop it.
-    const std::size_t przed = 40 + 4 * std::max(1u, std::thread::hardware_concurrency());
+    // More files before the replaced ones than the batch takes before its reports, some 300
+    // bytes a line, fill the smallest pipe the system gives (a page) and stop it.
+    const auto strona = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t przed = strona / 250 + 4 * std::max(1u, std::thread::hardware_concurrency()) + 20;
     fs::create_directories(folder_ / "drzewo/zz/zz");
     const std::string prywatny = "drzewo/a000" + std::string(120, 'x') + ".txt";
     for (std::size_t i = 0; i < przed; ++i) {
@@ -239,11 +243,12 @@ TEST_F(Drzewa, PodmienionePoPrzejsciuNieCzytane)
     }
     Opcje opcje;
     opcje.folder = folder_.string();
-    opcje.potokWyjscia = 4096;
+    opcje.potokWyjscia = static_cast<int>(strona);
     Proces proces({"-f", "UTF-8", "-t", "brak", "-R", "-d", "wynik", "drzewo"}, opcje);
-    // A report line is some 300 bytes: once the pipe holds this much, the batch waits.
+    ASSERT_EQ(proces.rozmiarWyjscia(), opcje.potokWyjscia);
+    // Once the pipe holds this much, the batch waits.
     const auto koniec = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (proces.naWyjsciu() < 4096 - 400) {
+    while (proces.naWyjsciu() < proces.rozmiarWyjscia() - 400) {
         ASSERT_LT(std::chrono::steady_clock::now(), koniec) << "the batch never filled its output";
         std::this_thread::yield();
     }
