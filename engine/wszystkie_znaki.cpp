@@ -7,50 +7,18 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "engine/standardy.h"
+#include "engine/strona.h"
 
 namespace znakomat {
 
 namespace {
 
 constexpr std::array<int, 4> STRONY_KODOWE = {ISO_LATIN_2, IBM_LATIN_2, WINDOWS_EE, UTF8_INDEX};
-
-// One conversion descriptor of the system's iconv, for building the tables.
-class Iconv {
-public:
-    Iconv(int zrodlo, int cel) : cd_(::iconv_open(NazwaWIconv(cel), NazwaWIconv(zrodlo)))
-    {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error(std::string("iconv nie zna ") + NazwaWIconv(zrodlo) + " albo " +
-                                     NazwaWIconv(cel));
-        }
-    }
-    ~Iconv() { ::iconv_close(cd_); }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    // The whole of `tekst` converted, or nothing where iconv stops.
-    std::optional<std::string> konwertuj(std::string tekst)
-    {
-        ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::array<char, 64> wynik{};
-        char* we = tekst.data();
-        std::size_t zostalo = tekst.size();
-        char* wy = wynik.data();
-        std::size_t miejsce = wynik.size();
-        if (::iconv(cd_, &we, &zostalo, &wy, &miejsce) == static_cast<std::size_t>(-1) ||
-            ::iconv(cd_, nullptr, nullptr, &wy, &miejsce) == static_cast<std::size_t>(-1)) {
-            return std::nullopt;
-        }
-        return std::string(wynik.data(), wy);
-    }
-
-private:
-    iconv_t cd_;
-};
 
 // The length of the UTF-8 character at the beginning of `tekst` by Unicode's rules; 0 when
 // `tekst` ends inside one that may yet be valid, -1 when it cannot be one.
@@ -98,21 +66,22 @@ int znakUtf8(std::string_view tekst, char32_t& kod)
 
 }  // namespace
 
-// What one pair of code pages needs, taken from the system's iconv once.
+// What one pair of standards needs, taken from their pages once.
 struct TabliceStronKodowych {
-    // From a one-byte source: each byte in the target; length 0 where iconv stops.
+    // From a one-byte source: each byte in the target; length 0 where the conversion stops.
     std::array<std::array<char, 4>, 256> bajty{};
     std::array<unsigned char, 256> dlugosci{};
     // The character each source byte stands for; none where the source leaves it empty.
     std::array<std::optional<char32_t>, 256> znaki{};
-    // From UTF-8 into a one-byte target: the target's byte for each character of the Basic
-    // Multilingual Plane, -1 where it has none. The targets have no character beyond it.
+    // Into a one-byte target: the target's byte for each character of the Basic Multilingual
+    // Plane, -1 where it has none (Strona::odwrotna). No one-byte code page of iconv has a
+    // character beyond it.
     std::vector<std::int16_t> zUtf8 = std::vector<std::int16_t>(0x10000, -1);
 };
 
 namespace {
 
-std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel);
+std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel, const std::string& podstawa);
 
 }  // namespace
 
@@ -144,48 +113,67 @@ const char* NazwaWIconv(int standard)
 
 namespace {
 
-const TabliceStronKodowych& tablice(int zrodlo, int cel)
+const TabliceStronKodowych& tablice(int zrodlo, int cel, const std::string& podstawa)
 {
     // Threads of a batch share them; each pair is built once.
     static std::mutex mutex;
-    static std::map<std::pair<int, int>, std::unique_ptr<const TabliceStronKodowych>> gotowe;
+    static std::map<std::tuple<int, int, std::string>, std::unique_ptr<const TabliceStronKodowych>> gotowe;
     const std::lock_guard blokada(mutex);
-    auto& miejsce = gotowe[{zrodlo, cel}];
+    auto& miejsce = gotowe[{zrodlo, cel, podstawa}];
     if (!miejsce) {
-        miejsce = zbudujTablice(zrodlo, cel);
+        miejsce = zbudujTablice(zrodlo, cel, podstawa);
     }
     return *miejsce;
 }
 
-std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel)
+// `znak` in UTF-8 at `wynik`; its length.
+unsigned char doUtf8(char32_t znak, char* wynik)
+{
+    const auto bajt = [](char32_t bity) { return static_cast<char>(bity); };
+    if (znak < 0x80) {
+        wynik[0] = bajt(znak);
+        return 1;
+    }
+    if (znak < 0x800) {
+        wynik[0] = bajt(0xC0 | znak >> 6);
+        wynik[1] = bajt(0x80 | (znak & 0x3F));
+        return 2;
+    }
+    if (znak < 0x10000) {
+        wynik[0] = bajt(0xE0 | znak >> 12);
+        wynik[1] = bajt(0x80 | (znak >> 6 & 0x3F));
+        wynik[2] = bajt(0x80 | (znak & 0x3F));
+        return 3;
+    }
+    wynik[0] = bajt(0xF0 | znak >> 18);
+    wynik[1] = bajt(0x80 | (znak >> 12 & 0x3F));
+    wynik[2] = bajt(0x80 | (znak >> 6 & 0x3F));
+    wynik[3] = bajt(0x80 | (znak & 0x3F));
+    return 4;
+}
+
+std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel, const std::string& podstawa)
 {
     auto wynik = std::make_unique<TabliceStronKodowych>();
-    if (zrodlo != UTF8_INDEX) {
-        Iconv doCelu(zrodlo, cel);
-        Iconv doUtf8(zrodlo, UTF8_INDEX);
-        for (int b = 0; b < 256; ++b) {
-            const std::string bajt(1, static_cast<char>(b));
-            if (const std::optional<std::string> znak = doUtf8.konwertuj(bajt)) {
-                char32_t kod = 0;
-                znakUtf8(*znak, kod);
-                wynik->znaki[static_cast<std::size_t>(b)] = kod;
-            }
-            const std::optional<std::string> wCelu = doCelu.konwertuj(bajt);
-            if (wCelu && !wCelu->empty() && wCelu->size() <= 4) {
-                std::memcpy(wynik->bajty[static_cast<std::size_t>(b)].data(), wCelu->data(), wCelu->size());
-                wynik->dlugosci[static_cast<std::size_t>(b)] = static_cast<unsigned char>(wCelu->size());
-            }
+    const std::optional<Strona> wCelu = StronaStandardu(cel, podstawa);
+    if (wCelu) {
+        wynik->zUtf8 = wCelu->odwrotna();
+    }
+    if (zrodlo == UTF8_INDEX) {
+        return wynik;
+    }
+    const Strona zrodla = StronaStandardu(zrodlo, podstawa).value();
+    for (std::size_t b = 0; b < 256; ++b) {
+        const char32_t znak = zrodla.znaki[b];
+        if (znak == Strona::BEZ_ZNAKU) {
+            continue;
         }
-    } else if (cel != UTF8_INDEX) {
-        Iconv zCelu(cel, UTF8_INDEX);
-        for (int b = 0; b < 256; ++b) {
-            if (const std::optional<std::string> znak =
-                    zCelu.konwertuj(std::string(1, static_cast<char>(b)))) {
-                char32_t kod = 0;
-                if (znakUtf8(*znak, kod) > 0 && kod < 0x10000) {
-                    wynik->zUtf8[kod] = static_cast<std::int16_t>(b);
-                }
-            }
+        wynik->znaki[b] = znak;
+        if (!wCelu) {
+            wynik->dlugosci[b] = doUtf8(znak, wynik->bajty[b].data());
+        } else if (const int bajt = znak < 0x10000 ? wynik->zUtf8[znak] : wCelu->bajt(znak); bajt >= 0) {
+            wynik->bajty[b][0] = static_cast<char>(bajt);
+            wynik->dlugosci[b] = 1;
         }
     }
     return wynik;
@@ -193,11 +181,11 @@ std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel)
 
 }  // namespace
 
-KonwersjaWszystkichZnakow::KonwersjaWszystkichZnakow(int zrodlo, int cel)
+KonwersjaWszystkichZnakow::KonwersjaWszystkichZnakow(int zrodlo, int cel, std::string_view podstawa)
     : zrodlo_(zrodlo),
       cel_(cel),
-      tablice_((JestStronaKodowa(zrodlo) && JestStronaKodowa(cel))
-                   ? tablice(zrodlo, cel)
+      tablice_(KonwertujeWszystkieZnaki(zrodlo, cel, !podstawa.empty())
+                   ? tablice(zrodlo, cel, std::string(podstawa))
                    : throw std::invalid_argument("standard bez tablicy wszystkich znaków"))
 {
     if (zrodlo == UTF8_INDEX && cel == UTF8_INDEX) {
