@@ -258,13 +258,14 @@ bool PrzyjmujePodstawe(int standard)
     return !JestStronaKodowa(standard);
 }
 
+bool ZnaWszystkieZnaki(int standard, bool zPodstawa)
+{
+    return standard == UTF8_INDEX || MaWlasnaStrone(standard) || (zPodstawa && PrzyjmujePodstawe(standard));
+}
+
 bool KonwertujeWszystkieZnaki(int zrodlo, int cel, bool zPodstawa)
 {
-    const auto maStrone = [zPodstawa](int standard) {
-        return standard == UTF8_INDEX || MaWlasnaStrone(standard) ||
-               (zPodstawa && PrzyjmujePodstawe(standard));
-    };
-    return maStrone(zrodlo) && maStrone(cel);
+    return ZnaWszystkieZnaki(zrodlo, zPodstawa) && ZnaWszystkieZnaki(cel, zPodstawa);
 }
 
 std::optional<Strona> StronaStandardu(int standard, std::string_view podstawa)
@@ -334,8 +335,10 @@ std::vector<std::string> NazwyPodstaw()
             wynik.push_back(alias);
         }
     }
+    // Of names alike by the rule of KluczNazwy, such as KOI8-R and KOI8R, the first.
     std::sort(wynik.begin(), wynik.end());
-    wynik.erase(std::unique(wynik.begin(), wynik.end()), wynik.end());
+    std::set<std::string> klucze;
+    std::erase_if(wynik, [&](const std::string& nazwa) { return !klucze.insert(KluczNazwy(nazwa)).second; });
     return wynik;
 }
 

@@ -36,8 +36,12 @@ struct Strona {
 // 437 with its letters). UTF-8 has none and needs none.
 bool MaWlasnaStrone(int standard);
 
-// Whether every character of a text converts from `zrodlo` to `cel`: each of the two is UTF-8,
-// has its own page, or (`zPodstawa`) takes the base. The one rule both front ends ask.
+// Whether every byte of a standard's texts is known: it is UTF-8, has its own page, or
+// (`zPodstawa`) takes the base.
+bool ZnaWszystkieZnaki(int standard, bool zPodstawa = false);
+
+// Whether every character of a text converts from `zrodlo` to `cel`: both know all their
+// characters. The one rule both front ends ask.
 bool KonwertujeWszystkieZnaki(int zrodlo, int cel, bool zPodstawa = false);
 
 // Whether a base changes a standard's page: it does for every one-byte standard but the three
@@ -66,7 +70,7 @@ struct Podstawa {
 Podstawa ZnajdzPodstawe(std::string_view nazwa);
 
 // Every name (aliases too) iconv gives a one-byte code page, as its configuration spells them,
-// sorted.
+// sorted, one of each set of names alike by the rule of KluczNazwy.
 std::vector<std::string> NazwyPodstaw();
 
 }  // namespace znakomat
