@@ -64,6 +64,22 @@ int znakUtf8(std::string_view tekst, char32_t& kod)
     return dlugosc;
 }
 
+// Where the run of ASCII bytes from `i` ends: the first byte from 80 up, or the end.
+std::size_t koniecAscii(std::string_view tekst, std::size_t i)
+{
+    constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080;
+    for (std::uint64_t slowo = 0; i + 8 <= tekst.size(); i += 8) {
+        std::memcpy(&slowo, tekst.data() + i, 8);
+        if ((slowo & WYSOKIE_BITY) != 0) {
+            break;
+        }
+    }
+    while (i < tekst.size() && static_cast<unsigned char>(tekst[i]) < 0x80) {
+        ++i;
+    }
+    return i;
+}
+
 }  // namespace
 
 // What one pair of standards needs, taken from their pages once.
@@ -77,6 +93,9 @@ struct TabliceStronKodowych {
     // Plane, -1 where it has none (Strona::odwrotna). No one-byte code page of iconv has a
     // character beyond it.
     std::vector<std::int16_t> zUtf8 = std::vector<std::int16_t>(0x10000, -1);
+    // Whether the one-byte target writes every ASCII character as its own byte, as all but a
+    // few bases do: runs of ASCII are then copied.
+    bool asciiBezZmian = false;
 };
 
 namespace {
@@ -158,6 +177,11 @@ std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel, c
     const std::optional<Strona> wCelu = StronaStandardu(cel, podstawa);
     if (wCelu) {
         wynik->zUtf8 = wCelu->odwrotna();
+        wynik->asciiBezZmian = true;
+        for (std::int16_t znak = 0; znak < 0x80; ++znak) {
+            wynik->asciiBezZmian =
+                wynik->asciiBezZmian && wynik->zUtf8[static_cast<std::size_t>(znak)] == znak;
+        }
     }
     if (zrodlo == UTF8_INDEX) {
         return wynik;
@@ -210,9 +234,15 @@ void KonwersjaWszystkichZnakow::dopisz(std::string_view kawalek, std::string& wy
         zJednobajtowego(kawalek, wynik);
         return;
     }
-    // A character cut at the end of the last piece is read again whole.
-    std::string tekst = std::exchange(czeka_, {});
-    tekst += kawalek;
+    // A character cut at the end of the last piece is read again whole; only then is the
+    // piece copied.
+    std::string sklejony;
+    std::string_view tekst = kawalek;
+    if (!czeka_.empty()) {
+        sklejony = std::exchange(czeka_, {});
+        sklejony += kawalek;
+        tekst = sklejony;
+    }
     if (cel_ == UTF8_INDEX) {
         zUtf8DoUtf8(tekst, wynik);
     } else {
@@ -257,6 +287,15 @@ void KonwersjaWszystkichZnakow::zUtf8(std::string_view tekst, std::string& wynik
     char* wy = wynik.data() + poczatek;
     std::size_t i = 0;
     while (i < tekst.size()) {
+        if (tablice_.asciiBezZmian) {
+            const std::size_t koniec = koniecAscii(tekst, i);
+            std::memcpy(wy, tekst.data() + i, koniec - i);
+            wy += koniec - i;
+            i = koniec;
+            if (i == tekst.size()) {
+                break;
+            }
+        }
         char32_t kod = 0;
         const int dlugosc = znakUtf8(tekst.substr(i), kod);
         if (dlugosc == 0) {
@@ -276,8 +315,25 @@ void KonwersjaWszystkichZnakow::zUtf8(std::string_view tekst, std::string& wynik
 
 void KonwersjaWszystkichZnakow::zUtf8DoUtf8(std::string_view tekst, std::string& wynik)
 {
+    // iconv takes every sequence Unicode allows as it is: those are copied. From the first
+    // one that is not (beyond Unicode, invalid, or cut at the end), iconv decides: it takes a
+    // few beyond Unicode, and stops where it stops.
+    std::size_t i = 0;
+    while (i < tekst.size()) {
+        i = koniecAscii(tekst, i);
+        char32_t kod = 0;
+        const int dlugosc = i < tekst.size() ? znakUtf8(tekst.substr(i), kod) : 0;
+        if (dlugosc <= 0) {
+            break;
+        }
+        i += static_cast<std::size_t>(dlugosc);
+    }
+    wynik.append(tekst.substr(0, i));
+    if (i == tekst.size()) {
+        return;
+    }
     ::iconv(iconv_, nullptr, nullptr, nullptr, nullptr);
-    std::string wejscie(tekst);
+    std::string wejscie(tekst.substr(i));
     char* we = wejscie.data();
     std::size_t zostalo = wejscie.size();
     while (zostalo > 0) {
@@ -291,7 +347,7 @@ void KonwersjaWszystkichZnakow::zUtf8DoUtf8(std::string_view tekst, std::string&
         if (!blad || numer == E2BIG) {
             continue;
         }
-        const auto gdzie = static_cast<std::size_t>(we - wejscie.data());
+        const std::size_t gdzie = i + static_cast<std::size_t>(we - wejscie.data());
         if (numer == EINVAL) {
             czeka_ = tekst.substr(gdzie);
             return;

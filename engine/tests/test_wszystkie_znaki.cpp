@@ -168,6 +168,39 @@ TEST(WszystkieZnaki, CzegoIconvNiePrzyjmujeZUtf8)
     EXPECT_THROW(KonwersjaWszystkichZnakow(UTF8_INDEX, CSK, "SJIS"), std::runtime_error);
 }
 
+// UTF-8 into itself copies what Unicode allows and leaves the rest to iconv, which takes a few
+// sequences beyond it: every lead byte with every second byte, and those sequences, in pieces.
+TEST(WszystkieZnaki, Utf8DoUtf8JakIconv)
+{
+    std::mt19937 los(4);
+    std::vector<std::string> teksty;
+    for (int wiodacy = 0x80; wiodacy < 0x100; ++wiodacy) {
+        for (int drugi = 0x70; drugi < 0xC8; ++drugi) {
+            const std::string ciag{static_cast<char>(wiodacy), static_cast<char>(drugi), '\x80', '\x80',
+                                   '\x80'};
+            teksty.push_back("ą" + ciag.substr(0, 2 + los() % 4) + "z");
+        }
+    }
+    for (const std::string ciag : {"\xF4\x90\x80\x80", "\xF7\xBF\xBF\xBF", "\xF8\x88\x80\x80\x80",
+                                   "\xFC\x84\x80\x80\x80\x80", "\xED\xA0", "\xF4\x90", "\xE0\x80"}) {
+        teksty.push_back("a" + ciag);
+        teksty.push_back("ab" + ciag + "ż");
+    }
+    int zatrzyman = 0;
+    for (const std::string& tekst : teksty) {
+        const ZIconv oczekiwany = przezIconv(UTF8_INDEX, UTF8_INDEX, tekst);
+        for (const std::size_t kawalek : {std::size_t{1}, std::size_t{5}, tekst.size()}) {
+            const ZIconv wynik = wKawalkach(UTF8_INDEX, UTF8_INDEX, tekst, los, kawalek);
+            ASSERT_EQ(wynik.stop, oczekiwany.stop) << tekst << ", kawałki do " << kawalek;
+            ASSERT_EQ(wynik.wynik, oczekiwany.wynik) << tekst << ", kawałki do " << kawalek;
+        }
+        zatrzyman += oczekiwany.stop ? 1 : 0;
+    }
+    // Both ways of ending were compared.
+    EXPECT_GT(zatrzyman, 0);
+    EXPECT_LT(zatrzyman, static_cast<int>(teksty.size()));
+}
+
 // The model over a whole text, a character at a time through UTF-8, for Mazovia and the
 // code pages.
 ZIconv model(int zrodlo, int cel, std::string_view tekst)
