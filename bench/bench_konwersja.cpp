@@ -455,7 +455,8 @@ int main(int argc, char** argv)
                 ->Unit(benchmark::kMillisecond);
         }
     }
-    for (const Para& para : {Para{WINDOWS_EE, UTF8_INDEX}, Para{UTF8_INDEX, WINDOWS_EE}}) {
+    for (const Para& para : {Para{WINDOWS_EE, UTF8_INDEX}, Para{UTF8_INDEX, WINDOWS_EE},
+                             Para{WINDOWS_EE, ISO_LATIN_2}, Para{MAZOVIA, IBM_LATIN_2}}) {
         benchmark::RegisterBenchmark(("nieLitery/" + nazwaPary(para)).c_str(), nieLitery, para)
             ->Unit(benchmark::kMillisecond);
     }

@@ -1,6 +1,7 @@
 #include "engine/wszystkie_znaki.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -76,6 +77,37 @@ std::size_t koniecAscii(std::string_view tekst, std::size_t i)
     }
     while (i < tekst.size() && static_cast<unsigned char>(tekst[i]) < 0x80) {
         ++i;
+    }
+    return i;
+}
+
+// Whether the two bytes are a UTF-8 character of two bytes.
+bool dwaBajty(char pierwszy, char drugi)
+{
+    const auto wiodacy = static_cast<unsigned char>(pierwszy);
+    return wiodacy >= 0xC2 && wiodacy <= 0xDF && (static_cast<unsigned char>(drugi) & 0xC0) == 0x80;
+}
+
+// Copies the run of ASCII bytes from `i` to `wy`, eight at a time, storing up to eight bytes
+// past its end; returns where it ends, `wy` moved past it.
+std::size_t przepiszAscii(std::string_view tekst, std::size_t i, char*& wy)
+{
+    constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080;
+    for (std::uint64_t slowo = 0; i + 8 <= tekst.size();) {
+        std::memcpy(&slowo, tekst.data() + i, 8);
+        std::memcpy(wy, &slowo, 8);
+        if (const std::uint64_t wysokie = slowo & WYSOKIE_BITY; wysokie != 0) {
+            const int bit = std::endian::native == std::endian::little ? std::countr_zero(wysokie)
+                                                                       : std::countl_zero(wysokie);
+            const auto ascii = static_cast<std::size_t>(bit / 8);
+            wy += ascii;
+            return i + ascii;
+        }
+        wy += 8;
+        i += 8;
+    }
+    while (i < tekst.size() && static_cast<unsigned char>(tekst[i]) < 0x80) {
+        *wy++ = tekst[i++];
     }
     return i;
 }
@@ -283,21 +315,26 @@ void KonwersjaWszystkichZnakow::zJednobajtowego(std::string_view kawalek, std::s
 void KonwersjaWszystkichZnakow::zUtf8(std::string_view tekst, std::string& wynik)
 {
     const std::size_t poczatek = wynik.size();
-    wynik.resize(poczatek + tekst.size());
+    // Eight bytes more: runs of ASCII are stored eight at a time, past their end.
+    wynik.resize(poczatek + tekst.size() + 8);
     char* wy = wynik.data() + poczatek;
+    const auto bajtTekstu = [&](std::size_t i) { return static_cast<unsigned char>(tekst[i]); };
     std::size_t i = 0;
     while (i < tekst.size()) {
         if (tablice_.asciiBezZmian) {
-            const std::size_t koniec = koniecAscii(tekst, i);
-            std::memcpy(wy, tekst.data() + i, koniec - i);
-            wy += koniec - i;
-            i = koniec;
+            i = przepiszAscii(tekst, i, wy);
             if (i == tekst.size()) {
                 break;
             }
         }
         char32_t kod = 0;
-        const int dlugosc = znakUtf8(tekst.substr(i), kod);
+        int dlugosc = 2;
+        // Two bytes, as every Polish letter, read here; the rest by Unicode's rules.
+        if (i + 1 < tekst.size() && dwaBajty(tekst[i], tekst[i + 1])) {
+            kod = static_cast<char32_t>((bajtTekstu(i) & 0x1F) << 6 | (bajtTekstu(i + 1) & 0x3F));
+        } else {
+            dlugosc = znakUtf8(tekst.substr(i), kod);
+        }
         if (dlugosc == 0) {
             czeka_ = tekst.substr(i);
             break;
@@ -321,6 +358,10 @@ void KonwersjaWszystkichZnakow::zUtf8DoUtf8(std::string_view tekst, std::string&
     std::size_t i = 0;
     while (i < tekst.size()) {
         i = koniecAscii(tekst, i);
+        if (i + 1 < tekst.size() && dwaBajty(tekst[i], tekst[i + 1])) {
+            i += 2;
+            continue;
+        }
         char32_t kod = 0;
         const int dlugosc = i < tekst.size() ? znakUtf8(tekst.substr(i), kod) : 0;
         if (dlugosc <= 0) {
