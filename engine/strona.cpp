@@ -215,7 +215,8 @@ std::optional<std::string> nazwaWIconv(std::string_view nazwa)
             return strona;
         }
     }
-    if (Deskryptor(UTF32, std::string(nazwa)).otwarty()) {
+    // iconv_open would take "//TRANSLIT" and the like after a name: they name no code page.
+    if (nazwa.find('/') == std::string_view::npos && Deskryptor(UTF32, std::string(nazwa)).otwarty()) {
         return std::string(nazwa);
     }
     return std::nullopt;

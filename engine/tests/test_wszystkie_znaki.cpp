@@ -373,6 +373,7 @@ TEST(WszystkieZnaki, NazwyPodstaw)
         {"", Nieznana, ""},
         {"--", Nieznana, ""},
         {"CP437x", Nieznana, ""},
+        {"CP437//TRANSLIT", Nieznana, ""},
     };
     for (const Przypadek& p : przypadki) {
         const Podstawa podstawa = ZnajdzPodstawe(p.nazwa);
