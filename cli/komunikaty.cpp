@@ -6,6 +6,7 @@
 
 #include "cli/uzycie.h"
 #include "engine/standardy.h"
+#include "engine/strona.h"
 #include "engine/utf8.h"
 #include "engine/wszystkie_znaki.h"
 #include "pliki/opis_bledu.h"
@@ -39,10 +40,10 @@ std::string opisBleduPliku(const pliki::BladPliku& blad)
     return "nie mogę zapisać " + co + ": " + pliki::OpisBledu(blad.numer);
 }
 
-// What passed unchanged although the target cannot hold it, in one line; empty when nothing did.
-// `przesuniecie`: bytes of the text before the first piece the count saw.
+// What passed unchanged although the target reads it otherwise, in one line; empty when
+// nothing did. `przesuniecie`: bytes of the text before the first piece the count saw.
 std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string& nazwaWejscia, int zrodlo,
-                        int cel, std::uint64_t przesuniecie)
+                        int cel, bool zPodstawa, std::uint64_t przesuniecie)
 {
     if (nieLitery.ile() == 0) {
         return {};
@@ -51,20 +52,27 @@ std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string&
                               (nazwaWejscia == "-" ? " wejścia" : " pliku " + cudzyslow(nazwaWejscia)) +
                               ", licząc od 0";
     const std::string liczba = "liczba: " + std::to_string(nieLitery.ile());
-    const std::string rada = znakomat::JestStronaKodowa(zrodlo) && znakomat::JestStronaKodowa(cel)
-                                 ? "; sprawdź standard źródłowy albo przekonwertuj cały tekst opcją -a "
-                                   "(--all-characters)"
-                                 : "; sprawdź standard źródłowy, a inne znaki zamień np. programem iconv";
-    if (nieLitery.rodzaj() == znakomat::NieLitery::Rodzaj::BajtyWUtf8) {
+    const std::string rada =
+        znakomat::KonwertujeWszystkieZnaki(zrodlo, cel, zPodstawa)
+            ? "; sprawdź standard źródłowy albo przekonwertuj cały tekst opcją -a (--all-characters)"
+            : "; sprawdź standard źródłowy albo przekonwertuj cały tekst opcją -a z -b (--base), stroną "
+              "kodową "
+              "bajtów innych niż litery, np. -a -b CP437";
+    using Rodzaj = znakomat::NieLitery::Rodzaj;
+    if (nieLitery.rodzaj() == Rodzaj::BajtyWUtf8 || nieLitery.rodzaj() == Rodzaj::InneZnaki) {
         std::array<char, 3> szesnastkowo{};
         std::snprintf(szesnastkowo.data(), szesnastkowo.size(), "%02X", nieLitery.pierwszyBajt());
-        return "uwaga: wynik nie jest poprawnym tekstem UTF-8: bajty od 80 (szesnastkowo) w górę, które nie "
-               "są "
-               "literami standardu " +
-               std::string(znakomat::Standardy(zrodlo).Nazwa) + ", zostały bez zmian (" + liczba +
-               ", pierwszy to " + szesnastkowo.data() + " " + gdzie + ")" + rada;
+        const std::string co =
+            nieLitery.rodzaj() == Rodzaj::BajtyWUtf8
+                ? "uwaga: wynik nie jest poprawnym tekstem UTF-8: bajty od 80 (szesnastkowo) w "
+                  "górę, które nie są literami standardu " +
+                      nazwaStandardu(zrodlo) + ", zostały bez zmian"
+                : "uwaga: bajty (szesnastkowo), które nie są literami, znaczą w standardzie " +
+                      nazwaStandardu(cel) + " co innego niż w " + nazwaStandardu(zrodlo) +
+                      ", a zostały bez zmian";
+        return co + " (" + liczba + ", pierwszy to " + szesnastkowo.data() + " " + gdzie + ")" + rada;
     }
-    return "uwaga: wynik nie jest czystym tekstem standardu " + std::string(znakomat::Standardy(cel).Nazwa) +
+    return "uwaga: wynik nie jest czystym tekstem standardu " + nazwaStandardu(cel) +
            ": znaki UTF-8 inne niż polskie litery zostały w nim jako ciągi kilku bajtów (" + liczba +
            ", pierwszy " + gdzie + ")" + rada;
 }

@@ -212,7 +212,7 @@ private:
                     konwersja.zatwierdz();
                     return wynik;
                 },
-                nazwa, wyjscia_[i], zadanie_.cel);
+                nazwa, wyjscia_[i], zadanie_);
             const std::string jak = wynikWejscia.bezLiter ? "bez polskich liter, bez zmian"
                                                           : nazwaStandardu(wynikWejscia.zrodlo) + " → " +
                                                                 nazwaStandardu(zadanie_.cel);

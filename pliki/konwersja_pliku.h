@@ -22,8 +22,12 @@ struct UstawieniaKonwersji {
     // None: each input's own standard is recognised in its beginning.
     std::optional<int> zrodlo;
     int cel;
-    // Every character, not only the letters; between code pages only.
+    // Every character, not only the letters; where both standards have pages
+    // (znakomat::KonwertujeWszystkieZnaki).
     bool wszystkieZnaki = false;
+    // The one-byte code page of the other bytes of the standards that take a base, as
+    // znakomat::ZnajdzPodstawe names it; empty for none.
+    std::string podstawa{};
 };
 
 // What one input's conversion has to say besides its text.
@@ -34,7 +38,7 @@ struct WynikKonwersji {
     std::optional<znakomat::Rozpoznanie> rozpoznanie;
     // Whether the recognised beginning held no byte of 80 and above.
     bool tylkoAscii = false;
-    // Every character was asked for, but the recognised standard is no code page: only the
+    // Every character was asked for, but the recognised standard has no page: only the
     // letters were converted.
     bool tylkoLitery = false;
     // What passed the letters' conversion unchanged although the target cannot hold it;
@@ -52,7 +56,8 @@ struct WynikKonwersji {
 // The input opened is the output named.
 struct WejscieJestWyjsciem {};
 
-// The system's iconv lacks a code page: nothing can be converted whole. `powod` is its reason.
+// The system's iconv lacks a code page, or the base is none: nothing can be converted whole.
+// `powod` is its reason.
 struct BrakStronyKodowej {
     std::string powod;
 };

@@ -20,12 +20,16 @@
 #include <vector>
 
 #include "cli/tests/proces_cli.h"
+#include "engine/standardy.h"
+#include "engine/tests/model_mazovii.h"
 #include "engine/tests/przez_iconv.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace znakomat::test;
+using znakomat::MAZOVIA;
+using znakomat::Standardy;
 
 // A letter of Polish prose with the typography every real text has.
 constexpr std::string_view LIST =
@@ -87,10 +91,27 @@ TEST_F(WszystkieZnaki, AutoIOdmowy)
     EXPECT_EQ(litery.kod, 0);
     EXPECT_NE(litery.bledy.find("-a (--all-characters)"), std::string::npos) << litery.bledy;
 
-    for (const std::vector<std::string>& argumenty : std::vector<std::vector<std::string>>{
-             {"-a", "-f", "Mazovia", "-t", "UTF-8"}, {"-a", "-f", "UTF-8", "-t", "brak"}}) {
-        oczekujBledu(uruchom(argumenty, windows), 2,
-                     {"ISO-Latin-2, IBM-Latin-2, Windows-EE, UTF-8", "nie należy"});
+    struct Odmowa {
+        std::vector<std::string> argumenty;
+        std::vector<std::string> fragmenty;
+    };
+    const Odmowa odmowy[] = {
+        {{"-a", "-f", "CSK", "-t", "UTF-8"}, {"standardu CSK", "-b (--base)"}},
+        {{"-a", "-f", "UTF-8", "-t", "brak"}, {"standardu brak", "-b (--base)"}},
+        {{"-b", "CP437", "-f", "cp1250", "-t", "UTF-8"},
+         {"-b (--base) nic tu nie zmienia", "Windows-EE i UTF-8"}},
+        {{"-a", "-b", "cp437", "-f", "latin2", "-t", "latin2"}, {"standard ISO-Latin-2 ma własną"}},
+        {{"-a", "--base=UTF-8", "-f", "CSK", "-t", "UTF-8"}, {"„UTF-8” nie jest jednobajtową stroną kodową"}},
+        {{"-a", "--podstawa", "UTF-16", "-f", "CSK", "-t", "UTF-8"}, {"„UTF-16” nie jest jednobajtową"}},
+        {{"-a", "-b", "nie-ma", "-f", "auto", "-t", "UTF-8"},
+         {"nieznana strona kodowa „nie-ma”", "--list-bases"}},
+        {{"-a", "-b", "", "-f", "CSK", "-t", "UTF-8"}, {"nieznana strona kodowa „”"}},
+        {{"-b", "CP437", "-b", "CP850", "-f", "CSK", "-t", "UTF-8"}, {"-b (--base) podana więcej niż raz"}},
+        {{"-r", "-b", "CP437"}, {"-r (--rozpoznaj)", "-b"}},
+        {{"--list-bases", "-b", "CP437"}, {"--list-bases podaje się sama"}},
+    };
+    for (const Odmowa& odmowa : odmowy) {
+        oczekujBledu(uruchom(odmowa.argumenty, windows), 2, odmowa.fragmenty);
     }
     // On standard output, what came before the stop, once, as iconv writes it.
     struct Stop {
@@ -111,6 +132,127 @@ TEST_F(WszystkieZnaki, AutoIOdmowy)
         EXPECT_EQ(wynik.wyjscie, "ab") << stop.tekst;
         wynik.wyjscie.clear();
         oczekujBledu(wynik, 1, stop.fragmenty);
+    }
+}
+
+// A Mazovia file of a DOS program: the eighteen letters, a frame, ° and ±.
+TEST_F(WszystkieZnaki, MazoviaCalaJakModelITamIZPowrotem)
+{
+    std::string mazovia = "\xC9\xCD\xCD\xBB\r\n\xBA ";
+    mazovia += Standardy(MAZOVIA).Znaki;
+    mazovia +=
+        " 20\xF8"
+        "C \xF1 1 \xBA\r\n\xC8\xCD\xCD\xBC\r\n";
+    std::string model;
+    for (const char bajt : mazovia) {
+        model += zMazovii(bajt).value();
+    }
+    ASSERT_NE(model.find("╔══╗"), std::string::npos);
+    ASSERT_NE(model.find("ĄĆĘŁŃÓŚŹŻąćęłńóśźż 20°C ± 1"), std::string::npos);
+    for (const std::vector<std::string>& jak :
+         std::vector<std::vector<std::string>>{{"-a", "-f", "Mazovia"},
+                                               {"-a", "-b", "CP437", "-f", "Mazovia"},
+                                               {"-a", "--base=ibm-437", "-f", "Mazovia"}}) {
+        std::vector<std::string> argumenty = jak;
+        argumenty.insert(argumenty.end(), {"-t", "UTF-8"});
+        const Wynik doUtf8 = uruchom(argumenty, mazovia);
+        EXPECT_EQ(doUtf8.kod, 0) << doUtf8.bledy;
+        EXPECT_EQ(doUtf8.bledy, "");
+        EXPECT_EQ(doUtf8.wyjscie, model) << jak.back();
+
+        argumenty = jak;
+        argumenty.back() = "UTF-8";
+        argumenty.insert(argumenty.end(), {"-t", "Mazovia"});
+        const Wynik zPowrotem = uruchom(argumenty, model);
+        EXPECT_EQ(zPowrotem.kod, 0) << zPowrotem.bledy;
+        EXPECT_EQ(zPowrotem.wyjscie, mazovia);
+    }
+    // Between Mazovia and IBM-Latin-2 the frame stays; Windows-EE has none: the old output stays.
+    EXPECT_EQ(uruchom({"-a", "-f", "Mazovia", "-t", "IBM852"}, mazovia).wyjscie,
+              przezIconv("UTF-8", "CP852", model).wynik);
+    zapiszPlik(folder_ / "wy.txt", "stare");
+    oczekujBledu(uruchom({"-a", "-f", "Mazovia", "-t", "cp1250", "-o", "wy.txt"}, mazovia), 1,
+                 {"U+2554", "na pozycji 0", "Windows-EE"});
+    EXPECT_EQ(czytajPlik(folder_ / "wy.txt"), "stare");
+}
+
+// A base: the standard's letters, the base's other characters.
+TEST_F(WszystkieZnaki, ZPodstawa)
+{
+    struct Przypadek {
+        std::vector<std::string> argumenty;
+        std::string tekst;
+        std::string wynik;
+    };
+    const Przypadek przypadki[] = {
+        {{"-a", "-b", "CP437", "-f", "CSK", "-t", "UTF-8"}, "\x80\xA7 \xC9\xCD\xBB \xF8", "Ąż ╔═╗ °"},
+        {{"-a", "-b", "cp_437", "-f", "UTF-8", "-t", "CSK"}, "Ąż ╔═╗ °", "\x80\xA7 \xC9\xCD\xBB \xF8"},
+        {{"-a", "-b", "CP437", "-f", "UTF-8", "-t", "brak"}, "Łódź ░", "Lodz \xB0"},
+        // Recognised as Windows-EE, which has its own code page: the base changes nothing.
+        {{"-a", "-b", "CP437", "-f", "auto", "-t", "UTF-8"},
+         przezIconv("UTF-8", "CP1250", std::string(LIST)).wynik,
+         std::string(LIST)},
+    };
+    for (const Przypadek& p : przypadki) {
+        const Wynik wynik = uruchom(p.argumenty, p.tekst);
+        EXPECT_EQ(wynik.kod, 0) << wynik.bledy;
+        EXPECT_EQ(wynik.wyjscie, p.wynik) << p.argumenty[2] << " " << p.argumenty[4] << " " << p.argumenty[6];
+    }
+}
+
+// Without -a, a warning wherever a byte that is no letter passes into a target that reads it
+// otherwise, naming what converts it, and silence on clean texts.
+TEST_F(WszystkieZnaki, UwagiZRada)
+{
+    struct Przypadek {
+        std::vector<std::string> argumenty;
+        std::string tekst;
+        std::vector<std::string> fragmenty;  // none: no warning
+    };
+    const std::string rada = "przekonwertuj cały tekst opcją -a (--all-characters)";
+    const std::string radaZPodstawa = "opcją -a z -b (--base)";
+    const Przypadek przypadki[] = {
+        // „Łódź” – 5 €: quotes, dash and euro are C1 controls in ISO-Latin-2, or nothing.
+        {{"-f", "Windows-EE", "-t", "ISO-Latin-2"},
+         "\x84\xA3\xF3"
+         "d\x9F\x94 \x96 5 \x80",
+         {"ISO-Latin-2 co innego niż w Windows-EE", "liczba: 4", "pierwszy to 84 na pozycji 0", rada}},
+        {{"-f", "Windows-EE", "-t", "ISO-Latin-2"},
+         "\xA3\xF3"
+         "d\x9F, \xB9\xE6\xEA\r\n",
+         {}},
+        {{"-f", "Mazovia", "-t", "UTF-8"},
+         "\x86 \xC9\xCD\xBB",
+         {"poprawnym tekstem UTF-8", "liczba: 3", rada}},
+        {{"-f", "Mazovia", "-t", "Windows-EE"}, "\x86 20\xF8", {"Windows-EE co innego niż w Mazovia", rada}},
+        {{"-f", "Mazovia", "-t", "IBM-Latin-2"}, "\x86 \xC9\xCD\xBB", {}},
+        {{"-f", "CSK", "-t", "UTF-8"},
+         "\x80 \xB0",
+         {"poprawnym tekstem UTF-8", radaZPodstawa, "-a -b CP437"}},
+        {{"-f", "UTF-8", "-t", "CSK"}, "Ą é", {"znaki UTF-8 inne niż polskie litery", radaZPodstawa}},
+        {{"-f", "UTF-8", "-t", "ISO-Latin-2"}, "Ą „", {"znaki UTF-8 inne niż polskie litery", rada}},
+        // CSK's 89 is 437's ë, Logic's ą; nothing is known of them without a base.
+        {{"-b", "CP437", "-f", "CSK", "-t", "Logic"},
+         "\x80 \x89",
+         {"Logic co innego niż w CSK", "liczba: 1", rada}},
+        {{"-f", "CSK", "-t", "Logic"}, "\x80 \x89", {}},
+        {{"-b", "CP437", "-f", "CSK", "-t", "Logic"}, "\x80 \xB0", {}},
+        {{"-f", "UTF-8", "-t", "Windows-EE"}, "Zażółć gęślą jaźń", {}},
+    };
+    for (const Przypadek& p : przypadki) {
+        const Wynik wynik = uruchom(p.argumenty, p.tekst);
+        const std::string opis = p.argumenty[p.argumenty.size() - 3] + " -> " + p.argumenty.back();
+        EXPECT_EQ(wynik.kod, 0) << opis << wynik.bledy;
+        if (p.fragmenty.empty()) {
+            EXPECT_EQ(wynik.bledy, "") << opis;
+            continue;
+        }
+        EXPECT_EQ(std::count(wynik.bledy.begin(), wynik.bledy.end(), '\n'), 1) << opis << wynik.bledy;
+        EXPECT_EQ(wynik.bledy.find("iconv"), std::string::npos) << wynik.bledy;
+        for (const std::string& fragment : p.fragmenty) {
+            EXPECT_NE(wynik.bledy.find(fragment), std::string::npos)
+                << opis << ": " << wynik.bledy << " bez: " << fragment;
+        }
     }
 }
 
