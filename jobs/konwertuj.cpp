@@ -115,9 +115,11 @@ void KonwertujPlik(OknoZadania& okno, const QString& nazwaWejscia, const QString
         return blad.czynnosc == pliki::BladPliku::Zapis ? nazwaWyjscia : nazwaWejscia;
     };
     try {
-        PostepOkna postep(okno);
         // Names are compared before the probes; what was opened is compared in the job.
-        pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), {zrodlo, cel}, postep);
+        WykonajWTle(okno, [&](znakomat::Postep& postep) {
+            pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), {zrodlo, cel},
+                                 postep);
+        });
     } catch (const pliki::WejscieJestWyjsciem&) {
         zakonczBledem(okno, INNA_NAZWA);
         return;

@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDropEvent>
+#include <QEventLoopLocker>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -412,13 +413,12 @@ void frmMain::konwertuj()
     if (konwersjaTrwa_) {
         return;
     }
+    // A window closed meanwhile ends the program only once the job has returned.
+    const QEventLoopLocker bezWyjscia;
     konwersjaTrwa_ = true;
     bezpiecznie([this] { zadania::KomendaKonwertuj(*this); });
     konwersjaTrwa_ = false;
-    if (zamknijPoKonwersji_) {
-        zamknijPoKonwersji_ = false;
-        close();
-    }
+    zamknietoWTrakcie_ = false;
 }
 
 void frmMain::wklej()
@@ -441,13 +441,10 @@ zadania::PoleKonwersji& frmMain::pole()
 
 void frmMain::closeEvent(QCloseEvent* zdarzenie)
 {
-    // A running job is asked to stop; it leaves the output as it was, and the window
-    // closes once it has returned.
-    if (konwersjaTrwa_) {
-        zamknijPoKonwersji_ = true;
-        zdarzenie->ignore();
-        return;
-    }
+    // The window closes at once, also during a job: a commit under way cannot be broken
+    // off and may take seconds. The job is asked to stop; it leaves the output as it was
+    // (or whole, once it is being replaced) and shows no box.
+    zamknietoWTrakcie_ = konwersjaTrwa_;
     QWidget::closeEvent(zdarzenie);
 }
 

@@ -40,7 +40,7 @@ public:
     int pozycjaZrodla() const override;
     int pozycjaCelu() const override;
     void przetworzZdarzenia() override;
-    bool zamkniecieZadane() const override { return zamknijPoKonwersji_; }
+    bool zamkniecieZadane() const override { return zamknietoWTrakcie_; }
     using zadania::OknoZadania::ostrzezenie;
     void ostrzezenie(const QString& tekst, const QString& przyczyna) override;
     void informacja(const QString& tytul, const QString& tekst) override;
@@ -78,7 +78,7 @@ private:
     QString tag_;
     QPointer<QWidget> fokusPrzedWylaczeniem_;
     bool konwersjaTrwa_ = false;
-    bool zamknijPoKonwersji_ = false;
+    bool zamknietoWTrakcie_ = false;
 
     QGroupBox* Frame1 = nullptr;
     QComboBox* Combo1 = nullptr;
