@@ -179,13 +179,15 @@ void KonwertujTekstPola(OknoZadania& okno, PoleKonwersji& pole, int zrodlo, int 
     pole.ustawFokus();
 }
 
-void WklejZeSchowka(PoleKonwersji& pole)
+QString WklejZeSchowka(PoleKonwersji& pole)
 {
     pole.zastapTekst(QString());
     const QMimeData* dane = QGuiApplication::clipboard()->mimeData();
-    pole.zastapTekst(dane != nullptr ? tekstZeSchowka(*dane) : QString());
+    const QString tekst = dane != nullptr ? tekstZeSchowka(*dane) : QString();
+    pole.zastapTekst(tekst);
     // The cursor after the last character: zaznacz cuts the start to the text's length.
     pole.zaznacz({std::numeric_limits<int>::max(), 0});
+    return tekst;
 }
 
 void KopiujDoSchowka(PoleKonwersji& pole)

@@ -64,6 +64,9 @@ private:
     void kopiuj();
     template <class Dzialanie>
     void bezpiecznie(Dzialanie&& dzialanie);
+    // A job of the working controls: one at a time, and the program ends only after it.
+    template <class Dzialanie>
+    void jakoZadanie(Dzialanie&& dzialanie);
     void wybierzWejscie();
     void wybierzWyjscie();
     void utworzKontrolki();
