@@ -693,8 +693,8 @@ private slots:
 
     // Close requests at random moments of real jobs, on idle and on busy processors: each
     // closes the window within a second, with no box, and the output is the old text or,
-    // once the commit has begun, the whole new one. A request sent when the job's box is
-    // already up waits for the box, as every modal box makes it.
+    // once the commit has begun, the whole new one. A request that comes as the job ends
+    // and its box comes up meets that modal box, as every modal box makes it.
     void zamkniecieWDowolnejChwili_data()
     {
         QTest::addColumn<QString>("wejscie");
@@ -713,7 +713,7 @@ private slots:
         QFETCH(bool, obciazone);
         const ZajetyProcesor pierwszy(obciazone);
         const ZajetyProcesor drugi(obciazone);
-        const QByteArray tresc = wszystkieBajty().repeated(100000);
+        const QByteArray tresc = wszystkieBajty().repeated(50000);
         zapisz(sciezka("duzy.txt"), tresc);
         const QByteArray nowa = skonwertowane(tresc, WINDOWS_EE, ISO_LATIN_2);
         QCOMPARE(::mkfifo(QFile::encodeName(sciezka("we.fifo")).constData(), 0600), 0);
@@ -731,15 +731,16 @@ private slots:
         qint64 dlugoscMs = 300;
         if (wejscie == QLatin1String("duzy.txt")) {
             przygotujWyjscie();
-            QElapsedTimer zegar;
-            zegar.start();
+            const Chwile chwile(*okno);
+            const Zegar::time_point poczatek = Zegar::now();
             QCOMPARE(konwertuj(nazwa, sciezka("wy.txt")).tekst, zakonczona);
-            dlugoscMs = zegar.elapsed();
+            QVERIFY(chwile.komunikat.has_value());
+            dlugoscMs = ms(*chwile.komunikat - poczatek);
             QVERIFY(czytaj(sciezka("wy.txt")) == nowa);
         }
         const quint32 ziarno = QRandomGenerator::global()->generate();
         QRandomGenerator los(ziarno);
-        for (int runda = 0; runda < 6; ++runda) {
+        for (int runda = 0; runda < 5; ++runda) {
             const int poMs = los.bounded(static_cast<int>(dlugoscMs) + 1);
             const QString opis =
                 QStringLiteral("runda %1, %2 ms po kliknięciu (ziarno %3)").arg(runda).arg(poMs).arg(ziarno);
@@ -757,23 +758,26 @@ private slots:
             const std::optional<Zegar::time_point> wyslane = zamkniecie.wyslane();
             QVERIFY2(wyslane.has_value(), qPrintable(opis));
             const QByteArray wynik = czytaj(sciezka("wy.txt"));
-            // What the X server has passed on is read by Qt's own thread an instant later.
-            const auto wDrodze = std::chrono::milliseconds(50);
-            if (chwile.komunikat && *chwile.komunikat < *wyslane + wDrodze) {
-                QVERIFY2(wynik == nowa, qPrintable(opis));
+            const auto poWyslaniu = [&](const std::optional<Zegar::time_point>& chwila) {
+                return chwila ? ms(*chwila - *wyslane) : qint64{-1};
+            };
+            const QString stan =
+                opis + QStringLiteral(": zamknięte po %1 ms, komunikat po %2 ms, wyjście: %3 B")
+                           .arg(poWyslaniu(chwile.ukryte))
+                           .arg(poWyslaniu(chwile.komunikat))
+                           .arg(wynik.size());
+            if (chwile.komunikat && (!chwile.ukryte || *chwile.komunikat < *chwile.ukryte)) {
+                // The job ended first, the box came up as the request was on its way (the X
+                // server, Qt's reading thread and a busy processor take a moment), and the
+                // request met that modal box, which takes the answer first.
+                QVERIFY2(poWyslaniu(chwile.komunikat) < 250, qPrintable(stan));
                 QVERIFY2(okna.komunikaty().size() == 1 && okna.komunikaty().constFirst().tekst == zakonczona,
-                         qPrintable(opis));
+                         qPrintable(stan));
+                QVERIFY2(wynik == nowa, qPrintable(stan));
             } else {
-                QVERIFY2(chwile.ukryte.has_value(),
-                         qPrintable(opis + QStringLiteral(": okno nie zamknięte")));
-                QVERIFY2(
-                    ms(*chwile.ukryte - *wyslane) < 1000,
-                    qPrintable(opis +
-                               QStringLiteral(": zamknięte po %1 ms").arg(ms(*chwile.ukryte - *wyslane))));
-                QVERIFY2(okna.komunikaty().isEmpty(),
-                         qPrintable(opis + QStringLiteral(": ") + okna.komunikaty().value(0).tekst));
-                QVERIFY2(wynik == "ważne" || wynik == nowa,
-                         qPrintable(opis + QStringLiteral(": wyjście ma %1 bajtów").arg(wynik.size())));
+                QVERIFY2(chwile.ukryte && poWyslaniu(chwile.ukryte) < 1000, qPrintable(stan));
+                QVERIFY2(okna.komunikaty().isEmpty(), qPrintable(stan));
+                QVERIFY2(wynik == "ważne" || wynik == nowa, qPrintable(stan));
             }
             sprawdzBrakPlikowTymczasowych();
             zamknijOkno();
