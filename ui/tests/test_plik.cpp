@@ -185,7 +185,8 @@ public:
 private:
     Zegar::time_point wyslane_;
     bool udane_ = false;
-    std::thread watek_;
+    // Joined also when a failed check leaves the test early.
+    std::jthread watek_;
 };
 
 // Another program keeping a processor busy, as on many desktops, while this lives.
