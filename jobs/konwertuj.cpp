@@ -115,9 +115,11 @@ void KonwertujPlik(OknoZadania& okno, const QString& nazwaWejscia, const QString
         return blad.czynnosc == pliki::BladPliku::Zapis ? nazwaWyjscia : nazwaWejscia;
     };
     try {
-        PostepOkna postep(okno);
         // Names are compared before the probes; what was opened is compared in the job.
-        pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), {zrodlo, cel}, postep);
+        WykonajWTle(okno, [&](znakomat::Postep& postep) {
+            pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), {zrodlo, cel},
+                                 postep);
+        });
     } catch (const pliki::WejscieJestWyjsciem&) {
         zakonczBledem(okno, INNA_NAZWA);
         return;
@@ -177,13 +179,15 @@ void KonwertujTekstPola(OknoZadania& okno, PoleKonwersji& pole, int zrodlo, int 
     pole.ustawFokus();
 }
 
-void WklejZeSchowka(PoleKonwersji& pole)
+QString WklejZeSchowka(PoleKonwersji& pole)
 {
     pole.zastapTekst(QString());
     const QMimeData* dane = QGuiApplication::clipboard()->mimeData();
-    pole.zastapTekst(dane != nullptr ? tekstZeSchowka(*dane) : QString());
+    const QString tekst = dane != nullptr ? tekstZeSchowka(*dane) : QString();
+    pole.zastapTekst(tekst);
     // The cursor after the last character: zaznacz cuts the start to the text's length.
     pole.zaznacz({std::numeric_limits<int>::max(), 0});
+    return tekst;
 }
 
 void KopiujDoSchowka(PoleKonwersji& pole)

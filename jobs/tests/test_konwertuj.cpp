@@ -231,6 +231,55 @@ TEST(ZadaniePliku, ZamkniecieOkna)
     }
 }
 
+// The file job runs beside the window: a close request stops an input that never ends, and
+// what the window's side fails with ends the job and comes back to the window as its box.
+TEST(ZadaniePliku, PracaObokOkna)
+{
+    struct Przypadek {
+        const char* opis;
+        // None: a text of megabytes in the test's folder.
+        const char* wejscie;
+        int zamknijPrzedKrokiem;
+        int zawiedzPrzedKrokiem;
+        std::vector<int> kroki;
+        std::vector<QString> komunikaty;
+    };
+    const QString DUZY = QStringLiteral("duzy.txt");
+    const std::vector<Przypadek> przypadki = {
+        {"/dev/zero zamknięty w pierwszym kroku", "/dev/zero", 1, 0, {1}, {}},
+        {"okno zawodzi w drugim kroku",
+         nullptr,
+         0,
+         2,
+         {1},
+         {QStringLiteral("Za mało pamięci, by przekonwertować plik: ")}},
+    };
+    for (const Przypadek& przypadek : przypadki) {
+        SCOPED_TRACE(przypadek.opis);
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        zapisz(folder.filePath(DUZY), TEKST_WINDOWS.repeated(400000));
+        zapisz(folder.filePath("wy.txt"), STARA_TRESC);
+        OknoProbne okno;
+        okno.wejscie =
+            przypadek.wejscie != nullptr ? QString::fromLatin1(przypadek.wejscie) : folder.filePath(DUZY);
+        okno.wyjscie = folder.filePath("wy.txt");
+        okno.zamknijPrzedKrokiem = przypadek.zamknijPrzedKrokiem;
+        okno.zawiedzPrzedKrokiem = przypadek.zawiedzPrzedKrokiem;
+        KomendaKonwertuj(okno);
+
+        EXPECT_EQ(okno.kroki, przypadek.kroki);
+        std::vector<QString> komunikaty;
+        for (const OknoProbne::Komunikat& komunikat : okno.komunikaty) {
+            komunikaty.push_back(komunikat.tekst.left(komunikat.tekst.size() - okno.wejscie.size()));
+        }
+        EXPECT_EQ(komunikaty, przypadek.komunikaty);
+        EXPECT_EQ(okno.dostepnosc, (std::vector<bool>{false, true}));
+        EXPECT_EQ(czytaj(folder.filePath("wy.txt")), STARA_TRESC);
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+    }
+}
+
 // The text box is converted in place, its selection is kept within the new text, and a
 // failure gives the user's text back.
 TEST(ZadanieTekstu, PoleISelekcja)
