@@ -1,10 +1,13 @@
 #include "cli/komunikaty.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
 #include "cli/uzycie.h"
 #include "engine/standardy.h"
+#include "engine/strona.h"
+#include "engine/utf8.h"
 #include "engine/wszystkie_znaki.h"
 #include "pliki/opis_bledu.h"
 #include "pliki/wyjscie.h"
@@ -37,10 +40,10 @@ std::string opisBleduPliku(const pliki::BladPliku& blad)
     return "nie mogę zapisać " + co + ": " + pliki::OpisBledu(blad.numer);
 }
 
-// What passed unchanged although the target cannot hold it, in one line; empty when nothing did.
-// `przesuniecie`: bytes of the text before the first piece the count saw.
+// What passed unchanged although the target reads it otherwise, in one line; empty when
+// nothing did. `przesuniecie`: bytes of the text before the first piece the count saw.
 std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string& nazwaWejscia, int zrodlo,
-                        int cel, std::uint64_t przesuniecie)
+                        int cel, bool zPodstawa, std::uint64_t przesuniecie)
 {
     if (nieLitery.ile() == 0) {
         return {};
@@ -49,20 +52,27 @@ std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string&
                               (nazwaWejscia == "-" ? " wejścia" : " pliku " + cudzyslow(nazwaWejscia)) +
                               ", licząc od 0";
     const std::string liczba = "liczba: " + std::to_string(nieLitery.ile());
-    const std::string rada = znakomat::JestStronaKodowa(zrodlo) && znakomat::JestStronaKodowa(cel)
-                                 ? "; sprawdź standard źródłowy albo przekonwertuj cały tekst opcją -a "
-                                   "(--all-characters)"
-                                 : "; sprawdź standard źródłowy, a inne znaki zamień np. programem iconv";
-    if (nieLitery.rodzaj() == znakomat::NieLitery::Rodzaj::BajtyWUtf8) {
+    const std::string rada =
+        znakomat::KonwertujeWszystkieZnaki(zrodlo, cel, zPodstawa)
+            ? "; sprawdź standard źródłowy albo przekonwertuj cały tekst opcją -a (--all-characters)"
+            : "; sprawdź standard źródłowy albo przekonwertuj cały tekst opcją -a z -b (--base), stroną "
+              "kodową "
+              "bajtów innych niż litery, np. -a -b CP437";
+    using Rodzaj = znakomat::NieLitery::Rodzaj;
+    if (nieLitery.rodzaj() == Rodzaj::BajtyWUtf8 || nieLitery.rodzaj() == Rodzaj::InneZnaki) {
         std::array<char, 3> szesnastkowo{};
         std::snprintf(szesnastkowo.data(), szesnastkowo.size(), "%02X", nieLitery.pierwszyBajt());
-        return "uwaga: wynik nie jest poprawnym tekstem UTF-8: bajty od 80 (szesnastkowo) w górę, które nie "
-               "są "
-               "literami standardu " +
-               std::string(znakomat::Standardy(zrodlo).Nazwa) + ", zostały bez zmian (" + liczba +
-               ", pierwszy to " + szesnastkowo.data() + " " + gdzie + ")" + rada;
+        const std::string co =
+            nieLitery.rodzaj() == Rodzaj::BajtyWUtf8
+                ? "uwaga: wynik nie jest poprawnym tekstem UTF-8: bajty od 80 (szesnastkowo) w "
+                  "górę, które nie są literami standardu " +
+                      nazwaStandardu(zrodlo) + ", zostały bez zmian"
+                : "uwaga: bajty (szesnastkowo), które nie są literami, znaczą w standardzie " +
+                      nazwaStandardu(cel) + " co innego niż w " + nazwaStandardu(zrodlo) +
+                      ", a zostały bez zmian";
+        return co + " (" + liczba + ", pierwszy to " + szesnastkowo.data() + " " + gdzie + ")" + rada;
     }
-    return "uwaga: wynik nie jest czystym tekstem standardu " + std::string(znakomat::Standardy(cel).Nazwa) +
+    return "uwaga: wynik nie jest czystym tekstem standardu " + nazwaStandardu(cel) +
            ": znaki UTF-8 inne niż polskie litery zostały w nim jako ciągi kilku bajtów (" + liczba +
            ", pierwszy " + gdzie + ")" + rada;
 }
@@ -110,8 +120,19 @@ void wypiszUwagi(const std::vector<std::string>& uwagi)
 
 namespace {
 
-// Control characters, which a terminal would act on, as escapes: those of ASCII and, in
-// UTF-8, those from U+0080 to U+009F. `zUkosnikiem`: the backslash too, so the name reads back.
+// Whether a terminal or the text around would act on the character rather than show it:
+// the C1 controls, the marks, embeddings, overrides and isolates that turn the direction of
+// the text around them, and the line and paragraph separators.
+bool dzialaNaTerminal(char32_t kod)
+{
+    return (kod >= 0x80 && kod <= 0x9F) || kod == 0x061C || kod == 0x200E || kod == 0x200F ||
+           (kod >= 0x2028 && kod <= 0x202E) || (kod >= 0x2066 && kod <= 0x2069);
+}
+
+// Control characters, which a terminal would act on, as escapes of their bytes: those of
+// ASCII, those above that dzialaNaTerminal names in UTF-8, and bytes from 80 to 9F that
+// are no part of UTF-8, which an 8-bit terminal takes for C1 controls. `zUkosnikiem`: the
+// backslash too, so the name reads back.
 std::string bezSterujacych(std::string_view nazwa, bool zUkosnikiem)
 {
     std::string wynik;
@@ -120,8 +141,10 @@ std::string bezSterujacych(std::string_view nazwa, bool zUkosnikiem)
         std::snprintf(zapis.data(), zapis.size(), "\\x%02X", bajt);
         wynik += zapis.data();
     };
-    for (std::size_t i = 0; i < nazwa.size(); ++i) {
+    for (std::size_t i = 0; i < nazwa.size();) {
         const auto bajt = static_cast<unsigned char>(nazwa[i]);
+        char32_t kod = 0;
+        const int dlugosc = bajt < 0x80 ? 1 : znakomat::ZnakUtf8(nazwa.substr(i), kod);
         if (bajt == '\\' && zUkosnikiem) {
             wynik += "\\\\";
         } else if (bajt == '\t') {
@@ -130,15 +153,16 @@ std::string bezSterujacych(std::string_view nazwa, bool zUkosnikiem)
             wynik += "\\n";
         } else if (bajt == '\r') {
             wynik += "\\r";
-        } else if (bajt < 0x20 || bajt == 0x7F) {
+        } else if (bajt < 0x20 || bajt == 0x7F || (dlugosc <= 0 && bajt <= 0x9F)) {
             szesnastkowo(bajt);
-        } else if (bajt == 0xC2 && i + 1 < nazwa.size() && static_cast<unsigned char>(nazwa[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(nazwa[i + 1]) <= 0x9F) {
-            szesnastkowo(bajt);
-            szesnastkowo(static_cast<unsigned char>(nazwa[++i]));
+        } else if (dlugosc > 1 && dzialaNaTerminal(kod)) {
+            for (int k = 0; k < dlugosc; ++k) {
+                szesnastkowo(static_cast<unsigned char>(nazwa[i + static_cast<std::size_t>(k)]));
+            }
         } else {
-            wynik += static_cast<char>(bajt);
+            wynik.append(nazwa.substr(i, static_cast<std::size_t>(std::max(dlugosc, 1))));
         }
+        i += static_cast<std::size_t>(std::max(dlugosc, 1));
     }
     return wynik;
 }

@@ -35,10 +35,11 @@ std::string nazwaStandardu(int standard);
 
 std::string listaNazw(std::span<const int> standardy, std::string_view oddzielone);
 
-// What passed unchanged although the target cannot hold it, in one line; empty when nothing did.
-// `przesuniecie`: bytes of the text before the first piece the count saw.
+// What passed unchanged although the target reads it otherwise, in one line, with the options
+// that convert it; empty when nothing did. `zPodstawa`: -b was given. `przesuniecie`: bytes
+// of the text before the first piece the count saw.
 std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string& nazwaWejscia, int zrodlo,
-                        int cel, std::uint64_t przesuniecie);
+                        int cel, bool zPodstawa, std::uint64_t przesuniecie);
 
 // A name for a line that scripts split at tabs: backslash and control characters escaped.
 // Messages (cudzyslow) escape the control characters alone.

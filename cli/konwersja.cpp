@@ -7,8 +7,10 @@
 namespace cli {
 
 WynikWejscia konwertujWejscie(const std::function<pliki::WynikKonwersji()>& konwersja,
-                              const std::string& nazwaWejscia, const std::string& nazwaWyjscia, int cel)
+                              const std::string& nazwaWejscia, const std::string& nazwaWyjscia,
+                              const Zadanie& zadanie)
 {
+    const int cel = zadanie.cel;
     const pliki::WynikKonwersji wynik = [&] {
         try {
             return konwersja();
@@ -31,13 +33,13 @@ WynikWejscia konwertujWejscie(const std::function<pliki::WynikKonwersji()>& konw
     }
     if (wynik.tylkoLitery) {
         wynikWejscia.uwagi.push_back(opisWejscia(nazwaWejscia) + ": rozpoznany standard " +
-                                     nazwaStandardu(wynik.zrodlo) + " nie należy do " +
-                                     listaNazw(znakomat::StronyKodowe(), ", ") +
-                                     ", więc zamienione są tylko litery");
+                                     nazwaStandardu(wynik.zrodlo) +
+                                     " nie ma własnej strony kodowej, więc zamienione są tylko litery; "
+                                     "stronę kodową pozostałych bajtów podaje opcja -b (--base)");
     }
     if (wynik.nieLitery) {
-        wynikWejscia.uwagi.push_back(
-            ostrzezenie(*wynik.nieLitery, nazwaWejscia, wynik.zrodlo, cel, wynik.przesuniecie));
+        wynikWejscia.uwagi.push_back(ostrzezenie(*wynik.nieLitery, nazwaWejscia, wynik.zrodlo, cel,
+                                                 !zadanie.podstawa.empty(), wynik.przesuniecie));
     }
     return wynikWejscia;
 }
@@ -51,7 +53,7 @@ int konwertuj(const std::vector<std::string>& wejscia, const std::string& nazwaW
     std::vector<std::string> uwagi;
     for (const std::string& nazwaWejscia : wejscia) {
         const WynikWejscia wynikWejscia = konwertujWejscie([&] { return wyjscie.dodaj(nazwaWejscia); },
-                                                           nazwaWejscia, nazwaWyjscia, zadanie.cel);
+                                                           nazwaWejscia, nazwaWyjscia, zadanie);
         uwagi.insert(uwagi.end(), wynikWejscia.uwagi.begin(), wynikWejscia.uwagi.end());
     }
     wyjscie.zatwierdz();

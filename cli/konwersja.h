@@ -30,7 +30,8 @@ struct WynikWejscia {
 // Runs `konwersja` of the input `nazwaWejscia` into `nazwaWyjscia` and turns its result into
 // this tool's lines, and its refusals into ZleUzycie and BladKonwersji. Throws those, BladPliku.
 WynikWejscia konwertujWejscie(const std::function<pliki::WynikKonwersji()>& konwersja,
-                              const std::string& nazwaWejscia, const std::string& nazwaWyjscia, int cel);
+                              const std::string& nazwaWejscia, const std::string& nazwaWyjscia,
+                              const Zadanie& zadanie);
 
 // Each input converted onto the one output in turn; returns the exit status.
 int konwertuj(const std::vector<std::string>& wejscia, const std::string& nazwaWyjscia,

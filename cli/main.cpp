@@ -35,10 +35,13 @@ int wykonaj(const cli::Ustawienia& ustawienia)
     if (ustawienia.lista) {
         return cli::wypisz(cli::listaStandardow());
     }
+    if (ustawienia.listaPodstaw) {
+        return cli::wypisz(cli::listaPodstaw());
+    }
     if (ustawienia.rozpoznaj) {
         if (ustawienia.zrodlo || ustawienia.cel || ustawienia.wyjscie || ustawienia.katalog ||
-            ustawienia.wszystkieZnaki) {
-            throw ZleUzycie{"opcji -r (--rozpoznaj) nie łączy się z -f, -t, -o, -d ani -a"};
+            ustawienia.wszystkieZnaki || ustawienia.podstawa) {
+            throw ZleUzycie{"opcji -r (--rozpoznaj) nie łączy się z -f, -t, -o, -d, -a ani -b"};
         }
         pliki::PrzygotujSygnaly();
         return cli::rozpoznaj(ustawienia.wejscia, ustawienia.rekurencyjnie);
@@ -56,9 +59,12 @@ int wykonaj(const cli::Ustawienia& ustawienia)
     const std::optional<int> zrodlo = cli::toAuto(*ustawienia.zrodlo)
                                           ? std::nullopt
                                           : std::optional(cli::indeksStandardu(*ustawienia.zrodlo));
-    const cli::Zadanie zadanie{zrodlo, cli::indeksStandardu(*ustawienia.cel), ustawienia.wszystkieZnaki};
+    const int cel = cli::indeksStandardu(*ustawienia.cel);
+    const cli::Zadanie zadanie{
+        zrodlo, cel, ustawienia.wszystkieZnaki,
+        ustawienia.podstawa ? cli::nazwaPodstawy(*ustawienia.podstawa, zrodlo, cel) : ""};
     if (zadanie.wszystkieZnaki) {
-        cli::sprawdzStronyKodowe(zadanie.zrodlo, zadanie.cel);
+        cli::sprawdzWszystkieZnaki(zadanie.zrodlo, zadanie.cel, !zadanie.podstawa.empty());
     }
     if (ustawienia.katalog) {
         if (ustawienia.wyjscie) {

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "cli/komunikaty.h"
 #include "cli/uzycie.h"
 #include "engine/standardy.h"
-#include "engine/wszystkie_znaki.h"
+#include "engine/strona.h"
 
 namespace cli {
 
@@ -33,13 +34,39 @@ int indeksStandardu(std::string_view nazwa)
                     " (inne nazwy: znakomat-cli -l)"};
 }
 
-void sprawdzStronyKodowe(std::optional<int> zrodlo, int cel)
+std::string nazwaPodstawy(std::string_view nazwa, std::optional<int> zrodlo, int cel)
+{
+    // A base no standard takes would silently change nothing.
+    if (zrodlo && !znakomat::PrzyjmujePodstawe(*zrodlo) && !znakomat::PrzyjmujePodstawe(cel)) {
+        throw ZleUzycie{"opcja -b (--base) nic tu nie zmienia: " +
+                        (*zrodlo == cel ? "standard " + nazwaStandardu(cel) + " ma własną stronę kodową"
+                                        : "standardy " + nazwaStandardu(*zrodlo) + " i " +
+                                              nazwaStandardu(cel) + " mają własne strony kodowe")};
+    }
+    const znakomat::Podstawa podstawa = znakomat::ZnajdzPodstawe(nazwa);
+    switch (podstawa.rodzaj) {
+        case znakomat::RodzajPodstawy::Nieznana:
+            throw ZleUzycie{"nieznana strona kodowa " + cudzyslow(nazwa) +
+                            " (-b); dostępne: znakomat-cli --list-bases"};
+        case znakomat::RodzajPodstawy::Wielobajtowa:
+            throw ZleUzycie{
+                cudzyslow(nazwa) +
+                " nie jest jednobajtową stroną kodową, a tylko takie przyjmuje opcja -b (--base), "
+                "np. CP437, CP850, ISO-8859-1, CP1252"};
+        case znakomat::RodzajPodstawy::Jednobajtowa:
+            break;
+    }
+    return podstawa.nazwa;
+}
+
+void sprawdzWszystkieZnaki(std::optional<int> zrodlo, int cel, bool zPodstawa)
 {
     for (const std::optional<int> standard : {zrodlo, std::optional(cel)}) {
-        if (standard && !znakomat::JestStronaKodowa(*standard)) {
-            throw ZleUzycie{"opcja -a (--all-characters) konwertuje cały tekst tylko między standardami " +
-                            listaNazw(znakomat::StronyKodowe(), ", ") + "; " + nazwaStandardu(*standard) +
-                            " do nich nie należy"};
+        if (standard && !znakomat::ZnaWszystkieZnaki(*standard, zPodstawa)) {
+            throw ZleUzycie{"opcja -a (--all-characters) nie zna bajtów standardu " +
+                            nazwaStandardu(*standard) +
+                            " innych niż litery: podaj ich jednobajtową stronę kodową opcją -b (--base), "
+                            "np. -a -b CP437"};
         }
     }
 }
@@ -62,6 +89,23 @@ std::string listaStandardow()
             }
         }
         lista += wiersz + "\n";
+    }
+    std::vector<int> cale;
+    for (int i = 0; i < znakomat::LICZBA_STANDARDOW; ++i) {
+        if (znakomat::ZnaWszystkieZnaki(i)) {
+            cale.push_back(i);
+        }
+    }
+    return lista + "\nCały tekst (-a) bez -b: " + listaNazw(cale, ", ") +
+           ".\nPozostałe standardy z -a potrzebują -b (--base), strony kodowej bajtów innych niż "
+           "litery;\nprzyjmowane strony wypisuje znakomat-cli --list-bases.\n";
+}
+
+std::string listaPodstaw()
+{
+    std::string lista;
+    for (const std::string& nazwa : znakomat::NazwyPodstaw()) {
+        lista += nazwa + "\n";
     }
     return lista;
 }

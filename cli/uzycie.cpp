@@ -11,8 +11,11 @@ namespace cli {
 
 namespace {
 
+// The value of the long option without a letter.
+constexpr int LISTA_PODSTAW = 0x100;
+
 // The first long name of each letter is the one messages give.
-constexpr std::array<option, 14> DLUGIE_OPCJE = {{
+constexpr std::array<option, 18> DLUGIE_OPCJE = {{
     {"from-code", required_argument, nullptr, 'f'},
     {"to-code", required_argument, nullptr, 't'},
     {"output", required_argument, nullptr, 'o'},
@@ -22,6 +25,10 @@ constexpr std::array<option, 14> DLUGIE_OPCJE = {{
     {"detect", no_argument, nullptr, 'r'},
     {"all-characters", no_argument, nullptr, 'a'},
     {"wszystkie-znaki", no_argument, nullptr, 'a'},
+    {"base", required_argument, nullptr, 'b'},
+    {"podstawa", required_argument, nullptr, 'b'},
+    {"list-bases", no_argument, nullptr, LISTA_PODSTAW},
+    {"lista-podstaw", no_argument, nullptr, LISTA_PODSTAW},
     {"recursive", no_argument, nullptr, 'R'},
     {"list", no_argument, nullptr, 'l'},
     {"help", no_argument, nullptr, 'h'},
@@ -59,7 +66,7 @@ ZleUzycie zlaOpcja(char** argv)
 {
     // A long option is reported with no letter, or with its own when given a value it takes none.
     if (optopt != 0 &&
-        std::string_view("ftodraRlhV").find(static_cast<char>(optopt)) != std::string_view::npos) {
+        std::string_view("ftodbraRlhV").find(static_cast<char>(optopt)) != std::string_view::npos) {
         return {"opcja " + cudzyslow(dlugaOpcja(argv)) + " nie przyjmuje wartości"};
     }
     const std::string opcja =
@@ -70,10 +77,10 @@ ZleUzycie zlaOpcja(char** argv)
 }  // namespace
 
 const std::string_view POMOC =
-    "Użycie: znakomat-cli -f ŹRÓDŁO -t CEL [-a] [-o WYJŚCIE] [WEJŚCIE...]\n"
-    "        znakomat-cli -f ŹRÓDŁO -t CEL [-a] [-R] -d KATALOG WEJŚCIE...\n"
+    "Użycie: znakomat-cli -f ŹRÓDŁO -t CEL [-a] [-b PODSTAWA] [-o WYJŚCIE] [WEJŚCIE...]\n"
+    "        znakomat-cli -f ŹRÓDŁO -t CEL [-a] [-b PODSTAWA] [-R] -d KATALOG WEJŚCIE...\n"
     "        znakomat-cli -r [-R] [WEJŚCIE...]\n"
-    "        znakomat-cli -l | -h | -V\n"
+    "        znakomat-cli -l | --list-bases | -h | -V\n"
     "\n"
     "Zamienia polskie litery tekstu (Ą Ć Ę Ł Ń Ó Ś Ź Ż ą ć ę ł ń ó ś ź ż) ze standardu\n"
     "ŹRÓDŁO na standard CEL; wszystkie inne bajty przepisuje bez zmian. Czyta kolejno\n"
@@ -84,9 +91,12 @@ const std::string_view POMOC =
     "\n"
     "  -f, --from-code=ŹRÓDŁO  standard tekstu wejściowego albo „auto”\n"
     "  -t, --to-code=CEL       standard tekstu wyjściowego\n"
-    "  -a, --all-characters    konwertuje cały tekst, nie tylko litery, tak jak iconv\n"
-    "                          (też --wszystkie-znaki; tylko ISO-Latin-2, IBM-Latin-2,\n"
-    "                          Windows-EE i UTF-8)\n"
+    "  -a, --all-characters    konwertuje cały tekst, nie tylko litery (też\n"
+    "                          --wszystkie-znaki): ISO-Latin-2, IBM-Latin-2, Windows-EE,\n"
+    "                          UTF-8 i Mazovia, a z -b także pozostałe standardy\n"
+    "  -b, --base=PODSTAWA     jednobajtowa strona kodowa pozostałych bajtów standardu\n"
+    "                          bez własnej, np. CP437, CP850, ISO-8859-1, CP1252\n"
+    "                          (też --podstawa=PODSTAWA)\n"
     "  -o, --output=WYJŚCIE    plik wyjściowy, inny niż wejściowe\n"
     "  -d, --output-dir=KATALOG  każdy plik WEJŚCIE osobno do pliku o tej samej nazwie\n"
     "                          w KATALOGU (tworzy go, gdy go nie ma;\n"
@@ -95,6 +105,8 @@ const std::string_view POMOC =
     "  -r, --detect            tylko rozpoznaje standard każdego pliku WEJŚCIE\n"
     "                          (też --rozpoznaj)\n"
     "  -l, --list              wypisuje osiemnaście standardów i ich inne nazwy\n"
+    "      --list-bases        wypisuje strony kodowe, które przyjmuje -b\n"
+    "                          (też --lista-podstaw)\n"
     "  -h, --help              wyświetla ten opis\n"
     "  -V, --version           wypisuje wersję programu\n"
     "\n"
@@ -103,11 +115,19 @@ const std::string_view POMOC =
     "ISO-8859-2, latin2). Przy porównywaniu nazw wielkość liter, „-”, „_” i spacje nie\n"
     "mają znaczenia, jak w iconv i ICU: cp-1250, Latin_2 i iso88592 też są dobre.\n"
     "\n"
-    "Z -a program konwertuje każdy znak, także „ ” – … ° § é, bajt w bajt tak jak\n"
-    "iconv -f ŹRÓDŁO -t CEL. Znak, którego CEL nie ma, bajt, który w ŹRÓDLE nic nie\n"
-    "znaczy, albo niepoprawny UTF-8 zatrzymują konwersję z błędem podającym pozycję;\n"
-    "plik wyjściowy zostaje wtedy taki, jaki był. Z -f auto -a dotyczy tekstów\n"
-    "rozpoznanych jako jeden z tych czterech standardów; w pozostałych zamienia litery.\n"
+    "Z -a program konwertuje każdy znak, także „ ” – … ° § é ╔═╗, między stronami\n"
+    "kodowymi bajt w bajt tak jak iconv -f ŹRÓDŁO -t CEL. Mazovia to strona kodowa 437\n"
+    "z polskimi literami na miejscu 18 jej znaków. Innym standardom jednobajtowym\n"
+    "-b PODSTAWA podaje stronę kodową, za którą idą ich bajty inne niż litery (dla\n"
+    "Mazovii zastępuje 437); nazwy stron porównywane są jak nazwy standardów. Gdy dwa\n"
+    "bajty znaczą ten sam znak (litera, którą PODSTAWA ma też pod innym bajtem), oba\n"
+    "czytane są jako on, a zapisywany jest bajt litery ze standardu; inny znak pod\n"
+    "najniższym z bajtów. Znak PODSTAWY, którego bajt zajęła litera, w standardzie nie\n"
+    "istnieje. W standardzie brak litery ASCII zostają sobą, a polskie litery tracą\n"
+    "ogonki. Znak, którego CEL nie ma, bajt, który w ŹRÓDLE nic nie znaczy, albo\n"
+    "niepoprawny UTF-8 zatrzymują konwersję z błędem podającym pozycję; plik wyjściowy\n"
+    "zostaje wtedy taki, jaki był. Z -f auto -a dotyczy tekstów rozpoznanych jako\n"
+    "standard, którego wszystkie bajty są znane; w pozostałych zamienia litery.\n"
     "\n"
     "Z -f auto program rozpoznaje standard każdego wejścia osobno, z jego początku\n"
     "(do 1 MiB od pierwszego bajtu od 80 w górę). Gdy inny standard, który zmieniłby\n"
@@ -130,14 +150,18 @@ const std::string_view POMOC =
     "w KATALOGU, który nie może leżeć w żadnym z nich; dowiązania symboliczne są\n"
     "pomijane.\n"
     "\n"
-    "Bez -a bajty od 80 w górę, które nie są polskimi literami, przechodzą bez zmian.\n"
-    "Gdy przez to wynik w UTF-8 nie jest poprawnym UTF-8, albo wynik z UTF-8 zawiera\n"
-    "inne znaki wielobajtowe, program pisze uwagę na standardowe wyjście błędów.\n"
+    "Bez -a bajty, które nie są polskimi literami, przechodzą bez zmian. Gdy przez to\n"
+    "wynik w UTF-8 nie jest poprawnym UTF-8, wynik z UTF-8 zawiera inne znaki\n"
+    "wielobajtowe, albo taki bajt znaczy w CELU co innego niż w ŹRÓDLE (gdy obie strony\n"
+    "kodowe są znane, np. „ z Windows-EE w ISO-Latin-2), program pisze uwagę na\n"
+    "standardowe wyjście błędów i radzi -a (z -b, gdy jest potrzebne).\n"
     "\n"
     "Przykłady:\n"
     "  znakomat-cli -f Mazovia -t UTF-8 -o list.txt list-dos.txt\n"
     "  cat stary.txt | znakomat-cli --from-code=cp1250 --to-code=latin2 > nowy.txt\n"
     "  znakomat-cli -a -f cp1250 -t utf-8 -o list-utf8.txt list.txt\n"
+    "  znakomat-cli -a -f Mazovia -t UTF-8 -o tabela.txt TABELA.TXT\n"
+    "  znakomat-cli -a -b CP437 -f CSK -t UTF-8 -o nowy.txt stary.txt\n"
     "  znakomat-cli -f UTF-8 -t brak -o razem.txt a.txt b.txt\n"
     "  znakomat-cli -f auto -t UTF-8 -d wynik/ *.TXT\n"
     "  znakomat-cli -f auto -t UTF-8 -R -d wynik/ archiwum/\n"
@@ -152,7 +176,7 @@ Ustawienia czytajArgumenty(int argc, char** argv)
     opterr = 0;
     int opcja;
     int opcji = 0;
-    while ((opcja = getopt_long(argc, argv, ":f:t:o:d:raRlhV", DLUGIE_OPCJE.data(), nullptr)) != -1) {
+    while ((opcja = getopt_long(argc, argv, ":f:t:o:d:b:raRlhV", DLUGIE_OPCJE.data(), nullptr)) != -1) {
         ++opcji;
         switch (opcja) {
             case 'f':
@@ -166,6 +190,12 @@ Ustawienia czytajArgumenty(int argc, char** argv)
                 break;
             case 'd':
                 ustawRaz(ustawienia.katalog, opcja, optarg);
+                break;
+            case 'b':
+                ustawRaz(ustawienia.podstawa, opcja, optarg);
+                break;
+            case LISTA_PODSTAW:
+                ustawienia.listaPodstaw = true;
                 break;
             case 'r':
                 ustawienia.rozpoznaj = true;
@@ -193,10 +223,12 @@ Ustawienia czytajArgumenty(int argc, char** argv)
     }
     ustawienia.wejscia.assign(argv + optind, argv + argc);
     // Whatever else was asked would be silently left undone.
-    if ((ustawienia.pomoc || ustawienia.lista || ustawienia.wersja) && (opcji > 1 || optind < argc)) {
-        const char* ktora = ustawienia.pomoc   ? "-h (--help)"
-                            : ustawienia.lista ? "-l (--list)"
-                                               : "-V (--version)";
+    if ((ustawienia.pomoc || ustawienia.lista || ustawienia.listaPodstaw || ustawienia.wersja) &&
+        (opcji > 1 || optind < argc)) {
+        const char* ktora = ustawienia.pomoc          ? "-h (--help)"
+                            : ustawienia.lista        ? "-l (--list)"
+                            : ustawienia.listaPodstaw ? "--list-bases"
+                                                      : "-V (--version)";
         throw ZleUzycie{std::string("opcję ") + ktora + " podaje się sama, bez innych opcji i plików"};
     }
     // Standard input read twice would give the second time nothing.

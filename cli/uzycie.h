@@ -27,11 +27,13 @@ struct Ustawienia {
     std::optional<std::string> cel;
     std::optional<std::string> wyjscie;
     std::optional<std::string> katalog;
+    std::optional<std::string> podstawa;
     std::vector<std::string> wejscia;
     bool rozpoznaj = false;
     bool wszystkieZnaki = false;
     bool rekurencyjnie = false;
     bool lista = false;
+    bool listaPodstaw = false;
     bool pomoc = false;
     bool wersja = false;
 };

@@ -1,6 +1,8 @@
 #include "engine/nie_litery.h"
 
+#include <algorithm>
 #include <bit>
+#include <optional>
 #include <tuple>
 #include <type_traits>
 
@@ -13,6 +15,7 @@
 
 #include "engine/przebieg.h"
 #include "engine/standardy.h"
+#include "engine/strona.h"
 
 namespace znakomat {
 
@@ -187,7 +190,7 @@ const unsigned char* bajty(std::string_view kawalek, std::size_t od)
 
 }  // namespace
 
-NieLitery::NieLitery(int zrodlo, int cel)
+NieLitery::NieLitery(int zrodlo, int cel, std::string_view podstawa)
 {
     const int szerokoscZrodla = SzerokoscLitery(zrodlo);
     const int szerokoscCelu = SzerokoscLitery(cel);
@@ -198,6 +201,23 @@ NieLitery::NieLitery(int zrodlo, int cel)
         }
         for (const char znak : Standardy(zrodlo).Znaki) {
             nieLitera_[static_cast<unsigned char>(znak)] = 0;
+        }
+    } else if (szerokoscZrodla == 1 && szerokoscCelu == 1 && zrodlo != cel) {
+        const std::optional<Strona> stronaZrodla = StronaStandardu(zrodlo, podstawa);
+        const std::optional<Strona> stronaCelu = StronaStandardu(cel, podstawa);
+        if (!stronaZrodla || !stronaCelu) {
+            return;
+        }
+        for (std::size_t b = 0; b < 256; ++b) {
+            nieLitera_[b] = stronaZrodla->znaki[b] != stronaCelu->znaki[b] ? 1 : 0;
+        }
+        for (const char znak : Standardy(zrodlo).Znaki) {
+            nieLitera_[static_cast<unsigned char>(znak)] = 0;
+        }
+        if (std::find(nieLitera_.begin(), nieLitera_.end(), 1) != nieLitera_.end()) {
+            rodzaj_ = Rodzaj::InneZnaki;
+            niskie_ =
+                std::find(nieLitera_.begin(), nieLitera_.begin() + 0x80, 1) != nieLitera_.begin() + 0x80;
         }
     } else if (szerokoscZrodla == 2 && szerokoscCelu == 1) {
         rodzaj_ = Rodzaj::ZnakiZUtf8;
@@ -219,7 +239,7 @@ void NieLitery::dodaj(std::string_view kawalek)
     if (rodzaj_ == Rodzaj::Nic || kawalek.empty()) {
         return;
     }
-    if (rodzaj_ == Rodzaj::BajtyWUtf8) {
+    if (rodzaj_ != Rodzaj::ZnakiZUtf8) {
         liczBajty(kawalek);
     } else {
         liczZnaki(kawalek);
@@ -230,6 +250,15 @@ void NieLitery::dodaj(std::string_view kawalek)
 void NieLitery::liczBajty(std::string_view kawalek)
 {
     std::size_t i = 0;
+    if (niskie_) {
+        // Pages that differ below 80 come from unusual bases; a byte at a time will do.
+        for (; i < kawalek.size(); ++i) {
+            if (nieLitera_[static_cast<unsigned char>(kawalek[i])] != 0) {
+                dopisz(pozycja_ + i, bajty(kawalek, i), 1);
+            }
+        }
+        return;
+    }
 #if defined(ZNAKOMAT_SIMD_X86)
     if (zAvx2()) {
         i = liczBajtyAvx2(kawalek, nieLitera_, [&](std::size_t od, std::uint64_t nie) {

@@ -6,25 +6,31 @@
 
 namespace znakomat {
 
-// Watches a conversion for what passes it unchanged although the target cannot hold it:
+// Watches a letters' conversion for what passes it unchanged although the target reads it
+// otherwise:
 // - from a one-byte standard into UTF-8, every byte from 80 up that is no letter of the
 //   source, which leaves the output invalid UTF-8;
 // - from UTF-8 into a one-byte standard, every character of several bytes that is no
-//   letter, which stays behind as those bytes.
+//   letter, which stays behind as those bytes;
+// - between two one-byte standards whose pages are known (engine/strona.h: the code pages,
+//   Mazovia, and those given a base), every byte that is no letter of the source and stands
+//   for another character in the target, or for none, such as „ from Windows-EE, which is a
+//   C1 control in ISO-Latin-2.
 // Any other pair has nothing to watch. It is fed the pieces of one text in order, as they
 // are read; each text needs its own.
 class NieLitery {
 public:
-    enum class Rodzaj { Nic, BajtyWUtf8, ZnakiZUtf8 };
+    enum class Rodzaj { Nic, BajtyWUtf8, ZnakiZUtf8, InneZnaki };
 
-    // Throws std::out_of_range for an index outside 0..17.
-    NieLitery(int zrodlo, int cel);
+    // `podstawa`: the base's name as ZnajdzPodstawe gives it, or empty. Throws
+    // std::out_of_range for an index outside 0..17, std::runtime_error as StronaStandardu.
+    NieLitery(int zrodlo, int cel, std::string_view podstawa = {});
 
     void dodaj(std::string_view kawalek);
 
     Rodzaj rodzaj() const { return rodzaj_; }
 
-    // How many bytes (into UTF-8) or characters (from UTF-8) so far, counted as if the
+    // How many bytes (InneZnaki, into UTF-8) or characters (from UTF-8) so far, counted as if the
     // text ended after the last piece: a lead byte there begins no letter.
     std::uint64_t ile() const { return licznik_ + (zawieszony_ ? 1 : 0); }
 
@@ -40,8 +46,10 @@ private:
     static constexpr std::uint8_t BEZ_LITER = 3;
 
     Rodzaj rodzaj_ = Rodzaj::Nic;
-    // Into UTF-8: 1 for each byte from 80 up that is no letter of the source.
+    // Into UTF-8 and InneZnaki: 1 for each byte counted.
     std::array<std::uint8_t, 256> nieLitera_{};
+    // Whether a byte below 80 is counted, which the passes over bytes from 80 up would miss.
+    bool niskie_ = false;
     // From UTF-8: a row for each lead byte of a letter (C3, C4, C5), BEZ_LITER for any other
     // byte, and in each row 1 for the second bytes that make a letter with it.
     std::array<std::uint8_t, 256> wiersz_{};

@@ -82,9 +82,18 @@ constexpr char malaLitera(char znak)
     return znak >= 'A' && znak <= 'Z' ? static_cast<char>(znak - 'A' + 'a') : znak;
 }
 
+void sprawdzIndeks(int indeks)
+{
+    if (indeks < 0 || indeks >= LICZBA_STANDARDOW) {
+        throw std::out_of_range("Nieprawidłowy indeks standardu: " + std::to_string(indeks));
+    }
+}
+
+}  // namespace
+
 // Names are compared as iconv and ICU compare the names of charsets: "-", "_" and spaces
 // left out, ASCII letters in either case.
-std::string doPorownania(std::string_view nazwa)
+std::string KluczNazwy(std::string_view nazwa)
 {
     std::string wynik;
     for (const char znak : nazwa) {
@@ -94,15 +103,6 @@ std::string doPorownania(std::string_view nazwa)
     }
     return wynik;
 }
-
-void sprawdzIndeks(int indeks)
-{
-    if (indeks < 0 || indeks >= LICZBA_STANDARDOW) {
-        throw std::out_of_range("Nieprawidłowy indeks standardu: " + std::to_string(indeks));
-    }
-}
-
-}  // namespace
 
 const Standard& Standardy(int indeks)
 {
@@ -133,18 +133,18 @@ std::span<const Alias> Aliasy()
 
 std::optional<int> ZnajdzStandard(std::string_view nazwa)
 {
-    const std::string szukana = doPorownania(nazwa);
+    const std::string szukana = KluczNazwy(nazwa);
     // A name of nothing but separators names nothing.
     if (szukana.empty()) {
         return std::nullopt;
     }
     for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
-        if (doPorownania(tabela[static_cast<std::size_t>(i)].Nazwa) == szukana) {
+        if (KluczNazwy(tabela[static_cast<std::size_t>(i)].Nazwa) == szukana) {
             return i;
         }
     }
     for (const Alias& alias : aliasy) {
-        if (doPorownania(alias.nazwa) == szukana) {
+        if (KluczNazwy(alias.nazwa) == szukana) {
             return alias.standard;
         }
     }

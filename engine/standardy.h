@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace znakomat {
@@ -55,6 +56,9 @@ struct Alias {
 
 // Every alias, grouped by standard in table order.
 std::span<const Alias> Aliasy();
+
+// A name as names are compared: "-", "_" and spaces left out, ASCII letters in lower case.
+std::string KluczNazwy(std::string_view nazwa);
 
 // The standard called `nazwa` in the table or by an alias. Names are compared as iconv and
 // ICU compare charset names: "-", "_" and spaces are left out, ASCII letters match in either

@@ -1,16 +1,20 @@
 #include "engine/wszystkie_znaki.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "engine/standardy.h"
+#include "engine/strona.h"
+#include "engine/utf8.h"
 
 namespace znakomat {
 
@@ -18,101 +22,79 @@ namespace {
 
 constexpr std::array<int, 4> STRONY_KODOWE = {ISO_LATIN_2, IBM_LATIN_2, WINDOWS_EE, UTF8_INDEX};
 
-// One conversion descriptor of the system's iconv, for building the tables.
-class Iconv {
-public:
-    Iconv(int zrodlo, int cel) : cd_(::iconv_open(NazwaWIconv(cel), NazwaWIconv(zrodlo)))
-    {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error(std::string("iconv nie zna ") + NazwaWIconv(zrodlo) + " albo " +
-                                     NazwaWIconv(cel));
-        }
-    }
-    ~Iconv() { ::iconv_close(cd_); }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
+// The tag characters, which glibc's iconv drops from a text rather than stop at when the
+// target has no room for them: so does this conversion.
+constexpr char32_t ZNACZNIKI_OD = 0xE0000;
+constexpr char32_t ZNACZNIKI_DO = 0xE007F;
 
-    // The whole of `tekst` converted, or nothing where iconv stops.
-    std::optional<std::string> konwertuj(std::string tekst)
-    {
-        ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::array<char, 64> wynik{};
-        char* we = tekst.data();
-        std::size_t zostalo = tekst.size();
-        char* wy = wynik.data();
-        std::size_t miejsce = wynik.size();
-        if (::iconv(cd_, &we, &zostalo, &wy, &miejsce) == static_cast<std::size_t>(-1) ||
-            ::iconv(cd_, nullptr, nullptr, &wy, &miejsce) == static_cast<std::size_t>(-1)) {
-            return std::nullopt;
-        }
-        return std::string(wynik.data(), wy);
-    }
-
-private:
-    iconv_t cd_;
-};
-
-// The length of the UTF-8 character at the beginning of `tekst` by Unicode's rules; 0 when
-// `tekst` ends inside one that may yet be valid, -1 when it cannot be one.
-int znakUtf8(std::string_view tekst, char32_t& kod)
+// Where the run of ASCII bytes from `i` ends: the first byte from 80 up, or the end.
+std::size_t koniecAscii(std::string_view tekst, std::size_t i)
 {
-    const auto bajt = [&](std::size_t i) { return static_cast<unsigned char>(tekst[i]); };
-    const unsigned char pierwszy = bajt(0);
-    int dlugosc = 0;
-    unsigned char od = 0x80;
-    unsigned char doBajtu = 0xBF;
-    if (pierwszy < 0x80) {
-        kod = pierwszy;
-        return 1;
-    }
-    if (pierwszy >= 0xC2 && pierwszy <= 0xDF) {
-        dlugosc = 2;
-        kod = pierwszy & 0x1Fu;
-    } else if (pierwszy >= 0xE0 && pierwszy <= 0xEF) {
-        dlugosc = 3;
-        kod = pierwszy & 0x0Fu;
-        od = pierwszy == 0xE0 ? 0xA0 : 0x80;
-        doBajtu = pierwszy == 0xED ? 0x9F : 0xBF;
-    } else if (pierwszy >= 0xF0 && pierwszy <= 0xF4) {
-        dlugosc = 4;
-        kod = pierwszy & 0x07u;
-        od = pierwszy == 0xF0 ? 0x90 : 0x80;
-        doBajtu = pierwszy == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return -1;
-    }
-    for (int i = 1; i < dlugosc; ++i) {
-        if (static_cast<std::size_t>(i) >= tekst.size()) {
-            return 0;
+    constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080;
+    for (std::uint64_t slowo = 0; i + 8 <= tekst.size(); i += 8) {
+        std::memcpy(&slowo, tekst.data() + i, 8);
+        if ((slowo & WYSOKIE_BITY) != 0) {
+            break;
         }
-        const unsigned char dalszy = bajt(static_cast<std::size_t>(i));
-        if (dalszy < od || dalszy > doBajtu) {
-            return -1;
-        }
-        od = 0x80;
-        doBajtu = 0xBF;
-        kod = (kod << 6) | (dalszy & 0x3Fu);
     }
-    return dlugosc;
+    while (i < tekst.size() && static_cast<unsigned char>(tekst[i]) < 0x80) {
+        ++i;
+    }
+    return i;
+}
+
+// Whether the two bytes are a UTF-8 character of two bytes.
+bool dwaBajty(char pierwszy, char drugi)
+{
+    const auto wiodacy = static_cast<unsigned char>(pierwszy);
+    return wiodacy >= 0xC2 && wiodacy <= 0xDF && (static_cast<unsigned char>(drugi) & 0xC0) == 0x80;
+}
+
+// Copies the run of ASCII bytes from `i` to `wy`, eight at a time, storing up to eight bytes
+// past its end; returns where it ends, `wy` moved past it.
+std::size_t przepiszAscii(std::string_view tekst, std::size_t i, char*& wy)
+{
+    constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080;
+    for (std::uint64_t slowo = 0; i + 8 <= tekst.size();) {
+        std::memcpy(&slowo, tekst.data() + i, 8);
+        std::memcpy(wy, &slowo, 8);
+        if (const std::uint64_t wysokie = slowo & WYSOKIE_BITY; wysokie != 0) {
+            const int bit = std::endian::native == std::endian::little ? std::countr_zero(wysokie)
+                                                                       : std::countl_zero(wysokie);
+            const auto ascii = static_cast<std::size_t>(bit / 8);
+            wy += ascii;
+            return i + ascii;
+        }
+        wy += 8;
+        i += 8;
+    }
+    while (i < tekst.size() && static_cast<unsigned char>(tekst[i]) < 0x80) {
+        *wy++ = tekst[i++];
+    }
+    return i;
 }
 
 }  // namespace
 
-// What one pair of code pages needs, taken from the system's iconv once.
+// What one pair of standards needs, taken from their pages once.
 struct TabliceStronKodowych {
-    // From a one-byte source: each byte in the target; length 0 where iconv stops.
+    // From a one-byte source: each byte in the target; length 0 where the conversion stops.
     std::array<std::array<char, 4>, 256> bajty{};
     std::array<unsigned char, 256> dlugosci{};
     // The character each source byte stands for; none where the source leaves it empty.
     std::array<std::optional<char32_t>, 256> znaki{};
-    // From UTF-8 into a one-byte target: the target's byte for each character of the Basic
-    // Multilingual Plane, -1 where it has none. The targets have no character beyond it.
+    // Into a one-byte target: the target's byte for each character of the Basic Multilingual
+    // Plane, -1 where it has none (Strona::odwrotna). No one-byte code page of iconv has a
+    // character beyond it.
     std::vector<std::int16_t> zUtf8 = std::vector<std::int16_t>(0x10000, -1);
+    // Whether the one-byte target writes every ASCII character as its own byte, as all but a
+    // few bases do: runs of ASCII are then copied.
+    bool asciiBezZmian = false;
 };
 
 namespace {
 
-std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel);
+std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel, const std::string& podstawa);
 
 }  // namespace
 
@@ -144,48 +126,72 @@ const char* NazwaWIconv(int standard)
 
 namespace {
 
-const TabliceStronKodowych& tablice(int zrodlo, int cel)
+const TabliceStronKodowych& tablice(int zrodlo, int cel, const std::string& podstawa)
 {
     // Threads of a batch share them; each pair is built once.
     static std::mutex mutex;
-    static std::map<std::pair<int, int>, std::unique_ptr<const TabliceStronKodowych>> gotowe;
+    static std::map<std::tuple<int, int, std::string>, std::unique_ptr<const TabliceStronKodowych>> gotowe;
     const std::lock_guard blokada(mutex);
-    auto& miejsce = gotowe[{zrodlo, cel}];
+    auto& miejsce = gotowe[{zrodlo, cel, podstawa}];
     if (!miejsce) {
-        miejsce = zbudujTablice(zrodlo, cel);
+        miejsce = zbudujTablice(zrodlo, cel, podstawa);
     }
     return *miejsce;
 }
 
-std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel)
+// `znak` in UTF-8 at `wynik`; its length.
+unsigned char doUtf8(char32_t znak, char* wynik)
+{
+    const auto bajt = [](char32_t bity) { return static_cast<char>(bity); };
+    if (znak < 0x80) {
+        wynik[0] = bajt(znak);
+        return 1;
+    }
+    if (znak < 0x800) {
+        wynik[0] = bajt(0xC0 | znak >> 6);
+        wynik[1] = bajt(0x80 | (znak & 0x3F));
+        return 2;
+    }
+    if (znak < 0x10000) {
+        wynik[0] = bajt(0xE0 | znak >> 12);
+        wynik[1] = bajt(0x80 | (znak >> 6 & 0x3F));
+        wynik[2] = bajt(0x80 | (znak & 0x3F));
+        return 3;
+    }
+    wynik[0] = bajt(0xF0 | znak >> 18);
+    wynik[1] = bajt(0x80 | (znak >> 12 & 0x3F));
+    wynik[2] = bajt(0x80 | (znak >> 6 & 0x3F));
+    wynik[3] = bajt(0x80 | (znak & 0x3F));
+    return 4;
+}
+
+std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel, const std::string& podstawa)
 {
     auto wynik = std::make_unique<TabliceStronKodowych>();
-    if (zrodlo != UTF8_INDEX) {
-        Iconv doCelu(zrodlo, cel);
-        Iconv doUtf8(zrodlo, UTF8_INDEX);
-        for (int b = 0; b < 256; ++b) {
-            const std::string bajt(1, static_cast<char>(b));
-            if (const std::optional<std::string> znak = doUtf8.konwertuj(bajt)) {
-                char32_t kod = 0;
-                znakUtf8(*znak, kod);
-                wynik->znaki[static_cast<std::size_t>(b)] = kod;
-            }
-            const std::optional<std::string> wCelu = doCelu.konwertuj(bajt);
-            if (wCelu && !wCelu->empty() && wCelu->size() <= 4) {
-                std::memcpy(wynik->bajty[static_cast<std::size_t>(b)].data(), wCelu->data(), wCelu->size());
-                wynik->dlugosci[static_cast<std::size_t>(b)] = static_cast<unsigned char>(wCelu->size());
-            }
+    const std::optional<Strona> wCelu = StronaStandardu(cel, podstawa);
+    if (wCelu) {
+        wynik->zUtf8 = wCelu->odwrotna();
+        wynik->asciiBezZmian = true;
+        for (std::int16_t znak = 0; znak < 0x80; ++znak) {
+            wynik->asciiBezZmian =
+                wynik->asciiBezZmian && wynik->zUtf8[static_cast<std::size_t>(znak)] == znak;
         }
-    } else if (cel != UTF8_INDEX) {
-        Iconv zCelu(cel, UTF8_INDEX);
-        for (int b = 0; b < 256; ++b) {
-            if (const std::optional<std::string> znak =
-                    zCelu.konwertuj(std::string(1, static_cast<char>(b)))) {
-                char32_t kod = 0;
-                if (znakUtf8(*znak, kod) > 0 && kod < 0x10000) {
-                    wynik->zUtf8[kod] = static_cast<std::int16_t>(b);
-                }
-            }
+    }
+    if (zrodlo == UTF8_INDEX) {
+        return wynik;
+    }
+    const Strona zrodla = StronaStandardu(zrodlo, podstawa).value();
+    for (std::size_t b = 0; b < 256; ++b) {
+        const char32_t znak = zrodla.znaki[b];
+        if (znak == Strona::BEZ_ZNAKU) {
+            continue;
+        }
+        wynik->znaki[b] = znak;
+        if (!wCelu) {
+            wynik->dlugosci[b] = doUtf8(znak, wynik->bajty[b].data());
+        } else if (const int bajt = znak < 0x10000 ? wynik->zUtf8[znak] : wCelu->bajt(znak); bajt >= 0) {
+            wynik->bajty[b][0] = static_cast<char>(bajt);
+            wynik->dlugosci[b] = 1;
         }
     }
     return wynik;
@@ -193,11 +199,11 @@ std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel)
 
 }  // namespace
 
-KonwersjaWszystkichZnakow::KonwersjaWszystkichZnakow(int zrodlo, int cel)
+KonwersjaWszystkichZnakow::KonwersjaWszystkichZnakow(int zrodlo, int cel, std::string_view podstawa)
     : zrodlo_(zrodlo),
       cel_(cel),
-      tablice_((JestStronaKodowa(zrodlo) && JestStronaKodowa(cel))
-                   ? tablice(zrodlo, cel)
+      tablice_(KonwertujeWszystkieZnaki(zrodlo, cel, !podstawa.empty())
+                   ? tablice(zrodlo, cel, std::string(podstawa))
                    : throw std::invalid_argument("standard bez tablicy wszystkich znaków"))
 {
     if (zrodlo == UTF8_INDEX && cel == UTF8_INDEX) {
@@ -222,9 +228,15 @@ void KonwersjaWszystkichZnakow::dopisz(std::string_view kawalek, std::string& wy
         zJednobajtowego(kawalek, wynik);
         return;
     }
-    // A character cut at the end of the last piece is read again whole.
-    std::string tekst = std::exchange(czeka_, {});
-    tekst += kawalek;
+    // A character cut at the end of the last piece is read again whole; only then is the
+    // piece copied.
+    std::string sklejony;
+    std::string_view tekst = kawalek;
+    if (!czeka_.empty()) {
+        sklejony = std::exchange(czeka_, {});
+        sklejony += kawalek;
+        tekst = sklejony;
+    }
     if (cel_ == UTF8_INDEX) {
         zUtf8DoUtf8(tekst, wynik);
     } else {
@@ -265,15 +277,33 @@ void KonwersjaWszystkichZnakow::zJednobajtowego(std::string_view kawalek, std::s
 void KonwersjaWszystkichZnakow::zUtf8(std::string_view tekst, std::string& wynik)
 {
     const std::size_t poczatek = wynik.size();
-    wynik.resize(poczatek + tekst.size());
+    // Eight bytes more: runs of ASCII are stored eight at a time, past their end.
+    wynik.resize(poczatek + tekst.size() + 8);
     char* wy = wynik.data() + poczatek;
+    const auto bajtTekstu = [&](std::size_t i) { return static_cast<unsigned char>(tekst[i]); };
     std::size_t i = 0;
     while (i < tekst.size()) {
+        if (tablice_.asciiBezZmian) {
+            i = przepiszAscii(tekst, i, wy);
+            if (i == tekst.size()) {
+                break;
+            }
+        }
         char32_t kod = 0;
-        const int dlugosc = znakUtf8(tekst.substr(i), kod);
+        int dlugosc = 2;
+        // Two bytes, as every Polish letter, read here; the rest by Unicode's rules.
+        if (i + 1 < tekst.size() && dwaBajty(tekst[i], tekst[i + 1])) {
+            kod = static_cast<char32_t>((bajtTekstu(i) & 0x1F) << 6 | (bajtTekstu(i + 1) & 0x3F));
+        } else {
+            dlugosc = ZnakUtf8(tekst.substr(i), kod);
+        }
         if (dlugosc == 0) {
             czeka_ = tekst.substr(i);
             break;
+        }
+        if (dlugosc > 0 && kod >= ZNACZNIKI_OD && kod <= ZNACZNIKI_DO) {
+            i += static_cast<std::size_t>(dlugosc);
+            continue;
         }
         const std::int16_t bajt = dlugosc > 0 && kod < 0x10000 ? tablice_.zUtf8[kod] : -1;
         if (bajt < 0) {
@@ -288,8 +318,29 @@ void KonwersjaWszystkichZnakow::zUtf8(std::string_view tekst, std::string& wynik
 
 void KonwersjaWszystkichZnakow::zUtf8DoUtf8(std::string_view tekst, std::string& wynik)
 {
+    // iconv takes every sequence Unicode allows as it is: those are copied. From the first
+    // one that is not (beyond Unicode, invalid, or cut at the end), iconv decides: it takes a
+    // few beyond Unicode, and stops where it stops.
+    std::size_t i = 0;
+    while (i < tekst.size()) {
+        i = koniecAscii(tekst, i);
+        if (i + 1 < tekst.size() && dwaBajty(tekst[i], tekst[i + 1])) {
+            i += 2;
+            continue;
+        }
+        char32_t kod = 0;
+        const int dlugosc = i < tekst.size() ? ZnakUtf8(tekst.substr(i), kod) : 0;
+        if (dlugosc <= 0) {
+            break;
+        }
+        i += static_cast<std::size_t>(dlugosc);
+    }
+    wynik.append(tekst.substr(0, i));
+    if (i == tekst.size()) {
+        return;
+    }
     ::iconv(iconv_, nullptr, nullptr, nullptr, nullptr);
-    std::string wejscie(tekst);
+    std::string wejscie(tekst.substr(i));
     char* we = wejscie.data();
     std::size_t zostalo = wejscie.size();
     while (zostalo > 0) {
@@ -303,7 +354,7 @@ void KonwersjaWszystkichZnakow::zUtf8DoUtf8(std::string_view tekst, std::string&
         if (!blad || numer == E2BIG) {
             continue;
         }
-        const auto gdzie = static_cast<std::size_t>(we - wejscie.data());
+        const std::size_t gdzie = i + static_cast<std::size_t>(we - wejscie.data());
         if (numer == EINVAL) {
             czeka_ = tekst.substr(gdzie);
             return;
@@ -315,7 +366,7 @@ void KonwersjaWszystkichZnakow::zUtf8DoUtf8(std::string_view tekst, std::string&
 void KonwersjaWszystkichZnakow::bladUtf8(std::string_view tekst, std::size_t gdzie) const
 {
     char32_t kod = 0;
-    const int dlugosc = znakUtf8(tekst.substr(gdzie), kod);
+    const int dlugosc = ZnakUtf8(tekst.substr(gdzie), kod);
     using Rodzaj = NieprzekonwertowanyZnak::Rodzaj;
     throw NieprzekonwertowanyZnak{dlugosc > 0 ? Rodzaj::BrakWCelu : Rodzaj::NiepoprawnyUtf8,
                                   przeczytane_ + gdzie, dlugosc > 0 ? kod : 0};

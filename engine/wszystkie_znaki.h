@@ -12,7 +12,7 @@
 namespace znakomat {
 
 // The standards that are real code pages, where every character of a text has a meaning
-// of its own, and so a whole text can be converted, not only its letters.
+// of its own; a base (engine/strona.h) changes nothing in them.
 std::span<const int> StronyKodowe();
 bool JestStronaKodowa(int standard);
 // glibc's iconv name of a code page; nullptr for the other standards.
@@ -33,15 +33,17 @@ struct NieprzekonwertowanyZnak {
     char32_t znak = 0;
 };
 
-// Converts every character of a text arriving in pieces from one code page to another,
-// byte for byte as iconv(3) converts the whole text and stopping where it stops. The
-// tables come from the system's iconv when the first conversion is made; UTF-8 into itself
-// is checked by iconv directly, which takes a few sequences beyond Unicode.
+// Converts every character of a text arriving in pieces from one standard to another by their
+// pages (engine/strona.h): between code pages byte for byte as iconv(3) converts the whole
+// text, stopping where it stops. The tables are built from the pages when the first
+// conversion of a pair is made; UTF-8 into itself is checked by iconv directly, which takes a
+// few sequences beyond Unicode.
 class KonwersjaWszystkichZnakow {
 public:
-    // Throws std::invalid_argument when a standard is not a code page, std::runtime_error
-    // when the system's iconv does not know it.
-    KonwersjaWszystkichZnakow(int zrodlo, int cel);
+    // `podstawa`: the base's name as ZnajdzPodstawe gives it, for the standards that take one.
+    // Throws std::invalid_argument when a standard has no page (KonwertujeWszystkieZnaki),
+    // std::runtime_error when the system's iconv does not know a page or the base is not one.
+    KonwersjaWszystkichZnakow(int zrodlo, int cel, std::string_view podstawa = {});
     ~KonwersjaWszystkichZnakow();
     KonwersjaWszystkichZnakow(const KonwersjaWszystkichZnakow&) = delete;
     KonwersjaWszystkichZnakow& operator=(const KonwersjaWszystkichZnakow&) = delete;

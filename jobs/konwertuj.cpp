@@ -13,7 +13,7 @@
 #include "engine/konwersja.h"
 #include "engine/nie_litery.h"
 #include "engine/standardy.h"
-#include "engine/wszystkie_znaki.h"
+#include "engine/strona.h"
 #include "jobs/postep_okna.h"
 #include "jobs/schowek.h"
 #include "pliki/konwersja_pliku.h"
@@ -116,10 +116,13 @@ std::optional<pliki::WynikKonwersji> konwertujNazwane(OknoZadania& okno, const Q
         return blad.czynnosc == pliki::BladPliku::Zapis ? nazwaWyjscia : nazwaWejscia;
     };
     try {
-        PostepOkna postep(okno);
+        std::optional<pliki::WynikKonwersji> wynik;
         // Names are compared before the probes; what was opened is compared in the job.
-        return pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), ustawienia,
-                                    postep);
+        WykonajWTle(okno, [&](znakomat::Postep& postep) {
+            wynik = pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), ustawienia,
+                                         postep);
+        });
+        return wynik;
     } catch (const pliki::WejscieJestWyjsciem&) {
         zakonczBledem(okno, INNA_NAZWA);
     } catch (const znakomat::Przerwane&) {
@@ -163,8 +166,8 @@ bool zakonczKonwersje(OknoZadania& okno, const std::optional<pliki::WynikKonwers
         return false;
     }
     QString objasnienie = opisNieLiter(*wynik, cel);
-    const bool wszystkieMozliwe = !objasnienie.isEmpty() && znakomat::JestStronaKodowa(wynik->zrodlo) &&
-                                  znakomat::JestStronaKodowa(cel);
+    const bool wszystkieMozliwe =
+        !objasnienie.isEmpty() && znakomat::KonwertujeWszystkieZnaki(wynik->zrodlo, cel);
     if (!objasnienie.isEmpty()) {
         objasnienie += wszystkieMozliwe ? RADA_WSZYSTKIE : RADA_ZRODLO;
     }
@@ -187,9 +190,9 @@ bool qKon1(const QString& wejscie)
     return pliki::MoznaCzytac(SciezkaPliku(wejscie));
 }
 
-bool qKon2(const QString& wyjscie)
+bool qKon2(const QString& wyjscie, const QString& wejscie)
 {
-    return pliki::MoznaNadpisac(SciezkaPliku(wyjscie), slowoProbne);
+    return pliki::MoznaNadpisac(SciezkaPliku(wyjscie), slowoProbne, SciezkaPliku(wejscie));
 }
 
 void KomendaKonwertuj(OknoKonwersji& okno)
@@ -219,7 +222,7 @@ void KonwertujPlik(OknoZadania& okno, const QString& nazwaWejscia, const QString
                       przyczyna(numerBledu));
         return;
     }
-    if (!qKon2(nazwaWyjscia)) {
+    if (!qKon2(nazwaWyjscia, nazwaWejscia)) {
         const int numerBledu = errno;
         zakonczBledem(okno, QStringLiteral("Nie mogę nadpisać (utworzyć) pliku tekstowego: ") + nazwaWyjscia,
                       przyczyna(numerBledu));
@@ -265,13 +268,15 @@ void KonwertujTekstPola(OknoZadania& okno, PoleKonwersji& pole, int zrodlo, int 
     pole.ustawFokus();
 }
 
-void WklejZeSchowka(PoleKonwersji& pole)
+QString WklejZeSchowka(PoleKonwersji& pole)
 {
     pole.zastapTekst(QString());
     const QMimeData* dane = QGuiApplication::clipboard()->mimeData();
-    pole.zastapTekst(dane != nullptr ? tekstZeSchowka(*dane) : QString());
+    const QString tekst = dane != nullptr ? tekstZeSchowka(*dane) : QString();
+    pole.zastapTekst(tekst);
     // The cursor after the last character: zaznacz cuts the start to the text's length.
     pole.zaznacz({std::numeric_limits<int>::max(), 0});
+    return tekst;
 }
 
 void KopiujDoSchowka(PoleKonwersji& pole)

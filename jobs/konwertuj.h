@@ -24,13 +24,13 @@ void KonwertujPlik(OknoZadania& okno, const QString& wejscie, const QString& wyj
 // Converts the text box in place and selects the same positions again.
 void KonwertujTekstPola(OknoZadania& okno, PoleKonwersji& pole, int zrodlo, int cel);
 
-// The two clipboard buttons.
-void WklejZeSchowka(PoleKonwersji& pole);
+// The two clipboard buttons. The paste gives back the text it put in the box.
+QString WklejZeSchowka(PoleKonwersji& pole);
 void KopiujDoSchowka(PoleKonwersji& pole);
 
 // Probes: whether the input can be read, and whether the output can be written (the
-// output then holds the probe word).
+// output then holds the probe word, made as readable as the input allows).
 bool qKon1(const QString& wejscie);
-bool qKon2(const QString& wyjscie);
+bool qKon2(const QString& wyjscie, const QString& wejscie);
 
 }  // namespace zadania

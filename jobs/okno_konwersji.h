@@ -16,7 +16,8 @@ class PoleKonwersji {
 public:
     // The box's exact text.
     virtual QString tekst() const = 0;
-    // The whole text replaced as one edit that Ctrl+Z takes back.
+    // The whole text replaced as one edit that Ctrl+Z takes back. A long text goes in
+    // piece by piece, with the window's events between the pieces.
     virtual void zastapTekst(const QString& tekst) = 0;
     virtual Zaznaczenie zaznaczenie() const = 0;
     // Cuts the start to the text's length and the length to what remains after it.

@@ -98,8 +98,9 @@ done
 
 if [[ -x $korzen/usr/bin/znakomat-cli ]]; then
     if lista=$("$korzen/usr/bin/znakomat-cli" -l); then
-        # A line per standard: its name first, its other names after it.
-        nazwy=$(cut -d' ' -f1 <<<"$lista")
+        # A line per standard: its name first, its other names after it; after an empty
+        # line, which of them convert whole.
+        nazwy=$(sed '/^$/,$d' <<<"$lista" | cut -d' ' -f1)
         ile=$(grep -c . <<<"$nazwy")
         ((ile == 18)) || blad "znakomat-cli -l lists $ile standards, not 18"
         ((ile == $(sort -u <<<"$nazwy" | grep -c .))) || blad "znakomat-cli -l lists a standard twice"
@@ -124,6 +125,7 @@ if [[ -x $korzen/usr/bin/znakomat-cli ]]; then
         [[ $(dopelnij -t "" | wc -w) -ge 18 ]] || blad "completion after -t: $(dopelnij -t "")"
         [[ $(dopelnij -f AU) == auto && -z $(dopelnij -t au) ]] || blad "completion of 'auto': $(dopelnij -f AU) / $(dopelnij -t au)"
         [[ $(dopelnij --kat) == --katalog= ]] || blad "completion of '--kat': $(dopelnij --kat)"
+        [[ $(dopelnij -b cp43) == CP437 ]] || blad "completion of '-b cp43': $(dopelnij -b cp43)"
     else
         blad "${dopelnienie#"$korzen"} missing"
     fi

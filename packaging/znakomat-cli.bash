@@ -1,6 +1,7 @@
-# bash completion for znakomat-cli: its options, the names of standards after -f and -t
-# (compared as the program compares them: case, "-", "_" and spaces do not count; "auto"
-# after -f too; whole names, colons included), folders after -d, and file names.
+# bash completion for znakomat-cli: its options, the names of standards after -f and -t and
+# of code pages after -b (compared as the program compares them: case, "-", "_" and spaces
+# do not count; "auto" after -f too; whole names, colons included), folders after -d, and
+# file names.
 
 # A name as the program compares it.
 _znakomat_cli_klucz()
@@ -34,14 +35,23 @@ _znakomat_cli()
     COMPREPLY=()
 
     case $opcja in
-        -f | --from-code | -t | --to-code)
-            # The program lists the standards with their other names; every word is a name.
-            local nazwa zrodlowe= szukana
+        -f | --from-code | -t | --to-code | -b | --base | --podstawa)
+            # The program lists the standards with their other names up to an empty line,
+            # every word a name, and the code pages -b takes a line each.
+            local nazwa nazwy szukana
             szukana=$(_znakomat_cli_klucz "$cur")
-            if [[ $opcja == -f || $opcja == --from-code ]]; then
-                zrodlowe=auto
-            fi
-            for nazwa in $zrodlowe $("${COMP_WORDS[0]}" -l 2>/dev/null | tr -s ' \t,;()' '\n'); do
+            case $opcja in
+                -b | --base | --podstawa)
+                    nazwy=$("${COMP_WORDS[0]}" --list-bases 2>/dev/null)
+                    ;;
+                -f | --from-code)
+                    nazwy="auto "$("${COMP_WORDS[0]}" -l 2>/dev/null | sed '/^$/,$d')
+                    ;;
+                *)
+                    nazwy=$("${COMP_WORDS[0]}" -l 2>/dev/null | sed '/^$/,$d')
+                    ;;
+            esac
+            for nazwa in $nazwy; do
                 if [[ $(_znakomat_cli_klucz "$nazwa") == "$szukana"* ]]; then
                     COMPREPLY+=("$nazwa")
                 fi
@@ -69,9 +79,9 @@ _znakomat_cli()
     esac
 
     if [[ $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W '-f -t -a -o -d -R -r -l -h -V --from-code= --to-code=
-            --all-characters --wszystkie-znaki --output= --output-dir= --katalog= --recursive --detect
-            --rozpoznaj --list --help --version' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W '-f -t -a -b -o -d -R -r -l -h -V --from-code= --to-code=
+            --all-characters --wszystkie-znaki --base= --podstawa= --output= --output-dir= --katalog=
+            --recursive --detect --rozpoznaj --list --list-bases --lista-podstaw --help --version' -- "$cur")
         if [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]]; then
             compopt -o nospace 2>/dev/null
         fi

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "engine/strona.h"
 #include "engine/strumien.h"
 #include "pliki/przepisz.h"
 #include "pliki/rozpoznany_poczatek.h"
@@ -17,11 +18,11 @@ using Przekaz = std::function<void(const std::function<void(std::string_view)>&)
 // Every character of the pieces `przekaz` hands over, from `zrodlo` to `cel`, as iconv
 // converts them. `przesuniecie` is where the first of them lies in the text.
 void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
-                            std::uint64_t przesuniecie, znakomat::Postep& nadzor)
+                            const std::string& podstawa, std::uint64_t przesuniecie, znakomat::Postep& nadzor)
 {
     std::optional<znakomat::KonwersjaWszystkichZnakow> konwersja;
     try {
-        konwersja.emplace(zrodlo, cel);
+        konwersja.emplace(zrodlo, cel, podstawa);
     } catch (const std::runtime_error& blad) {
         throw BrakStronyKodowej{blad.what()};
     }
@@ -44,10 +45,16 @@ void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int 
 // The letters, counting what passes them that the target cannot hold; ends the conversion.
 template <typename Czytanie>
 znakomat::NieLitery przepiszLitery(Czytanie przepisz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
-                                   znakomat::Postep& nadzor)
+                                   const std::string& podstawa, znakomat::Postep& nadzor)
 {
     znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
-    znakomat::NieLitery nieLitery(zrodlo, cel);
+    znakomat::NieLitery nieLitery = [&] {
+        try {
+            return znakomat::NieLitery(zrodlo, cel, podstawa);
+        } catch (const std::runtime_error& blad) {
+            throw BrakStronyKodowej{blad.what()};
+        }
+    }();
     przepisz(konwersja, nieLitery);
     // The last bytes of a letter cut at the end of the text wait in the conversion.
     wyjscie.zapisz(konwersja.zakoncz(), nadzor);
@@ -65,14 +72,14 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
         WynikKonwersji wynik{zrodlo, {}, {}, {}, {}, 0};
         if (ustawienia.wszystkieZnaki) {
             przepiszWszystkieZnaki([&](const auto& dalej) { CzytajDoKonca(wejscie, dalej, nadzor); }, wyjscie,
-                                   zrodlo, cel, 0, nadzor);
+                                   zrodlo, cel, ustawienia.podstawa, 0, nadzor);
             return wynik;
         }
         wynik.nieLitery = przepiszLitery(
             [&](znakomat::KonwersjaBlokowa& konwersja, znakomat::NieLitery& nieLitery) {
                 Przepisz(wejscie, wyjscie, konwersja, nadzor, &nieLitery);
             },
-            wyjscie, zrodlo, cel, nadzor);
+            wyjscie, zrodlo, cel, ustawienia.podstawa, nadzor);
         return wynik;
     }
 
@@ -84,9 +91,9 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
         wynik.zrodlo = wynik.rozpoznanie->standard();
     }
     if (ustawienia.wszystkieZnaki && !wynik.bezLiter()) {
-        if (znakomat::JestStronaKodowa(wynik.zrodlo)) {
+        if (znakomat::KonwertujeWszystkieZnaki(wynik.zrodlo, cel, !ustawienia.podstawa.empty())) {
             przepiszWszystkieZnaki([&](const auto& dalej) { poczatek.przekaz(dalej, nadzor); }, wyjscie,
-                                   wynik.zrodlo, cel, wynik.przesuniecie, nadzor);
+                                   wynik.zrodlo, cel, ustawienia.podstawa, wynik.przesuniecie, nadzor);
             return wynik;
         }
         wynik.tylkoLitery = true;
@@ -95,7 +102,7 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
         [&](znakomat::KonwersjaBlokowa& konwersja, znakomat::NieLitery& nieLitery) {
             poczatek.przepisz(konwersja, nadzor, &nieLitery);
         },
-        wyjscie, wynik.zrodlo, cel, nadzor);
+        wyjscie, wynik.zrodlo, cel, ustawienia.podstawa, nadzor);
     return wynik;
 }
 
@@ -106,20 +113,26 @@ KonwersjaDoPliku::KonwersjaDoPliku(std::string nazwaWyjscia, const UstawieniaKon
 }
 
 WynikKonwersji KonwersjaDoPliku::dodaj(const std::string& nazwaWejscia,
-                                       const std::function<void()>& przedUtworzeniemWyjscia)
+                                       const std::function<void()>& przedUtworzeniemWyjscia,
+                                       const std::optional<ZnanyPlik>& znany)
 {
-    PlikWejsciowy wejscie(nazwaWejscia);
-    if (wejscie.jestTymSamymPlikiem(nazwaWyjscia_)) {
+    std::optional<PlikWejsciowy> wejscie;
+    if (znany) {
+        wejscie.emplace(nazwaWejscia, *znany);
+    } else {
+        wejscie.emplace(nazwaWejscia);
+    }
+    if (wejscie->jestTymSamymPlikiem(nazwaWyjscia_)) {
         throw WejscieJestWyjsciem{};
     }
     if (!wyjscie_) {
         if (przedUtworzeniemWyjscia) {
             przedUtworzeniemWyjscia();
         }
-        wyjscie_.emplace(nazwaWyjscia_, nadzor_);
+        wyjscie_.emplace(nazwaWyjscia_, nadzor_, wejscie->prawa());
     }
-    WynikKonwersji wynik = KonwertujOtwarte(wejscie, *wyjscie_, ustawienia_, nadzor_);
-    wejscie.zamknij();
+    WynikKonwersji wynik = KonwertujOtwarte(*wejscie, *wyjscie_, ustawienia_, nadzor_);
+    wejscie->zamknij();
     return wynik;
 }
 

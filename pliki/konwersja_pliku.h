@@ -22,8 +22,12 @@ struct UstawieniaKonwersji {
     // None: each input's own standard is recognised in its beginning.
     std::optional<int> zrodlo;
     int cel;
-    // Every character, not only the letters; between code pages only.
+    // Every character, not only the letters; where both standards have pages
+    // (znakomat::KonwertujeWszystkieZnaki).
     bool wszystkieZnaki = false;
+    // The one-byte code page of the other bytes of the standards that take a base, as
+    // znakomat::ZnajdzPodstawe names it; empty for none.
+    std::string podstawa{};
 };
 
 // What one input's conversion has to say besides its text.
@@ -34,7 +38,7 @@ struct WynikKonwersji {
     std::optional<znakomat::Rozpoznanie> rozpoznanie;
     // Whether the recognised beginning held no byte of 80 and above.
     bool tylkoAscii = false;
-    // Every character was asked for, but the recognised standard is no code page: only the
+    // Every character was asked for, but the recognised standard has no page: only the
     // letters were converted.
     bool tylkoLitery = false;
     // What passed the letters' conversion unchanged although the target cannot hold it;
@@ -52,7 +56,8 @@ struct WynikKonwersji {
 // The input opened is the output named.
 struct WejscieJestWyjsciem {};
 
-// The system's iconv lacks a code page: nothing can be converted whole. `powod` is its reason.
+// The system's iconv lacks a code page, or the base is none: nothing can be converted whole.
+// `powod` is its reason.
 struct BrakStronyKodowej {
     std::string powod;
 };
@@ -80,11 +85,14 @@ public:
     KonwersjaDoPliku(std::string nazwaWyjscia, const UstawieniaKonwersji& ustawienia,
                      znakomat::Postep& nadzor = znakomat::BezPostepu());
 
-    // Opens `nazwaWejscia`, refuses it with WejscieJestWyjsciem when it is the output, calls
-    // `przedUtworzeniemWyjscia` (if any) and creates the output on the first input, converts,
-    // and closes the input. Throws as KonwertujOtwarte.
+    // Opens `nazwaWejscia` (as PlikWejsciowy with `znany`, when a walk found it), refuses it
+    // with WejscieJestWyjsciem when it is the output, calls `przedUtworzeniemWyjscia` (if
+    // any) and creates the output on the first input, converts, and closes the input. A new
+    // output gives nobody rights to read it that the first input does not. Throws as
+    // KonwertujOtwarte.
     WynikKonwersji dodaj(const std::string& nazwaWejscia,
-                         const std::function<void()>& przedUtworzeniemWyjscia = {});
+                         const std::function<void()>& przedUtworzeniemWyjscia = {},
+                         const std::optional<ZnanyPlik>& znany = std::nullopt);
 
     // Tells the Postep, then the text written becomes the output. Throws BladPliku.
     void zatwierdz();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -10,6 +11,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDropEvent>
+#include <QEventLoopLocker>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -436,26 +438,35 @@ void frmMain::bezpiecznie(Dzialanie&& dzialanie)
     }
 }
 
-void frmMain::konwertuj()
+template <class Dzialanie>
+void frmMain::jakoZadanie(Dzialanie&& dzialanie)
 {
-    // A click queued while the job was busy may arrive once the button is enabled again.
+    // A click queued while a job was busy may arrive once its button is enabled again.
     if (konwersjaTrwa_) {
         return;
     }
+    // A window closed meanwhile ends the program only once the job has returned.
+    const QEventLoopLocker bezWyjscia;
     konwersjaTrwa_ = true;
-    bezpiecznie([this] { zadania::KomendaKonwertuj(*this); });
+    bezpiecznie(std::forward<Dzialanie>(dzialanie));
     konwersjaTrwa_ = false;
-    if (zamknijPoKonwersji_) {
-        zamknijPoKonwersji_ = false;
-        close();
-    }
+    zamknietoWTrakcie_ = false;
+}
+
+void frmMain::konwertuj()
+{
+    jakoZadanie([this] { zadania::KomendaKonwertuj(*this); });
 }
 
 void frmMain::wklej()
 {
-    bezpiecznie([this] {
-        zadania::WklejZeSchowka(*Text1);
-        rozpoznanie_->rozpoznajPole();
+    jakoZadanie([this] {
+        // The box lets the window's events run while it takes a long text: nothing else
+        // may change or read it meanwhile.
+        EnabledX(false);
+        const QString wklejony = zadania::WklejZeSchowka(*Text1);
+        EnabledX(true);
+        rozpoznanie_->rozpoznajPole(wklejony);
     });
 }
 
@@ -471,13 +482,10 @@ zadania::PoleKonwersji& frmMain::pole()
 
 void frmMain::closeEvent(QCloseEvent* zdarzenie)
 {
-    // A running job is asked to stop; it leaves the output as it was, and the window
-    // closes once it has returned.
-    if (konwersjaTrwa_) {
-        zamknijPoKonwersji_ = true;
-        zdarzenie->ignore();
-        return;
-    }
+    // The window closes at once, also during a job: a commit under way cannot be broken
+    // off and may take seconds. The job is asked to stop; it leaves the output as it was
+    // (or whole, once it is being replaced) and shows no box.
+    zamknietoWTrakcie_ = konwersjaTrwa_;
     QWidget::closeEvent(zdarzenie);
 }
 

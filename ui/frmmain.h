@@ -40,7 +40,7 @@ public:
     int pozycjaZrodla() const override;
     int pozycjaCelu() const override;
     void przetworzZdarzenia() override;
-    bool zamkniecieZadane() const override { return zamknijPoKonwersji_; }
+    bool zamkniecieZadane() const override { return zamknietoWTrakcie_; }
     using zadania::OknoZadania::ostrzezenie;
     void ostrzezenie(const QString& tekst, const QString& przyczyna) override;
     bool informacja(const QString& tytul, const QString& tekst, const QString& objasnienie,
@@ -65,6 +65,9 @@ private:
     void kopiuj();
     template <class Dzialanie>
     void bezpiecznie(Dzialanie&& dzialanie);
+    // A job of the working controls: one at a time, and the program ends only after it.
+    template <class Dzialanie>
+    void jakoZadanie(Dzialanie&& dzialanie);
     void wybierzWejscie();
     void wybierzWyjscie();
     void utworzKontrolki();
@@ -79,7 +82,7 @@ private:
     QString tag_;
     QPointer<QWidget> fokusPrzedWylaczeniem_;
     bool konwersjaTrwa_ = false;
-    bool zamknijPoKonwersji_ = false;
+    bool zamknietoWTrakcie_ = false;
 
     QGroupBox* Frame1 = nullptr;
     QComboBox* Combo1 = nullptr;

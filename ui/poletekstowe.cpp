@@ -1,5 +1,6 @@
 #include "ui/poletekstowe.h"
 
+#include <QCoreApplication>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -44,6 +45,20 @@ std::pair<int, qsizetype> podzialW(const QString& tekst, qsizetype i)
     }
 }
 
+// Where the piece of `tekst` that starts at `od` ends: after the first line break once
+// KAWALEK characters are in, or at the text's end.
+qsizetype koniecKawalka(const QString& tekst, qsizetype od)
+{
+    // A few hundredths of a second of the editor's work.
+    constexpr qsizetype KAWALEK = qsizetype{256} << 10;
+    for (qsizetype i = od + KAWALEK; i < tekst.size(); ++i) {
+        if (const qsizetype dlugosc = podzialW(tekst, i).second) {
+            return i + dlugosc;
+        }
+    }
+    return tekst.size();
+}
+
 QTextBlockFormat zPodzialem(QTextBlockFormat format, int rodzaj)
 {
     format.setProperty(wlasnoscPodzialu, rodzaj);
@@ -70,18 +85,36 @@ void PoleTekstowe::zastapTekst(const QString& tekst)
 {
     QTextCursor kursor(document());
     const bool bylTekst = !document()->isEmpty();
-    if (oproznione_) {
-        kursor.joinPreviousEditBlock();
-    } else {
-        kursor.beginEditBlock();
-    }
-    kursor.select(QTextCursor::Document);
-    kursor.removeSelectedText();
-    // One insertion splits the paragraphs at the same breaks as podzialW.
-    kursor.setBlockFormat(QTextBlockFormat());
-    kursor.insertText(tekst);
-    oznaczPodzialy(kursor, tekst);
-    kursor.endEditBlock();
+    bool dolacz = oproznione_;
+    qsizetype od = 0;
+    do {
+        // Each piece joins the edit the first one began, so Ctrl+Z still takes back the whole.
+        if (dolacz) {
+            kursor.joinPreviousEditBlock();
+        } else {
+            kursor.beginEditBlock();
+        }
+        if (od == 0) {
+            kursor.select(QTextCursor::Document);
+            kursor.removeSelectedText();
+            kursor.setBlockFormat(QTextBlockFormat());
+        }
+        // One insertion splits the paragraphs at the same breaks as podzialW; a piece ends
+        // after a whole break, so CR LF is never cut in two.
+        const qsizetype doKonca = koniecKawalka(tekst, od);
+        kursor.insertText(tekst.mid(od, doKonca - od));
+        od = doKonca;
+        if (od == tekst.size()) {
+            oznaczPodzialy(kursor, tekst);
+        }
+        kursor.endEditBlock();
+        dolacz = true;
+        // Megabytes of paragraphs take the editor seconds: the window paints and answers
+        // between the pieces. The window keeps its other controls from the box meanwhile.
+        if (od < tekst.size()) {
+            QCoreApplication::processEvents();
+        }
+    } while (od < tekst.size());
     // Emptying an empty box is no edit, and there is nothing to join.
     oproznione_ = tekst.isEmpty() && bylTekst;
 }
@@ -93,12 +126,13 @@ void PoleTekstowe::zastapTekst(const QString& tekst)
 void PoleTekstowe::oznaczPodzialy(QTextCursor& kursor, const QString& tekst)
 {
     std::optional<int> domyslny;
-    QTextBlock akapit = document()->begin();
+    int numerAkapitu = 0;
     for (qsizetype i = 0; i < tekst.size(); ++i) {
         const auto [rodzaj, dlugosc] = podzialW(tekst, i);
         if (dlugosc == 0) {
             continue;
         }
+        ++numerAkapitu;
         if (!domyslny) {
             domyslny = rodzaj;
             QTextBlockFormat pierwszy = document()->begin().blockFormat();
@@ -106,8 +140,9 @@ void PoleTekstowe::oznaczPodzialy(QTextCursor& kursor, const QString& tekst)
             kursor.setPosition(0);
             kursor.setBlockFormat(pierwszy);
         }
-        akapit = akapit.next();
+        // Found by number only when marked: walking every paragraph of a long text takes long.
         if (rodzaj != *domyslny) {
+            const QTextBlock akapit = document()->findBlockByNumber(numerAkapitu);
             kursor.setPosition(akapit.position());
             kursor.setBlockFormat(zPodzialem(akapit.blockFormat(), rodzaj));
         }

@@ -39,10 +39,10 @@ void RozpoznanieWOknie::rozpoznajWejscie()
     });
 }
 
-void RozpoznanieWOknie::rozpoznajPole()
+void RozpoznanieWOknie::rozpoznajPole(const QString& tekst)
 {
     opisywane_ = pole_;
-    tlo_.rozpoznaj([tekst = pole_->tekst(), obecny = zrodlo_->currentIndex()](std::stop_token) {
+    tlo_.rozpoznaj([tekst, obecny = zrodlo_->currentIndex()](std::stop_token) {
         return zadania::RozpoznajTekst(tekst, obecny);
     });
 }

@@ -29,7 +29,8 @@ public:
                       std::function<bool()> konwersjaTrwa);
 
     void rozpoznajWejscie();
-    void rozpoznajPole();
+    // `tekst` is what the box was given, and so exactly what it holds.
+    void rozpoznajPole(const QString& tekst);
 
 private:
     void pokaz(const zadania::WynikRozpoznania& wynik);

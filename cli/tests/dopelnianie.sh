@@ -48,9 +48,15 @@ znakomat-cli --det|znakomat-cli --det|--detect
 znakomat-cli -d |znakomat-cli -d |wynik
 znakomat-cli --output-dir=w|znakomat-cli --output-dir = w|wynik
 znakomat-cli -a -f cp1250 -t utf-8 pl|znakomat-cli -a -f cp1250 -t utf-8 pl|plik.txt
+znakomat-cli -a -b cp-43|znakomat-cli -a -b cp-43|CP437
+znakomat-cli --base=ibm85|znakomat-cli --base = ibm85|IBM-856 IBM850 IBM851 IBM852 IBM855 IBM857 IBM858
+znakomat-cli --podstawa=koi8|znakomat-cli --podstawa = koi8|KOI-8 KOI8-R KOI8-RU KOI8-T KOI8-U
+znakomat-cli -b utf|znakomat-cli -b utf|
+znakomat-cli --list-b|znakomat-cli --list-b|--list-bases
 PRZYPADKI
 
-# Every name offered after -t is one the program takes, and the names a colon splits come whole.
+# Every name offered after -t is one the program takes, and the names a colon splits come whole;
+# nothing after the standards' list is offered as a name.
 for nazwa in $(dopelnij "znakomat-cli -t " "$cli" -t ""); do
     printf "" | "$cli" -f UTF-8 -t "$nazwa" >/dev/null || {
         echo "offered '$nazwa', which the program refuses" >&2

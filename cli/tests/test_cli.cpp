@@ -122,15 +122,43 @@ TEST_F(ZnakomatCli, ListaIPomoc)
         EXPECT_EQ(inne, oczekiwane) << wiersz;
         aliasow += inne.size();
     }
-    EXPECT_FALSE(std::getline(wiersze, wiersz)) << wiersz;
     EXPECT_EQ(aliasow, Aliasy().size());
+    // After an empty line, which standards convert whole without a base.
+    std::string reszta;
+    std::getline(wiersze, reszta, '\0');
+    EXPECT_EQ(reszta.substr(0, 80),
+              "\nCały tekst (-a) bez -b: Mazovia, ISO-Latin-2, IBM-Latin-2, Windows-EE, UTF-8.\n")
+        << reszta;
+    EXPECT_NE(reszta.find("--list-bases"), std::string::npos) << reszta;
+
+    // The bases: one-byte code pages only, each taken by -b.
+    const Wynik podstawy = uruchom({"--list-bases"});
+    EXPECT_EQ(podstawy.kod, 0);
+    std::vector<std::string> nazwy;
+    std::istringstream wierszePodstaw(podstawy.wyjscie);
+    for (std::string nazwa; std::getline(wierszePodstaw, nazwa);) {
+        nazwy.push_back(nazwa);
+    }
+    EXPECT_GT(nazwy.size(), 100u);
+    for (const char* nazwa : {"CP437", "IBM437", "CP850", "ISO-8859-1", "CP1252", "KOI8-R"}) {
+        EXPECT_NE(std::find(nazwy.begin(), nazwy.end(), nazwa), nazwy.end()) << nazwa;
+    }
+    for (const char* nazwa : {"UTF-8", "UTF-16", "SJIS", "EUC-JP"}) {
+        EXPECT_EQ(std::find(nazwy.begin(), nazwy.end(), nazwa), nazwy.end()) << nazwa;
+    }
+    for (std::size_t i = 0; i < nazwy.size(); i += nazwy.size() / 10) {
+        const Wynik zPodstawa = uruchom({"-a", "-b", nazwy[i], "-f", "CSK", "-t", "UTF-8"});
+        EXPECT_EQ(zPodstawa.kod, 0) << nazwy[i] << zPodstawa.bledy;
+    }
+    EXPECT_EQ(uruchom({"--lista-podstaw"}).wyjscie, podstawy.wyjscie);
 
     const Wynik pomoc = uruchom({"-h"});
     EXPECT_EQ(pomoc.kod, 0);
     EXPECT_EQ(pomoc.bledy, "");
     for (const char* fragment :
          {"Użycie: znakomat-cli -f ŹRÓDŁO -t CEL", "-o, --output=WYJŚCIE", "-l, --list", "--from-code",
-          "--to-code", "--version", "Przykłady:", "standardowe wejście", "wielkość liter", "CP1250"}) {
+          "-b, --base=PODSTAWA", "--list-bases", "Mazovia to strona kodowa 437", "--to-code", "--version",
+          "Przykłady:", "standardowe wejście", "wielkość liter", "CP1250"}) {
         EXPECT_NE(pomoc.wyjscie.find(fragment), std::string::npos) << fragment;
     }
     EXPECT_EQ(uruchom({"--help"}).wyjscie, pomoc.wyjscie);
@@ -277,7 +305,7 @@ TEST_F(ZnakomatCli, UwagaOBajtachKtoreNieSaLiterami)
     EXPECT_EQ(std::count(kilka.bledy.begin(), kilka.bledy.end(), '\n'), 2) << kilka.bledy;
     for (const std::vector<std::string>& bezUwag : std::vector<std::vector<std::string>>{
              {"-f", "UTF-8", "-t", "brak", "czysty.txt"},
-             {"-f", "Windows-EE", "-t", "ISO-Latin-2", "we.txt"},
+             {"-f", "Windows-EE", "-t", "ISO-Latin-2", "windows.txt"},
              {"-f", "UTF-8", "-t", "UTF-8", "we.txt"},
              {"-f", "Windows-EE", "-t", "UTF-8", "windows.txt"},
          }) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <stdexcept>
@@ -19,6 +20,7 @@
 #include "engine/nie_litery.h"
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
+#include "engine/tests/model_mazovii.h"
 #include "engine/tests/warianty.h"
 
 namespace znakomat {
@@ -260,10 +262,11 @@ TEST(NieLitery, BajtyWUtf8)
 
 TEST(NieLitery, InnePary)
 {
-    // Whatever the bytes, these targets hold them as they came.
+    // Whatever the bytes, these targets hold them as they came, or nothing tells otherwise.
     const std::string tekst = "\x84\xC3\xA9\xC4\x84\xFF\xC5";
-    for (const auto& [zrodlo, cel] : {std::pair(WINDOWS_EE, ISO_LATIN_2), std::pair(UTF8_INDEX, UTF8_INDEX),
-                                      std::pair(BRAK, MAZOVIA), std::pair(MAZOVIA, MAZOVIA)}) {
+    for (const auto& [zrodlo, cel] :
+         {std::pair(CSK, LOGIC), std::pair(UTF8_INDEX, UTF8_INDEX), std::pair(BRAK, MAZOVIA),
+          std::pair(MAZOVIA, MAZOVIA), std::pair(WINDOWS_EE, WINDOWS_EE)}) {
         NieLitery nieLitery(zrodlo, cel);
         nieLitery.dodaj(tekst);
         EXPECT_EQ(nieLitery.rodzaj(), NieLitery::Rodzaj::Nic);
@@ -272,6 +275,93 @@ TEST(NieLitery, InnePary)
     EXPECT_EQ(NieLitery(MAZOVIA, UTF8_INDEX).rodzaj(), NieLitery::Rodzaj::BajtyWUtf8);
     EXPECT_EQ(NieLitery(UTF8_INDEX, BRAK).rodzaj(), NieLitery::Rodzaj::ZnakiZUtf8);
     EXPECT_THROW(NieLitery(LICZBA_STANDARDOW, 0), std::out_of_range);
+}
+
+// The character a byte stands for in Mazovia and the code pages, by iconv and the model.
+std::optional<std::string> znakBajtu(int standard, char bajt)
+{
+    if (standard == MAZOVIA) {
+        return test::zMazovii(bajt);
+    }
+    const char* nazwa = standard == ISO_LATIN_2 ? "ISO-8859-2" : standard == IBM_LATIN_2 ? "CP852" : "CP1250";
+    test::ZIconv znak = test::przezIconv(nazwa, "UTF-8", std::string(1, bajt));
+    return znak.stop ? std::nullopt : std::optional(znak.wynik);
+}
+
+// Between two pages every byte that is no letter of the source and stands for something else
+// in the target is counted, in every variant.
+void inneZnakiMiedzyStronami()
+{
+    std::string wszystkie;
+    for (int b = 0; b < 256; ++b) {
+        wszystkie.push_back(static_cast<char>(b));
+    }
+    for (const int zrodlo : {ISO_LATIN_2, IBM_LATIN_2, WINDOWS_EE, MAZOVIA}) {
+        for (const int cel : {ISO_LATIN_2, IBM_LATIN_2, WINDOWS_EE, MAZOVIA}) {
+            Wynik oczekiwany;
+            for (int b = 255; b >= 0; --b) {
+                const char bajt = static_cast<char>(b);
+                if (Standardy(zrodlo).Znaki.find(bajt) == std::string_view::npos &&
+                    znakBajtu(zrodlo, bajt) != znakBajtu(cel, bajt)) {
+                    oczekiwany = {oczekiwany.ile + 1, static_cast<std::uint64_t>(b)};
+                }
+            }
+            // Any two differ in some byte but the letters.
+            EXPECT_EQ(oczekiwany.ile > 0, zrodlo != cel);
+            EXPECT_EQ(calosc(wszystkie + wszystkie, zrodlo, cel),
+                      (Wynik{2 * oczekiwany.ile, oczekiwany.pierwszy}))
+                << Standardy(zrodlo).Nazwa << " -> " << Standardy(cel).Nazwa;
+        }
+    }
+}
+
+TEST(NieLitery, InneZnakiMiedzyStronami)
+{
+    test::dlaKazdegoWariantu(inneZnakiMiedzyStronami);
+}
+
+TEST(NieLitery, InneZnakiWPrzykladach)
+{
+    struct Przypadek {
+        int zrodlo;
+        int cel;
+        std::string_view podstawa;
+        std::string tekst;
+        Wynik wynik;
+    };
+    const Przypadek przypadki[] = {
+        // „Łódź” – € in Windows-EE: the quotes, the dash and the euro are C1 controls in
+        // ISO-Latin-2 or nothing.
+        {WINDOWS_EE,
+         ISO_LATIN_2,
+         "",
+         "\x84\xA3\xF3"
+         "d\x9F\x94 \x96 \x80",
+         {4, 0}},
+        {WINDOWS_EE, ISO_LATIN_2, "", "Zaz\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\r\n", {0, 0}},
+        // Windows-EE's ± is ą in ISO-Latin-2.
+        {WINDOWS_EE, ISO_LATIN_2, "", "1\xB1 2", {1, 1}},
+        // A frame and a degree from Mazovia.
+        {MAZOVIA, WINDOWS_EE, "", "\x86 \xC9\xCD\xBB 5\xF8", {4, 2}},
+        {MAZOVIA, IBM_LATIN_2, "", "\x86 \xC9\xCD\xBB 5\xF8", {0, 0}},
+        // With a base both pages are known: CSK's 89 is 437's ë, Logic's ą.
+        {CSK, LOGIC, "IBM437", "\x80\xA0 \x89\xB0", {1, 3}},
+        {CSK, LOGIC, "", "\x80\xA0 \x89\xB0", {0, 0}},
+        {CSK, UTF8_INDEX, "IBM437", "\x80\xA0 \x89\xB0", {2, 3}},
+        // A base that differs from the target below 80 too.
+        {CSK, ISO_LATIN_2, "IBM037", "\x80\x41\x42", {2, 1}},
+    };
+    for (const Przypadek& p : przypadki) {
+        for (const std::size_t kawalek : {std::size_t{1}, p.tekst.size()}) {
+            NieLitery nieLitery(p.zrodlo, p.cel, p.podstawa);
+            for (std::size_t i = 0; i < p.tekst.size(); i += kawalek) {
+                nieLitery.dodaj(std::string_view(p.tekst).substr(i, kawalek));
+            }
+            const Wynik wynik{nieLitery.ile(), nieLitery.ile() > 0 ? nieLitery.pierwszy() : 0};
+            EXPECT_EQ(wynik, p.wynik) << Standardy(p.zrodlo).Nazwa << " -> " << Standardy(p.cel).Nazwa << " "
+                                      << p.podstawa << ", kawałki po " << kawalek;
+        }
+    }
 }
 
 // The count agrees with what the conversion leaves: converted to UTF-8, a one-byte text

@@ -242,6 +242,55 @@ TEST(ZadaniePliku, ZamkniecieOkna)
     }
 }
 
+// The file job runs beside the window: a close request stops an input that never ends, and
+// what the window's side fails with ends the job and comes back to the window as its box.
+TEST(ZadaniePliku, PracaObokOkna)
+{
+    struct Przypadek {
+        const char* opis;
+        // None: a text of megabytes in the test's folder.
+        const char* wejscie;
+        int zamknijPrzedKrokiem;
+        int zawiedzPrzedKrokiem;
+        std::vector<int> kroki;
+        std::vector<QString> komunikaty;
+    };
+    const QString DUZY = QStringLiteral("duzy.txt");
+    const std::vector<Przypadek> przypadki = {
+        {"/dev/zero zamknięty w pierwszym kroku", "/dev/zero", 1, 0, {1}, {}},
+        {"okno zawodzi w drugim kroku",
+         nullptr,
+         0,
+         2,
+         {1},
+         {QStringLiteral("Za mało pamięci, by przekonwertować plik: ")}},
+    };
+    for (const Przypadek& przypadek : przypadki) {
+        SCOPED_TRACE(przypadek.opis);
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        zapisz(folder.filePath(DUZY), TEKST_WINDOWS.repeated(400000));
+        zapisz(folder.filePath("wy.txt"), STARA_TRESC);
+        OknoProbne okno;
+        okno.wejscie =
+            przypadek.wejscie != nullptr ? QString::fromLatin1(przypadek.wejscie) : folder.filePath(DUZY);
+        okno.wyjscie = folder.filePath("wy.txt");
+        okno.zamknijPrzedKrokiem = przypadek.zamknijPrzedKrokiem;
+        okno.zawiedzPrzedKrokiem = przypadek.zawiedzPrzedKrokiem;
+        KomendaKonwertuj(okno);
+
+        EXPECT_EQ(okno.kroki, przypadek.kroki);
+        std::vector<QString> komunikaty;
+        for (const OknoProbne::Komunikat& komunikat : okno.komunikaty) {
+            komunikaty.push_back(komunikat.tekst.left(komunikat.tekst.size() - okno.wejscie.size()));
+        }
+        EXPECT_EQ(komunikaty, przypadek.komunikaty);
+        EXPECT_EQ(okno.dostepnosc, (std::vector<bool>{false, true}));
+        EXPECT_EQ(czytaj(folder.filePath("wy.txt")), STARA_TRESC);
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+    }
+}
+
 // The box after the letters tells what they left behind; between code pages its second
 // button converts the same file again, every character, and the output the letters gave stays
 // whole when that stops or is cut short. The window's test runs the way that succeeds.
@@ -280,6 +329,15 @@ TEST(ZadaniePliku, ZamianaWszystkichZnakow)
          QStringLiteral(
              "bajt 81 (szesnastkowo) na pozycji 1, licząc od 0, nie jest znakiem standardu Windows-EE"),
          "a\x81\xC4\x85\x80"},
+        {"bajty, które cel czyta inaczej", WINDOWS_EE, ISO_LATIN_2, "\x84tak\x94 \xB9", 0,
+         QStringLiteral(
+             "Znaki inne niż polskie litery zostały w pliku wyjściowym bez zmian, jako bajty, które "
+             "standard ISO-Latin-2 odczytuje inaczej niż Windows-EE (liczba: 2, pierwszy na pozycji 0 "
+             "pliku wejściowego, licząc od 0)."),
+         true,
+         QStringLiteral(
+             "znak U+201E na pozycji 0, licząc od 0, nie ma odpowiednika w standardzie ISO-Latin-2"),
+         "\x84tak\x94 \xB1"},
         {"zamknięcie okna w trakcie",
          WINDOWS_EE,
          UTF8_INDEX,

@@ -11,17 +11,25 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <chrono>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
@@ -82,7 +90,7 @@ qint64 pozycjaCzytania(const QString& nazwa)
 
 // Asks `okno` to close as a window manager does, with WM_DELETE_WINDOW through the X
 // server from a connection of its own: the way a click on the title bar's cross arrives.
-bool wyslijZamkniecie(const QWidget& okno)
+bool wyslijZamkniecie(WId okno)
 {
     xcb_connection_t* polaczenie = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(polaczenie) != 0) {
@@ -100,7 +108,7 @@ bool wyslijZamkniecie(const QWidget& okno)
     xcb_client_message_event_t zdarzenie{};
     zdarzenie.response_type = XCB_CLIENT_MESSAGE;
     zdarzenie.format = 32;
-    zdarzenie.window = static_cast<xcb_window_t>(okno.winId());
+    zdarzenie.window = static_cast<xcb_window_t>(okno);
     zdarzenie.type = atom("WM_PROTOCOLS");
     zdarzenie.data.data32[0] = atom("WM_DELETE_WINDOW");
     zdarzenie.data.data32[1] = XCB_CURRENT_TIME;
@@ -113,6 +121,99 @@ bool wyslijZamkniecie(const QWidget& okno)
     std::free(odpowiedz);
     xcb_disconnect(polaczenie);
     return wyslane;
+}
+
+using Zegar = std::chrono::steady_clock;
+
+// When the window went out of sight and when a message box came up, as its events tell.
+class Chwile : public QObject {
+public:
+    explicit Chwile(const QWidget& okno) : okno_(okno)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~Chwile() override { QCoreApplication::instance()->removeEventFilter(this); }
+    Chwile(const Chwile&) = delete;
+    Chwile& operator=(const Chwile&) = delete;
+
+    std::optional<Zegar::time_point> ukryte;
+    std::optional<Zegar::time_point> komunikat;
+    std::function<void()> przyUkryciu;
+
+protected:
+    bool eventFilter(QObject* obiekt, QEvent* zdarzenie) override
+    {
+        if (zdarzenie->type() == QEvent::Hide && obiekt == &okno_ && !ukryte) {
+            ukryte = Zegar::now();
+            if (przyUkryciu) {
+                przyUkryciu();
+            }
+        }
+        if (zdarzenie->type() == QEvent::Show && qobject_cast<QMessageBox*>(obiekt) != nullptr &&
+            !komunikat) {
+            komunikat = Zegar::now();
+        }
+        return false;
+    }
+
+private:
+    const QWidget& okno_;
+};
+
+// A close request `poMs` after this is made, from a thread of its own: like a user's
+// click, it waits for nothing the window does.
+class ZamkniecieZaChwile {
+public:
+    ZamkniecieZaChwile(WId okno, int poMs)
+        : watek_([this, okno, poMs] {
+              std::this_thread::sleep_for(std::chrono::milliseconds(poMs));
+              wyslane_ = Zegar::now();
+              udane_ = wyslijZamkniecie(okno);
+          })
+    {
+    }
+    ZamkniecieZaChwile(const ZamkniecieZaChwile&) = delete;
+    ZamkniecieZaChwile& operator=(const ZamkniecieZaChwile&) = delete;
+
+    // When it was sent, once it has been; none when it could not be.
+    std::optional<Zegar::time_point> wyslane()
+    {
+        watek_.join();
+        return udane_ ? std::optional(wyslane_) : std::nullopt;
+    }
+
+private:
+    Zegar::time_point wyslane_;
+    bool udane_ = false;
+    // Joined also when a failed check leaves the test early.
+    std::jthread watek_;
+};
+
+// Another program keeping a processor busy, as on many desktops, while this lives.
+class ZajetyProcesor {
+public:
+    explicit ZajetyProcesor(bool zajety)
+    {
+        if (zajety) {
+            proces_.start(QStringLiteral("sha256sum"), {QStringLiteral("/dev/zero")});
+            QVERIFY(proces_.waitForStarted());
+        }
+    }
+    ~ZajetyProcesor()
+    {
+        proces_.kill();
+        proces_.waitForFinished();
+    }
+    ZajetyProcesor(const ZajetyProcesor&) = delete;
+    ZajetyProcesor& operator=(const ZajetyProcesor&) = delete;
+
+private:
+    QProcess proces_;
+};
+
+qint64 ms(Zegar::duration czas)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(czas).count();
 }
 
 QByteArray wszystkieBajty()
@@ -533,25 +634,39 @@ private slots:
     void zamianaWszystkichZnakow_data()
     {
         QTest::addColumn<QByteArray>("tresc");
+        QTest::addColumn<int>("zrodlo");
         QTest::addColumn<bool>("przycisk");
         QTest::addColumn<QString>("objasnienie");
+        // What the button gives; none: what iconv -f CP1250 gives.
+        QTest::addColumn<QByteArray>("wszystkie");
         const QByteArray cytat("\x84Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\x94 \x96 cena 5 \x80\r\n");
-        const QString pierwszy = QStringLiteral("(liczba: 40000, pierwszy na pozycji 0 pliku wejściowego");
-        QTest::newRow("przycisk") << cytat.repeated(10000) << true << pierwszy;
-        QTest::newRow("Return") << cytat.repeated(10000) << false << pierwszy;
+        const QString pierwszy = QStringLiteral("(liczba: %1, pierwszy na pozycji 0 pliku wejściowego");
+        QTest::newRow("przycisk") << cytat.repeated(10000) << WINDOWS_EE << true << pierwszy.arg(40000)
+                                  << QByteArray();
+        QTest::newRow("Return") << cytat.repeated(10000) << WINDOWS_EE << false << pierwszy.arg(40000)
+                                << QByteArray();
         QTest::newRow("czysty plik") << QByteArray("Za\xBF\xF3\xB3\xE6 ja\x9F\xF1\r\n").repeated(10000)
-                                     << true << QString();
+                                     << WINDOWS_EE << true << QString() << QByteArray();
+        // A frame, ° and ± of code page 437 beside Mazovia's ą and ł.
+        QTest::newRow("Mazovia") << QByteArray("\xC9\xCD\xCD\xBB 20\xF8 \xF1 \x86\x92\r\n").repeated(10000)
+                                 << MAZOVIA << true << pierwszy.arg(60000)
+                                 << QByteArray("╔══╗ 20° ± ął\r\n").repeated(10000);
     }
 
     void zamianaWszystkichZnakow()
     {
         QFETCH(QByteArray, tresc);
+        QFETCH(int, zrodlo);
         QFETCH(bool, przycisk);
         QFETCH(QString, objasnienie);
+        QFETCH(QByteArray, wszystkie);
         zapisz(sciezka("we.txt"), tresc);
-        QProcess iconv;
-        iconv.start(QStringLiteral("iconv"), {"-f", "CP1250", "-t", "UTF-8", sciezka("we.txt")});
-        QVERIFY(iconv.waitForFinished() && iconv.exitCode() == 0);
+        if (wszystkie.isEmpty()) {
+            QProcess iconv;
+            iconv.start(QStringLiteral("iconv"), {"-f", "CP1250", "-t", "UTF-8", sciezka("we.txt")});
+            QVERIFY(iconv.waitForFinished() && iconv.exitCode() == 0);
+            wszystkie = iconv.readAllStandardOutput();
+        }
         QSignalSpy tytuly(okno.get(), &QWidget::windowTitleChanged);
 
         bool pokazany = false;
@@ -579,7 +694,7 @@ private slots:
                 }
             }};
         const QList<Komunikat> dalej =
-            uruchom(sciezka("we.txt"), sciezka("wy.txt"), WINDOWS_EE, UTF8_INDEX, {odpowiedz});
+            uruchom(sciezka("we.txt"), sciezka("wy.txt"), zrodlo, UTF8_INDEX, {odpowiedz});
 
         QVERIFY(pokazany);
         const bool zamienione = przycisk && !objasnienie.isEmpty();
@@ -590,8 +705,7 @@ private slots:
         QVERIFY(!zamienione ||
                 (dalej.constFirst().tekst == zakonczona && dalej.constFirst().przyczyna.isEmpty()));
         const QByteArray wynik = czytaj(sciezka("wy.txt"));
-        QVERIFY(wynik ==
-                (przycisk ? iconv.readAllStandardOutput() : skonwertowane(tresc, WINDOWS_EE, UTF8_INDEX)));
+        QVERIFY(wynik == (przycisk ? wszystkie : skonwertowane(tresc, zrodlo, UTF8_INDEX)));
         QCOMPARE(tytuly.size(), zamienione ? 38 : 19);
         QCOMPARE(tytuly.at(tytuly.size() - 2).at(0).toString(), frmMain::tekstKroku(okno->Tag(), 18));
         sprawdzSpoczynek();
@@ -606,7 +720,7 @@ private slots:
         const auto zamknij = [&, this] {
             if (!odZamkniecia.isValid()) {
                 odZamkniecia.start();
-                QVERIFY(wyslijZamkniecie(*okno));
+                QVERIFY(wyslijZamkniecie(okno->winId()));
             }
         };
         // A file of known size is closed in its second step, surely before its end.
@@ -661,6 +775,128 @@ private slots:
             sprawdzBrakPlikowTymczasowych();
             zamknijOkno();
         }
+    }
+
+    // Close requests at random moments of real jobs, on idle and on busy processors: each
+    // closes the window within a second, with no box, and the output is the old text or,
+    // once the commit has begun, the whole new one. A request that comes as the job ends
+    // and its box comes up meets that modal box, as every modal box makes it.
+    void zamkniecieWDowolnejChwili_data()
+    {
+        QTest::addColumn<QString>("wejscie");
+        QTest::addColumn<bool>("obciazone");
+        for (const bool obciazone : {false, true}) {
+            const char* stan = obciazone ? "procesory zajęte" : "procesory wolne";
+            QTest::addRow("duży plik, %s", stan) << QStringLiteral("duzy.txt") << obciazone;
+            QTest::addRow("kolejka bez pisarza, %s", stan) << QStringLiteral("we.fifo") << obciazone;
+            QTest::addRow("/dev/zero, %s", stan) << QStringLiteral("/dev/zero") << obciazone;
+        }
+    }
+
+    void zamkniecieWDowolnejChwili()
+    {
+        QFETCH(QString, wejscie);
+        QFETCH(bool, obciazone);
+        const ZajetyProcesor pierwszy(obciazone);
+        const ZajetyProcesor drugi(obciazone);
+        const QByteArray tresc = wszystkieBajty().repeated(50000);
+        zapisz(sciezka("duzy.txt"), tresc);
+        const QByteArray nowa = skonwertowane(tresc, WINDOWS_EE, ISO_LATIN_2);
+        QCOMPARE(::mkfifo(QFile::encodeName(sciezka("we.fifo")).constData(), 0600), 0);
+        const QString nazwa = wejscie.startsWith('/') ? wejscie : sciezka(wejscie);
+        // A second name makes the output one to copy into in place: its commit takes long.
+        const auto przygotujWyjscie = [this] {
+            QFile::remove(sciezka("wy.txt"));
+            QFile::remove(sciezka("wy-dowiazanie.txt"));
+            zapisz(sciezka("wy.txt"), "ważne");
+            QCOMPARE(::link(QFile::encodeName(sciezka("wy.txt")).constData(),
+                            QFile::encodeName(sciezka("wy-dowiazanie.txt")).constData()),
+                     0);
+        };
+        // Requests fall anywhere in the job of the file, its commit too; the others never end.
+        qint64 dlugoscMs = 300;
+        if (wejscie == QLatin1String("duzy.txt")) {
+            przygotujWyjscie();
+            const Chwile chwile(*okno);
+            const Zegar::time_point poczatek = Zegar::now();
+            QCOMPARE(konwertuj(nazwa, sciezka("wy.txt")).tekst, zakonczona);
+            QVERIFY(chwile.komunikat.has_value());
+            dlugoscMs = ms(*chwile.komunikat - poczatek);
+            QVERIFY(czytaj(sciezka("wy.txt")) == nowa);
+        }
+        const quint32 ziarno = QRandomGenerator::global()->generate();
+        QRandomGenerator los(ziarno);
+        for (int runda = 0; runda < 5; ++runda) {
+            const int poMs = los.bounded(static_cast<int>(dlugoscMs) + 1);
+            const QString opis =
+                QStringLiteral("runda %1, %2 ms po kliknięciu (ziarno %3)").arg(runda).arg(poMs).arg(ziarno);
+            przygotujWyjscie();
+            if (!okno) {
+                QVERIFY(otworzOkno());
+                kliknij("Toolbar_1");
+            }
+            kontrolka<QLineEdit>("Text2")->setText(nazwa);
+            kontrolka<QLineEdit>("Text3")->setText(sciezka("wy.txt"));
+            Chwile chwile(*okno);
+            ZamkniecieZaChwile zamkniecie(okno->winId(), poMs);
+            OknaModalne okna;
+            QVERIFY2(okna.odtworz([this] { kliknij("Command1"); }), qPrintable(okna.blad()));
+            const std::optional<Zegar::time_point> wyslane = zamkniecie.wyslane();
+            QVERIFY2(wyslane.has_value(), qPrintable(opis));
+            const QByteArray wynik = czytaj(sciezka("wy.txt"));
+            const auto poWyslaniu = [&](const std::optional<Zegar::time_point>& chwila) {
+                return chwila ? ms(*chwila - *wyslane) : qint64{-1};
+            };
+            const QString stan =
+                opis + QStringLiteral(": zamknięte po %1 ms, komunikat po %2 ms, wyjście: %3 B")
+                           .arg(poWyslaniu(chwile.ukryte))
+                           .arg(poWyslaniu(chwile.komunikat))
+                           .arg(wynik.size());
+            if (chwile.komunikat && (!chwile.ukryte || *chwile.komunikat < *chwile.ukryte)) {
+                // The job ended first, the box came up as the request was on its way (the X
+                // server, Qt's reading thread and a busy processor take a moment), and the
+                // request met that modal box, which takes the answer first.
+                QVERIFY2(poWyslaniu(chwile.komunikat) < 250, qPrintable(stan));
+                QVERIFY2(okna.komunikaty().size() == 1 && okna.komunikaty().constFirst().tekst == zakonczona,
+                         qPrintable(stan));
+                QVERIFY2(wynik == nowa, qPrintable(stan));
+            } else {
+                QVERIFY2(chwile.ukryte && poWyslaniu(chwile.ukryte) < 1000, qPrintable(stan));
+                QVERIFY2(okna.komunikaty().isEmpty(), qPrintable(stan));
+                QVERIFY2(wynik == "ważne" || wynik == nowa, qPrintable(stan));
+            }
+            sprawdzBrakPlikowTymczasowych();
+            zamknijOkno();
+        }
+    }
+
+    // A request as the commit of a long output begins: the window closes at once, while the
+    // job goes on to leave the new text whole, and shows nothing after.
+    void zamkniecieWCzasieZatwierdzania()
+    {
+        const QByteArray tresc = wszystkieBajty().repeated(400000);
+        zapisz(sciezka("duzy.txt"), tresc);
+        zapisz(sciezka("wy.txt"), "ważne");
+        // A second name: the text is copied into the output in place, the longest commit.
+        QCOMPARE(::link(QFile::encodeName(sciezka("wy.txt")).constData(),
+                        QFile::encodeName(sciezka("wy-dowiazanie.txt")).constData()),
+                 0);
+        std::optional<ZamkniecieZaChwile> zamkniecie;
+        connect(okno.get(), &QWidget::windowTitleChanged, okno.get(), [&](const QString& tytul) {
+            if (tytul == okno->Tag() && !zamkniecie) {
+                zamkniecie.emplace(okno->winId(), 0);
+            }
+        });
+        std::optional<bool> trwalaPrzyZamknieciu;
+        Chwile chwile(*okno);
+        chwile.przyUkryciu = [&] { trwalaPrzyZamknieciu = okno->konwersjaTrwa(); };
+        const QList<Komunikat> komunikaty = uruchom(sciezka("duzy.txt"), sciezka("wy.txt"));
+        QVERIFY(zamkniecie && zamkniecie->wyslane());
+        QVERIFY(komunikaty.isEmpty());
+        QVERIFY(!okno->isVisible());
+        QCOMPARE(trwalaPrzyZamknieciu, std::optional(true));
+        QVERIFY(czytaj(sciezka("wy.txt")) == skonwertowane(tresc, WINDOWS_EE, ISO_LATIN_2));
+        sprawdzBrakPlikowTymczasowych();
     }
 
     // Nobody reads the output pipe yet: the job waits for a reader, which a close request

@@ -6,8 +6,10 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTextCursor>
+#include <QTimer>
 #include <QtTest>
 
+#include <array>
 #include <memory>
 
 #include "engine/standardy.h"
@@ -401,6 +403,50 @@ private slots:
         QTRY_VERIFY(QGuiApplication::clipboard()->text().isEmpty());
         kliknij("Command2");
         QVERIFY(pole()->tekst().isEmpty());
+    }
+
+    // Megabytes of paragraphs with every kind of break, lines of every length up to a
+    // hundred: the paste lets the window's events run while the box takes them, with the
+    // working controls off, and the box gives back the text exactly; Ctrl+Z takes back the
+    // whole paste at once.
+    void dlugiTekstWklejanyPoKawalku()
+    {
+        const std::array<QString, 6> podzialy = {QStringLiteral("\r\n"), QStringLiteral("\n"),
+                                                 QStringLiteral("\r"),   zKodow({0x2029}),
+                                                 zKodow({0xFDD0}),       zKodow({0xFDD1})};
+        QString tekst;
+        for (int wiersz = 0; tekst.size() < 3 * 1024 * 1024; ++wiersz) {
+            tekst += litery.left(1 + wiersz % 17).repeated(1 + wiersz % 7);
+            tekst += podzialy[static_cast<std::size_t>(wiersz % 13 == 0 ? wiersz / 13 % 6 : 0)];
+        }
+        wklej(QStringLiteral("przedtem"));
+        QGuiApplication::clipboard()->setText(tekst);
+        QTRY_COMPARE(QGuiApplication::clipboard()->text().size(), tekst.size());
+
+        int obroty = 0;
+        QStringList wlaczone;
+        QTimer zegar;
+        connect(&zegar, &QTimer::timeout, this, [&] {
+            ++obroty;
+            for (const char* nazwa : {"Text1", "Command1", "Command2", "Command3"}) {
+                if (okno->findChild<QWidget*>(QString::fromLatin1(nazwa))->isEnabled()) {
+                    wlaczone << QString::fromLatin1(nazwa);
+                }
+            }
+        });
+        zegar.start(1);
+        kliknij("Command2");
+        zegar.stop();
+        QVERIFY(obroty > 0);
+        QVERIFY2(wlaczone.isEmpty(), qPrintable(wlaczone.join(' ')));
+        QVERIFY(pole()->tekst() == tekst);
+        QVERIFY(kontrolka<QPushButton>("Command1")->isEnabled());
+
+        pole()->setFocus();
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pole()->tekst(), QStringLiteral("przedtem"));
+        QTest::keyClick(pole(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(pole()->tekst() == tekst);
     }
 
     void duzyTekst()
