@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdio>
 
-#include "cli/uzycie.h"
 #include "engine/standardy.h"
 #include "engine/strona.h"
 #include "engine/utf8.h"

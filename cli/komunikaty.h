@@ -15,6 +15,10 @@
 
 namespace cli {
 
+constexpr int KONIEC_DOBRZE = 0;
+constexpr int KONIEC_BLAD_KONWERSJI = 1;
+constexpr int KONIEC_ZLE_UZYCIE = 2;
+
 // A line on standard error, after the program's name.
 void wypiszBlad(const std::string& komunikat);
 

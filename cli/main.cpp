@@ -5,7 +5,6 @@
 #include <malloc.h>
 #endif
 
-#include <algorithm>
 #include <new>
 #include <optional>
 #include <string>
@@ -25,9 +24,8 @@ constexpr std::string_view WERSJA = "znakomat-cli " ZNAKOMAT_WERSJA "\n";
 
 int wykonaj(const cli::Ustawienia& ustawienia)
 {
-    using cli::ZleUzycie;
     if (ustawienia.pomoc) {
-        return cli::wypisz(cli::POMOC);
+        return cli::wypisz(cli::Pomoc());
     }
     if (ustawienia.wersja) {
         return cli::wypisz(WERSJA);
@@ -39,21 +37,8 @@ int wykonaj(const cli::Ustawienia& ustawienia)
         return cli::wypisz(cli::listaPodstaw());
     }
     if (ustawienia.rozpoznaj) {
-        if (ustawienia.zrodlo || ustawienia.cel || ustawienia.wyjscie || ustawienia.katalog ||
-            ustawienia.wszystkieZnaki || ustawienia.podstawa) {
-            throw ZleUzycie{"opcji -r (--rozpoznaj) nie łączy się z -f, -t, -o, -d, -a ani -b"};
-        }
         pliki::PrzygotujSygnaly();
         return cli::rozpoznaj(ustawienia.wejscia, ustawienia.rekurencyjnie);
-    }
-    if (ustawienia.rekurencyjnie && !ustawienia.katalog) {
-        throw ZleUzycie{"opcja -R (--recursive) działa tylko z -d (--output-dir) albo -r (--detect)"};
-    }
-    if (!ustawienia.zrodlo) {
-        throw ZleUzycie{"brak standardu źródłowego (-f); opis: znakomat-cli -h"};
-    }
-    if (!ustawienia.cel) {
-        throw ZleUzycie{"brak standardu docelowego (-t); opis: znakomat-cli -h"};
     }
     // Without a source standard each input's own is recognised.
     const std::optional<int> zrodlo = cli::toAuto(*ustawienia.zrodlo)
@@ -67,13 +52,6 @@ int wykonaj(const cli::Ustawienia& ustawienia)
         cli::sprawdzWszystkieZnaki(zadanie.zrodlo, zadanie.cel, !zadanie.podstawa.empty());
     }
     if (ustawienia.katalog) {
-        if (ustawienia.wyjscie) {
-            throw ZleUzycie{"opcji -o (--output) nie łączy się z -d (--katalog)"};
-        }
-        if (std::find(ustawienia.wejscia.begin(), ustawienia.wejscia.end(), "-") !=
-            ustawienia.wejscia.end()) {
-            throw ZleUzycie{"z -d (--katalog) podaj pliki wejściowe; standardowe wejście nie ma nazwy"};
-        }
         pliki::PrzygotujSygnaly();
         return cli::konwertujPartie(ustawienia.wejscia, *ustawienia.katalog, zadanie,
                                     ustawienia.rekurencyjnie);

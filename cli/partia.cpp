@@ -20,7 +20,7 @@
 #include "pliki/drzewo.h"
 #include "pliki/katalog.h"
 #include "pliki/opis_bledu.h"
-#include "pliki/przepisz.h"
+#include "pliki/procesory.h"
 #include "pliki/rozpoznany_poczatek.h"
 
 namespace cli {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+#include <vector>
 
 #include "cli/komunikaty.h"
 
@@ -14,36 +16,140 @@ namespace {
 // The value of the long option without a letter.
 constexpr int LISTA_PODSTAW = 0x100;
 
-// The first long name of each letter is the one messages give.
-constexpr std::array<option, 18> DLUGIE_OPCJE = {{
-    {"from-code", required_argument, nullptr, 'f'},
-    {"to-code", required_argument, nullptr, 't'},
-    {"output", required_argument, nullptr, 'o'},
-    {"katalog", required_argument, nullptr, 'd'},
-    {"output-dir", required_argument, nullptr, 'd'},
-    {"rozpoznaj", no_argument, nullptr, 'r'},
-    {"detect", no_argument, nullptr, 'r'},
-    {"all-characters", no_argument, nullptr, 'a'},
-    {"wszystkie-znaki", no_argument, nullptr, 'a'},
-    {"base", required_argument, nullptr, 'b'},
-    {"podstawa", required_argument, nullptr, 'b'},
-    {"list-bases", no_argument, nullptr, LISTA_PODSTAW},
-    {"lista-podstaw", no_argument, nullptr, LISTA_PODSTAW},
-    {"recursive", no_argument, nullptr, 'R'},
-    {"list", no_argument, nullptr, 'l'},
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, 'V'},
-    {nullptr, 0, nullptr, 0},
-}};
+// Every option once: getopt_long's tables and the help's list are made from it. The first
+// long name is the one messages and the help give; the help adds the others.
+struct Opcja {
+    int wartosc;
+    std::array<const char*, 2> dlugie;
+    // The value's name in the help; none for an option without a value.
+    const char* argument;
+    std::string_view opis;
+};
+
+constexpr std::array OPCJE = {
+    Opcja{'f', {"from-code"}, "ŹRÓDŁO", "standard tekstu wejściowego albo „auto”"},
+    Opcja{'t', {"to-code"}, "CEL", "standard tekstu wyjściowego"},
+    Opcja{'a',
+          {"all-characters", "wszystkie-znaki"},
+          nullptr,
+          "konwertuje cały tekst, nie tylko litery: ISO-Latin-2,\n"
+          "IBM-Latin-2, Windows-EE, UTF-8 i Mazovia, a z -b także\n"
+          "pozostałe standardy"},
+    Opcja{'b',
+          {"base", "podstawa"},
+          "PODSTAWA",
+          "jednobajtowa strona kodowa pozostałych bajtów standardu\n"
+          "bez własnej, np. CP437, CP850, ISO-8859-1, CP1252"},
+    Opcja{'o', {"output"}, "WYJŚCIE", "plik wyjściowy, inny niż wejściowe"},
+    Opcja{'d',
+          {"output-dir", "katalog"},
+          "KATALOG",
+          "każdy plik WEJŚCIE osobno do pliku o tej samej nazwie\n"
+          "w KATALOGU (tworzy go, gdy go nie ma)"},
+    Opcja{'R', {"recursive"}, nullptr, "z -d i -r: WEJŚCIE to także foldery, przechodzone w głąb"},
+    Opcja{'r', {"detect", "rozpoznaj"}, nullptr, "tylko rozpoznaje standard każdego pliku WEJŚCIE"},
+    Opcja{'l', {"list"}, nullptr, "wypisuje osiemnaście standardów i ich inne nazwy"},
+    Opcja{LISTA_PODSTAW,
+          {"list-bases", "lista-podstaw"},
+          nullptr,
+          "wypisuje strony kodowe, które przyjmuje -b"},
+    Opcja{'h', {"help"}, nullptr, "wyświetla ten opis"},
+    Opcja{'V', {"version"}, nullptr, "wypisuje wersję programu"},
+};
+
+bool maLitere(const Opcja& opcja)
+{
+    return opcja.wartosc < LISTA_PODSTAW;
+}
+
+const Opcja& opcjaO(int wartosc)
+{
+    return *std::find_if(OPCJE.begin(), OPCJE.end(),
+                         [wartosc](const Opcja& o) { return o.wartosc == wartosc; });
+}
+
+// "-f (--from-code)", or "--list-bases" for an option without a letter, as messages name it.
+std::string nazwaOpcji(int wartosc)
+{
+    const Opcja& opcja = opcjaO(wartosc);
+    const std::string dluga = std::string("--") + opcja.dlugie[0];
+    return maLitere(opcja) ? "-" + std::string(1, static_cast<char>(wartosc)) + " (" + dluga + ")" : dluga;
+}
+
+// getopt_long's short options: a colon first, so that a missing value is told apart.
+std::string krotkieOpcje()
+{
+    std::string krotkie = ":";
+    for (const Opcja& opcja : OPCJE) {
+        if (maLitere(opcja)) {
+            krotkie += static_cast<char>(opcja.wartosc);
+            if (opcja.argument != nullptr) {
+                krotkie += ':';
+            }
+        }
+    }
+    return krotkie;
+}
+
+std::vector<option> dlugieOpcje()
+{
+    std::vector<option> dlugie;
+    for (const Opcja& opcja : OPCJE) {
+        for (const char* nazwa : opcja.dlugie) {
+            if (nazwa != nullptr) {
+                dlugie.push_back({nazwa, opcja.argument != nullptr ? required_argument : no_argument, nullptr,
+                                  opcja.wartosc});
+            }
+        }
+    }
+    dlugie.push_back({nullptr, 0, nullptr, 0});
+    return dlugie;
+}
+
+// Characters, not bytes: the help is aligned as a terminal shows it.
+std::size_t szerokosc(std::string_view tekst)
+{
+    return static_cast<std::size_t>(std::count_if(
+        tekst.begin(), tekst.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// The help's list of options, each description in a column of its own.
+std::string listaOpcji()
+{
+    constexpr std::size_t KOLUMNA = 26;
+    std::string lista;
+    for (const Opcja& opcja : OPCJE) {
+        std::string poczatek =
+            maLitere(opcja) ? std::string("  -") + static_cast<char>(opcja.wartosc) + ", " : "      ";
+        poczatek += std::string("--") + opcja.dlugie[0];
+        if (opcja.argument != nullptr) {
+            poczatek += std::string("=") + opcja.argument;
+        }
+        std::string opis(opcja.opis);
+        if (opcja.dlugie[1] != nullptr) {
+            opis += std::string("\n(też --") + opcja.dlugie[1] +
+                    (opcja.argument != nullptr ? std::string("=") + opcja.argument : "") + ")";
+        }
+        const std::size_t zajete = szerokosc(poczatek);
+        lista += poczatek + std::string(zajete + 2 <= KOLUMNA ? KOLUMNA - zajete : 2, ' ');
+        for (std::size_t od = 0;;) {
+            const std::size_t koniec = opis.find('\n', od);
+            lista += opis.substr(od, koniec - od) + "\n";
+            if (koniec == std::string::npos) {
+                break;
+            }
+            od = koniec + 1;
+            lista += std::string(KOLUMNA, ' ');
+        }
+    }
+    return lista;
+}
 
 // A value that wins silently over an earlier one hides a mistake in a script.
 void ustawRaz(std::optional<std::string>& pole, int litera, const char* wartosc)
 {
     if (pole) {
-        const auto opcja = std::find_if(DLUGIE_OPCJE.begin(), DLUGIE_OPCJE.end(),
-                                        [litera](const option& o) { return o.val == litera; });
-        throw ZleUzycie{"opcja -" + std::string(1, static_cast<char>(litera)) + " (--" + opcja->name +
-                        ") podana więcej niż raz"};
+        throw ZleUzycie{"opcja " + nazwaOpcji(litera) + " podana więcej niż raz"};
     }
     pole = wartosc;
 }
@@ -65,8 +171,7 @@ ZleUzycie brakWartosci(char** argv)
 ZleUzycie zlaOpcja(char** argv)
 {
     // A long option is reported with no letter, or with its own when given a value it takes none.
-    if (optopt != 0 &&
-        std::string_view("ftodbraRlhV").find(static_cast<char>(optopt)) != std::string_view::npos) {
+    if (optopt != 0 && krotkieOpcje().find(static_cast<char>(optopt)) != std::string::npos) {
         return {"opcja " + cudzyslow(dlugaOpcja(argv)) + " nie przyjmuje wartości"};
     }
     const std::string opcja =
@@ -76,7 +181,7 @@ ZleUzycie zlaOpcja(char** argv)
 
 }  // namespace
 
-const std::string_view POMOC =
+constexpr std::string_view POMOC_POCZATEK =
     "Użycie: znakomat-cli -f ŹRÓDŁO -t CEL [-a] [-b PODSTAWA] [-o WYJŚCIE] [WEJŚCIE...]\n"
     "        znakomat-cli -f ŹRÓDŁO -t CEL [-a] [-b PODSTAWA] [-R] -d KATALOG WEJŚCIE...\n"
     "        znakomat-cli -r [-R] [WEJŚCIE...]\n"
@@ -88,27 +193,9 @@ const std::string_view POMOC =
     "standardowe wejście. Wyniki pisze po kolei do pliku WYJŚCIE albo na standardowe\n"
     "wyjście. Plik wyjściowy jest zastępowany dopiero po zapisaniu całości, więc błąd\n"
     "nigdy nie zostawia go w połowie.\n"
-    "\n"
-    "  -f, --from-code=ŹRÓDŁO  standard tekstu wejściowego albo „auto”\n"
-    "  -t, --to-code=CEL       standard tekstu wyjściowego\n"
-    "  -a, --all-characters    konwertuje cały tekst, nie tylko litery (też\n"
-    "                          --wszystkie-znaki): ISO-Latin-2, IBM-Latin-2, Windows-EE,\n"
-    "                          UTF-8 i Mazovia, a z -b także pozostałe standardy\n"
-    "  -b, --base=PODSTAWA     jednobajtowa strona kodowa pozostałych bajtów standardu\n"
-    "                          bez własnej, np. CP437, CP850, ISO-8859-1, CP1252\n"
-    "                          (też --podstawa=PODSTAWA)\n"
-    "  -o, --output=WYJŚCIE    plik wyjściowy, inny niż wejściowe\n"
-    "  -d, --output-dir=KATALOG  każdy plik WEJŚCIE osobno do pliku o tej samej nazwie\n"
-    "                          w KATALOGU (tworzy go, gdy go nie ma;\n"
-    "                          też --katalog=KATALOG)\n"
-    "  -R, --recursive         z -d i -r: WEJŚCIE to także foldery, przechodzone w głąb\n"
-    "  -r, --detect            tylko rozpoznaje standard każdego pliku WEJŚCIE\n"
-    "                          (też --rozpoznaj)\n"
-    "  -l, --list              wypisuje osiemnaście standardów i ich inne nazwy\n"
-    "      --list-bases        wypisuje strony kodowe, które przyjmuje -b\n"
-    "                          (też --lista-podstaw)\n"
-    "  -h, --help              wyświetla ten opis\n"
-    "  -V, --version           wypisuje wersję programu\n"
+    "\n";
+
+constexpr std::string_view POMOC_KONIEC =
     "\n"
     "Opcje bez wartości można łączyć (-aR); -l, -h i -V podaje się same. Nazwy\n"
     "standardów są takie jak w -l: standard albo jedna z jego innych nazw (np. CP1250,\n"
@@ -170,13 +257,20 @@ const std::string_view POMOC =
     "Kod wyjścia: 0 gotowe, 1 błąd odczytu, zapisu lub konwersji (z -d i -r: choć\n"
     "jednego pliku), 2 błędne użycie.\n";
 
+std::string Pomoc()
+{
+    return std::string(POMOC_POCZATEK) + listaOpcji() + std::string(POMOC_KONIEC);
+}
+
 Ustawienia czytajArgumenty(int argc, char** argv)
 {
     Ustawienia ustawienia;
+    const std::string krotkie = krotkieOpcje();
+    const std::vector<option> dlugie = dlugieOpcje();
     opterr = 0;
     int opcja;
     int opcji = 0;
-    while ((opcja = getopt_long(argc, argv, ":f:t:o:d:b:raRlhV", DLUGIE_OPCJE.data(), nullptr)) != -1) {
+    while ((opcja = getopt_long(argc, argv, krotkie.c_str(), dlugie.data(), nullptr)) != -1) {
         ++opcji;
         switch (opcja) {
             case 'f':
@@ -225,11 +319,11 @@ Ustawienia czytajArgumenty(int argc, char** argv)
     // Whatever else was asked would be silently left undone.
     if ((ustawienia.pomoc || ustawienia.lista || ustawienia.listaPodstaw || ustawienia.wersja) &&
         (opcji > 1 || optind < argc)) {
-        const char* ktora = ustawienia.pomoc          ? "-h (--help)"
-                            : ustawienia.lista        ? "-l (--list)"
-                            : ustawienia.listaPodstaw ? "--list-bases"
-                                                      : "-V (--version)";
-        throw ZleUzycie{std::string("opcję ") + ktora + " podaje się sama, bez innych opcji i plików"};
+        const int ktora = ustawienia.pomoc          ? 'h'
+                          : ustawienia.lista        ? 'l'
+                          : ustawienia.listaPodstaw ? LISTA_PODSTAW
+                                                    : 'V';
+        throw ZleUzycie{"opcję " + nazwaOpcji(ktora) + " podaje się sama, bez innych opcji i plików"};
     }
     // Standard input read twice would give the second time nothing.
     if (std::count(ustawienia.wejscia.begin(), ustawienia.wejscia.end(), "-") > 1) {
@@ -242,6 +336,32 @@ Ustawienia czytajArgumenty(int argc, char** argv)
     }
     if (ustawienia.wejscia.empty()) {
         ustawienia.wejscia.emplace_back("-");
+    }
+    if (ustawienia.pomoc || ustawienia.lista || ustawienia.listaPodstaw || ustawienia.wersja) {
+        return ustawienia;
+    }
+    if (ustawienia.rozpoznaj) {
+        if (ustawienia.zrodlo || ustawienia.cel || ustawienia.wyjscie || ustawienia.katalog ||
+            ustawienia.wszystkieZnaki || ustawienia.podstawa) {
+            throw ZleUzycie{"opcji -r (--rozpoznaj) nie łączy się z -f, -t, -o, -d, -a ani -b"};
+        }
+    } else {
+        if (ustawienia.rekurencyjnie && !ustawienia.katalog) {
+            throw ZleUzycie{"opcja -R (--recursive) działa tylko z -d (--output-dir) albo -r (--detect)"};
+        }
+        if (!ustawienia.zrodlo) {
+            throw ZleUzycie{"brak standardu źródłowego (-f); opis: znakomat-cli -h"};
+        }
+        if (!ustawienia.cel) {
+            throw ZleUzycie{"brak standardu docelowego (-t); opis: znakomat-cli -h"};
+        }
+        if (ustawienia.katalog && ustawienia.wyjscie) {
+            throw ZleUzycie{"opcji -o (--output) nie łączy się z -d (--katalog)"};
+        }
+        if (ustawienia.katalog && std::find(ustawienia.wejscia.begin(), ustawienia.wejscia.end(), "-") !=
+                                      ustawienia.wejscia.end()) {
+            throw ZleUzycie{"z -d (--katalog) podaj pliki wejściowe; standardowe wejście nie ma nazwy"};
+        }
     }
     return ustawienia;
 }

@@ -7,13 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/komunikaty.h"
+
 namespace cli {
 
-constexpr int KONIEC_DOBRZE = 0;
-constexpr int KONIEC_BLAD_KONWERSJI = 1;
-constexpr int KONIEC_ZLE_UZYCIE = 2;
-
-extern const std::string_view POMOC;
+// The help -h prints, its list of options made from the table the options are read by.
+std::string Pomoc();
 
 // The source named so, the standard of each input is recognised in it.
 constexpr std::string_view AUTO = "auto";
@@ -38,7 +37,7 @@ struct Ustawienia {
     bool wersja = false;
 };
 
-// Throws ZleUzycie.
+// Reads the options and checks that they go together. Throws ZleUzycie.
 Ustawienia czytajArgumenty(int argc, char** argv);
 
 }  // namespace cli

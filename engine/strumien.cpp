@@ -23,21 +23,6 @@ std::size_t KonwersjaBlokowa::doCzekania(std::string_view tekst) const
     return !tekst.empty() && poczatekLitery_[static_cast<unsigned char>(tekst.back())] ? 1 : 0;
 }
 
-std::string KonwersjaBlokowa::konwertuj(std::string blok)
-{
-    if (!czeka_.empty()) {
-        blok.insert(0, czeka_);
-        czeka_.clear();
-    }
-    // Never more than the one lead byte.
-    if (doCzekania(blok) > 0) {
-        czeka_.push_back(blok.back());
-        blok.pop_back();
-    }
-    konwersja_.konwertujWMiejscu(blok);
-    return blok;
-}
-
 std::size_t KonwersjaBlokowa::najwiecejBajtow(std::size_t dlugoscBloku) const
 {
     // The byte that waited comes first.

@@ -22,10 +22,7 @@ public:
     std::size_t doCzekania(std::string_view tekst) const;
 
     // Converts the next piece, preceded by the bytes that waited and without those that now
-    // must wait. The string is taken over, so its memory can come back with the result.
-    std::string konwertuj(std::string blok);
-
-    // The same into memory the caller provides and reuses from piece to piece: `wynik`
+    // must wait, into memory the caller provides and reuses from piece to piece: `wynik`
     // has room for najwiecejBajtow(blok.size()) bytes and does not overlap `blok`.
     // Returns the length written.
     std::size_t konwertuj(std::string_view blok, char* wynik);

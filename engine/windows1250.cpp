@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <stdexcept>
 
 namespace znakomat {
 
@@ -56,28 +55,6 @@ char16_t ZnakWindows1250(unsigned char bajt)
 int BajtWindows1250(char16_t znak)
 {
     return odwrotna().bajty[znak];
-}
-
-std::u16string DekodujWindows1250(std::string_view bajty)
-{
-    std::u16string znaki(bajty.size(), u'\0');
-    for (std::size_t i = 0; i < bajty.size(); ++i) {
-        znaki[i] = ZnakWindows1250(static_cast<unsigned char>(bajty[i]));
-    }
-    return znaki;
-}
-
-std::string KodujWindows1250(std::u16string_view znaki)
-{
-    std::string bajty(znaki.size(), '\0');
-    for (std::size_t i = 0; i < znaki.size(); ++i) {
-        const int bajt = BajtWindows1250(znaki[i]);
-        if (bajt < 0) {
-            throw std::invalid_argument("Znak spoza strony kodowej Windows-1250");
-        }
-        bajty[i] = static_cast<char>(bajt);
-    }
-    return bajty;
 }
 
 }  // namespace znakomat

@@ -13,9 +13,4 @@ char16_t ZnakWindows1250(unsigned char bajt);
 // The byte of a character, or -1 when the mapping has none.
 int BajtWindows1250(char16_t znak);
 
-std::u16string DekodujWindows1250(std::string_view bajty);
-
-// Characters without a byte are an error of the caller: throws std::invalid_argument.
-std::string KodujWindows1250(std::u16string_view znaki);
-
 }  // namespace znakomat

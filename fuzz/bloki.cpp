@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
@@ -21,12 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dane, std::size_t rozm
 
     znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
     std::string wKawalkach;
+    std::vector<char> bufor;
     for (std::size_t p = 0; p < tekst.size();) {
         // Once the sizes run out, the rest is one piece.
         const std::size_t ile = wejscie.remaining_bytes() > 0
                                     ? wejscie.ConsumeIntegralInRange<std::size_t>(0, tekst.size() - p)
                                     : tekst.size() - p;
-        wKawalkach += konwersja.konwertuj(tekst.substr(p, ile));
+        // Into memory of exactly the room asked for, as the file library converts.
+        bufor.assign(konwersja.najwiecejBajtow(ile), '\xC4');
+        wKawalkach.append(bufor.data(),
+                          konwersja.konwertuj(std::string_view(tekst).substr(p, ile), bufor.data()));
         p += ile;
     }
     wKawalkach += konwersja.zakoncz();

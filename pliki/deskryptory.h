@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -13,7 +14,7 @@
 namespace pliki {
 
 // An open descriptor, closed when it goes: a constructor that refuses its file half way
-// leaves none behind. Reads as the number it holds, -1 for none.
+// leaves none behind. Its number is -1 when it holds none.
 class Deskryptor {
 public:
     Deskryptor() = default;
@@ -31,7 +32,8 @@ public:
     Deskryptor(const Deskryptor&) = delete;
     Deskryptor& operator=(const Deskryptor&) = delete;
 
-    operator int() const { return numer_; }
+    int numer() const { return numer_; }
+    bool otwarty() const { return numer_ >= 0; }
 
     // close(2)'s result: some file systems report a failed write only there.
     int zamknij() { return numer_ >= 0 ? ::close(std::exchange(numer_, -1)) : 0; }
@@ -42,6 +44,12 @@ public:
 private:
     int numer_ = -1;
 };
+
+// Whether two stat(2) results are of one file: the same inode of the same file system.
+inline bool TenSamWezel(const struct stat& pierwszy, const struct stat& drugi)
+{
+    return pierwszy.st_dev == drugi.st_dev && pierwszy.st_ino == drugi.st_ino;
+}
 
 // open(2) with O_CLOEXEC, repeated after a signal; -1 and errno on failure.
 int otworz(const char* sciezka, int flagi, unsigned tryb = 0666);

@@ -49,7 +49,7 @@ Drzewo PrzejdzDrzewo(const std::string& folder)
         const bool nazwany = biezacy.sciezka == folder;
         Deskryptor deskryptor(
             otworz(biezacy.sciezka.c_str(), O_RDONLY | O_DIRECTORY | (nazwany ? 0 : O_NOFOLLOW)));
-        if (deskryptor < 0 || ::fstat(deskryptor, &stan) != 0) {
+        if (!deskryptor.otwarty() || ::fstat(deskryptor.numer(), &stan) != 0) {
             drzewo.bledy.push_back({BladPliku::Odczyt, biezacy.sciezka, errno});
             continue;
         }
@@ -57,7 +57,7 @@ Drzewo PrzejdzDrzewo(const std::string& folder)
             drzewo.bledy.push_back({BladPliku::Odczyt, biezacy.sciezka, ESTALE});
             continue;
         }
-        DIR* const wpisy = ::fdopendir(deskryptor);
+        DIR* const wpisy = ::fdopendir(deskryptor.numer());
         if (wpisy == nullptr) {
             drzewo.bledy.push_back({BladPliku::Odczyt, biezacy.sciezka, errno});
             continue;
@@ -124,17 +124,17 @@ void UtworzFoldery(const std::string& sciezka)
     }
     fs::path gdzie = istniejacy;
     Deskryptor folder(otworz(istniejacy.empty() ? "." : istniejacy.c_str(), O_RDONLY | O_DIRECTORY));
-    if (folder < 0) {
+    if (!folder.otwarty()) {
         throw BladPliku{BladPliku::Zapis, istniejacy.string(), errno};
     }
     for (auto nazwa = brakujace.rbegin(); nazwa != brakujace.rend(); ++nazwa) {
         gdzie /= *nazwa;
         // Another file of the batch may make the same folder at the same moment.
-        if (::mkdirat(folder, nazwa->c_str(), 0777) != 0 && errno != EEXIST) {
+        if (::mkdirat(folder.numer(), nazwa->c_str(), 0777) != 0 && errno != EEXIST) {
             throw BladPliku{BladPliku::Zapis, gdzie.string(), errno};
         }
-        folder = Deskryptor(otworzW(folder, nazwa->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
-        if (folder < 0) {
+        folder = Deskryptor(otworzW(folder.numer(), nazwa->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
+        if (!folder.otwarty()) {
             throw BladPliku{BladPliku::Zapis, gdzie.string(), errno == ELOOP ? ENOTDIR : errno};
         }
     }
@@ -146,20 +146,21 @@ bool LezyWFolderze(const std::string& sciezka, const struct stat& folder)
     Deskryptor biezacy;
     for (;;) {
         biezacy = Deskryptor(otworz(istniejacy.c_str(), O_PATH | O_DIRECTORY));
-        if (biezacy >= 0 || !istniejacy.has_relative_path()) {
+        if (biezacy.otwarty() || !istniejacy.has_relative_path()) {
             break;
         }
         istniejacy = istniejacy.parent_path();
     }
     const ZnanyPlik szukany = jakZnany(folder);
     struct stat stan {};
-    while (biezacy >= 0 && ::fstat(biezacy, &stan) == 0) {
+    while (biezacy.otwarty() && ::fstat(biezacy.numer(), &stan) == 0) {
         if (tenSam(stan, szukany)) {
             return true;
         }
-        Deskryptor wyzej(otworzW(biezacy, "..", O_PATH | O_DIRECTORY));
+        Deskryptor wyzej(otworzW(biezacy.numer(), "..", O_PATH | O_DIRECTORY));
         struct stat stanWyzej {};
-        if (wyzej < 0 || ::fstat(wyzej, &stanWyzej) != 0 || tenSam(stanWyzej, jakZnany(stan))) {
+        if (!wyzej.otwarty() || ::fstat(wyzej.numer(), &stanWyzej) != 0 ||
+            tenSam(stanWyzej, jakZnany(stan))) {
             // The root, which is its own parent.
             return false;
         }

@@ -9,6 +9,7 @@
 
 #include "engine/utf8.h"
 #include "pliki/blad_pliku.h"
+#include "pliki/deskryptory.h"
 #include "pliki/wejscie.h"
 
 namespace pliki {
@@ -54,7 +55,7 @@ bool BezWielkosciLiter(const std::string& katalog)
     struct stat pierwszy {};
     struct stat drugi {};
     const bool jeden = ::stat(wzor.c_str(), &pierwszy) == 0 && ::stat(inna.c_str(), &drugi) == 0 &&
-                       pierwszy.st_dev == drugi.st_dev && pierwszy.st_ino == drugi.st_ino;
+                       TenSamWezel(pierwszy, drugi);
     ::unlink(wzor.c_str());
     return jeden;
 }

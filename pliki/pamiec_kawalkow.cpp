@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "pliki/przepisz.h"
+#include "pliki/procesory.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ZNAKOMAT_ASAN 1

@@ -1,7 +1,6 @@
 #include "pliki/przepisz.h"
 
 #include <pthread.h>
-#include <sched.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -18,6 +17,7 @@
 
 #include "engine/standardy.h"
 #include "pliki/pamiec_kawalkow.h"
+#include "pliki/procesory.h"
 
 namespace pliki {
 
@@ -269,16 +269,6 @@ KonwersjaNaDwoch::~KonwersjaNaDwoch()
         stan_.notify_one();
         watek_.join();
     }
-}
-
-std::size_t LiczbaProcesorow()
-{
-    cpu_set_t procesory;
-    CPU_ZERO(&procesory);
-    if (::sched_getaffinity(0, sizeof procesory, &procesory) != 0) {
-        return std::max(1u, std::thread::hardware_concurrency());
-    }
-    return static_cast<std::size_t>(std::max(1, CPU_COUNT(&procesory)));
 }
 
 std::size_t KonwersjaNaDwoch::najwiecejBajtow(std::size_t dlugosc) const

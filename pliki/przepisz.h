@@ -34,9 +34,6 @@ struct CzesciKawalka {
     std::size_t drugaDlugosc = 0;
 };
 
-// How many processors this process may run on, at least 1.
-std::size_t LiczbaProcesorow();
-
 // Converts the pieces of one text, each long enough in two halves at once where
 // KonwersjaBlokowa lets it be cut near the middle: the first in the calling thread, the
 // second in a thread of its own. Both halves together give what the whole piece gives. Only

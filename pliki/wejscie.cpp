@@ -13,17 +13,17 @@ namespace pliki {
 PlikWejsciowy::PlikWejsciowy(const std::string& nazwa, const ZnanyPlik& znany) : nazwa_(nazwa)
 {
     wlasny_ = Deskryptor(otworz(nazwa.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY));
-    if (wlasny_ < 0) {
+    if (!wlasny_.otwarty()) {
         // A link at its end is not what the walk found either.
         throw BladPliku{BladPliku::Odczyt, nazwa_, errno == ELOOP ? ESTALE : errno};
     }
-    if (::fstat(wlasny_, &stan_) != 0) {
+    if (::fstat(wlasny_.numer(), &stan_) != 0) {
         throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
     }
     if (!S_ISREG(stan_.st_mode) || stan_.st_dev != znany.urzadzenie || stan_.st_ino != znany.inode) {
         throw BladPliku{BladPliku::Odczyt, nazwa_, ESTALE};
     }
-    deskryptor_ = wlasny_;
+    deskryptor_ = wlasny_.numer();
     ::posix_fadvise(deskryptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
@@ -36,10 +36,10 @@ PlikWejsciowy::PlikWejsciowy(const std::string& nazwa) : nazwa_(nazwa)
         // Without waiting: a pipe without a writer would otherwise hang here, out of
         // reach of a stop request.
         wlasny_ = Deskryptor(otworz(nazwa.c_str(), O_RDONLY | O_NONBLOCK));
-        if (wlasny_ < 0) {
+        if (!wlasny_.otwarty()) {
             throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
         }
-        deskryptor_ = wlasny_;
+        deskryptor_ = wlasny_.numer();
     }
     if (::fstat(deskryptor_, &stan_) != 0) {
         throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
@@ -124,7 +124,7 @@ bool TenSamPlik(const struct stat& pierwszy, const struct stat& drugi)
         // Two device nodes of one disk have inodes of their own.
         return S_ISBLK(pierwszy.st_mode) && S_ISBLK(drugi.st_mode) && pierwszy.st_rdev == drugi.st_rdev;
     }
-    return pierwszy.st_dev == drugi.st_dev && pierwszy.st_ino == drugi.st_ino;
+    return TenSamWezel(pierwszy, drugi);
 }
 
 bool TenSamPlik(const std::string& pierwsza, const std::string& druga)

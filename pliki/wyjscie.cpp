@@ -144,8 +144,7 @@ bool toTenPlik(int folder, const char* nazwa, int deskryptor)
     struct stat wFolderze {};
     struct stat otwarty {};
     return ::fstatat(folder, nazwa, &wFolderze, AT_SYMLINK_NOFOLLOW) == 0 &&
-           ::fstat(deskryptor, &otwarty) == 0 && wFolderze.st_dev == otwarty.st_dev &&
-           wFolderze.st_ino == otwarty.st_ino;
+           ::fstat(deskryptor, &otwarty) == 0 && TenSamWezel(wFolderze, otwarty);
 }
 
 // Whether the open file `plik` is provably a temporary that a run of this program left: a
@@ -259,22 +258,22 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor,
     }
     const char* sciezkaFolderu = folder.empty() ? "." : folder.c_str();
     folder_ = Deskryptor(otworz(sciezkaFolderu, O_RDONLY | O_DIRECTORY));
-    if (folder_ < 0 && errno == EACCES) {
+    if (!folder_.otwarty() && errno == EACCES) {
         // Enough to name files in it, though not to sync it.
         folder_ = Deskryptor(otworz(sciezkaFolderu, O_PATH | O_DIRECTORY));
     }
-    if (folder_ < 0) {
+    if (!folder_.otwarty()) {
         blad(errno);
     }
-    usunPorzuconeTymczasowe(folder_);
+    usunPorzuconeTymczasowe(folder_.numer());
 
     struct stat stan {};
-    if (::fstatat(folder_, nazwaWFolderze_.c_str(), &stan, 0) != 0) {
+    if (::fstatat(folder_.numer(), nazwaWFolderze_.c_str(), &stan, 0) != 0) {
         if (errno != ENOENT) {
             blad(errno);
         }
         // A new file, with the mode the user's umask gives, as far as its source allows.
-        if (!utworzTymczasowy(folder_, trybNowego(prawaZrodla))) {
+        if (!utworzTymczasowy(folder_.numer(), trybNowego(prawaZrodla))) {
             blad(errno);
         }
         sposob_ = Sposob::Zastapienie;
@@ -289,12 +288,12 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor,
     }
     // Opened with the user's own rights, as the shell's > would: a file they may not
     // write is refused, however the folder lets them replace it.
-    cel_ = Deskryptor(otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK));
-    if (cel_ < 0) {
+    cel_ = Deskryptor(otworzW(folder_.numer(), nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK));
+    if (!cel_.otwarty()) {
         blad(errno);
     }
     sposob_ = Sposob::WMiejscu;
-    if (!utworzTymczasowy(folder_, 0600)) {
+    if (!utworzTymczasowy(folder_.numer(), 0600)) {
         // A folder that takes no new files: the text waits elsewhere.
         tymczasowyWTmp();
         return;
@@ -309,7 +308,7 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor,
         // The file beside serves to hold the text until it is copied in.
         return;
     }
-    if (::fchmod(deskryptor_, stan.st_mode & 07777) != 0 || !skopiujUprawnienia(cel_, deskryptor_)) {
+    if (::fchmod(deskryptor_, stan.st_mode & 07777) != 0 || !skopiujUprawnienia(cel_.numer(), deskryptor_)) {
         return;
     }
     sposob_ = Sposob::Zastapienie;
@@ -409,11 +408,11 @@ void PlikWyjsciowy::tymczasowyWTmp()
 {
     const char* tmp = std::getenv("TMPDIR");
     folderTmp_ = Deskryptor(otworz(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", O_RDONLY | O_DIRECTORY));
-    if (folderTmp_ < 0) {
+    if (!folderTmp_.otwarty()) {
         blad(errno);
     }
-    usunPorzuconeTymczasowe(folderTmp_);
-    if (!utworzTymczasowy(folderTmp_, 0600)) {
+    usunPorzuconeTymczasowe(folderTmp_.numer());
+    if (!utworzTymczasowy(folderTmp_.numer(), 0600)) {
         blad(errno);
     }
 }
@@ -483,8 +482,9 @@ void PlikWyjsciowy::zastap()
             const std::string dowiazanie = "/proc/self/fd/" + std::to_string(deskryptor_);
             for (;;) {
                 const std::string nazwa = nazwaTymczasowa(nazwaWFolderze_);
-                const int bilet = ZarejestrujDoUsuniecia(folder_, nazwa.c_str());
-                if (::linkat(AT_FDCWD, dowiazanie.c_str(), folder_, nazwa.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                const int bilet = ZarejestrujDoUsuniecia(folder_.numer(), nazwa.c_str());
+                if (::linkat(AT_FDCWD, dowiazanie.c_str(), folder_.numer(), nazwa.c_str(),
+                             AT_SYMLINK_FOLLOW) == 0) {
                     nazwaTymczasowego_ = nazwa;
                     bilet_ = bilet;
                     break;
@@ -498,25 +498,26 @@ void PlikWyjsciowy::zastap()
         }
         // The output is not a temporary; a crash from here on leaves a file no run removes.
         ::fremovexattr(deskryptor_, PODPIS_TYMCZASOWYCH);
-        if (::renameat(folder_, nazwaTymczasowego_.c_str(), folder_, nazwaWFolderze_.c_str()) == 0) {
+        if (::renameat(folder_.numer(), nazwaTymczasowego_.c_str(), folder_.numer(),
+                       nazwaWFolderze_.c_str()) == 0) {
             Wyrejestruj(bilet_);
             bilet_ = -1;
             nazwaTymczasowego_.clear();
         } else {
             const int numer = errno;
             // A file mounted over its name cannot be replaced, only written.
-            cel_ = Deskryptor(otworzW(folder_, nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK));
-            if (numer != EBUSY || cel_ < 0) {
+            cel_ = Deskryptor(otworzW(folder_.numer(), nazwaWFolderze_.c_str(), O_WRONLY | O_NONBLOCK));
+            if (numer != EBUSY || !cel_.otwarty()) {
                 blad(numer);
             }
         }
     }
-    if (cel_ >= 0) {
+    if (cel_.otwarty()) {
         przepiszWMiejscu();
         return;
     }
     // The new name on disk too; a folder that refuses this still has the file.
-    ::fsync(folder_);
+    ::fsync(folder_.numer());
     const int deskryptor = deskryptor_;
     deskryptor_ = -1;
     if (::close(deskryptor) != 0) {
@@ -528,11 +529,11 @@ void PlikWyjsciowy::przepiszWMiejscu()
 {
     const auto dlugosc = static_cast<off_t>(zapisane_);
     struct stat stan {};
-    if (::fstat(cel_, &stan) != 0) {
+    if (::fstat(cel_.numer(), &stan) != 0) {
         blad(errno);
     }
     // Space is claimed before the old text is touched, so a full disk stops us here.
-    if (::fallocate(cel_, FALLOC_FL_KEEP_SIZE, 0, dlugosc) != 0 && dlugosc > 0) {
+    if (::fallocate(cel_.numer(), FALLOC_FL_KEEP_SIZE, 0, dlugosc) != 0 && dlugosc > 0) {
         if (errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL) {
             blad(errno);
         }
@@ -540,7 +541,7 @@ void PlikWyjsciowy::przepiszWMiejscu()
         // written first, below; the holes of a sparse old text must fit in what is free.
         const off_t dziury = std::min(dlugosc, stan.st_size) - static_cast<off_t>(stan.st_blocks) * 512;
         struct statvfs miejsce {};
-        if (dziury > 0 && ::fstatvfs(cel_, &miejsce) == 0 &&
+        if (dziury > 0 && ::fstatvfs(cel_.numer(), &miejsce) == 0 &&
             static_cast<std::uint64_t>(dziury) >
                 (::geteuid() == 0 ? miejsce.f_bfree : miejsce.f_bavail) * miejsce.f_frsize) {
             blad(ENOSPC);
@@ -552,14 +553,14 @@ void PlikWyjsciowy::przepiszWMiejscu()
             // The new end first: the disk running out stops the copy before the old text
             // is touched, and the old length comes back.
             if (const int numer = kopiujDoCelu(stan.st_size, dlugosc)) {
-                [[maybe_unused]] const int obciete = ::ftruncate(cel_, stan.st_size);
+                [[maybe_unused]] const int obciete = ::ftruncate(cel_.numer(), stan.st_size);
                 blad(numer);
             }
         }
         if (const int numer = kopiujDoCelu(0, std::min(dlugosc, stan.st_size))) {
             blad(numer);
         }
-        if (::ftruncate(cel_, dlugosc) != 0 || ::fsync(cel_) != 0) {
+        if (::ftruncate(cel_.numer(), dlugosc) != 0 || ::fsync(cel_.numer()) != 0) {
             blad(errno);
         }
     }
@@ -580,7 +581,7 @@ int PlikWyjsciowy::kopiujDoCelu(off_t od, off_t doKonca)
         const std::size_t ile = static_cast<std::size_t>(std::min<off_t>(doKonca - skad, off_t{1} << 20));
         ssize_t skopiowane = -1;
         if (kopiowanieJadra_) {
-            skopiowane = ::copy_file_range(deskryptor_, &skad, cel_, &dokad, ile, 0);
+            skopiowane = ::copy_file_range(deskryptor_, &skad, cel_.numer(), &dokad, ile, 0);
             if (skopiowane < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
                                    errno == EOPNOTSUPP || errno == EBADF)) {
                 kopiowanieJadra_ = false;
@@ -590,7 +591,8 @@ int PlikWyjsciowy::kopiujDoCelu(off_t od, off_t doKonca)
             bufor.resize(ile);
             skopiowane = ::pread(deskryptor_, bufor.data(), ile, skad);
             if (skopiowane > 0) {
-                skopiowane = ::pwrite(cel_, bufor.data(), static_cast<std::size_t>(skopiowane), dokad);
+                skopiowane =
+                    ::pwrite(cel_.numer(), bufor.data(), static_cast<std::size_t>(skopiowane), dokad);
                 if (skopiowane > 0) {
                     skad += skopiowane;
                     dokad += skopiowane;

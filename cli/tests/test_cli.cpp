@@ -101,28 +101,45 @@ TEST_F(ZnakomatCli, ListaIPomoc)
     EXPECT_EQ(lista.kod, 0);
     std::istringstream wiersze(lista.wyjscie);
     std::string wiersz;
-    std::size_t aliasow = 0;
+    // The names in the table's order, and some of the other names everyone knows of the three
+    // code pages; the others have no other names.
+    const std::vector<std::pair<std::string, std::vector<std::string>>> oczekiwane = {
+        {"brak", {}},
+        {"Mazovia", {}},
+        {"ISO-Latin-2", {"ISO-8859-2", "ISO_8859-2:1987", "latin2", "l2"}},
+        {"CSK", {}},
+        {"Cyfromat", {}},
+        {"DHN", {}},
+        {"IINTE-ISIS", {}},
+        {"IBM-Latin-2", {"CP852", "IBM852", "852"}},
+        {"IEA-Swierk", {}},
+        {"Logic", {}},
+        {"Microvex", {}},
+        {"Windows-EE", {"CP1250", "windows-1250"}},
+        {"Ventura", {}},
+        {"ELWRO-Junior", {}},
+        {"AmigaPL", {}},
+        {"WFN", {}},
+        {"ATM", {}},
+        {"UTF-8", {}},
+    };
     for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
+        const auto& [nazwaStandardu, znaneAliasy] = oczekiwane[static_cast<std::size_t>(i)];
         ASSERT_TRUE(std::getline(wiersze, wiersz)) << i;
         std::istringstream slowa(wiersz);
         std::string nazwa;
         slowa >> nazwa;
-        EXPECT_EQ(nazwa, Standardy(i).Nazwa);
+        EXPECT_EQ(nazwa, nazwaStandardu);
         std::vector<std::string> inne;
         for (std::string slowo; slowa >> slowo;) {
             EXPECT_EQ(ZnajdzStandard(slowo), i) << slowo;
             inne.push_back(slowo);
         }
-        std::vector<std::string> oczekiwane;
-        for (const Alias& alias : Aliasy()) {
-            if (alias.standard == i) {
-                oczekiwane.emplace_back(alias.nazwa);
-            }
+        for (const std::string& alias : znaneAliasy) {
+            EXPECT_NE(std::find(inne.begin(), inne.end(), alias), inne.end()) << alias << " in " << wiersz;
         }
-        EXPECT_EQ(inne, oczekiwane) << wiersz;
-        aliasow += inne.size();
+        EXPECT_EQ(inne.empty(), znaneAliasy.empty()) << wiersz;
     }
-    EXPECT_EQ(aliasow, Aliasy().size());
     // After an empty line, which standards convert whole without a base.
     std::string reszta;
     std::getline(wiersze, reszta, '\0');

@@ -1,10 +1,8 @@
-// The block conversion: a text fed in pieces of any size, in either of its two forms,
-// gives what the whole text gives.
+// The block conversion: a text fed in pieces of any size gives what the whole text gives.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <random>
 #include <string>
 #include <string_view>
@@ -27,10 +25,8 @@ std::string calosc(const std::string& tekst, int zrodlo, int cel)
     return znakomat::test::KonwertujBajty(tekst, zrodlo, cel);
 }
 
-// The two ways to hand a piece over: as a string taken over, or into memory of exactly the
-// room asked for, filled with lead bytes, which would join a second byte into a letter.
-enum class Forma { Napis, Bufor };
-
+// Into memory of exactly the room asked for, filled with lead bytes, which would join a
+// second byte into a letter.
 void doBufora(KonwersjaBlokowa& konwersja, std::string_view kawalek, std::string& wynik)
 {
     std::vector<char> bufor(konwersja.najwiecejBajtow(kawalek.size()), '\xC4');
@@ -39,24 +35,18 @@ void doBufora(KonwersjaBlokowa& konwersja, std::string_view kawalek, std::string
 
 // Feeds the text in pieces whose sizes `rozmiar` draws.
 template <class Rozmiar>
-std::string wKawalkach(const std::string& tekst, int zrodlo, int cel, Rozmiar rozmiar, Forma forma)
+std::string wKawalkach(const std::string& tekst, int zrodlo, int cel, Rozmiar rozmiar)
 {
     KonwersjaBlokowa konwersja(zrodlo, cel);
     std::string wynik;
     for (std::size_t p = 0; p < tekst.size();) {
         const std::size_t n = std::min<std::size_t>(rozmiar(), tekst.size() - p);
         const std::string_view kawalek(tekst.data() + p, n);
-        if (forma == Forma::Napis) {
-            wynik += konwersja.konwertuj(std::string(kawalek));
-        } else {
-            doBufora(konwersja, kawalek, wynik);
-        }
+        doBufora(konwersja, kawalek, wynik);
         p += n;
     }
     return wynik + konwersja.zakoncz();
 }
-
-constexpr std::array<Forma, 2> FORMY = {Forma::Napis, Forma::Bufor};
 
 TEST(KonwersjaBlokowa, KazdaParaDajeToSamoCoCalyTekst)
 {
@@ -66,12 +56,8 @@ TEST(KonwersjaBlokowa, KazdaParaDajeToSamoCoCalyTekst)
             const std::string tekst = losowyTekst(zrodlo, 4000, static_cast<unsigned>(zrodlo));
             for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
                 const std::string oczekiwany = calosc(tekst, zrodlo, cel);
-                for (const Forma forma : FORMY) {
-                    const std::string wynik = wKawalkach(
-                        tekst, zrodlo, cel, [&] { return 1 + los() % 300; }, forma);
-                    EXPECT_EQ(wynik, oczekiwany)
-                        << zrodlo << " -> " << cel << ", forma " << static_cast<int>(forma);
-                }
+                const std::string wynik = wKawalkach(tekst, zrodlo, cel, [&] { return 1 + los() % 300; });
+                EXPECT_EQ(wynik, oczekiwany) << zrodlo << " -> " << cel;
             }
         }
     });
@@ -87,34 +73,24 @@ TEST(KonwersjaBlokowa, GranicaWewnatrzLiteryUtf8)
                                                {"a\xC5"},
                                                {"\xC4", "\xC5", "\x84"},
                                                {"\xC4", "", "\x85"}}) {
-        for (const Forma forma : FORMY) {
-            KonwersjaBlokowa konwersja(UTF8_INDEX, WINDOWS_EE);
-            std::string wynik;
-            std::string tekst;
-            for (const std::string& kawalek : kawalki) {
-                if (forma == Forma::Napis) {
-                    wynik += konwersja.konwertuj(kawalek);
-                } else {
-                    doBufora(konwersja, kawalek, wynik);
-                }
-                tekst += kawalek;
-            }
-            EXPECT_EQ(wynik + konwersja.zakoncz(), calosc(tekst, UTF8_INDEX, WINDOWS_EE))
-                << ::testing::PrintToString(tekst);
+        KonwersjaBlokowa konwersja(UTF8_INDEX, WINDOWS_EE);
+        std::string wynik;
+        std::string tekst;
+        for (const std::string& kawalek : kawalki) {
+            doBufora(konwersja, kawalek, wynik);
+            tekst += kawalek;
         }
+        EXPECT_EQ(wynik + konwersja.zakoncz(), calosc(tekst, UTF8_INDEX, WINDOWS_EE))
+            << ::testing::PrintToString(tekst);
     }
     test::dlaKazdegoWariantu([] {
         for (std::size_t rozmiar = 1; rozmiar <= 7; ++rozmiar) {
             for (unsigned ziarno = 0; ziarno < 4; ++ziarno) {
                 const std::string tekst = losowyTekst(UTF8_INDEX, 600, ziarno);
                 for (int cel = 0; cel < LICZBA_STANDARDOW; ++cel) {
-                    for (const Forma forma : FORMY) {
-                        EXPECT_EQ(wKawalkach(
-                                      tekst, UTF8_INDEX, cel, [&] { return rozmiar; }, forma),
-                                  calosc(tekst, UTF8_INDEX, cel))
-                            << "kawałki po " << rozmiar << ", cel " << cel << ", forma "
-                            << static_cast<int>(forma);
-                    }
+                    EXPECT_EQ(wKawalkach(tekst, UTF8_INDEX, cel, [&] { return rozmiar; }),
+                              calosc(tekst, UTF8_INDEX, cel))
+                        << "kawałki po " << rozmiar << ", cel " << cel;
                 }
             }
         }

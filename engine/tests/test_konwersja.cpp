@@ -13,8 +13,8 @@
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
 #include "engine/tests/model_konwersji.h"
+#include "engine/tests/tekst_windows1250.h"
 #include "engine/tests/warianty.h"
-#include "engine/windows1250.h"
 
 namespace znakomat {
 namespace {

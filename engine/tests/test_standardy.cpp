@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine/standardy.h"
-#include "engine/windows1250.h"
+#include "engine/tests/tekst_windows1250.h"
 
 namespace znakomat {
 namespace {

@@ -502,7 +502,7 @@ TEST_P(Wyjscie, KazdaOdmowaNieZostawiaDeskryptorow)
         const std::string sciezkaGniazda = (folder / "gniazdo").string();
         ASSERT_LT(sciezkaGniazda.size(), sizeof(adres.sun_path));
         sciezkaGniazda.copy(adres.sun_path, sciezkaGniazda.size());
-        ASSERT_EQ(::bind(gniazdo, reinterpret_cast<const sockaddr*>(&adres), sizeof(adres)), 0);
+        ASSERT_EQ(::bind(gniazdo.numer(), reinterpret_cast<const sockaddr*>(&adres), sizeof(adres)), 0);
     }
     // A folder that takes no new file from its user, with a file they may write and one
     // they may not.
@@ -516,7 +516,7 @@ TEST_P(Wyjscie, KazdaOdmowaNieZostawiaDeskryptorow)
     ASSERT_EQ(::chmod((folder / "zamkniety.txt").c_str(), 0), 0);
     // A stream the program holds that cannot be written: a folder.
     const Deskryptor otwartyFolder(::open((folder / "katalog").c_str(), O_RDONLY | O_DIRECTORY));
-    ASSERT_GE(otwartyFolder, 0);
+    ASSERT_TRUE(otwartyFolder.otwarty());
 
     fs::create_directory(folder / "tylko-odczyt");
     zapiszPlik(folder / "tylko-odczyt/wynik.txt", STARY);
@@ -550,7 +550,7 @@ TEST_P(Wyjscie, KazdaOdmowaNieZostawiaDeskryptorow)
         {"wyjście: za długa nazwa", Wyjscie, folder / std::string(300, 'x'), {}, blad(ENAMETOOLONG)},
         {"wyjście: otwarty strumień",
          Wyjscie,
-         "/proc/self/fd/" + std::to_string(otwartyFolder),
+         "/proc/self/fd/" + std::to_string(otwartyFolder.numer()),
          {},
          blad(EISDIR)},
         {"wyjście: gniazdo", Wyjscie, folder / "gniazdo", {}, blad(ENXIO)},

@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "engine/standardy.h"
-#include "engine/windows1250.h"
+#include "engine/tests/tekst_windows1250.h"
 #include "ui/frmmain.h"
 #include "ui/poletekstowe.h"
 #include "ui/tests/gui_test.h"

@@ -19,7 +19,7 @@
 #include "engine/rozpoznawanie.h"
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
-#include "engine/windows1250.h"
+#include "engine/tests/tekst_windows1250.h"
 #include "jobs/rozpoznanie_zrodla.h"
 #include "ui/poletekstowe.h"
 #include "ui/tests/gui_test.h"
