@@ -193,6 +193,14 @@ std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel)
 
 }  // namespace
 
+std::optional<char32_t> ZnakStronyKodowej(int standard, unsigned char bajt)
+{
+    if (!JestStronaKodowa(standard) || standard == UTF8_INDEX) {
+        throw std::invalid_argument("nie jednobajtowa strona kodowa");
+    }
+    return tablice(standard, UTF8_INDEX).znaki[bajt];
+}
+
 KonwersjaWszystkichZnakow::KonwersjaWszystkichZnakow(int zrodlo, int cel)
     : zrodlo_(zrodlo),
       cel_(cel),

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,6 +18,9 @@ std::span<const int> StronyKodowe();
 bool JestStronaKodowa(int standard);
 // glibc's iconv name of a code page; nullptr for the other standards.
 const char* NazwaWIconv(int standard);
+// The character a byte stands for in a one-byte code page; none where the page leaves it
+// empty. Throws as KonwersjaWszystkichZnakow does.
+std::optional<char32_t> ZnakStronyKodowej(int standard, unsigned char bajt);
 
 // Where a whole-text conversion stops: the places where iconv stops.
 struct NieprzekonwertowanyZnak {

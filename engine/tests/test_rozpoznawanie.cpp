@@ -370,42 +370,46 @@ TEST(Rozpoznawanie, Niejednoznacznosc)
 
 // Texts whose bytes alone do not tell two standards apart, where the words they make do.
 // Each is recognised right, or at least never wrong without naming the right one.
+// What a verdict must be: right and certain; right but named uncertain, as one word is
+// too little to be sure; right or the right one among the close standards.
+enum Oczekiwanie { Pewny, Pierwszy, Bliski };
+
 TEST(Rozpoznawanie, SlowaRozstrzygajaGdzieBajtyNie)
 {
     struct Przypadek {
         std::string opis;
         std::string tekst;  // UTF-8
         std::vector<std::string> standardy;
-        bool pewny;  // besides right: certain
+        Oczekiwanie oczekiwanie;
     };
     const std::vector<std::string> zamienioneZ = {"Cyfromat", "DHN", "Logic"};
     const std::vector<std::string> wielkie = {"ISO-Latin-2", "Windows-EE"};
     const std::vector<std::string> swierk = {"IEA-Swierk", "Microvex"};
     const std::vector<Przypadek> przypadki = {
-        {"różne", "To są różne rzeczy.", zamienioneZ, true},
-        {"bieżący", "Katalog bieżący", zamienioneZ, true},
-        {"mężczyzna", "Ten mężczyzna czyta.", zamienioneZ, true},
-        {"jeździć", "Lubi jeździć rowerem.", zamienioneZ, false},
-        {"Woźniak", "Pan Woźniak", zamienioneZ, false},
-        {"źle i już", "Nie jest źle, już po wszystkim.", zamienioneZ, true},
-        {"wielkie", "WPROWADZIĆ CZĘŚĆ DANYCH NA ZEWNĄTRZ", wielkie, true},
-        {"wielkie krótkie", "CZĘŚĆ PIERWSZA", wielkie, true},
-        {"wielkie ŚĄ", "ŚWIĘTA I ŚWIĄTECZNE ŻYCZENIA", wielkie, true},
-        {"Ó i Ś", "ÓSMY ŚLĄSKI ZJAZD, ŚRODA", swierk, true},
-        {"ó i ś", "Któż ośmieli się, Ósemko?", swierk, false},
-        {"nazwy", "Dżibuti\nŁódź\nGdańsk\nWoźniak\nŻyrardów", zamienioneZ, true},
-        {"nazwy w wierszach", "Dżibuti\r\nWłochy\r\nGruzja\r\nKolumbia", wielkie, false},
-        {"jedna nazwa", "Dżibuti", {"Mazovia", "ISO-Latin-2", "Logic", "Windows-EE", "WFN"}, false},
+        {"różne", "To są różne rzeczy.", zamienioneZ, Pewny},
+        {"bieżący", "Katalog bieżący", zamienioneZ, Pewny},
+        {"mężczyzna", "Ten mężczyzna czyta.", zamienioneZ, Pewny},
+        {"jeździć", "Lubi jeździć rowerem.", zamienioneZ, Bliski},
+        {"Woźniak", "Pan Woźniak", zamienioneZ, Bliski},
+        {"źle i już", "Nie jest źle, już po wszystkim.", zamienioneZ, Pewny},
+        {"wielkie", "WPROWADZIĆ CZĘŚĆ DANYCH NA ZEWNĄTRZ", wielkie, Pewny},
+        {"wielkie krótkie", "CZĘŚĆ PIERWSZA", wielkie, Pewny},
+        {"wielkie ŚĄ", "ŚWIĘTA I ŚWIĄTECZNE ŻYCZENIA", wielkie, Pewny},
+        {"Ó i Ś", "ÓSMY ŚLĄSKI ZJAZD, ŚRODA", swierk, Pewny},
+        {"ó i ś", "Któż ośmieli się, Ósemko?", swierk, Bliski},
+        {"nazwy", "Dżibuti\nŁódź\nGdańsk\nWoźniak\nŻyrardów", zamienioneZ, Pewny},
+        {"nazwy w wierszach", "Dżibuti\r\nWłochy\r\nGruzja\r\nKolumbia", wielkie, Bliski},
+        {"jedna nazwa", "Dżibuti", {"Mazovia", "ISO-Latin-2", "Logic", "Windows-EE", "WFN"}, Bliski},
         // Ś or ś, Ę or ę read from one byte: a capital is unlikely after a small word, a
         // small letter inside a word of capitals.
-        {"ś po małym słowie", "zamieszanie w środowisku", {"CSK", "IBM-Latin-2"}, true},
-        {"ś w liście", "pilipino\nbikolski, środkowy\nBiszkek", {"CSK", "IBM-Latin-2"}, true},
-        {"Ę wśród wielkich", "ROZWIJA SIĘ W LISTĘ NA", {"CSK", "Cyfromat", "IINTE-ISIS", "Logic"}, true},
+        {"ś po małym słowie", "zamieszanie w środowisku", {"CSK", "IBM-Latin-2"}, Pierwszy},
+        {"ś w liście", "pilipino\nbikolski, środkowy\nBiszkek", {"CSK", "IBM-Latin-2"}, Pierwszy},
+        {"Ę wśród wielkich", "ROZWIJA SIĘ W LISTĘ NA", {"CSK", "Cyfromat", "IINTE-ISIS", "Logic"}, Pewny},
         // A text that ends inside a word says nothing of how the word ends.
-        {"słowo ucięte", "lecz moż", {"Mazovia", "CSK", "IEA-Swierk", "Logic", "Microvex"}, true},
+        {"słowo ucięte", "lecz moż", {"Mazovia", "CSK", "IEA-Swierk", "Logic", "Microvex"}, Pierwszy},
         // A capital is likely after a sentence's end: never silently read small.
-        {"Ś po kropce", "Koniec zdania. Środowisko jest puste.", {"ISO-Latin-2", "Mazovia"}, false},
-        {"Ś w wierszu", "Lista zmiennych:\nŚrodowisko", {"ISO-Latin-2", "Mazovia"}, false},
+        {"Ś po kropce", "Koniec zdania. Środowisko jest puste.", {"ISO-Latin-2", "Mazovia"}, Bliski},
+        {"Ś w wierszu", "Lista zmiennych:\nŚrodowisko", {"ISO-Latin-2", "Mazovia"}, Bliski},
     };
     for (const Przypadek& p : przypadki) {
         for (const std::string& nazwaStandardu : p.standardy) {
@@ -416,9 +420,9 @@ TEST(Rozpoznawanie, SlowaRozstrzygajaGdzieBajtyNie)
             sprawdzUklad(tekst, r);
             EXPECT_NE(r.werdykt, Werdykt::BezPolskichLiter);
             const bool dobrze = konwertujaTakSamo(tekst, r.standard(), prawdziwy);
-            if (p.pewny) {
+            if (p.oczekiwanie != Bliski) {
                 EXPECT_TRUE(dobrze) << nazwa(r.standard());
-                EXPECT_EQ(r.werdykt, Werdykt::Rozpoznany);
+                EXPECT_EQ(r.werdykt, p.oczekiwanie == Pewny ? Werdykt::Rozpoznany : Werdykt::Niejednoznaczny);
             } else {
                 const bool wsrodBliskich = std::any_of(r.bliskie.begin(), r.bliskie.end(), [&](int b) {
                     return konwertujaTakSamo(tekst, b, prawdziwy);
