@@ -259,6 +259,9 @@ void frmMain::przelaczTryb()
     Command3->setEnabled(tekstowy && !konwersjaTrwa_);
     Frame2->setVisible(tekstowy);
     Frame3->setVisible(!tekstowy);
+    if (rozpoznanie_) {
+        rozpoznanie_->zmienionoTryb(!tekstowy);
+    }
 }
 
 void frmMain::otworzPlik(const QString& sciezka)
@@ -412,9 +415,11 @@ void frmMain::konwertuj()
     if (konwersjaTrwa_) {
         return;
     }
+    bezpiecznie([this] { rozpoznanie_->przedKonwersja(!trybTekstowy()); });
     konwersjaTrwa_ = true;
     bezpiecznie([this] { zadania::KomendaKonwertuj(*this); });
     konwersjaTrwa_ = false;
+    rozpoznanie_->poKonwersji();
     if (zamknijPoKonwersji_) {
         zamknijPoKonwersji_ = false;
         close();
