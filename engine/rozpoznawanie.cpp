@@ -958,7 +958,7 @@ Rozpoznanie Rozpoznawacz::ocen() const
             const double slowa = wynikSlow(standard, czytanie);
             rozpoznanie.ranking.push_back(
                 {standard, (standard == UTF8_INDEX ? wynikUtf8() : wynikJednobajtowy(standard)) + slowa,
-                 zwyczajny(standard, czytanie)});
+                 zwyczajny(standard, czytanie), czytanie.obcych > 0});
         }
     }
     std::stable_sort(rozpoznanie.ranking.begin(), rozpoznanie.ranking.end(),

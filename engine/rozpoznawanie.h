@@ -21,6 +21,8 @@ struct Kandydat {
     // foreign word), and no word's case is mixed by how its bytes are read. A window that
     // chose this standard itself keeps it for such a text, whatever scored higher.
     bool zwyczajny = false;
+    // ... with foreign letters: what Polish read through another code page looks like too.
+    bool zObcymiLiterami = false;
 };
 
 enum class Werdykt {

@@ -244,7 +244,7 @@ WyborZrodla WybierzZrodlo(const WynikRozpoznania& wynik)
     // "brak" has no reading of its own: any verdict beats it.
     if (obecny != rozpoznanie.ranking.end()) {
         const double roznica = rozpoznanie.ranking.front().wynik - obecny->wynik;
-        if (obecny->zwyczajny && roznica < PROG_ZWYCZAJNEGO) {
+        if (obecny->zwyczajny && (!obecny->zObcymiLiterami || roznica < PROG_ZWYCZAJNEGO)) {
             return {Powod::ZwyczajnyTekst, std::nullopt};
         }
         if (roznica < PROG_ZMIANY) {

@@ -56,10 +56,10 @@ struct WynikRozpoznania {
 // is PROG_BLISKOSCI ahead of the second reading, which says little of how far behind the
 // list's one is. Measured on held-out Windows-EE prose of one line and more.
 inline constexpr double PROG_ZMIANY = 12.0;
-// A text that reads as ordinary text in the list's standard keeps it unless it trails by
-// this many: a foreign word ("Noël" in Windows-EE) trails the likeliest Polish reading by
-// about 20 nats, Polish letters of AmigaPL or ELWRO-Junior read as Windows-EE's foreign
-// letters mostly by 35 and more.
+// A text that reads as ordinary Polish in the list's standard keeps it. One that does so
+// with foreign letters keeps it unless it trails by this many: a foreign word ("Noël" in
+// Windows-EE) trails the likeliest Polish reading by about 20 nats, Polish letters of
+// AmigaPL or ELWRO-Junior read as Windows-EE's foreign letters mostly by 35 and more.
 inline constexpr double PROG_ZWYCZAJNEGO = 30.0;
 
 // What the source list does with a verdict while what it shows was set by the window.

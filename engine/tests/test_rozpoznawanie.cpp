@@ -446,6 +446,147 @@ TEST(Rozpoznawanie, SlowaRozstrzygajaGdzieBajtyNie)
     EXPECT_EQ(samotne.werdykt, Werdykt::Niejednoznaczny);
 }
 
+// Short texts whose evidence is one word or one kind of letter, in every standard with
+// letters: never certain and wrong, and where the table says so never certain at all;
+// the right one the likeliest or named beside it.
+TEST(Rozpoznawanie, MaloDowodowToNiepewnosc)
+{
+    struct Przypadek {
+        const char* opis;
+        const char* tekst;  // UTF-8
+        bool zawszeNiepewny;
+    };
+    const Przypadek przypadki[] = {
+        {"jedno ó w liście", "ugrupowanie,obóz,blok,partia", false},
+        {"jedno ń w liście", "niecnota, ladaco, nicpoń", false},
+        {"dwa ć w liście", "papuć,bambosz,kapeć", false},
+        {"jedno ó w liście ze spacjami", "stół, krzesło, szafa", false},
+        {"jedno ź na początku", "Źle, co ?", false},
+        {"jedno ę na końcu", "zrobię", false},
+        {"jedno Ą wśród wielkich", "KRYPTOGRAFICZNĄ POBIERANEGO", false},
+        {"jedno ó samo", "sól", false},
+        {"jedno ń między słowami", "koń, krowa, owca", false},
+        {"jedno Ó wśród wielkich", "KTÓRY PLIK", false},
+    };
+    for (const Przypadek& p : przypadki) {
+        for (int prawdziwy = 1; prawdziwy < LICZBA_STANDARDOW; ++prawdziwy) {
+            SCOPED_TRACE(std::string(p.opis) + " w " + nazwa(prawdziwy));
+            const std::string tekst = konwertuj(p.tekst, UTF8_INDEX, prawdziwy);
+            const Rozpoznanie r = RozpoznajStandard(tekst);
+            sprawdzUklad(tekst, r);
+            const bool dobrze = konwertujaTakSamo(tekst, r.standard(), prawdziwy);
+            const bool wsrodBliskich = std::any_of(r.bliskie.begin(), r.bliskie.end(), [&](int b) {
+                return konwertujaTakSamo(tekst, b, prawdziwy);
+            });
+            EXPECT_TRUE(dobrze || wsrodBliskich) << nazwa(r.standard());
+            if (r.werdykt == Werdykt::Rozpoznany) {
+                EXPECT_TRUE(dobrze) << nazwa(r.standard());
+            }
+        }
+    }
+}
+
+// A capital read small inside a word of capitals, or a small letter read as a capital
+// inside a small word, weighs against that reading, enough to put the right one first.
+TEST(Rozpoznawanie, MieszanaWielkoscWJednymCzytaniu)
+{
+    struct Przypadek {
+        const char* tekst;  // UTF-8
+        std::vector<std::string> standardy;
+    };
+    const std::vector<Przypadek> przypadki = {
+        // In IBM-Latin-2 A5 is ą: KRYPTOGRAFICZNą.
+        {"KRYPTOGRAFICZNĄ POBIERANEGO", {"Windows-EE"}},
+        {"PLIK ZOSTAŁ ZAPISANY NA DYSKU", {"Windows-EE", "ISO-Latin-2", "IBM-Latin-2", "Mazovia"}},
+        {"ZAŻÓŁĆ GĘŚLĄ JAŹŃ", {"Windows-EE", "ISO-Latin-2", "IBM-Latin-2", "Mazovia", "CSK"}},
+        {"Pliki zostaną zapisane jutro", {"Windows-EE", "ISO-Latin-2", "IBM-Latin-2", "Mazovia"}},
+    };
+    for (const Przypadek& p : przypadki) {
+        for (const std::string& nazwaStandardu : p.standardy) {
+            SCOPED_TRACE(std::string(p.tekst) + " w " + nazwaStandardu);
+            const std::string tekst = konwertuj(p.tekst, UTF8_INDEX, standard(nazwaStandardu));
+            const Rozpoznanie r = RozpoznajStandard(tekst);
+            sprawdzUklad(tekst, r);
+            EXPECT_TRUE(konwertujaTakSamo(tekst, r.standard(), standard(nazwaStandardu)))
+                << nazwa(r.standard());
+        }
+    }
+}
+
+// Whether a text reads as ordinary text in a standard: Polish words, and a foreign word or
+// two with the code page's own letters; not Polish read through another code page's
+// letters, not a word of mixed case, not a byte that is no letter.
+TEST(Rozpoznawanie, ZwyczajnyTekstWStandardzie)
+{
+    struct Przypadek {
+        const char* opis;
+        std::string tekst;  // bytes
+        const char* czytany;
+        bool zwyczajny;
+    };
+    const auto w = [&](const char* utf8, const char* nazwaStandardu) {
+        return konwertuj(utf8, UTF8_INDEX, standard(nazwaStandardu));
+    };
+    const std::string zdanie = "Zażółć gęślą jaźń, powiedział Łukasz i poszedł do źródła.";
+    const std::vector<Przypadek> przypadki = {
+        {"polskie zdanie", w(zdanie.c_str(), "Windows-EE"), "Windows-EE", true},
+        {"nazwiska z ü i ö",
+         "M\xFCller i Schr\xF6"
+         "der przyjechali do \xA3odzi.",
+         "Windows-EE", true},
+        {"ë", "No\xEBl", "Windows-EE", true},
+        {"czeskie słowo", "\x9Elu\x9Dou\xE8k\xFD", "Windows-EE", true},
+        {"é w ISO-Latin-2",
+         "caf\xE9 i \xB3\xF3\xBF"
+         "ko",
+         "ISO-Latin-2", true},
+        {"Mazovia jako Windows-EE", w(zdanie.c_str(), "Mazovia"), "Windows-EE", false},
+        {"ELWRO-Junior jako Windows-EE", w(zdanie.c_str(), "ELWRO-Junior"), "Windows-EE", false},
+        {"AmigaPL jako Windows-EE", w(zdanie.c_str(), "AmigaPL"), "Windows-EE", false},
+        {"wielkie z małym ą", w("KRYPTOGRAFICZNĄ POBIERANEGO", "Windows-EE"), "IBM-Latin-2", false},
+        {"cudzysłów, który nie jest literą",
+         "\x84"
+         "cytat\x94 i \xB3\xF3\xBF"
+         "ko",
+         "Windows-EE", false},
+        {"UTF-8", zdanie, "UTF-8", true},
+        {"UTF-8 jako Windows-EE", zdanie, "Windows-EE", false},
+    };
+    for (const Przypadek& p : przypadki) {
+        SCOPED_TRACE(p.opis);
+        const Rozpoznanie r = RozpoznajStandard(p.tekst);
+        sprawdzUklad(p.tekst, r);
+        const auto czytanie = std::find_if(r.ranking.begin(), r.ranking.end(), [&](const Kandydat& k) {
+            return k.standard == standard(p.czytany);
+        });
+        ASSERT_NE(czytanie, r.ranking.end());
+        EXPECT_EQ(czytanie->zwyczajny, p.zwyczajny);
+    }
+}
+
+// Letters of a one-byte standard beside a few valid UTF-8 characters: the letters decide,
+// and the text is not one without letters.
+TEST(Rozpoznawanie, LiteryObokZnakowUtf8)
+{
+    const std::string znakiUtf8 = "\n→ punkt © 2020 – ½ „cytat” • a • b\n";
+    for (const char* nazwaStandardu : {"Mazovia", "IBM-Latin-2", "Windows-EE"}) {
+        SCOPED_TRACE(nazwaStandardu);
+        const int prawdziwy = standard(nazwaStandardu);
+        const std::string tekst = konwertuj("Ważne: zobacz niżej.", UTF8_INDEX, prawdziwy) + znakiUtf8;
+        const Rozpoznanie r = RozpoznajStandard(tekst);
+        sprawdzUklad(tekst, r);
+        EXPECT_NE(r.werdykt, Werdykt::BezPolskichLiter);
+        EXPECT_NE(r.standard(), UTF8_INDEX);
+        const bool wsrodBliskich = std::any_of(r.bliskie.begin(), r.bliskie.end(),
+                                               [&](int b) { return konwertujaTakSamo(tekst, b, prawdziwy); });
+        EXPECT_TRUE(konwertujaTakSamo(tekst, r.standard(), prawdziwy) || wsrodBliskich)
+            << nazwa(r.standard());
+    }
+    // A UTF-8 text cut inside its last character is still UTF-8 without letters.
+    const std::string uciety = "caf\xC3\xA9 \xE2\x80\x94 \xC3";
+    EXPECT_EQ(RozpoznajStandard(uciety).werdykt, Werdykt::BezPolskichLiter);
+}
+
 // Held-out Polish prose, written by scripts/proza_polska.py from manual pages the model
 // was not built from.
 std::vector<std::string> proza(const std::string& plik)
