@@ -668,9 +668,9 @@ Wyniki skutecznosc(const std::vector<std::string>& teksty, const char* opis)
     return razem;
 }
 
-// Each set of held-out texts with its least share recognised right; over all of them a
-// wrong standard taken as certain at most once in a thousand cases, and at least half of
-// the verdicts that name close standards have a reason to.
+// Each set of held-out texts with its least share recognised right, its most taken as
+// certain and wrong, and its most named uncertain: a short text with one word or one kind
+// of letter is named so whenever another reading comes near, prose almost never.
 TEST(Skutecznosc, ProzaNieznanaModelowi)
 {
     struct Zestaw {
@@ -678,15 +678,16 @@ TEST(Skutecznosc, ProzaNieznanaModelowi)
         const char* opis;
         std::size_t najmniejTekstow;
         double najmniejDobrze;
+        double najwyzejZleBezUwagi;
+        double najwyzejZUwaga;
     };
     const std::vector<Zestaw> zestawy = {
-        {"krotkie.txt", "Teksty od 100 do 1000 znaków", 500, 99.8},
-        {"dlugie.txt", "Teksty od 2048 do 4096 znaków", 200, 99.95},
-        {"male.txt", "Teksty od 20 do 100 znaków z jedną do trzech polskich liter", 500, 99.0},
-        {"wielkie.txt", "Teksty wielkimi literami", 300, 98.0},
-        {"nazwy.txt", "Listy nazw", 300, 98.0},
+        {"krotkie.txt", "Teksty od 100 do 1000 znaków", 500, 99.8, 0.1, 0.1},
+        {"dlugie.txt", "Teksty od 2048 do 4096 znaków", 200, 99.95, 0.1, 0.1},
+        {"male.txt", "Teksty od 20 do 100 znaków z jedną do trzech polskich liter", 500, 99.0, 0.1, 3.5},
+        {"wielkie.txt", "Teksty wielkimi literami", 300, 99.5, 0.1, 2.0},
+        {"nazwy.txt", "Listy nazw", 300, 98.0, 0.2, 7.0},
     };
-    Wyniki wszystkie;
     for (const Zestaw& zestaw : zestawy) {
         SCOPED_TRACE(zestaw.plik);
         const std::vector<std::string> teksty = proza(zestaw.plik);
@@ -696,10 +697,9 @@ TEST(Skutecznosc, ProzaNieznanaModelowi)
         }
         const Wyniki w = skutecznosc(teksty, zestaw.opis);
         EXPECT_GE(procent(w.dobrze, w.przypadkow), zestaw.najmniejDobrze);
-        wszystkie += w;
+        EXPECT_LE(procent(w.zleBezUwagi, w.przypadkow), zestaw.najwyzejZleBezUwagi);
+        EXPECT_LE(procent(w.zUwaga, w.przypadkow), zestaw.najwyzejZUwaga);
     }
-    EXPECT_LE(procent(wszystkie.zleBezUwagi, wszystkie.przypadkow), 0.1);
-    EXPECT_GE(procent(wszystkie.zUwagaSlusznie, wszystkie.zUwaga), 50.0);
 }
 
 }  // namespace
