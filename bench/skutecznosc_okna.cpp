@@ -6,7 +6,8 @@
 // Windows-EE. Prints a table per file of texts and the rate over all. Then the other way:
 // how often Windows-EE text, pasted or in a file, moves the list off "Windows-EE" to a
 // standard that converts it otherwise, for texts of every length from one line (the lines
-// of the 100 to 1000 character texts that have a Polish letter).
+// with a non-ASCII character of the prose and of the lists of names), in capitals and in
+// lists.
 //
 //   skutecznosc_okna KATALOG_PROZY [NAJMNIEJ_PROCENT]
 //
@@ -140,9 +141,14 @@ int main(int argc, char* argv[])
         }
         dosc = zmierz(proza, folder.path(), plik) >= najmniej && dosc;
     }
-    for (const char* plik : {"krotkie.txt", "dlugie.txt", "male.txt"}) {
+    for (const char* plik : {"krotkie.txt", "dlugie.txt", "male.txt", "wielkie.txt", "nazwy.txt"}) {
         zmierzWindowsEE(teksty(std::string(argv[1]) + "/" + plik), folder.path(), plik);
     }
-    zmierzWindowsEE(wiersze(teksty(std::string(argv[1]) + "/krotkie.txt")), folder.path(), "wiersze");
+    std::vector<std::string> wszystkieWiersze;
+    for (const char* plik : {"krotkie.txt", "dlugie.txt", "nazwy.txt"}) {
+        const std::vector<std::string> zPliku = wiersze(teksty(std::string(argv[1]) + "/" + plik));
+        wszystkieWiersze.insert(wszystkieWiersze.end(), zPliku.begin(), zPliku.end());
+    }
+    zmierzWindowsEE(wszystkieWiersze, folder.path(), "wiersze");
     return dosc ? 0 : 1;
 }
