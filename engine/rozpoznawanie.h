@@ -19,9 +19,9 @@ struct Kandydat {
     // The text reads as ordinary text in this standard: every character of 80 and above is
     // a Polish letter or a letter of the code page's own (ë, ü, ť in Windows-EE, of a
     // foreign word), and no word's case is mixed by how its bytes are read. A window that
-    // chose this standard itself keeps it for such a text, whatever scored higher.
+    // chose this standard itself keeps it for such a text.
     bool zwyczajny = false;
-    // ... with foreign letters: what Polish read through another code page looks like too.
+    // ... with foreign letters, as Polish read through another code page may be too.
     bool zObcymiLiterami = false;
 };
 
@@ -39,10 +39,11 @@ struct Rozpoznanie {
     // The seventeen standards that have letters of their own, likeliest first. "brak" is
     // never among them: converting from it rewrites plain letters.
     std::vector<Kandydat> ranking;
-    // Standards scoring within PROG_BLISKOSCI (PROG_SKAPYCH_DOWODOW) of the first that read at least one byte
-    // of this text differently from it, in ranking order; when the first reads no letter and none is that
-    // close, those within PROG_LITER that read letters. Of standards that read every byte of the text alike,
-    // and so convert it alike (Cyfromat and DHN always), only the first is listed.
+    // Standards scoring within PROG_BLISKOSCI (PROG_SKAPYCH_DOWODOW for thin evidence) of
+    // the first that read at least one byte of this text differently from it, in ranking
+    // order; when the first reads no letter and none is that close, those within PROG_LITER
+    // that read letters. Of standards that read every byte of the text alike, and so
+    // convert it alike (Cyfromat and DHN always), only the first is listed.
     std::vector<int> bliskie;
 
     int standard() const { return ranking.front().standard; }
@@ -112,9 +113,6 @@ private:
     // naKoncuTekstu: the text ends inside the word, which may go on beyond what was given:
     // its end is no evidence.
     void zamknijSlowo(bool naKoncuTekstu = false);
-    // Log-likelihood of the stored words read in `standard`, from the symbols that its bytes
-    // of 80 and above make and their neighbours, and from the case of their letters by the
-    // word before each: what all readings share is left out. Weighted against the counts.
     // What a reading makes of the stored words beside their score.
     struct CzytanieSlow {
         bool mieszanaWielkosc = false;  // a word's case mixed by how its bytes are read
@@ -122,6 +120,9 @@ private:
         std::size_t polskich = 0;       // words with a Polish letter
         std::size_t obcych = 0;         // words with a foreign letter of the code page
     };
+    // Log-likelihood of the stored words read in `standard`, from the symbols that its bytes
+    // of 80 and above make and their neighbours, and from the case of their letters by the
+    // word before each: what all readings share is left out. Weighted against the counts.
     double wynikSlow(int standard, CzytanieSlow& czytanie) const;
     // The reading is ordinary text (Kandydat::zwyczajny).
     bool zwyczajny(int standard, const CzytanieSlow& czytanie) const;

@@ -306,10 +306,9 @@ QString OpisRozpoznania(const WynikRozpoznania& wynik, bool plik, std::optional<
             opis += QStringLiteral(" %1 do nich nie należy, więc wybrany jest najbardziej prawdopodobny: %2.")
                         .arg(nazwa(wynik.obecny), nazwa(standard));
             opis += poKonwersji ? poKoncu : QString();
-        } else {
-            opis += dlaczegoZostaje(wybor.powod, wynik.obecny);
+            return opis + QStringLiteral(" Jeśli to nie ten, wybierz właściwy sam.");
         }
-        return opis + QStringLiteral(" Wybierz właściwy sam.");
+        return opis + dlaczegoZostaje(wybor.powod, wynik.obecny) + QStringLiteral(" Wybierz właściwy sam.");
     }
     QString opis = QStringLiteral("Rozpoznany standard: %1.").arg(nazwa(standard));
     if (recznie && *recznie != standard) {
