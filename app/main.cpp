@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "engine/standardy.h"
 #include "pliki/sygnaly.h"
@@ -27,10 +28,14 @@ bool jestEkran()
 
 int main(int argc, char* argv[])
 {
-    // Help and the version are text for a terminal: no display is needed for them.
-    if (tylkoPomocLubWersja(argc, argv)) {
+    // The command line first: help, the version and a wrong usage need no display.
+    const std::optional<QString> plik = [&argc, argv] {
         QCoreApplication bezOkna(argc, argv);
-        return plikZWierszaPolecen(QCoreApplication::arguments()) ? 0 : 2;
+        przetlumaczQt(bezOkna);
+        return plikZWierszaPolecen(QCoreApplication::arguments());
+    }();
+    if (!plik) {
+        return 2;
     }
     if (!jestEkran()) {
         std::fputs(
@@ -45,11 +50,8 @@ int main(int argc, char* argv[])
     auto start = std::make_unique<StartEkranu>(zadanaPlatforma(argc, argv));
     QApplication aplikacja(argc, argv);
     start.reset();
+    ZglaszajUtrateEkranu();
     przygotujAplikacje(aplikacja);
-    const std::optional<QString> plik = plikZWierszaPolecen(QApplication::arguments());
-    if (!plik) {
-        return 2;
-    }
 
     // The table is constant and complete before the window loads.
     (void)znakomat::Standardy(0);

@@ -11,6 +11,7 @@
 
 #include "cli/komunikaty.h"
 #include "cli/uzycie.h"
+#include "pliki/drzewo.h"
 #include "pliki/katalog.h"
 #include "pliki/opis_bledu.h"
 
@@ -44,27 +45,17 @@ std::string polacz(const std::string& folder, const std::string& nazwa)
 void dodajDrzewo(const std::string& folder, const std::string& katalog, PlikiPartii& wynik)
 {
     const std::string doKatalogu = polacz(katalog, ostatniaNazwa(folder));
-    std::vector<std::pair<std::string, std::string>> znalezione;
-    std::error_code blad;
-    fs::recursive_directory_iterator wpis(folder, fs::directory_options::none, blad);
-    for (; !blad && wpis != fs::recursive_directory_iterator(); wpis.increment(blad)) {
-        // Links are not followed: a link to a folder above would never end.
-        std::error_code bladStanu;
-        if (wpis->is_symlink(bladStanu) || !wpis->is_regular_file(bladStanu)) {
-            continue;
-        }
-        const std::string wzgledna = wpis->path().lexically_relative(folder).string();
-        znalezione.emplace_back(wpis->path().string(), polacz(doKatalogu, wzgledna));
+    const std::size_t przedrostek = polacz(folder, "").size();
+    pliki::Drzewo drzewo = pliki::PrzejdzDrzewo(folder);
+    for (const pliki::BladPliku& blad : drzewo.bledy) {
+        wynik.bledy.push_back("nie mogę odczytać folderu " + cudzyslow(blad.nazwa) + ": " +
+                              pliki::OpisBledu(blad.numer));
     }
-    if (blad) {
-        const std::string gdzie = wpis == fs::recursive_directory_iterator() ? folder : wpis->path().string();
-        wynik.bledy.push_back("nie mogę odczytać folderu " + cudzyslow(gdzie) + ": " +
-                              pliki::OpisBledu(blad.value()));
-    }
-    std::sort(znalezione.begin(), znalezione.end());
-    for (auto& [wejscie, wyjscie] : znalezione) {
-        wynik.wejscia.push_back(std::move(wejscie));
-        wynik.wyjscia.push_back(katalog.empty() ? std::string() : std::move(wyjscie));
+    for (pliki::PlikDrzewa& plik : drzewo.pliki) {
+        wynik.wyjscia.push_back(katalog.empty() ? std::string()
+                                                : polacz(doKatalogu, plik.sciezka.substr(przedrostek)));
+        wynik.wejscia.push_back(std::move(plik.sciezka));
+        wynik.znane.emplace_back(plik.znany);
     }
 }
 
@@ -80,21 +71,19 @@ PlikiPartii ZnajdzPliki(const std::vector<std::string>& nazwy, const std::string
         }
         wynik.wejscia.push_back(nazwa);
         wynik.wyjscia.push_back(katalog.empty() ? std::string() : pliki::WyjscieWKatalogu(katalog, nazwa));
+        wynik.znane.emplace_back();
     }
     return wynik;
 }
 
 void SprawdzKatalogPozaWejsciami(const std::string& katalog, const std::vector<std::string>& nazwy)
 {
-    const fs::path wyjscie = DokadProwadzi(katalog);
     for (const std::string& nazwa : nazwy) {
-        if (!jestFolderem(nazwa)) {
+        struct stat folder {};
+        if (::stat(nazwa.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
             continue;
         }
-        const fs::path folder = DokadProwadzi(nazwa);
-        const auto [koniecFolderu, koniecWyjscia] =
-            std::mismatch(folder.begin(), folder.end(), wyjscie.begin(), wyjscie.end());
-        if (koniecFolderu == folder.end()) {
+        if (pliki::LezyWFolderze(katalog, folder)) {
             throw ZleUzycie{"folder wyjściowy " + cudzyslow(katalog) + " leży w folderze wejściowym " +
                             cudzyslow(nazwa) + "; wyniki trafiłyby między pliki do konwersji"};
         }
@@ -119,57 +108,6 @@ std::string DokadProwadzi(const std::string& nazwa)
     std::error_code blad;
     const fs::path wynik = fs::weakly_canonical(sciezka, blad);
     return (blad ? sciezka : wynik).string();
-}
-
-bool BezWielkosciLiter(const std::string& katalog)
-{
-    std::string wzor = polacz(katalog, ".znakomat-Wielkosc-XXXXXX");
-    const int deskryptor = ::mkstemp(wzor.data());
-    if (deskryptor < 0) {
-        return false;
-    }
-    ::close(deskryptor);
-    std::string inna = wzor;
-    const std::size_t w = inna.rfind("Wielkosc");
-    inna.replace(w, 8, "wIELKOSC");
-    struct stat pierwszy {};
-    struct stat drugi {};
-    const bool jeden = ::stat(wzor.c_str(), &pierwszy) == 0 && ::stat(inna.c_str(), &drugi) == 0 &&
-                       pierwszy.st_dev == drugi.st_dev && pierwszy.st_ino == drugi.st_ino;
-    ::unlink(wzor.c_str());
-    return jeden;
-}
-
-std::string BezWielkosci(std::string_view nazwa)
-{
-    std::string wynik;
-    for (std::size_t i = 0; i < nazwa.size(); ++i) {
-        const auto bajt = static_cast<unsigned char>(nazwa[i]);
-        if (bajt >= 'A' && bajt <= 'Z') {
-            wynik += static_cast<char>(bajt - 'A' + 'a');
-            continue;
-        }
-        // Two-byte UTF-8 letters from U+00C0 to U+017F.
-        if ((bajt == 0xC3 || bajt == 0xC4 || bajt == 0xC5) && i + 1 < nazwa.size()) {
-            unsigned kod = ((bajt & 0x1Fu) << 6) | (static_cast<unsigned char>(nazwa[i + 1]) & 0x3Fu);
-            if (kod >= 0xC0 && kod <= 0xDE && kod != 0xD7) {
-                kod += 0x20;
-            } else if (kod >= 0x100 && kod <= 0x17F && kod != 0x130 && kod != 0x131 && kod != 0x138 &&
-                       kod != 0x149 && kod != 0x178 && kod != 0x17F) {
-                // Pairs: even upper, odd lower, shifted by one between 0x139 and 0x148 and from 0x179.
-                const bool przesuniete = (kod >= 0x139 && kod <= 0x148) || kod >= 0x179;
-                if ((kod % 2 == 0) != przesuniete) {
-                    kod += 1;
-                }
-            }
-            wynik += static_cast<char>(0xC0 | (kod >> 6));
-            wynik += static_cast<char>(0x80 | (kod & 0x3F));
-            ++i;
-            continue;
-        }
-        wynik += static_cast<char>(bajt);
-    }
-    return wynik;
 }
 
 }  // namespace cli

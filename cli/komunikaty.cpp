@@ -1,10 +1,12 @@
 #include "cli/komunikaty.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
 #include "cli/uzycie.h"
 #include "engine/standardy.h"
+#include "engine/utf8.h"
 #include "engine/wszystkie_znaki.h"
 #include "pliki/opis_bledu.h"
 #include "pliki/wyjscie.h"
@@ -110,8 +112,19 @@ void wypiszUwagi(const std::vector<std::string>& uwagi)
 
 namespace {
 
-// Control characters, which a terminal would act on, as escapes: those of ASCII and, in
-// UTF-8, those from U+0080 to U+009F. `zUkosnikiem`: the backslash too, so the name reads back.
+// Whether a terminal or the text around would act on the character rather than show it:
+// the C1 controls, the marks, embeddings, overrides and isolates that turn the direction of
+// the text around them, and the line and paragraph separators.
+bool dzialaNaTerminal(char32_t kod)
+{
+    return (kod >= 0x80 && kod <= 0x9F) || kod == 0x061C || kod == 0x200E || kod == 0x200F ||
+           (kod >= 0x2028 && kod <= 0x202E) || (kod >= 0x2066 && kod <= 0x2069);
+}
+
+// Control characters, which a terminal would act on, as escapes of their bytes: those of
+// ASCII, those above that dzialaNaTerminal names in UTF-8, and bytes from 80 to 9F that
+// are no part of UTF-8, which an 8-bit terminal takes for C1 controls. `zUkosnikiem`: the
+// backslash too, so the name reads back.
 std::string bezSterujacych(std::string_view nazwa, bool zUkosnikiem)
 {
     std::string wynik;
@@ -120,8 +133,10 @@ std::string bezSterujacych(std::string_view nazwa, bool zUkosnikiem)
         std::snprintf(zapis.data(), zapis.size(), "\\x%02X", bajt);
         wynik += zapis.data();
     };
-    for (std::size_t i = 0; i < nazwa.size(); ++i) {
+    for (std::size_t i = 0; i < nazwa.size();) {
         const auto bajt = static_cast<unsigned char>(nazwa[i]);
+        char32_t kod = 0;
+        const int dlugosc = bajt < 0x80 ? 1 : znakomat::ZnakUtf8(nazwa.substr(i), kod);
         if (bajt == '\\' && zUkosnikiem) {
             wynik += "\\\\";
         } else if (bajt == '\t') {
@@ -130,15 +145,16 @@ std::string bezSterujacych(std::string_view nazwa, bool zUkosnikiem)
             wynik += "\\n";
         } else if (bajt == '\r') {
             wynik += "\\r";
-        } else if (bajt < 0x20 || bajt == 0x7F) {
+        } else if (bajt < 0x20 || bajt == 0x7F || (dlugosc <= 0 && bajt <= 0x9F)) {
             szesnastkowo(bajt);
-        } else if (bajt == 0xC2 && i + 1 < nazwa.size() && static_cast<unsigned char>(nazwa[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(nazwa[i + 1]) <= 0x9F) {
-            szesnastkowo(bajt);
-            szesnastkowo(static_cast<unsigned char>(nazwa[++i]));
+        } else if (dlugosc > 1 && dzialaNaTerminal(kod)) {
+            for (int k = 0; k < dlugosc; ++k) {
+                szesnastkowo(static_cast<unsigned char>(nazwa[i + static_cast<std::size_t>(k)]));
+            }
         } else {
-            wynik += static_cast<char>(bajt);
+            wynik.append(nazwa.substr(i, static_cast<std::size_t>(std::max(dlugosc, 1))));
         }
+        i += static_cast<std::size_t>(std::max(dlugosc, 1));
     }
     return wynik;
 }

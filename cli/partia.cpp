@@ -17,6 +17,7 @@
 #include "cli/konwersja.h"
 #include "cli/strumienie.h"
 #include "cli/uzycie.h"
+#include "pliki/drzewo.h"
 #include "pliki/katalog.h"
 #include "pliki/opis_bledu.h"
 #include "pliki/przepisz.h"
@@ -46,11 +47,17 @@ int rozpoznaj(const std::vector<std::string>& nazwy, bool rekurencyjnie)
     pliki::PlikWyjsciowy raport("-");
     int kod = znalezione.bledy.empty() ? KONIEC_DOBRZE : KONIEC_BLAD_KONWERSJI;
     wypiszUwagi(znalezione.bledy);
-    for (const std::string& nazwa : znalezione.wejscia) {
+    for (std::size_t i = 0; i < znalezione.wejscia.size(); ++i) {
+        const std::string& nazwa = znalezione.wejscia[i];
         try {
             odrzucZamknietyStrumien(nazwa, pliki::BladPliku::Odczyt);
-            pliki::PlikWejsciowy wejscie(nazwa);
-            const pliki::RozpoznanyPoczatek poczatek(wejscie, nullptr);
+            std::optional<pliki::PlikWejsciowy> wejscie;
+            if (znalezione.znane[i]) {
+                wejscie.emplace(nazwa, *znalezione.znane[i]);
+            } else {
+                wejscie.emplace(nazwa);
+            }
+            const pliki::RozpoznanyPoczatek poczatek(*wejscie, nullptr);
             raport.zapisz(wierszRozpoznania(nazwa, poczatek.rozpoznanie()));
         } catch (const pliki::BladPliku& blad) {
             if (blad.czynnosc == pliki::BladPliku::Zapis) {
@@ -75,11 +82,12 @@ public:
           zadanie_(zadanie),
           zbiorWejsc_(wejscia_),
           wyjscia_(std::move(pliki.wyjscia)),
+          znane_(std::move(pliki.znane)),
           bledyFolderow_(std::move(pliki.bledy)),
           raport_("-")
     {
         // On a file system blind to case, names differing only in case are one file.
-        const bool bezWielkosci = BezWielkosciLiter(katalog);
+        const bool bezWielkosci = pliki::BezWielkosciLiter(katalog);
         std::map<std::string, std::size_t> wczesniejsze;
         std::map<std::string, std::size_t> ktoreWyjscie;
         for (std::size_t i = 0; i < wejscia_.size(); ++i) {
@@ -88,7 +96,7 @@ public:
                 odmowy_[i] = "pominięty " + opisWejscia(wejscia_[i]) + ": nazwa nie kończy się nazwą pliku";
                 continue;
             }
-            const std::string klucz = bezWielkosci ? BezWielkosci(wyjscia_[i]) : wyjscia_[i];
+            const std::string klucz = bezWielkosci ? pliki::BezWielkosci(wyjscia_[i]) : wyjscia_[i];
             if (const auto [pierwszy, nowy] = wczesniejsze.emplace(klucz, i); !nowy) {
                 odmowy_[i] = "pominięty " + opisWejscia(wejscia_[i]) + ": jego wynik " +
                              cudzyslow(wyjscia_[i]) + " zastąpiłby wynik pliku " +
@@ -144,8 +152,11 @@ public:
             watek.join();
         }
         wypiszUwagi(bledyFolderow_);
+        const std::string nieodczytane =
+            bledyFolderow_.empty() ? ""
+                                   : ", folderów nieodczytanych: " + std::to_string(bledyFolderow_.size());
         raportuj("Plików: " + std::to_string(wejscia_.size()) + ", skonwertowane: " + std::to_string(udane_) +
-                 ", z błędem: " + std::to_string(wejscia_.size() - udane_) + "\n");
+                 ", z błędem: " + std::to_string(wejscia_.size() - udane_) + nieodczytane + "\n");
         if (bladRaportu_) {
             wypiszBlad(opisBleduPliku(*bladRaportu_));
             return KONIEC_BLAD_KONWERSJI;
@@ -196,7 +207,7 @@ private:
                     pliki::KonwersjaDoPliku konwersja(wyjscia_[i], zadanie_);
                     pliki::WynikKonwersji wynik = [&] {
                         const Procesor procesor(wolneProcesory_);
-                        return konwersja.dodaj(nazwa, przedUtworzeniemWyjscia);
+                        return konwersja.dodaj(nazwa, przedUtworzeniemWyjscia, znane_[i]);
                     }();
                     konwersja.zatwierdz();
                     return wynik;
@@ -221,11 +232,14 @@ private:
     // The folders of a tree below the output folder, as its files need them.
     static void utworzFoldery(const std::string& wyjscie)
     {
-        const std::filesystem::path folder = std::filesystem::path(wyjscie).parent_path();
-        std::error_code blad;
-        if (!folder.empty() && !std::filesystem::create_directories(folder, blad) && blad) {
-            throw BladKonwersji{"nie mogę utworzyć folderu " + cudzyslow(folder.string()) + ": " +
-                                pliki::OpisBledu(blad.value())};
+        const std::string folder = std::filesystem::path(wyjscie).parent_path().string();
+        try {
+            if (!folder.empty()) {
+                pliki::UtworzFoldery(folder);
+            }
+        } catch (const pliki::BladPliku& blad) {
+            throw BladKonwersji{"nie mogę utworzyć folderu " + cudzyslow(blad.nazwa) + ": " +
+                                pliki::OpisBledu(blad.numer)};
         }
     }
 
@@ -257,6 +271,7 @@ private:
     const Zadanie zadanie_;
     const pliki::ZbiorPlikow zbiorWejsc_;
     const std::vector<std::string> wyjscia_;
+    const std::vector<std::optional<pliki::ZnanyPlik>> znane_;
     const std::vector<std::string> bledyFolderow_;
     // Why a file is refused before it is read; empty for the others.
     std::vector<std::string> odmowy_;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/standardy.h"
+#include "engine/utf8.h"
 
 namespace znakomat {
 
@@ -52,49 +53,10 @@ private:
     iconv_t cd_;
 };
 
-// The length of the UTF-8 character at the beginning of `tekst` by Unicode's rules; 0 when
-// `tekst` ends inside one that may yet be valid, -1 when it cannot be one.
-int znakUtf8(std::string_view tekst, char32_t& kod)
-{
-    const auto bajt = [&](std::size_t i) { return static_cast<unsigned char>(tekst[i]); };
-    const unsigned char pierwszy = bajt(0);
-    int dlugosc = 0;
-    unsigned char od = 0x80;
-    unsigned char doBajtu = 0xBF;
-    if (pierwszy < 0x80) {
-        kod = pierwszy;
-        return 1;
-    }
-    if (pierwszy >= 0xC2 && pierwszy <= 0xDF) {
-        dlugosc = 2;
-        kod = pierwszy & 0x1Fu;
-    } else if (pierwszy >= 0xE0 && pierwszy <= 0xEF) {
-        dlugosc = 3;
-        kod = pierwszy & 0x0Fu;
-        od = pierwszy == 0xE0 ? 0xA0 : 0x80;
-        doBajtu = pierwszy == 0xED ? 0x9F : 0xBF;
-    } else if (pierwszy >= 0xF0 && pierwszy <= 0xF4) {
-        dlugosc = 4;
-        kod = pierwszy & 0x07u;
-        od = pierwszy == 0xF0 ? 0x90 : 0x80;
-        doBajtu = pierwszy == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return -1;
-    }
-    for (int i = 1; i < dlugosc; ++i) {
-        if (static_cast<std::size_t>(i) >= tekst.size()) {
-            return 0;
-        }
-        const unsigned char dalszy = bajt(static_cast<std::size_t>(i));
-        if (dalszy < od || dalszy > doBajtu) {
-            return -1;
-        }
-        od = 0x80;
-        doBajtu = 0xBF;
-        kod = (kod << 6) | (dalszy & 0x3Fu);
-    }
-    return dlugosc;
-}
+// The tag characters, which glibc's iconv drops from a text rather than stop at when the
+// target has no room for them: so does this conversion.
+constexpr char32_t ZNACZNIKI_OD = 0xE0000;
+constexpr char32_t ZNACZNIKI_DO = 0xE007F;
 
 }  // namespace
 
@@ -167,7 +129,7 @@ std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel)
             const std::string bajt(1, static_cast<char>(b));
             if (const std::optional<std::string> znak = doUtf8.konwertuj(bajt)) {
                 char32_t kod = 0;
-                znakUtf8(*znak, kod);
+                ZnakUtf8(*znak, kod);
                 wynik->znaki[static_cast<std::size_t>(b)] = kod;
             }
             const std::optional<std::string> wCelu = doCelu.konwertuj(bajt);
@@ -182,7 +144,7 @@ std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel)
             if (const std::optional<std::string> znak =
                     zCelu.konwertuj(std::string(1, static_cast<char>(b)))) {
                 char32_t kod = 0;
-                if (znakUtf8(*znak, kod) > 0 && kod < 0x10000) {
+                if (ZnakUtf8(*znak, kod) > 0 && kod < 0x10000) {
                     wynik->zUtf8[kod] = static_cast<std::int16_t>(b);
                 }
             }
@@ -278,10 +240,14 @@ void KonwersjaWszystkichZnakow::zUtf8(std::string_view tekst, std::string& wynik
     std::size_t i = 0;
     while (i < tekst.size()) {
         char32_t kod = 0;
-        const int dlugosc = znakUtf8(tekst.substr(i), kod);
+        const int dlugosc = ZnakUtf8(tekst.substr(i), kod);
         if (dlugosc == 0) {
             czeka_ = tekst.substr(i);
             break;
+        }
+        if (dlugosc > 0 && kod >= ZNACZNIKI_OD && kod <= ZNACZNIKI_DO) {
+            i += static_cast<std::size_t>(dlugosc);
+            continue;
         }
         const std::int16_t bajt = dlugosc > 0 && kod < 0x10000 ? tablice_.zUtf8[kod] : -1;
         if (bajt < 0) {
@@ -323,7 +289,7 @@ void KonwersjaWszystkichZnakow::zUtf8DoUtf8(std::string_view tekst, std::string&
 void KonwersjaWszystkichZnakow::bladUtf8(std::string_view tekst, std::size_t gdzie) const
 {
     char32_t kod = 0;
-    const int dlugosc = znakUtf8(tekst.substr(gdzie), kod);
+    const int dlugosc = ZnakUtf8(tekst.substr(gdzie), kod);
     using Rodzaj = NieprzekonwertowanyZnak::Rodzaj;
     throw NieprzekonwertowanyZnak{dlugosc > 0 ? Rodzaj::BrakWCelu : Rodzaj::NiepoprawnyUtf8,
                                   przeczytane_ + gdzie, dlugosc > 0 ? kod : 0};

@@ -71,9 +71,9 @@ bool qKon1(const QString& wejscie)
     return pliki::MoznaCzytac(SciezkaPliku(wejscie));
 }
 
-bool qKon2(const QString& wyjscie)
+bool qKon2(const QString& wyjscie, const QString& wejscie)
 {
-    return pliki::MoznaNadpisac(SciezkaPliku(wyjscie), slowoProbne);
+    return pliki::MoznaNadpisac(SciezkaPliku(wyjscie), slowoProbne, SciezkaPliku(wejscie));
 }
 
 void KomendaKonwertuj(OknoKonwersji& okno)
@@ -103,7 +103,7 @@ void KonwertujPlik(OknoZadania& okno, const QString& nazwaWejscia, const QString
                       przyczyna(numerBledu));
         return;
     }
-    if (!qKon2(nazwaWyjscia)) {
+    if (!qKon2(nazwaWyjscia, nazwaWejscia)) {
         const int numerBledu = errno;
         zakonczBledem(okno, QStringLiteral("Nie mogę nadpisać (utworzyć) pliku tekstowego: ") + nazwaWyjscia,
                       przyczyna(numerBledu));

@@ -29,8 +29,8 @@ void WklejZeSchowka(PoleKonwersji& pole);
 void KopiujDoSchowka(PoleKonwersji& pole);
 
 // Probes: whether the input can be read, and whether the output can be written (the
-// output then holds the probe word).
+// output then holds the probe word, made as readable as the input allows).
 bool qKon1(const QString& wejscie);
-bool qKon2(const QString& wyjscie);
+bool qKon2(const QString& wyjscie, const QString& wejscie);
 
 }  // namespace zadania

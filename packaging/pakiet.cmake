@@ -11,7 +11,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ZNAKOMAT_WITRYNA}")
 # The long part: lines of at most 80 characters, as dpkg shows them.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Znakomat converts the Polish diacritic letters of a text between eighteen\n"
@@ -28,9 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, qt6-qpa-plugins, qt6-transl
 # Wayland desktops need Qt's Wayland plugin (X11 through XWayland works without it), and
 # the WWW button opens its page through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
-# The package installs where the build was configured to install, so the page the WWW
-# button opens is where the program looks for it.
-set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${ZNAKOMAT_PREFIKS_PAKIETU})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

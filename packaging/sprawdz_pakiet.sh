@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the .deb with cpack, reads its control data, unpacks it into a scratch root,
 # checks what a user would get from it and has lintian judge it.
-#   sprawdz_pakiet.sh BUILD SCRATCH ID VERSION SPRAWDZ_IKONY ZNAKOMAT.xpm "ROZMIARY" STRONA
+#   sprawdz_pakiet.sh BUILD SCRATCH ID VERSION SPRAWDZ_IKONY ZNAKOMAT.xpm "ROZMIARY" DOKUMENTY
+# DOKUMENTY is the documentation folder relative to the programs' folder.
 set -euo pipefail
-budowa=$1 robocze=$2 id=$3 wersja=$4 sprawdz_ikony=$5 xpm=$6 strona=$8
+budowa=$1 robocze=$2 id=$3 wersja=$4 sprawdz_ikony=$5 xpm=$6 dokumenty=$8
 read -r -a rozmiary <<<"$7"
 
 for narzedzie in lintian rsvg-convert dpkg-parsechangelog; do
@@ -42,6 +43,8 @@ pole() { dpkg-deb -f "$deb" "$1"; }
 [[ $(pole Section) == utils ]] || blad "Section: $(pole Section)"
 [[ $(pole Maintainer) =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || blad "Maintainer is not 'Name <address>': $(pole Maintainer)"
 [[ -n $(pole Description | sed -n 2p) ]] || blad "Description has no long part"
+# Reserved example domains lead nowhere.
+[[ ! $(pole Homepage) =~ \.example(/|$) ]] || blad "Homepage names an example domain: $(pole Homepage)"
 for polecany in qt6-wayland xdg-utils; do
     tr ',' '\n' <<<"$(pole Recommends)" | grep -Eq "^ *$polecany( \(|$)" || blad "Recommends lacks $polecany"
 done
@@ -62,8 +65,8 @@ while read -r prawa wlasciciel _ _ _ sciezka _; do
     if [[ $wlasciciel != root/root ]]; then
         blad "$sciezka is owned by $wlasciciel"
     fi
-    if [[ $sciezka != ./ && $sciezka != ./usr/* ]]; then
-        blad "$sciezka is outside /usr"
+    if [[ $sciezka != ./ && $sciezka != ./usr/* || $sciezka == ./usr/local/* ]]; then
+        blad "$sciezka is outside /usr or in /usr/local"
     fi
     case $prawa in
         drwxr-xr-x | -rw-r--r-- | -rwxr-xr-x) ;;
@@ -126,9 +129,11 @@ if [[ -x $korzen/usr/bin/znakomat-cli ]]; then
     fi
 fi
 
-# A manual page for each program; lintian reads them for mistakes.
+# An English and a Polish manual page for each program; lintian reads them for mistakes.
 for nazwa in "${binaria[@]}"; do
-    [[ -s $korzen/usr/share/man/man1/$nazwa.1.gz ]] || blad "usr/share/man/man1/$nazwa.1.gz missing"
+    for folder in man1 pl/man1; do
+        [[ -s $korzen/usr/share/man/$folder/$nazwa.1.gz ]] || blad "usr/share/man/$folder/$nazwa.1.gz missing"
+    done
 done
 changelog=$korzen/usr/share/doc/znakomat/changelog.Debian.gz
 if [[ -f $changelog ]]; then
@@ -138,13 +143,12 @@ else
     blad "usr/share/doc/znakomat/changelog.Debian.gz missing"
 fi
 
-# The WWW button opens a page of this package.
-if [[ $strona == file://* ]]; then
-    [[ -s $korzen${strona#file://} ]] || blad "the home page ${strona#file://} is not in the package"
-    # The address is a Qt string literal, stored as UTF-16.
-    { strings -a "$korzen/usr/bin/znakomat" && strings -a -el "$korzen/usr/bin/znakomat"; } |
-        grep -qxF "$strona" || blad "usr/bin/znakomat does not open $strona"
-fi
+# The WWW button opens the page in the documentation folder, found from the program's own,
+# with the picture the page shows; doc-base registers that page.
+strona=$(realpath -m "$korzen/usr/bin/$dokumenty/znakomat.html")
+[[ -s $strona && -s ${strona%/*}/docs/znakomat.png ]] || blad "the users' page ${strona#"$korzen"} or its picture is not in the package"
+grep -qx "Index: ${strona#"$korzen"}" "$korzen/usr/share/doc-base/znakomat" ||
+    blad "doc-base does not name ${strona#"$korzen"}: $(grep '^Index:' "$korzen/usr/share/doc-base/znakomat")"
 
 # The menu entry starts a binary of this package and shows an icon of this package.
 wpis=$korzen/usr/share/applications/$id.desktop
@@ -179,11 +183,11 @@ else
     blad "usr/share/applications/$id.desktop missing"
 fi
 
-# lintian's errors and warnings fail; its informational and pedantic remarks are shown.
+# lintian's errors, warnings and pedantic remarks fail; its informational ones are shown.
 lintian --pedantic --display-info --tag-display-limit 0 "$deb" >"$robocze/lintian.txt" 2>&1 || true
 cat "$robocze/lintian.txt"
-if grep -Eq '^[EW]: ' "$robocze/lintian.txt"; then
-    blad "lintian: $(grep -Ec '^[EW]: ' "$robocze/lintian.txt") error(s) and warning(s)"
+if grep -Eq '^[EWP]: ' "$robocze/lintian.txt"; then
+    blad "lintian: $(grep -Ec '^[EWP]: ' "$robocze/lintian.txt") error(s), warning(s) and pedantic remark(s)"
 fi
 
 if ((bledy)); then

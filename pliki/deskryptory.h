@@ -36,6 +36,9 @@ public:
     // close(2)'s result: some file systems report a failed write only there.
     int zamknij() { return numer_ >= 0 ? ::close(std::exchange(numer_, -1)) : 0; }
 
+    // The number, for whoever closes it from now on (fdopendir).
+    int oddaj() { return std::exchange(numer_, -1); }
+
 private:
     int numer_ = -1;
 };

@@ -1,7 +1,13 @@
 #include "pliki/katalog.h"
 
-#include <cerrno>
+#include <locale.h>
+#include <unistd.h>
+#include <wctype.h>
 
+#include <cerrno>
+#include <cstdlib>
+
+#include "engine/utf8.h"
 #include "pliki/blad_pliku.h"
 #include "pliki/wejscie.h"
 
@@ -31,6 +37,62 @@ void PrzygotujKatalog(const std::string& katalog)
         throw BladPliku{BladPliku::Zapis, katalog, ENOTDIR};
     }
     throw BladPliku{BladPliku::Zapis, katalog, blad};
+}
+
+bool BezWielkosciLiter(const std::string& katalog)
+{
+    std::string wzor = katalog.ends_with('/') ? katalog : katalog + "/";
+    wzor += ".znakomat-Wielkosc-XXXXXX";
+    const int deskryptor = ::mkstemp(wzor.data());
+    if (deskryptor < 0) {
+        return false;
+    }
+    ::close(deskryptor);
+    std::string inna = wzor;
+    const std::size_t w = inna.rfind("Wielkosc");
+    inna.replace(w, 8, "wIELKOSC");
+    struct stat pierwszy {};
+    struct stat drugi {};
+    const bool jeden = ::stat(wzor.c_str(), &pierwszy) == 0 && ::stat(inna.c_str(), &drugi) == 0 &&
+                       pierwszy.st_dev == drugi.st_dev && pierwszy.st_ino == drugi.st_ino;
+    ::unlink(wzor.c_str());
+    return jeden;
+}
+
+namespace {
+
+// The C library's Unicode case tables, whatever locale the program runs in.
+locale_t unicode()
+{
+    static const locale_t tabela = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    return tabela;
+}
+
+}  // namespace
+
+std::string BezWielkosci(std::string_view nazwa)
+{
+    const locale_t tabela = unicode();
+    std::string wynik;
+    for (std::size_t i = 0; i < nazwa.size();) {
+        char32_t znak = 0;
+        const int dlugosc = znakomat::ZnakUtf8(nazwa.substr(i), znak);
+        if (dlugosc <= 0) {
+            // Not UTF-8: the byte itself.
+            wynik += nazwa[i];
+            ++i;
+            continue;
+        }
+        auto zlozony = static_cast<wint_t>(znak);
+        if (tabela != nullptr) {
+            zlozony = ::towlower_l(::towupper_l(zlozony, tabela), tabela);
+        } else if (znak >= 'A' && znak <= 'Z') {
+            zlozony = znak - 'A' + 'a';
+        }
+        znakomat::DopiszUtf8(wynik, static_cast<char32_t>(zlozony));
+        i += static_cast<std::size_t>(dlugosc);
+    }
+    return wynik;
 }
 
 ZbiorPlikow::ZbiorPlikow(const std::vector<std::string>& nazwy)

@@ -106,20 +106,26 @@ KonwersjaDoPliku::KonwersjaDoPliku(std::string nazwaWyjscia, const UstawieniaKon
 }
 
 WynikKonwersji KonwersjaDoPliku::dodaj(const std::string& nazwaWejscia,
-                                       const std::function<void()>& przedUtworzeniemWyjscia)
+                                       const std::function<void()>& przedUtworzeniemWyjscia,
+                                       const std::optional<ZnanyPlik>& znany)
 {
-    PlikWejsciowy wejscie(nazwaWejscia);
-    if (wejscie.jestTymSamymPlikiem(nazwaWyjscia_)) {
+    std::optional<PlikWejsciowy> wejscie;
+    if (znany) {
+        wejscie.emplace(nazwaWejscia, *znany);
+    } else {
+        wejscie.emplace(nazwaWejscia);
+    }
+    if (wejscie->jestTymSamymPlikiem(nazwaWyjscia_)) {
         throw WejscieJestWyjsciem{};
     }
     if (!wyjscie_) {
         if (przedUtworzeniemWyjscia) {
             przedUtworzeniemWyjscia();
         }
-        wyjscie_.emplace(nazwaWyjscia_, nadzor_);
+        wyjscie_.emplace(nazwaWyjscia_, nadzor_, wejscie->prawa());
     }
-    WynikKonwersji wynik = KonwertujOtwarte(wejscie, *wyjscie_, ustawienia_, nadzor_);
-    wejscie.zamknij();
+    WynikKonwersji wynik = KonwertujOtwarte(*wejscie, *wyjscie_, ustawienia_, nadzor_);
+    wejscie->zamknij();
     return wynik;
 }
 

@@ -80,11 +80,14 @@ public:
     KonwersjaDoPliku(std::string nazwaWyjscia, const UstawieniaKonwersji& ustawienia,
                      znakomat::Postep& nadzor = znakomat::BezPostepu());
 
-    // Opens `nazwaWejscia`, refuses it with WejscieJestWyjsciem when it is the output, calls
-    // `przedUtworzeniemWyjscia` (if any) and creates the output on the first input, converts,
-    // and closes the input. Throws as KonwertujOtwarte.
+    // Opens `nazwaWejscia` (as PlikWejsciowy with `znany`, when a walk found it), refuses it
+    // with WejscieJestWyjsciem when it is the output, calls `przedUtworzeniemWyjscia` (if
+    // any) and creates the output on the first input, converts, and closes the input. A new
+    // output gives nobody rights to read it that the first input does not. Throws as
+    // KonwertujOtwarte.
     WynikKonwersji dodaj(const std::string& nazwaWejscia,
-                         const std::function<void()>& przedUtworzeniemWyjscia = {});
+                         const std::function<void()>& przedUtworzeniemWyjscia = {},
+                         const std::optional<ZnanyPlik>& znany = std::nullopt);
 
     // Tells the Postep, then the text written becomes the output. Throws BladPliku.
     void zatwierdz();

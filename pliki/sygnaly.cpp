@@ -83,27 +83,38 @@ extern "C" void przyWyjsciu()
     usunWszystkie();
 }
 
+// The signal waits while any thread holds BezSygnalow, then removes the temporaries and
+// ends the program.
+void zatrzymujSygnal(int numer)
+{
+    struct sigaction dzialanie {};
+    // A signal ignored by whoever started us (nohup, a background job) stays ignored.
+    if (::sigaction(numer, nullptr, &dzialanie) == 0 && dzialanie.sa_handler == SIG_IGN) {
+        return;
+    }
+    dzialanie = {};
+    dzialanie.sa_handler = poSygnale;
+    // Not reset on the first signal: a second one while an output is rewritten must
+    // wait as the first does.
+    dzialanie.sa_flags = SA_RESTART;
+    sigfillset(&dzialanie.sa_mask);
+    ::sigaction(numer, &dzialanie, nullptr);
+}
+
 }  // namespace
 
 void PrzygotujSygnaly(ZamknietyPotok potok)
 {
     for (const int numer : sygnalyKonczace) {
-        struct sigaction dzialanie {};
-        // A signal ignored by whoever started us (nohup, a background job) stays ignored.
-        if (::sigaction(numer, nullptr, &dzialanie) == 0 && dzialanie.sa_handler == SIG_IGN) {
-            continue;
-        }
-        dzialanie = {};
-        dzialanie.sa_handler = poSygnale;
-        // Not reset on the first signal: a second one while an output is rewritten must
-        // wait as the first does.
-        dzialanie.sa_flags = SA_RESTART;
-        sigfillset(&dzialanie.sa_mask);
-        ::sigaction(numer, &dzialanie, nullptr);
+        zatrzymujSygnal(numer);
     }
     std::signal(SIGXFSZ, SIG_IGN);
     if (potok == ZamknietyPotok::JestBledem) {
         std::signal(SIGPIPE, SIG_IGN);
+    } else {
+        // A report line written into a closed pipe ends the program as the others do:
+        // only once no output is being rewritten in place.
+        zatrzymujSygnal(SIGPIPE);
     }
     // A toolkit that gives up calls exit(), which skips every destructor.
     std::atexit(przyWyjsciu);

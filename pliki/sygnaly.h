@@ -9,7 +9,8 @@ enum class ZamknietyPotok { KonczyProgram, JestBledem };
 // The program's one signal policy. From now on SIGINT, SIGTERM, SIGHUP and SIGQUIT, and
 // exit() too, remove every unfinished named temporary file before the program ends; a file
 // size limit makes a write fail instead of ending the program; a closed pipe does what
-// `potok` says. Call once, early in main.
+// `potok` says, and when it ends the program it waits for BezSygnalow as they do. Call
+// once, early in main.
 void PrzygotujSygnaly(ZamknietyPotok potok = ZamknietyPotok::KonczyProgram);
 
 // While any thread holds one, an ending signal that comes, to whichever thread, waits: the

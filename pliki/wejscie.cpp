@@ -10,6 +10,23 @@
 
 namespace pliki {
 
+PlikWejsciowy::PlikWejsciowy(const std::string& nazwa, const ZnanyPlik& znany) : nazwa_(nazwa)
+{
+    wlasny_ = Deskryptor(otworz(nazwa.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY));
+    if (wlasny_ < 0) {
+        // A link at its end is not what the walk found either.
+        throw BladPliku{BladPliku::Odczyt, nazwa_, errno == ELOOP ? ESTALE : errno};
+    }
+    if (::fstat(wlasny_, &stan_) != 0) {
+        throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
+    }
+    if (!S_ISREG(stan_.st_mode) || stan_.st_dev != znany.urzadzenie || stan_.st_ino != znany.inode) {
+        throw BladPliku{BladPliku::Odczyt, nazwa_, ESTALE};
+    }
+    deskryptor_ = wlasny_;
+    ::posix_fadvise(deskryptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
 PlikWejsciowy::PlikWejsciowy(const std::string& nazwa) : nazwa_(nazwa)
 {
     if (nazwa == "-") {
@@ -66,6 +83,14 @@ std::optional<std::uint64_t> PlikWejsciowy::rozmiar() const
         return std::nullopt;
     }
     return static_cast<std::uint64_t>(stan_.st_size);
+}
+
+std::optional<mode_t> PlikWejsciowy::prawa() const
+{
+    if (!S_ISREG(stan_.st_mode)) {
+        return std::nullopt;
+    }
+    return stan_.st_mode & 07777;
 }
 
 bool PlikWejsciowy::jestTymSamymPlikiem(const std::string& wyjscie) const

@@ -12,6 +12,12 @@
 
 namespace pliki {
 
+// A regular file as a walk of its folder found it.
+struct ZnanyPlik {
+    dev_t urzadzenie;
+    ino_t inode;
+};
+
 // The input: a named file, or standard input for "-". Regular files, pipes, devices and
 // /proc files are all read the same way, in pieces. Opening never waits: a pipe without
 // a writer is waited for while reading, through the Postep, so the wait can be stopped.
@@ -19,6 +25,10 @@ namespace pliki {
 class PlikWejsciowy {
 public:
     explicit PlikWejsciowy(const std::string& nazwa);
+    // An input that a walk found: refused (ESTALE) unless it is still that regular file,
+    // reached through no link at its end. So a link or a pipe put in its place after the
+    // walk is never read, nor waited for.
+    PlikWejsciowy(const std::string& nazwa, const ZnanyPlik& znany);
     PlikWejsciowy(const PlikWejsciowy&) = delete;
     PlikWejsciowy& operator=(const PlikWejsciowy&) = delete;
 
@@ -31,6 +41,9 @@ public:
     // The size of a regular file as it was opened; none for a pipe, a device, or a /proc
     // file that says it is empty.
     std::optional<std::uint64_t> rozmiar() const;
+
+    // The permission bits of a regular file; none for a stream or a device.
+    std::optional<mode_t> prawa() const;
 
     // Whether `wyjscie` (a name, or "-" for standard output) is this same file or device.
     bool jestTymSamymPlikiem(const std::string& wyjscie) const;

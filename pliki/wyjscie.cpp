@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
+#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -70,8 +71,15 @@ bool plikNaKoncuDowiazan(const std::string& nazwa, std::string& sciezka, int& nu
     }
 }
 
-constexpr std::string_view PRZYROSTEK_TYMCZASOWYCH = ".znakomat-";
+// The mark (U+2301) is one no keyboard types, so a user's own ".notes.znakomat-copy" never
+// looks like a temporary.
+constexpr std::string_view PRZYROSTEK_TYMCZASOWYCH = ".znakomat\u2301";
 constexpr std::size_t LOSOWYCH_ZNAKOW = 6;
+
+// Every temporary file carries this attribute while it is one: the name alone proves
+// nothing, since anyone may make a file of that name.
+constexpr const char* PODPIS_TYMCZASOWYCH = "user.znakomat.tymczasowy";
+constexpr std::string_view TRESC_PODPISU = "znakomat";
 
 // A hidden name beside the output: the output's name, cut at a character so that the
 // whole stays within the 255 bytes a folder entry may have.
@@ -95,10 +103,25 @@ std::string nazwaTymczasowa(const std::string& nazwa)
     return wynik;
 }
 
+// The mode a new output is made with, before the umask: readable and writable by its owner,
+// and by the group and others only as far as they may read and write the file its text
+// comes from, so that a private text stays private.
+unsigned trybNowego(std::optional<mode_t> prawaZrodla)
+{
+    return 0666 & (prawaZrodla.value_or(0666) | 0600);
+}
+
 // An unnamed file gets a name through /proc, which a container may lack.
 bool moznaNadacNazwe()
 {
     return ::access("/proc/self/fd", X_OK) == 0;
+}
+
+// Best effort: a file system without extended attributes keeps a killed run's temporary
+// file, since nothing proves it the program's own.
+void podpisz(int plik)
+{
+    ::fsetxattr(plik, PODPIS_TYMCZASOWYCH, TRESC_PODPISU.data(), TRESC_PODPISU.size(), 0);
 }
 
 int zamknijFolder(int folder)
@@ -123,6 +146,22 @@ bool toTenPlik(int folder, const char* nazwa, int deskryptor)
     return ::fstatat(folder, nazwa, &wFolderze, AT_SYMLINK_NOFOLLOW) == 0 &&
            ::fstat(deskryptor, &otwarty) == 0 && wFolderze.st_dev == otwarty.st_dev &&
            wFolderze.st_ino == otwarty.st_ino;
+}
+
+// Whether the open file `plik` is provably a temporary that a run of this program left: a
+// regular file of this user with no other link, the program's signature, and no run
+// holding its lock (taken here when it is free). Anything else may be someone's own file.
+bool porzuconyTymczasowy(int plik)
+{
+    struct stat stan {};
+    if (::fstat(plik, &stan) != 0 || !S_ISREG(stan.st_mode) || stan.st_uid != ::geteuid() ||
+        stan.st_nlink != 1) {
+        return false;
+    }
+    char podpis[16] = {};
+    const ssize_t dlugosc = ::fgetxattr(plik, PODPIS_TYMCZASOWYCH, podpis, sizeof podpis);
+    return dlugosc >= 0 && std::string_view(podpis, static_cast<std::size_t>(dlugosc)) == TRESC_PODPISU &&
+           ::flock(plik, LOCK_EX | LOCK_NB) == 0;
 }
 
 // Each temporary file is locked while the run that made it lives; one that nobody holds
@@ -164,9 +203,7 @@ void usunPorzuconeTymczasowe(int folder)
         if (plik < 0) {
             continue;
         }
-        struct stat stanPliku {};
-        if (::fstat(plik, &stanPliku) == 0 && S_ISREG(stanPliku.st_mode) &&
-            ::flock(plik, LOCK_EX | LOCK_NB) == 0 && toTenPlik(folder, wpis->d_name, plik)) {
+        if (porzuconyTymczasowy(plik) && toTenPlik(folder, wpis->d_name, plik)) {
             ::unlinkat(folder, wpis->d_name, 0);
         }
         ::close(plik);
@@ -193,7 +230,9 @@ void UzywajNazwanychTymczasowych(bool tak)
     nazwaneTymczasowe = tak;
 }
 
-PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor) : nazwa_(nazwa)
+PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor,
+                             std::optional<mode_t> prawaZrodla)
+    : nazwa_(nazwa)
 {
     if (nazwa == "-") {
         nazwa_.clear();
@@ -234,8 +273,8 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor)
         if (errno != ENOENT) {
             blad(errno);
         }
-        // A new file, with the mode the user's umask gives.
-        if (!utworzTymczasowy(folder_, 0666)) {
+        // A new file, with the mode the user's umask gives, as far as its source allows.
+        if (!utworzTymczasowy(folder_, trybNowego(prawaZrodla))) {
             blad(errno);
         }
         sposob_ = Sposob::Zastapienie;
@@ -323,6 +362,7 @@ bool PlikWyjsciowy::utworzTymczasowy(int folder, unsigned tryb)
         if (deskryptor_ >= 0) {
             // Locked before it has a name, so that no other run takes it for left over.
             ::flock(deskryptor_, LOCK_EX | LOCK_NB);
+            podpisz(deskryptor_);
             folderTymczasowego_ = folder;
             return true;
         }
@@ -348,6 +388,7 @@ bool PlikWyjsciowy::utworzTymczasowy(int folder, unsigned tryb)
             continue;
         }
         if (deskryptor_ >= 0) {
+            podpisz(deskryptor_);
             folderTymczasowego_ = folder;
             nazwaTymczasowego_ = nazwa;
             bilet_ = bilet;
@@ -455,6 +496,8 @@ void PlikWyjsciowy::zastap()
                 }
             }
         }
+        // The output is not a temporary; a crash from here on leaves a file no run removes.
+        ::fremovexattr(deskryptor_, PODPIS_TYMCZASOWYCH);
         if (::renameat(folder_, nazwaTymczasowego_.c_str(), folder_, nazwaWFolderze_.c_str()) == 0) {
             Wyrejestruj(bilet_);
             bilet_ = -1;
@@ -576,7 +619,7 @@ void PlikWyjsciowy::usunTymczasowy()
     nazwaTymczasowego_.clear();
 }
 
-bool MoznaNadpisac(const std::string& nazwa, std::string_view probka)
+bool MoznaNadpisac(const std::string& nazwa, std::string_view probka, const std::string& zrodlo)
 {
     struct stat stan {};
     if (::stat(nazwa.c_str(), &stan) == 0) {
@@ -602,7 +645,12 @@ bool MoznaNadpisac(const std::string& nazwa, std::string_view probka)
         errno = numerBledu != 0 ? numerBledu : ENOENT;
         return false;
     }
-    const int deskryptor = otworz(sciezka.c_str(), O_WRONLY | O_CREAT | O_EXCL);
+    struct stat stanZrodla {};
+    const bool zwykleZrodlo =
+        !zrodlo.empty() && ::stat(zrodlo.c_str(), &stanZrodla) == 0 && S_ISREG(stanZrodla.st_mode);
+    const int deskryptor =
+        otworz(sciezka.c_str(), O_WRONLY | O_CREAT | O_EXCL,
+               trybNowego(zwykleZrodlo ? std::optional(stanZrodla.st_mode) : std::nullopt));
     if (deskryptor < 0) {
         return false;
     }

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,8 +33,11 @@ class PlikWyjsciowy {
 public:
     enum class Sposob { Strumien, Zastapienie, WMiejscu };
 
-    // `nadzor` is asked while a pipe waits for its reader.
-    explicit PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor = znakomat::BezPostepu());
+    // `nadzor` is asked while a pipe waits for its reader. A file made new gets the mode the
+    // umask gives, less what `prawaZrodla` (the permission bits of the file its text comes
+    // from) withholds from the group and others.
+    explicit PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor = znakomat::BezPostepu(),
+                           std::optional<mode_t> prawaZrodla = std::nullopt);
     ~PlikWyjsciowy();
     PlikWyjsciowy(const PlikWyjsciowy&) = delete;
     PlikWyjsciowy& operator=(const PlikWyjsciowy&) = delete;
@@ -85,9 +89,10 @@ private:
 
 // Whether the file can be written, without changing what an existing one holds: a file
 // is opened for writing and closed, a pipe only checked, since opening and closing it
-// would end what its reader reads. A file that does not exist is created and given
-// `probka`. When it cannot, errno says why.
-bool MoznaNadpisac(const std::string& nazwa, std::string_view probka);
+// would end what its reader reads. A file that does not exist is created, with the mode a
+// new PlikWyjsciowy for the text of `zrodlo` gets, and given `probka`. When it cannot,
+// errno says why.
+bool MoznaNadpisac(const std::string& nazwa, std::string_view probka, const std::string& zrodlo = {});
 
 // The library makes temporary files with names only where the file system cannot make
 // them without; tests use this to try that way too.

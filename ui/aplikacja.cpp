@@ -13,6 +13,7 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -25,13 +26,7 @@ namespace okno {
 void przygotujAplikacje(QApplication& aplikacja)
 {
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
-
-    // Qt's own texts (dialog buttons, file dialogs) in Polish, whatever the user's locale.
-    auto* tlumaczenie = new QTranslator(&aplikacja);
-    if (tlumaczenie->load(QLocale(QLocale::Polish), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(tlumaczenie);
-    }
+    przetlumaczQt(aplikacja);
 
     // The layout is fixed in pixels; a fixed style and a face narrow enough for the
     // longest captions keep every text whole on any desktop.
@@ -59,6 +54,16 @@ void przygotujAplikacje(QApplication& aplikacja)
     QGuiApplication::setDesktopFileName(QStringLiteral(ZNAKOMAT_ID));
 }
 
+void przetlumaczQt(QCoreApplication& aplikacja)
+{
+    // Whatever the user's locale: the program speaks Polish only.
+    auto* tlumaczenie = new QTranslator(&aplikacja);
+    if (tlumaczenie->load(QLocale(QLocale::Polish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(tlumaczenie);
+    }
+}
+
 QIcon ikonaZnakomatu()
 {
     // At higher scales each pixel of the picture becomes a square block, as in the installed
@@ -83,9 +88,42 @@ void wysrodkuj(QWidget& okno)
     okno.move(ramka.topLeft());
 }
 
+namespace {
+
+// The options QApplication takes out of the command line for itself (those of X11 too), with
+// a value or without one; Qt accepts them after one dash or two.
+// clang-format off
+constexpr std::array OPCJE_QT_Z_WARTOSCIA = {
+    "platform", "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon", "qwindowtitle", "session",
+    "display", "geometry", "name", "title", "icon", "visual",
+    "style", "stylesheet", "qmljsdebugger"};
+constexpr std::array OPCJE_QT_BEZ_WARTOSCI = {"reverse", "widgetcount", "nograb", "dograb", "testability"};
+// clang-format on
+
+void bledneUzycie(const QString& blad)
+{
+    std::fprintf(stderr,
+                 "znakomat: %s\nSposób użycia: znakomat [opcje] [plik]   (opis opcji: znakomat --help)\n",
+                 qPrintable(blad));
+}
+
+}  // namespace
+
 std::optional<QString> plikZWierszaPolecen(const QStringList& argumenty)
 {
     QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const char* nazwa : OPCJE_QT_Z_WARTOSCIA) {
+        QCommandLineOption opcja(QString::fromLatin1(nazwa), QString(), QStringLiteral("wartość"));
+        opcja.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(opcja);
+    }
+    for (const char* nazwa : OPCJE_QT_BEZ_WARTOSCI) {
+        QCommandLineOption opcja(QString::fromLatin1(nazwa));
+        opcja.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(opcja);
+    }
     parser.setApplicationDescription(
         QStringLiteral("Zamienia polskie litery tekstu między osiemnastoma standardami kodowania."));
     parser.addPositionalArgument(QStringLiteral("plik"),
@@ -111,31 +149,15 @@ std::optional<QString> plikZWierszaPolecen(const QStringList& argumenty)
         std::exit(0);
     }
     if (!poprawny) {
-        std::fprintf(stderr, "znakomat: %s\n", qPrintable(parser.errorText()));
+        bledneUzycie(parser.errorText());
         return std::nullopt;
     }
     const QStringList pliki = parser.positionalArguments();
     if (pliki.size() > 1) {
-        std::fputs("znakomat: podaj najwyżej jeden plik wejściowy\n", stderr);
+        bledneUzycie(QStringLiteral("podaj najwyżej jeden plik wejściowy"));
         return std::nullopt;
     }
     return pliki.value(0);
-}
-
-bool tylkoPomocLubWersja(int argc, const char* const argv[])
-{
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--") {
-            return false;
-        }
-        for (const std::string_view opcja : {"-h", "--help", "-v", "-V", "--version"}) {
-            if (argument == opcja) {
-                return true;
-            }
-        }
-    }
-    return false;
 }
 
 QString zadanaPlatforma(int argc, const char* const argv[])
@@ -178,6 +200,35 @@ QString zmienna(const char* nazwa)
                                        wartosc.isEmpty() ? QStringLiteral("(brak)") : wartosc);
 }
 
+QString szczegolyQt(const QStringList& szczegoly)
+{
+    if (szczegoly.isEmpty()) {
+        return {};
+    }
+    return QStringLiteral("Szczegóły od biblioteki Qt:\n  ") + szczegoly.join(QStringLiteral("\n  ")) +
+           QLatin1Char('\n');
+}
+
+// What the user is told about a display the window cannot use: which one was tried, what to
+// check, and Qt's own words as the details.
+QString brakPolaczenia(const QString& co, const QString& platforma, const QStringList& szczegoly)
+{
+    return QStringLiteral(
+               "znakomat: %1 z ekranem graficznym (%2, %3%4).\n"
+               "Sprawdź, czy pulpit działa i czy ten użytkownik może się z nim łączyć.\n")
+               .arg(co, zmienna("DISPLAY"), zmienna("WAYLAND_DISPLAY"),
+                    platforma.isEmpty() ? QString() : QStringLiteral(", QT_QPA_PLATFORM=") + platforma) +
+           szczegolyQt(szczegoly);
+}
+
+[[noreturn]] void zakonczZKomunikatem(const QString& komunikat)
+{
+    std::fputs(komunikat.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+    // Qt would end the program at once as well; nothing is left that an exit could save.
+    std::_Exit(1);
+}
+
 [[noreturn]] void zakonczBezEkranu(const QString& przyczyna)
 {
     // Qt's last word only tells the user to reinstall; what went wrong was said before it.
@@ -188,30 +239,16 @@ QString zmienna(const char* nazwa)
     if (!przyczyna.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
         szczegoly << przyczyna;
     }
-    QString komunikat;
-    if (!szczegoly.filter(QLatin1String("Could not find the Qt platform plugin")).isEmpty()) {
-        komunikat = QStringLiteral(
-                        "znakomat: brak wtyczki Qt dla platformy graficznej „%1”.\n"
-                        "Zainstaluj pakiet qt6-qpa-plugins (dla Waylanda także qt6-wayland) albo wybierz "
-                        "inną platformę w zmiennej QT_QPA_PLATFORM.\n")
-                        .arg(stanStartu->platforma.section(QLatin1Char(':'), 0, 0));
-    } else {
-        komunikat = QStringLiteral(
-                        "znakomat: nie mogę otworzyć okna: brak połączenia z ekranem graficznym (%1, %2%3).\n"
-                        "Sprawdź, czy pulpit działa i czy ten użytkownik może się z nim łączyć.\n")
-                        .arg(zmienna("DISPLAY"), zmienna("WAYLAND_DISPLAY"),
-                             stanStartu->platforma.isEmpty()
-                                 ? QString()
-                                 : QStringLiteral(", QT_QPA_PLATFORM=") + stanStartu->platforma);
+    if (szczegoly.filter(QLatin1String("Could not find the Qt platform plugin")).isEmpty()) {
+        zakonczZKomunikatem(brakPolaczenia(QStringLiteral("nie mogę otworzyć okna: brak połączenia"),
+                                           stanStartu->platforma, szczegoly));
     }
-    if (!szczegoly.isEmpty()) {
-        komunikat += QStringLiteral("Szczegóły od biblioteki Qt:\n  ") +
-                     szczegoly.join(QStringLiteral("\n  ")) + QLatin1Char('\n');
-    }
-    std::fputs(komunikat.toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
-    // Nothing was opened yet that an exit would have to close.
-    std::_Exit(1);
+    QString komunikat = QStringLiteral(
+                            "znakomat: brak wtyczki Qt dla platformy graficznej „%1”.\n"
+                            "Zainstaluj pakiet qt6-qpa-plugins (dla Waylanda także qt6-wayland) albo wybierz "
+                            "inną platformę w zmiennej QT_QPA_PLATFORM.\n")
+                            .arg(stanStartu->platforma.section(QLatin1Char(':'), 0, 0));
+    zakonczZKomunikatem(komunikat + szczegolyQt(szczegoly));
 }
 
 void obsluzKomunikatStartu(QtMsgType rodzaj, const QMessageLogContext& kontekst, const QString& tekst)
@@ -226,7 +263,39 @@ void obsluzKomunikatStartu(QtMsgType rodzaj, const QMessageLogContext& kontekst,
     stanStartu->wstrzymane.append({rodzaj, tekst});
 }
 
+QtMessageHandler przedUtrataEkranu = nullptr;
+
+void obsluzKomunikatOkna(QtMsgType rodzaj, const QMessageLogContext& kontekst, const QString& tekst)
+{
+    if (const std::optional<QString> komunikat = komunikatUtratyEkranu(tekst)) {
+        zakonczZKomunikatem(*komunikat);
+    }
+    przedUtrataEkranu(rodzaj, kontekst, tekst);
+}
+
 }  // namespace
+
+std::optional<QString> komunikatUtratyEkranu(const QString& komunikatQt)
+{
+    // Qt's warnings just before it ends the program, by its X11 and its Wayland plugin.
+    static const std::array poczatki = {
+        QStringLiteral("The X11 connection broke"),
+        QStringLiteral("The Wayland connection broke"),
+        QStringLiteral("The Wayland connection experienced a fatal error"),
+    };
+    for (const QString& poczatek : poczatki) {
+        if (komunikatQt.startsWith(poczatek)) {
+            return brakPolaczenia(QStringLiteral("okno zostało zamknięte: utracono połączenie"),
+                                  qEnvironmentVariable("QT_QPA_PLATFORM"), {komunikatQt});
+        }
+    }
+    return std::nullopt;
+}
+
+void ZglaszajUtrateEkranu()
+{
+    przedUtrataEkranu = qInstallMessageHandler(obsluzKomunikatOkna);
+}
 
 StartEkranu::StartEkranu(QString platforma)
 {

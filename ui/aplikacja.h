@@ -6,6 +6,7 @@
 #include <optional>
 
 class QApplication;
+class QCoreApplication;
 class QIcon;
 class QWidget;
 
@@ -14,18 +15,20 @@ namespace okno {
 // Look and language shared by the program and its window tests.
 void przygotujAplikacje(QApplication& aplikacja);
 
+// Qt's own texts (dialog buttons, file dialogs, command line errors) in Polish.
+void przetlumaczQt(QCoreApplication& aplikacja);
+
 QIcon ikonaZnakomatu();
 
 // Centres a top-level window on the screen it will appear on.
 void wysrodkuj(QWidget& okno);
 
 // The input file named on the command line, `znakomat [PLIK]`, or an empty string when
-// none is. --help and --version end the program after their text; a wrong command line
-// is explained on standard error and gives no value.
+// none is. Qt's own options (-platform, -style and the others) are known and left to Qt,
+// so the command line is read whole before any display is opened. --help and --version end
+// the program after their text; a wrong command line is explained in Polish on standard
+// error, with the usage, and gives no value.
 std::optional<QString> plikZWierszaPolecen(const QStringList& argumenty);
-
-// Whether the command line asks only for help or the version, which need no display.
-bool tylkoPomocLubWersja(int argc, const char* const argv[]);
 
 // Qt aborts when it cannot reach the display or load its platform plugin. While this
 // lives, that end is a Polish message on standard error and status 1 instead; Qt's
@@ -38,6 +41,14 @@ public:
     StartEkranu(const StartEkranu&) = delete;
     StartEkranu& operator=(const StartEkranu&) = delete;
 };
+
+// What the program says instead of Qt's English words, when Qt's message is the one it
+// gives on losing the display (X11 or Wayland) while the window is open; otherwise nothing.
+std::optional<QString> komunikatUtratyEkranu(const QString& komunikatQt);
+
+// From here on, losing the display ends the program with that Polish message and status 1,
+// as a display missing at start does.
+void ZglaszajUtrateEkranu();
 
 // The platform Qt will try: `-platform NAME` on the command line, else QT_QPA_PLATFORM,
 // else an empty string for Qt's default.

@@ -27,8 +27,8 @@
 #include "ui/rozpoznanie_w_oknie.h"
 #include "ui/uklad_okna.h"
 
-#ifndef ZNAKOMAT_HOME_PAGE
-#error "ZNAKOMAT_HOME_PAGE must name the home page's address"
+#ifndef ZNAKOMAT_DOKUMENTY
+#error "ZNAKOMAT_DOKUMENTY must name the documentation folder relative to the program's"
 #endif
 
 namespace okno {
@@ -104,6 +104,13 @@ QString przeciaganyPlik(const QMimeData* dane)
     return QFileInfo(sciezka).isDir() ? QString() : sciezka;
 }
 
+// The users' page where the program runs from: installed, or in its build folder.
+QString stronaUzytkownikow()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/" ZNAKOMAT_DOKUMENTY "/znakomat.html"));
+}
+
 QFont czcionkaEtykiety(const QFont& podstawowa, qreal punkty, bool pogrubiona)
 {
     QFont czcionka = podstawowa;
@@ -159,10 +166,20 @@ void frmMain::utworzKontrolki()
     Toolbar1 = przycisk(this, "Toolbar_1", QStringLiteral("Konwersja pliku tekstowego"));
     for (QPushButton* opcja : {Toolbar0, Toolbar1}) {
         opcja->setCheckable(true);
+        // One choice of two: screen readers hear two radio buttons, the selected one
+        // checked, and the arrows move between them.
+        opcja->setAutoExclusive(true);
     }
     Toolbar->addButton(Toolbar0, 0);
     Toolbar->addButton(Toolbar1, 1);
     Toolbar->setExclusive(true);
+    // Tab stops at the selected one only. Qt moves that stop when a button takes the focus,
+    // not when the mode is chosen from code (a file given at start or dropped on the window).
+    connect(Toolbar, &QButtonGroup::idToggled, this, [this] {
+        for (QPushButton* opcja : {Toolbar0, Toolbar1}) {
+            opcja->setFocusPolicy(opcja->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        }
+    });
     Toolbar0->setChecked(true);
     connect(Toolbar, &QButtonGroup::idClicked, this, &frmMain::przelaczTryb);
 
@@ -339,12 +356,14 @@ void frmMain::pokazKrok(int krok)
 
 void frmMain::otworzStroneDomowa()
 {
-    // Which browser opens is the desktop's business; that none can be started is told, or
-    // the button would seem dead.
-    const QUrl strona(QStringLiteral(ZNAKOMAT_HOME_PAGE));
-    if (!QDesktopServices::openUrl(strona)) {
-        ostrzezenie(QStringLiteral("Nie mogę uruchomić przeglądarki, by pokazać opis programu: ") +
-                        (strona.isLocalFile() ? strona.toLocalFile() : strona.toString()),
+    // Which browser opens is the desktop's business; that none can be started, or that
+    // there is no page to show, is told, or the button would seem dead.
+    const QString strona = stronaUzytkownikow();
+    if (!QFileInfo(strona).isFile()) {
+        ostrzezenie(QStringLiteral("Nie ma opisu programu tam, gdzie powinien być: ") + strona,
+                    QStringLiteral("Zainstaluj program ponownie albo zbuduj go od nowa."));
+    } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(strona))) {
+        ostrzezenie(QStringLiteral("Nie mogę uruchomić przeglądarki, by pokazać opis programu: ") + strona,
                     QStringLiteral("Zainstaluj pakiet xdg-utils albo otwórz ten plik w przeglądarce."));
     }
     QCoreApplication::processEvents();

@@ -3,7 +3,9 @@
 // znakomat-cli run as a separate process, in a folder of its own, for the command line's tests.
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -42,6 +44,9 @@ struct Opcje {
     rlim_t limitRozmiaru = RLIM_INFINITY;
     bool bezWejscia = false;  // descriptor 0 closed, as by <&-
     bool bezWyjscia = false;  // descriptor 1 closed, as by >&-
+    int potokWyjscia = 0;     // the standard output pipe's size in bytes; 0: the system's
+    rlim_t limitPlikow = RLIM_INFINITY;
+    uid_t uzytkownik = 0;  // run as this user and group; 0: as the test
 };
 
 class Proces {
@@ -59,6 +64,10 @@ public:
         if (::pipe2(we, O_CLOEXEC) != 0 || ::pipe2(wy, O_CLOEXEC) != 0 || ::pipe2(bl, O_CLOEXEC) != 0) {
             throw std::runtime_error("pipe");
         }
+        if (opcje.potokWyjscia > 0 && ::fcntl(wy[0], F_SETPIPE_SZ, opcje.potokWyjscia) < 0) {
+            throw std::runtime_error("F_SETPIPE_SZ");
+        }
+        rozmiarWyjscia_ = ::fcntl(wy[0], F_GETPIPE_SZ);
         pid_ = ::fork();
         if (pid_ == 0) {
             const int wejscie =
@@ -68,6 +77,15 @@ public:
             ::signal(SIGXFSZ, SIG_DFL);
             if (::chdir(opcje.folder.c_str()) != 0 || ::dup2(wejscie, 0) < 0 || ::dup2(wy[1], 1) < 0 ||
                 ::dup2(bl[1], 2) < 0 || ::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                ::_exit(127);
+            }
+            const rlimit plikow{opcje.limitPlikow, opcje.limitPlikow};
+            if (opcje.limitPlikow != RLIM_INFINITY && ::setrlimit(RLIMIT_NOFILE, &plikow) != 0) {
+                ::_exit(127);
+            }
+            if (opcje.uzytkownik != 0 &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(static_cast<gid_t>(opcje.uzytkownik)) != 0 ||
+                 ::setuid(opcje.uzytkownik) != 0)) {
                 ::_exit(127);
             }
             if (opcje.bezWejscia) {
@@ -96,6 +114,16 @@ public:
     }
 
     pid_t pid() const { return pid_; }
+
+    // What the standard output pipe holds at most, as the system made it.
+    int rozmiarWyjscia() const { return rozmiarWyjscia_; }
+
+    // Bytes waiting in the standard output pipe, unread.
+    int naWyjsciu() const
+    {
+        int ile = 0;
+        return ::ioctl(wy_, FIONREAD, &ile) == 0 ? ile : -1;
+    }
 
     // Writes `wejscie` and closes standard input, collects both outputs and the status.
     Wynik zakoncz(std::string_view wejscie = {})
@@ -152,6 +180,7 @@ private:
     }
 
     pid_t pid_ = -1;
+    int rozmiarWyjscia_ = 0;
     int we_ = -1;
     int wy_ = -1;
     int bl_ = -1;

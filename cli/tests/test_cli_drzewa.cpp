@@ -1,14 +1,22 @@
 // znakomat-cli on whole texts (-a), trees of folders (-R), and names that would harm a
 // terminal or a batch.
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/tests/proces_cli.h"
@@ -185,6 +193,179 @@ TEST_F(Drzewa, OdmowyPrzedZapisem)
     EXPECT_FALSE(fs::exists(folder_ / "we/pod/wynik"));
 }
 
+// Other names of an input folder: the output folder below any of them lies inside it.
+TEST_F(Drzewa, WyjscieWWejsciuPodInnaNazwa)
+{
+    fs::create_directories(folder_ / "we/pod");
+    zapiszPlik(folder_ / "we/pod/a.txt", "Łódź\n");
+    fs::create_directory_symlink("we", folder_ / "dowiazanie");
+    // As a case-blind file system gives "WE" for "we": another name, the same folder.
+    fs::create_directory(folder_ / "WE");
+    if (::mount((folder_ / "we").c_str(), (folder_ / "WE").c_str(), nullptr, MS_BIND, nullptr) != 0) {
+        GTEST_SKIP() << "no bind mount: " << std::strerror(errno);
+    }
+    const std::unique_ptr<const fs::path, void (*)(const fs::path*)> odmontuj(
+        &folder_, [](const fs::path* folder) { ::umount2((*folder / "WE").c_str(), MNT_DETACH); });
+    const std::vector<std::vector<std::string>> nazwy = {
+        {"WE/wynik", "we"}, {"we/pod/wynik", "WE"}, {"WE", "we"}, {"dowiazanie/wynik", "we"}};
+    for (const std::vector<std::string>& n : nazwy) {
+        const Wynik wynik = uruchom({"-f", "UTF-8", "-t", "brak", "-R", "-d", n[0], n[1]});
+        oczekujBledu(wynik, 2, {"leży w folderze wejściowym „" + n[1] + "”"});
+    }
+    EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{"WE", "dowiazanie", "we"}));
+    EXPECT_EQ(fs::directory_iterator(folder_ / "we/pod")->path().filename(), "a.txt");
+}
+
+// Files and a folder of a tree replaced after the walk, while the batch waits for its
+// standard output to be read: a link to root's private file, a pipe without a writer, a
+// link to another folder. None is read or waited for; each is refused and the rest converted.
+TEST_F(Drzewa, PodmienionePoPrzejsciuNieCzytane)
+{
+    zapiszPlik(folder_ / "tajne", "TAJNE\n");
+    fs::create_directory(folder_ / "obcy");
+    zapiszPlik(folder_ / "obcy/id_rsa", "TAJNE\n");
+    for (const char* tajny : {"tajne", "obcy/id_rsa"}) {
+        fs::permissions(folder_ / tajny, fs::perms::owner_read | fs::perms::owner_write);
+    }
+    // More files before the replaced ones than the batch takes before its reports, some 300
+    // bytes a line, fill the smallest pipe the system gives (a page) and stop it.
+    const auto strona = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t przed = strona / 250 + 4 * std::max(1u, std::thread::hardware_concurrency()) + 20;
+    fs::create_directories(folder_ / "drzewo/zz/zz");
+    const std::string prywatny = "drzewo/a000" + std::string(120, 'x') + ".txt";
+    for (std::size_t i = 0; i < przed; ++i) {
+        const std::string numer = std::to_string(1000 + i).substr(1);
+        zapiszPlik(folder_ / ("drzewo/a" + numer + std::string(120, 'x') + ".txt"), "Łódź\n");
+    }
+    fs::permissions(folder_ / prywatny, fs::perms::owner_read | fs::perms::owner_write);
+    for (const char* plik : {"drzewo/zz/id_rsa", "drzewo/zz/pipe.txt", "drzewo/zz/zz/id_rsa"}) {
+        zapiszPlik(folder_ / plik, "klucz\n");
+    }
+    Opcje opcje;
+    opcje.folder = folder_.string();
+    opcje.potokWyjscia = static_cast<int>(strona);
+    Proces proces({"-f", "UTF-8", "-t", "brak", "-R", "-d", "wynik", "drzewo"}, opcje);
+    ASSERT_EQ(proces.rozmiarWyjscia(), opcje.potokWyjscia);
+    // Once the pipe holds this much, the batch waits.
+    const auto koniec = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (proces.naWyjsciu() < proces.rozmiarWyjscia() - 400) {
+        ASSERT_LT(std::chrono::steady_clock::now(), koniec) << "the batch never filled its output";
+        std::this_thread::yield();
+    }
+    fs::remove(folder_ / "drzewo/zz/id_rsa");
+    fs::create_symlink(folder_ / "tajne", folder_ / "drzewo/zz/id_rsa");
+    fs::remove(folder_ / "drzewo/zz/pipe.txt");
+    ASSERT_EQ(::mkfifo((folder_ / "drzewo/zz/pipe.txt").c_str(), 0644), 0);
+    fs::remove_all(folder_ / "drzewo/zz/zz");
+    fs::create_directory_symlink(folder_ / "obcy", folder_ / "drzewo/zz/zz");
+    // A batch that waits for the pipe forever is ended, and fails the test.
+    std::atomic<bool> skonczony{false};
+    std::thread straznik([&] {
+        for (auto teraz = std::chrono::steady_clock::now(); !skonczony;) {
+            if (std::chrono::steady_clock::now() - teraz > std::chrono::seconds(60)) {
+                ::kill(proces.pid(), SIGKILL);
+                return;
+            }
+            std::this_thread::yield();
+        }
+    });
+    const Wynik wynik = proces.zakoncz();
+    skonczony = true;
+    straznik.join();
+
+    ASSERT_EQ(wynik.sygnal, 0) << "the batch hung";
+    EXPECT_EQ(wynik.kod, 1);
+    EXPECT_NE(wynik.wyjscie.find("Plików: " + std::to_string(przed + 3) +
+                                 ", skonwertowane: " + std::to_string(przed) + ", z błędem: 3\n"),
+              std::string::npos)
+        << wynik.wyjscie.substr(wynik.wyjscie.size() - std::min<std::size_t>(200, wynik.wyjscie.size()));
+    for (const char* plik : {"drzewo/zz/id_rsa", "drzewo/zz/pipe.txt", "drzewo/zz/zz/id_rsa"}) {
+        EXPECT_NE(wynik.bledy.find("„" + std::string(plik) + "”"), std::string::npos) << wynik.bledy;
+        EXPECT_FALSE(fs::exists(folder_ / "wynik" / plik)) << plik;
+    }
+    for (const fs::directory_entry& wpis : fs::recursive_directory_iterator(folder_ / "wynik")) {
+        if (wpis.is_regular_file()) {
+            EXPECT_EQ(czytajPlik(wpis.path()), "Lodz\n") << wpis.path();
+        }
+    }
+    // A private input gives a private output.
+    struct stat stan {};
+    ASSERT_EQ(::stat((folder_ / "wynik" / prywatny).c_str(), &stan), 0);
+    EXPECT_EQ(stan.st_mode & 0777, 0600u);
+}
+
+// As an ordinary user: a folder that cannot be read is told and counted, and the walk goes
+// on through the folders after it.
+TEST_F(Drzewa, NieodczytanyFolderNieKonczyPrzejscia)
+{
+    uid_t obcy = 47000;
+    while (::getpwuid(obcy) != nullptr || ::getgrgid(static_cast<gid_t>(obcy)) != nullptr) {
+        ++obcy;
+    }
+    fs::permissions(folder_, fs::perms::all);
+    for (int i = 1; i <= 30; ++i) {
+        const std::string numer = std::to_string(100 + i).substr(1);
+        fs::create_directories(folder_ / ("drzewo/d" + numer));
+        zapiszPlik(folder_ / ("drzewo/d" + numer + "/plik.txt"), "Łódź\n");
+    }
+    fs::permissions(folder_ / "drzewo/d10", fs::perms::none);
+    // Listed, but not entered: its file cannot be looked at.
+    fs::permissions(folder_ / "drzewo/d20", fs::perms(0644));
+    Opcje opcje;
+    opcje.uzytkownik = obcy;
+    const Wynik partia = uruchom({"-f", "UTF-8", "-t", "brak", "-R", "-d", "wynik", "drzewo"}, {}, opcje);
+    const Wynik rozpoznane = uruchom({"-r", "-R", "drzewo"}, {}, opcje);
+    fs::permissions(folder_ / "drzewo/d10", fs::perms::owner_all);
+    fs::permissions(folder_ / "drzewo/d20", fs::perms::owner_all);
+
+    EXPECT_EQ(partia.kod, 1);
+    EXPECT_NE(partia.wyjscie.find("Plików: 28, skonwertowane: 28, z błędem: 0, folderów nieodczytanych: 2\n"),
+              std::string::npos)
+        << partia.wyjscie;
+    EXPECT_EQ(rozpoznane.kod, 1);
+    EXPECT_EQ(std::count(rozpoznane.wyjscie.begin(), rozpoznane.wyjscie.end(), '\n'), 28)
+        << rozpoznane.wyjscie;
+    for (const Wynik* w : {&partia, &rozpoznane}) {
+        EXPECT_EQ(w->bledy,
+                  "znakomat-cli: nie mogę odczytać folderu „drzewo/d10”: brak uprawnień\n"
+                  "znakomat-cli: nie mogę odczytać folderu „drzewo/d20”: brak uprawnień\n");
+    }
+    EXPECT_EQ(czytajPlik(folder_ / "wynik/drzewo/d30/plik.txt"), "Lodz\n");
+}
+
+// A tree of 1,100 levels: made below the output level by level, walked with 64 descriptors
+// and little memory.
+TEST_F(Drzewa, GlebokieDrzewo)
+{
+    std::string sciezka = "drzewo";
+    fs::create_directory(folder_ / sciezka);
+    for (int poziom = 1; poziom <= 1100; ++poziom) {
+        sciezka += "/d";
+        ASSERT_EQ(::mkdir((folder_ / sciezka).c_str(), 0755), 0) << poziom;
+        if (poziom == 550 || poziom == 1100) {
+            zapiszPlik(folder_ / sciezka / "plik.txt", "Łódź\n");
+        }
+    }
+    Opcje opcje;
+    opcje.limitPlikow = 64;
+    const Wynik partia = uruchom({"-f", "UTF-8", "-t", "brak", "-R", "-d", "wynik", "drzewo"}, {}, opcje);
+    const Wynik rozpoznane = uruchom({"-r", "-R", "drzewo"}, {}, opcje);
+    // The test's own library walks a tree with a descriptor for each level.
+    ASSERT_EQ(std::system(("rm -rf '" + (folder_ / "drzewo").string() + "'").c_str()), 0);
+
+    EXPECT_EQ(partia.kod, 0) << partia.bledy;
+    EXPECT_NE(partia.wyjscie.find("Plików: 2, skonwertowane: 2, z błędem: 0\n"), std::string::npos)
+        << partia.wyjscie.substr(0, 300) << partia.bledy;
+    EXPECT_EQ(czytajPlik(folder_ / "wynik" / sciezka / "plik.txt"), "Lodz\n");
+    EXPECT_EQ(rozpoznane.kod, 0) << rozpoznane.bledy;
+    EXPECT_EQ(std::count(rozpoznane.wyjscie.begin(), rozpoznane.wyjscie.end(), '\n'), 2);
+#if !defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer's own memory, and this process's that the child starts with, would hide it.
+    EXPECT_LT(rozpoznane.szczytPamieci, std::size_t{40} << 20);
+#endif
+    ASSERT_EQ(std::system(("rm -rf '" + (folder_ / "wynik").string() + "'").c_str()), 0);
+}
+
 TEST_F(Drzewa, WejscieProwadzaceDoWynikuPartii)
 {
     zapiszPlik(folder_ / "a.txt", "Zażółć\n");
@@ -200,18 +381,38 @@ TEST_F(Drzewa, WejscieProwadzaceDoWynikuPartii)
 
 TEST_F(Drzewa, ZnakiSterujaceWNazwachZastapione)
 {
-    const std::string nazwa = "x\x1B[31my\x7F\xC2\x9B.txt";
-    const std::string zapis = "x\\x1B[31my\\x7F\\xC2\\x9B.txt";
-    zapiszPlik(folder_ / nazwa, "Łódź\n");
-    const Wynik rozpoznane = uruchom({"-r", nazwa});
-    EXPECT_EQ(rozpoznane.wyjscie, zapis + "\tUTF-8\t\n");
-    const Wynik partia = uruchom({"-f", "UTF-8", "-t", "brak", "-d", "wynik", nazwa});
-    EXPECT_NE(partia.wyjscie.find(zapis + " → wynik/" + zapis), std::string::npos) << partia.wyjscie;
-    const Wynik brak = uruchom({"-f", "UTF-8", "-t", "brak", "nie-ma-" + nazwa});
-    oczekujBledu(brak, 1, {"„nie-ma-" + zapis + "”"});
-    for (const Wynik* w : {&rozpoznane, &partia, &brak}) {
-        EXPECT_EQ((w->wyjscie + w->bledy).find('\x1B'), std::string::npos);
-        EXPECT_EQ((w->wyjscie + w->bledy).find("\xC2\x9B"), std::string::npos);
+    struct Nazwa {
+        std::string nazwa;
+        std::string zapis;
+    };
+    const Nazwa nazwy[] = {
+        {"x\x1B[31my\x7F\xC2\x9B.txt", "x\\x1B[31my\\x7F\\xC2\\x9B.txt"},
+        // A C1 control as a byte of its own, as an 8-bit terminal takes it.
+        {"a\x9B"
+         "2Jb.txt",
+         "a\\x9B2Jb.txt"},
+        // Text direction turned round (U+202E, U+2067), a line separator (U+2028).
+        {"faktura\xE2\x80\xAEtxt.exe", "faktura\\xE2\\x80\\xAEtxt.exe"},
+        {"b\xE2\x81\xA7"
+         "c.txt",
+         "b\\xE2\\x81\\xA7c.txt"},
+        {"d\xE2\x80\xA8"
+         "e.txt",
+         "d\\xE2\\x80\\xA8e.txt"},
+        // Letters whose UTF-8 holds the same bytes stay letters; so do Latin-2 bytes.
+        {"češ\xC4\x9B.txt", "češ\xC4\x9B.txt"},
+        {"\xB1\xE6.txt", "\xB1\xE6.txt"},
+    };
+    for (const Nazwa& n : nazwy) {
+        SCOPED_TRACE(n.zapis);
+        zapiszPlik(folder_ / n.nazwa, "Łódź\n");
+        const Wynik rozpoznane = uruchom({"-r", n.nazwa});
+        EXPECT_EQ(rozpoznane.wyjscie, n.zapis + "\tUTF-8\t\n");
+        const Wynik partia = uruchom({"-f", "UTF-8", "-t", "brak", "-d", "wynik", n.nazwa});
+        EXPECT_NE(partia.wyjscie.find(n.zapis + " → wynik/" + n.zapis), std::string::npos) << partia.wyjscie;
+        const Wynik brak = uruchom({"-f", "UTF-8", "-t", "brak", "nie-ma-" + n.nazwa});
+        oczekujBledu(brak, 1, {"„nie-ma-" + n.zapis + "”"});
+        fs::remove(folder_ / n.nazwa);
     }
 }
 

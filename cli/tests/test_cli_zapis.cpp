@@ -98,7 +98,7 @@ TEST_F(ZapisCli, SygnalWTrakciePrzepisywaniaWMiejscu)
 }
 
 // Runs killed at random moments leave the old output or the new one, and whatever
-// temporary file they leave the next run removes; one a living run holds stays.
+// temporary file they leave the next run removes.
 TEST_F(ZapisCli, SigkillWLosowejChwili)
 {
     const std::string nowy(std::size_t{4} << 20, 'n');
@@ -115,7 +115,7 @@ TEST_F(ZapisCli, SigkillWLosowejChwili)
         const std::string teraz = czytajPlik(folder_ / "wy.txt");
         ASSERT_TRUE(teraz == "stary\n" || teraz == nowy) << "wynik częściowy, " << teraz.size() << " bajtów";
     }
-    // As a run killed between naming its file and renaming it would leave it.
+    // A user's files that only look like temporaries stay, whoever holds them.
     zapiszPlik(folder_ / ".wy.txt.znakomat-Xy12Zq", nowy);
     zapiszPlik(folder_ / ".wy.txt.znakomat-Trzyma", nowy);
     const int trzymany = ::open((folder_ / ".wy.txt.znakomat-Trzyma").c_str(), O_RDONLY | O_CLOEXEC);
@@ -125,7 +125,8 @@ TEST_F(ZapisCli, SigkillWLosowejChwili)
     ::close(trzymany);
 
     EXPECT_TRUE(czytajPlik(folder_ / "wy.txt") == nowy);
-    EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{".wy.txt.znakomat-Trzyma", "we.txt", "wy.txt"}));
+    EXPECT_EQ(zawartoscFolderu(), (std::vector<std::string>{".wy.txt.znakomat-Trzyma",
+                                                            ".wy.txt.znakomat-Xy12Zq", "we.txt", "wy.txt"}));
 }
 
 // Recognition through a pipe that gives a line at a time holds only those bytes: a piece

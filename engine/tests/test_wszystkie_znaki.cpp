@@ -1,6 +1,8 @@
 // Whole texts between the code pages, against the system's iconv(3) over every byte and
 // over random texts cut into random pieces.
 
+#include <iconv.h>
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -160,6 +162,69 @@ TEST(WszystkieZnaki, CzegoIconvNiePrzyjmujeZUtf8)
     }
     EXPECT_THROW(KonwersjaWszystkichZnakow(MAZOVIA, UTF8_INDEX), std::invalid_argument);
     EXPECT_THROW(KonwersjaWszystkichZnakow(UTF8_INDEX, BRAK), std::invalid_argument);
+}
+
+// Every code point of Unicode, surrogates too, alone in UTF-8 into a code page: converted to
+// the same byte as iconv converts it, dropped where iconv drops it, refused where it refuses.
+// Above the first 65,536 no code page holds a character, and the one rule for them all is
+// checked with one target: each refusal costs an exception.
+TEST(WszystkieZnaki, CalaPrzestrzenKodowJakIconv)
+{
+    for (const int cel : StronyKodowe()) {
+        if (cel == UTF8_INDEX) {
+            continue;
+        }
+        SCOPED_TRACE(opis(UTF8_INDEX, cel));
+        const iconv_t iconv = ::iconv_open(nazwaIconv(cel), "UTF-8");
+        ASSERT_NE(iconv, reinterpret_cast<iconv_t>(-1));
+        KonwersjaWszystkichZnakow konwersja(UTF8_INDEX, cel);
+        std::size_t roznic = 0;
+        std::size_t porzuconych = 0;
+        const char32_t ostatni = cel == WINDOWS_EE ? 0x10FFFF : 0xFFFF;
+        for (char32_t kod = 0; kod <= ostatni && roznic < 10; ++kod) {
+            std::string tekst;
+            if (kod < 0x80) {
+                tekst = {static_cast<char>(kod)};
+            } else if (kod < 0x800) {
+                tekst = {static_cast<char>(0xC0 | (kod >> 6)), static_cast<char>(0x80 | (kod & 0x3F))};
+            } else if (kod < 0x10000) {
+                tekst = {static_cast<char>(0xE0 | (kod >> 12)), static_cast<char>(0x80 | ((kod >> 6) & 0x3F)),
+                         static_cast<char>(0x80 | (kod & 0x3F))};
+            } else {
+                tekst = {
+                    static_cast<char>(0xF0 | (kod >> 18)), static_cast<char>(0x80 | ((kod >> 12) & 0x3F)),
+                    static_cast<char>(0x80 | ((kod >> 6) & 0x3F)), static_cast<char>(0x80 | (kod & 0x3F))};
+            }
+            std::string wedlugIconv(8, '\0');
+            char* we = tekst.data();
+            std::size_t zostalo = tekst.size();
+            char* wy = wedlugIconv.data();
+            std::size_t miejsce = wedlugIconv.size();
+            ::iconv(iconv, nullptr, nullptr, nullptr, nullptr);
+            const bool odmowaIconv =
+                ::iconv(iconv, &we, &zostalo, &wy, &miejsce) == static_cast<std::size_t>(-1);
+            wedlugIconv.resize(static_cast<std::size_t>(wy - wedlugIconv.data()));
+            porzuconych += !odmowaIconv && wedlugIconv.empty() ? 1 : 0;
+
+            std::string wynik;
+            bool odmowa = false;
+            try {
+                konwersja.dopisz(tekst, wynik);
+            } catch (const NieprzekonwertowanyZnak&) {
+                odmowa = true;
+            }
+            if (odmowa != odmowaIconv || (!odmowa && wynik != wedlugIconv)) {
+                ++roznic;
+                ADD_FAILURE() << std::hex << "U+" << static_cast<unsigned>(kod)
+                              << (odmowaIconv ? " iconv odmawia" : " iconv przyjmuje");
+            }
+        }
+        ::iconv_close(iconv);
+        if (cel == WINDOWS_EE) {
+            // The tag characters at least.
+            EXPECT_GE(porzuconych, 0x80u);
+        }
+    }
 }
 
 }  // namespace

@@ -15,10 +15,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 #include "engine/standardy.h"
+#include "pliki/konwersja_pliku.h"
 #include "pliki/przepisz.h"
 #include "pliki/sygnaly.h"
 #include "pliki/tests/test_petla.h"
@@ -207,29 +212,6 @@ TEST_P(Wyjscie, ListaDostepuIAtrybutyZachowane)
         EXPECT_EQ(stanPliku(plik).st_mode & 07777, tryb);
         EXPECT_EQ(wpisy(miejsce.sciezka()).size(), dowiazany ? 2u : 1u);
     }
-}
-
-// Temporary files of runs that were killed are removed by the next run that writes into
-// the folder; one that a living run holds is left alone.
-TEST_P(Wyjscie, PorzuconeTymczasoweUsuniete)
-{
-    zapiszPlik(wynik, STARY);
-    const std::string porzucony = ".wynik.txt.znakomat-Ab3dE9";
-    const std::string zywy = ".inny.txt.znakomat-Zz0aa1";
-    const std::string obcy = ".wynik.txt.znakomat-zapas";
-    for (const std::string& nazwa : {porzucony, zywy, obcy}) {
-        zapiszPlik(folder / nazwa, NOWY);
-    }
-    const int trzymany = ::open((folder / zywy).c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(trzymany, 0);
-    ASSERT_EQ(::flock(trzymany, LOCK_EX), 0);
-
-    // In a child, as a new run would be: a run looks at each folder once.
-    EXPECT_EQ(wDziecku([&] { return zapiszCalosc(wynik, NOWY); }), "zastąpienie");
-    ::close(trzymany);
-
-    EXPECT_EQ(czytajPlik(wynik), NOWY);
-    EXPECT_EQ(wpisy(folder.sciezka()), (std::set<std::string>{"wynik.txt", zywy, obcy}));
 }
 
 TEST_P(Wyjscie, PlikZamontowanyNaSwojejNazwiePisanyWMiejscu)
@@ -645,6 +627,30 @@ TEST(Proba, NieudanaNieZostawiaPliku)
     EXPECT_EQ(czytajPlik(folder / "nowy.txt"), "NADPISYWANIE");
 }
 
+// A new output, made by the conversion or by the window's probe, lets the group and others
+// read and write it only as far as the input does; the umask still applies.
+TEST(Proba, NowyWynikNieSzerszyNizWejscie)
+{
+    TymczasowyFolder folder;
+    const mode_t umaska = ::umask(022);
+    const std::pair<mode_t, mode_t> tryby[] = {{0600, 0600}, {0640, 0640}, {0644, 0644}, {0444, 0644},
+                                               {0755, 0644}, {0604, 0604}, {0660, 0640}, {0000, 0600}};
+    for (const auto& [wejscia, wyniku] : tryby) {
+        SCOPED_TRACE(std::to_string(wejscia));
+        const fs::path wejscie = folder / "wejscie.txt";
+        zapiszPlik(wejscie, NOWY);
+        ::chmod(wejscie.c_str(), wejscia);
+        KonwertujPlik(wejscie, folder / "wynik.txt", {znakomat::UTF8_INDEX, znakomat::BRAK});
+        EXPECT_TRUE(MoznaNadpisac(folder / "proba.txt", "NADPISYWANIE", wejscie));
+        for (const char* wynik : {"wynik.txt", "proba.txt"}) {
+            EXPECT_EQ(stanPliku(folder / wynik).st_mode & 07777, wyniku) << wynik;
+            fs::remove(folder / wynik);
+        }
+        fs::remove(wejscie);
+    }
+    ::umask(umaska);
+}
+
 TEST_P(Niepowodzenie, BladOdczytuWejscia)
 {
     for (const bool dowiazany : {false, true}) {
@@ -788,6 +794,66 @@ TEST(Sygnaly, KonczaceUsuwajaNazwanyTymczasowy)
     }
 }
 
+// Temporary files that killed runs left are removed by the next run that writes into the
+// folder; nothing else is, however much it looks like one: a user's files of similar
+// names, a copy without the program's signature, one of another owner, one with a second
+// link, one that a living run holds.
+TEST(Sygnaly, UsunietyTylkoPorzuconyTymczasowy)
+{
+    TymczasowyFolder folder;
+    const fs::path wynik = folder / "wynik.txt";
+    std::vector<std::string> porzucone;
+    // Each run cleans the folder it writes into: each leftover is made in a folder of its own.
+    for (int przebieg = 0; przebieg < 5; ++przebieg) {
+        const fs::path osobny = folder / std::to_string(przebieg);
+        fs::create_directory(osobny);
+        PiszaceDziecko dziecko(osobny / "wynik.txt", true);
+        ASSERT_TRUE(dziecko.gotowy());
+        ASSERT_EQ(dziecko.zakoncz(SIGKILL), SIGKILL);
+        ASSERT_EQ(wpisy(osobny).size(), 1u);
+        const std::string nazwa = *wpisy(osobny).begin();
+        fs::rename(osobny / nazwa, folder / nazwa);
+        fs::remove(osobny);
+        porzucone.push_back(nazwa);
+    }
+    ASSERT_EQ(porzucone.size(), 5u);
+    const std::string& usuwany = porzucone[0];
+    const std::string& cudzy = porzucone[1];
+    const std::string& dowiazany = porzucone[2];
+    const std::string& trzymany = porzucone[3];
+    const std::string& bezPodpisu = porzucone[4];
+    ASSERT_EQ(::chown((folder / cudzy).c_str(), nieuzywanyIdentyfikator(), 0), 0);
+    fs::create_hard_link(folder / dowiazany, folder / "kopia.txt");
+    const int blokada = ::open((folder / trzymany).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(blokada, LOCK_EX), 0);
+    // As cp copies a file: the text and the name, not the extended attributes.
+    const std::string tekst = czytajPlik(folder / bezPodpisu);
+    fs::remove(folder / bezPodpisu);
+    zapiszPlik(folder / bezPodpisu, tekst);
+    const std::set<std::string> uzytkownika{".notatki.txt.znakomat-kopia1", ".x.znakomat-ABCDEF",
+                                            ".wynik.txt.znakomat-Ab3dE9"};
+    for (const std::string& nazwa : uzytkownika) {
+        zapiszPlik(folder / nazwa, STARY);
+    }
+
+    // In a child, as a new run would be: a run looks at each folder once.
+    EXPECT_EQ(wDziecku([&] { return zapiszCalosc(wynik, NOWY); }), "zastąpienie");
+    ::close(blokada);
+
+    std::set<std::string> zostaja = uzytkownika;
+    zostaja.insert({"wynik.txt", "kopia.txt", cudzy, dowiazany, trzymany, bezPodpisu});
+    EXPECT_EQ(wpisy(folder.sciezka()), zostaja) << usuwany << " miał zniknąć";
+    EXPECT_EQ(czytajPlik(wynik), NOWY);
+    for (const std::string& nazwa : uzytkownika) {
+        EXPECT_EQ(czytajPlik(folder / nazwa), STARY) << nazwa;
+    }
+    // The output carries none of what marked its temporary.
+    std::string atrybuty(4096, '\0');
+    atrybuty.resize(static_cast<std::size_t>(
+        std::max<ssize_t>(0, ::listxattr(wynik.c_str(), atrybuty.data(), atrybuty.size()))));
+    EXPECT_EQ(atrybuty.find("user."), std::string::npos) << atrybuty;
+}
+
 TEST(Sygnaly, SigkillNieZostawiaPlikuBezNazwy)
 {
     for (const bool istnial : {true, false}) {
@@ -811,6 +877,58 @@ TEST(Sygnaly, SigkillNieZostawiaPlikuBezNazwy)
             EXPECT_TRUE(wpisy(folder.sciezka()).empty());
         }
     }
+}
+
+// A report written into a closed pipe while another thread rewrites an output in place:
+// the program ends by SIGPIPE, as a shell tool does, but only once that output is whole.
+TEST(Sygnaly, ZamknietyPotokCzekaNaPrzepisywanieWMiejscu)
+{
+    int wiesci[2];
+    ASSERT_EQ(::pipe(wiesci), 0);
+    const pid_t dziecko = ::fork();
+    if (dziecko == 0) {
+        ::close(wiesci[0]);
+        ::signal(SIGPIPE, SIG_DFL);
+        PrzygotujSygnaly();
+        int raport[2];
+        if (::pipe(raport) != 0) {
+            ::_exit(1);
+        }
+        ::close(raport[0]);
+        std::atomic<bool> trzymany{false};
+        std::atomic<bool> pusc{false};
+        std::thread wMiejscu([&] {
+            const BezSygnalow bezSygnalow;
+            trzymany = true;
+            while (!pusc) {
+                std::this_thread::yield();
+            }
+        });
+        while (!trzymany) {
+            std::this_thread::yield();
+        }
+        const bool odmowa = ::write(raport[1], "x", 1) < 0 && errno == EPIPE;
+        // Still alive while the other thread holds: say so, then let it go.
+        const std::string_view stan = odmowa ? "EPIPE, żyje" : "zapisane";
+        if (::write(wiesci[1], stan.data(), stan.size()) < 0) {
+            ::_exit(1);
+        }
+        pusc = true;
+        wMiejscu.join();
+        ::_exit(0);
+    }
+    ::close(wiesci[1]);
+    std::string stan;
+    char bufor[64];
+    for (ssize_t odczytane; (odczytane = ::read(wiesci[0], bufor, sizeof bufor)) > 0;) {
+        stan.append(bufor, static_cast<std::size_t>(odczytane));
+    }
+    ::close(wiesci[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(dziecko, &status, 0), dziecko);
+    EXPECT_EQ(stan, "EPIPE, żyje");
+    ASSERT_TRUE(WIFSIGNALED(status)) << "kod " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGPIPE);
 }
 
 }  // namespace

@@ -81,6 +81,48 @@ private slots:
             QCOMPARE(widget->toolTip(), nazwa);
         }
     }
+
+    // The mode buttons are one choice of two: radio buttons, the selected one checked. Tab
+    // reaches the selected one; an arrow moves to the other and selects it, as radio buttons do.
+    void przyciskiTrybu_data()
+    {
+        QTest::addColumn<QString>("wybrany");
+        QTest::addColumn<QString>("drugi");
+        QTest::addColumn<int>("strzalka");
+        QTest::newRow("tekst, w prawo") << "Toolbar_0"
+                                        << "Toolbar_1" << int(Qt::Key_Right);
+        QTest::newRow("plik, w lewo") << "Toolbar_1"
+                                      << "Toolbar_0" << int(Qt::Key_Left);
+    }
+
+    void przyciskiTrybu()
+    {
+        QFETCH(QString, wybrany);
+        QFETCH(QString, drugi);
+        QFETCH(int, strzalka);
+        const auto zaznaczony = [this](const QString& nazwa) {
+            QAccessibleInterface* dostep = QAccessible::queryAccessibleInterface(przycisk(qPrintable(nazwa)));
+            if (dostep == nullptr || dostep->role() != QAccessible::RadioButton ||
+                !dostep->state().checkable) {
+                qWarning("%s is not a radio button", qPrintable(nazwa));
+                return -1;
+            }
+            return dostep->state().checked ? 1 : 0;
+        };
+        przycisk(qPrintable(wybrany))->click();
+        QCOMPARE(zaznaczony(wybrany), 1);
+        QCOMPARE(zaznaczony(drugi), 0);
+
+        przycisk("Command5")->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), przycisk("Command5"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), przycisk(qPrintable(wybrany)));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(strzalka));
+        QTRY_COMPARE(QApplication::focusWidget(), przycisk(qPrintable(drugi)));
+        QCOMPARE(zaznaczony(drugi), 1);
+        QCOMPARE(zaznaczony(wybrany), 0);
+        QCOMPARE(okno->trybTekstowy(), drugi == QLatin1String("Toolbar_0"));
+    }
 };
 
 ZNAKOMAT_GUI_TEST_MAIN(TestDostepnosc)

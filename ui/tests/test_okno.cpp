@@ -15,23 +15,39 @@
 #include <QtTest>
 
 #include <memory>
-#include <string_view>
 
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
 #include "jobs/postep_okna.h"
 #include "ui/frmmain.h"
 #include "ui/tests/gui_test.h"
-#include "ui/uklad_okna.h"
 
 using namespace okno;
 
 namespace {
 
-QString tekst(std::string_view napis)
-{
-    return QString::fromLatin1(napis.data(), static_cast<qsizetype>(napis.size()));
-}
+// Every control where the form puts it, in pixels at 96 dpi (the form's twips divided
+// by 15), inside the container the form names; no other control.
+struct Polozenie {
+    const char* nazwa;
+    const char* kontener;
+    QRect piksele;
+};
+constexpr Polozenie POLOZENIA[] = {
+    {"Frame1", "frmMain", QRect(0, 376, 673, 49)},     {"Combo1", "Frame1", QRect(272, 16, 129, 21)},
+    {"Combo2", "Frame1", QRect(552, 16, 105, 21)},     {"Command2", "frmMain", QRect(8, 432, 121, 25)},
+    {"Command1", "frmMain", QRect(144, 432, 121, 25)}, {"Command3", "frmMain", QRect(280, 432, 121, 25)},
+    {"Command4", "frmMain", QRect(416, 432, 121, 25)}, {"Command5", "frmMain", QRect(552, 432, 113, 25)},
+    {"Label2", "Frame1", QRect(408, 16, 137, 17)},     {"Label1", "Frame1", QRect(6, 16, 273, 17)},
+    {"Toolbar_0", "frmMain", QRect(216, 8, 217, 33)},  {"Toolbar_1", "frmMain", QRect(448, 8, 217, 33)},
+    {"Label3", "frmMain", QRect(8, 12, 209, 25)},      {"Frame2", "frmMain", QRect(0, 48, 673, 321)},
+    {"Text1", "Frame2", QRect(8, 16, 473, 297)},       {"Frame3", "frmMain", QRect(0, 48, 673, 321)},
+    {"Label4", "Frame3", QRect(32, 104, 249, 17)},     {"Text2", "Frame3", QRect(32, 120, 257, 19)},
+    {"Label5", "Frame3", QRect(32, 168, 249, 17)},     {"Text3", "Frame3", QRect(32, 184, 257, 19)},
+    {"Label6", "Frame3", QRect(432, 96, 105, 17)},     {"Label7", "Frame3", QRect(432, 112, 209, 161)},
+    {"Command6", "Frame3", QRect(288, 120, 33, 17)},   {"Command7", "Frame3", QRect(288, 184, 33, 17)},
+    {"Label8", "Frame2", QRect(496, 24, 169, 17)},     {"Label9", "Frame2", QRect(496, 40, 161, 201)},
+};
 
 }  // namespace
 
@@ -90,7 +106,8 @@ private slots:
 
     void oknoMaStalyRozmiarIIkone()
     {
-        QCOMPARE(okno->size(), ROZMIAR_OKNA);
+        // The client area of 10110 × 6975 twips.
+        QCOMPARE(okno->size(), QSize(674, 465));
         QCOMPARE(okno->minimumSize(), okno->maximumSize());
         const Qt::WindowFlags flagi = okno->windowFlags();
         QVERIFY(!(flagi & Qt::WindowMinimizeButtonHint));
@@ -117,16 +134,14 @@ private slots:
         QVERIFY(zolte > 100);
     }
 
-    // The window is built from its layout table: every control where the table puts it,
-    // inside the container the table names, and no control outside the table.
     void polozenieKontrolek_data()
     {
         QTest::addColumn<QString>("nazwa");
         QTest::addColumn<QString>("kontener");
         QTest::addColumn<QRect>("polozenie");
-        for (const UkladKontrolki& kontrolka : UKLAD_OKNA) {
-            const QString nazwa = tekst(kontrolka.nazwa);
-            QTest::newRow(qPrintable(nazwa)) << nazwa << tekst(kontrolka.kontener) << kontrolka.piksele();
+        for (const Polozenie& p : POLOZENIA) {
+            QTest::newRow(p.nazwa) << QString::fromLatin1(p.nazwa) << QString::fromLatin1(p.kontener)
+                                   << p.piksele;
         }
     }
 
@@ -144,11 +159,11 @@ private slots:
         QVERIFY(widget->parentWidget()->rect().contains(widget->geometry()));
     }
 
-    void kazdaKontrolkaWUkladzie()
+    void zadnejKontrolkiPozaFormularzem()
     {
-        QStringList wUkladzie;
-        for (const UkladKontrolki& kontrolka : UKLAD_OKNA) {
-            wUkladzie << tekst(kontrolka.nazwa);
+        QStringList naFormularzu;
+        for (const Polozenie& p : POLOZENIA) {
+            naFormularzu << QString::fromLatin1(p.nazwa);
         }
         // Qt names the parts it adds to a control (a box's viewport and scroll bars) with
         // "qt_"; a control of the window lies in the window or in one of its frames.
@@ -158,22 +173,19 @@ private slots:
             const QString nazwa = widget->objectName();
             const bool nazwana = !nazwa.isEmpty() && !nazwa.startsWith(QLatin1String("qt_"));
             if ((nazwana || ramy.contains(widget->parentWidget()->objectName())) &&
-                !wUkladzie.contains(nazwa)) {
+                !naFormularzu.contains(nazwa)) {
                 poza << (nazwa.isEmpty() ? QString::fromLatin1(widget->metaObject()->className()) : nazwa);
             }
         }
         QVERIFY2(poza.isEmpty(), qPrintable(poza.join(QStringLiteral(", "))));
-        wUkladzie.removeDuplicates();
-        QCOMPARE(wUkladzie.size(), static_cast<qsizetype>(UKLAD_OKNA.size()));
     }
 
-    // Tab walks the controls in the table's order, whatever the mode shows.
+    // Tab walks the controls that take the focus in the form's order, whatever the mode shows.
     void kolejnoscTabulacji()
     {
-        QStringList oczekiwana;
-        for (const std::string_view nazwa : KOLEJNOSC_TABULACJI) {
-            oczekiwana << tekst(nazwa);
-        }
+        const QStringList oczekiwana = {"Combo1",   "Combo2",   "Command2",  "Command1",  "Command3",
+                                        "Command4", "Command5", "Toolbar_0", "Toolbar_1", "Text1",
+                                        "Text2",    "Text3",    "Command6",  "Command7"};
         QStringList kolejnosc;
         QWidget* w = kontrolka<QWidget>(qPrintable(oczekiwana.constFirst()));
         for (qsizetype i = 0; i < oczekiwana.size(); ++i) {
@@ -333,9 +345,10 @@ private slots:
         QCOMPARE(okno->windowTitle(), QStringLiteral("Znakomat  v 1.2"));
     }
 
+    // The users' page found where the program runs from, as installed: the test programs'
+    // build lays it out beside them as the program's build does.
     void wwwOtwieraStroneDomowa()
     {
-        // The address may be the installed README (file://) or a web page.
         OdbiorcaAdresow odbiorca;
         const QStringList schematy = {QStringLiteral("https"), QStringLiteral("http"),
                                       QStringLiteral("file")};
@@ -349,7 +362,13 @@ private slots:
         });
 
         QTest::mouseClick(przycisk("Command4"), Qt::LeftButton);
-        QCOMPARE(odbiorca.adresy, QList<QUrl>{QUrl(QStringLiteral(ZNAKOMAT_HOME_PAGE))});
+        QCOMPARE(odbiorca.adresy.size(), 1);
+        QVERIFY(odbiorca.adresy.constFirst().isLocalFile());
+        QFile strona(odbiorca.adresy.constFirst().toLocalFile());
+        QFile wzor(QStringLiteral(ZNAKOMAT_STRONA_ZRODLO));
+        QVERIFY2(strona.open(QIODevice::ReadOnly), qPrintable(strona.fileName()));
+        QVERIFY(wzor.open(QIODevice::ReadOnly));
+        QCOMPARE(strona.readAll(), wzor.readAll());
         QTRY_COMPARE(QApplication::focusWidget(), kontrolka<QPlainTextEdit>("Text1"));
 
         // In the file mode the text box is hidden; the focus stays on the button.
@@ -357,6 +376,20 @@ private slots:
         QTest::mouseClick(przycisk("Command4"), Qt::LeftButton);
         QCOMPARE(odbiorca.adresy.size(), 2);
         QCOMPARE(QApplication::focusWidget(), przycisk("Command4"));
+
+        // Without the page there is nothing to open: the button says where it looked.
+        const QString sciezka = strona.fileName();
+        const QString odsunieta = sciezka + QStringLiteral(".odsunieta");
+        QVERIFY(QFile::rename(sciezka, odsunieta));
+        const auto przywroc = qScopeGuard([&] { QFile::rename(odsunieta, sciezka); });
+        OknaModalne okna;
+        QVERIFY2(okna.odtworz([this] { QTest::mouseClick(przycisk("Command4"), Qt::LeftButton); }),
+                 qPrintable(okna.blad()));
+        QCOMPARE(odbiorca.adresy.size(), 2);
+        QCOMPARE(okna.komunikaty().size(), 1);
+        QCOMPARE(okna.komunikaty().constFirst().tytul, QStringLiteral("Błąd"));
+        QVERIFY2(okna.komunikaty().constFirst().tekst.endsWith(QLatin1Char(' ') + sciezka),
+                 qPrintable(okna.komunikaty().constFirst().tekst));
     }
 
     // Without any program to show a page (no xdg-open, no browser named), the button says
@@ -375,7 +408,8 @@ private slots:
         QCOMPARE(okna.komunikaty().size(), 1);
         const Komunikat pokazany = okna.komunikaty().constFirst();
         QCOMPARE(pokazany.tytul, QStringLiteral("Błąd"));
-        QVERIFY2(pokazany.tekst.endsWith(QUrl(QStringLiteral(ZNAKOMAT_HOME_PAGE)).toLocalFile()),
+        const QString strona = pokazany.tekst.section(QStringLiteral(": "), -1);
+        QVERIFY2(strona.endsWith(QStringLiteral("/znakomat.html")) && QFileInfo(strona).isFile(),
                  qPrintable(pokazany.tekst));
         QVERIFY2(pokazany.przyczyna.contains(QLatin1String("xdg-utils")), qPrintable(pokazany.przyczyna));
     }

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -101,7 +102,6 @@ private:
             srodowisko.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         }
         program.setProcessEnvironment(srodowisko);
-        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QStringLiteral(ZNAKOMAT), {});
         if (!program.waitForStarted()) {
             return {};
@@ -138,6 +138,16 @@ private slots:
         QTest::newRow("nazwa jak opcja, po --") << QStringList{"--", "-v.txt"} << true << "-v.txt";
         QTest::newRow("dwa pliki") << QStringList{"a.txt", "b.txt"} << false << QString();
         QTest::newRow("nieznana opcja") << QStringList{"--nowy", "a.txt"} << false << QString();
+        QTest::newRow("nieznana opcja po jednym łączniku") << QStringList{"-nowy"} << false << QString();
+        // Qt's own options are Qt's, their values too, after one dash or two.
+        QTest::newRow("opcje Qt z wartościami")
+            << QStringList{"-platform", "xcb", "--style", "Fusion", "-display", ":0", "a.txt"} << true
+            << "a.txt";
+        QTest::newRow("opcje Qt z =")
+            << QStringList{"-style=Fusion", "a.txt", "-qwindowtitle=x"} << true << "a.txt";
+        QTest::newRow("opcje Qt bez wartości")
+            << QStringList{"-reverse", "a.txt", "-nograb"} << true << "a.txt";
+        QTest::newRow("opcja Qt bez swojej wartości") << QStringList{"-platform"} << false << QString();
     }
 
     void plikZWierszaPolecen()
@@ -300,8 +310,9 @@ private slots:
     }
 
     // Without a usable display the program explains itself in Polish and ends with status 1,
-    // never with Qt's abort; help and the version need no display at all. The variables
-    // given replace the display's variables of the test's environment, "-" removes one.
+    // never with Qt's abort; help, the version and a wrong command line need no display at
+    // all. The variables given replace the display's variables of the test's environment,
+    // "-" removes one; what the program writes on standard error begins as `bledy` matches.
     void bezEkranu_data()
     {
         QTest::addColumn<QStringList>("zmienne");
@@ -334,6 +345,16 @@ private slots:
         QTest::newRow("--version obok opcji Qt")
             << bezEkranu << QStringList{"-platform", "xcb", "--version"} << 0 << "znakomat 1.2"
             << "";
+        const QString uzycie = QStringLiteral("\nSposób użycia: znakomat \\[opcje\\] \\[plik\\] .*\n$");
+        QTest::newRow("nieznana opcja bez ekranu") << bezEkranu << QStringList{"--bogus"} << 2 << QString()
+                                                   << "znakomat: Nieznana opcja \"bogus\"." + uzycie;
+        QTest::newRow("nieznana opcja z ekranem")
+            << QStringList{} << QStringList{"-bogus", "a.txt"} << 2 << QString()
+            << "znakomat: Nieznana opcja \"bogus\"." + uzycie;
+        QTest::newRow("dwa pliki bez ekranu") << bezEkranu << QStringList{"a.txt", "b.txt"} << 2 << QString()
+                                              << "znakomat: podaj najwyżej jeden plik wejściowy" + uzycie;
+        QTest::newRow("opcja Qt bez ekranu") << bezEkranu << QStringList{"-style", "Fusion", "a.txt"} << 1
+                                             << QString() << "znakomat: brak ekranu graficznego";
     }
 
     void bezEkranu()
@@ -382,7 +403,9 @@ private slots:
         if (bledy.isEmpty()) {
             QCOMPARE(bledyProgramu, QString());
         } else {
-            QVERIFY2(bledyProgramu.startsWith(bledy), qPrintable(bledyProgramu));
+            const QRegularExpression wzor(QStringLiteral("\\A") + bledy,
+                                          QRegularExpression::DotMatchesEverythingOption);
+            QVERIFY2(wzor.match(bledyProgramu).hasMatch(), qPrintable(bledyProgramu));
         }
         QVERIFY2(!bledyProgramu.contains(QLatin1String("Reinstalling")), qPrintable(bledyProgramu));
     }
@@ -404,7 +427,7 @@ private slots:
     }
 
     // When the X server drops the connection, Qt ends the program from inside the event
-    // loop: it must end with status 1, not die of a signal.
+    // loop: it must end with status 1, not die of a signal, and say why in Polish.
     void utrataEkranu_data()
     {
         QTest::addColumn<bool>("zabijSerwer");
@@ -446,6 +469,51 @@ private slots:
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 1);
+        const QString bledy = QString::fromUtf8(program.readAllStandardError());
+        QVERIFY2(
+            bledy.contains(QStringLiteral("znakomat: okno zostało zamknięte: utracono połączenie z ekranem "
+                                          "graficznym (DISPLAY=") +
+                           ekran),
+            qPrintable(bledy));
+        // Qt's English words only as the details, indented.
+        QVERIFY2(!bledy.contains(QLatin1String("\nThe X11")) && !bledy.startsWith(QLatin1String("The X11")),
+                 qPrintable(bledy));
+    }
+
+    // Qt's last words on losing the display, from its X11 and Wayland plugins, become the
+    // Polish message; its other warnings stay its own.
+    void komunikatUtratyEkranu_data()
+    {
+        QTest::addColumn<QString>("komunikatQt");
+        QTest::addColumn<bool>("utrata");
+        QTest::newRow("X11, serwer zamknięty")
+            << "The X11 connection broke (error 1). Did the X11 server die?" << true;
+        QTest::newRow("X11, z opisem")
+            << "The X11 connection broke: Connection reset by peer (code 1)" << true;
+        QTest::newRow("Wayland, kompozytor zamknięty")
+            << "The Wayland connection broke. Did the Wayland compositor die?" << true;
+        QTest::newRow("Wayland, błąd protokołu")
+            << "The Wayland connection experienced a fatal error: Protocol error" << true;
+        QTest::newRow("błąd X bez utraty") << "qt.qpa.xcb: QXcbConnection: XCB error: 3 (BadWindow)" << false;
+        QTest::newRow("w środku innego") << "Warning: The X11 connection broke earlier" << false;
+        QTest::newRow("pusty") << "" << false;
+    }
+
+    void komunikatUtratyEkranu()
+    {
+        QFETCH(QString, komunikatQt);
+        QFETCH(bool, utrata);
+        const std::optional<QString> komunikat = ::komunikatUtratyEkranu(komunikatQt);
+        QCOMPARE(komunikat.has_value(), utrata);
+        if (utrata) {
+            QVERIFY2(
+                komunikat->startsWith(QStringLiteral(
+                    "znakomat: okno zostało zamknięte: utracono połączenie z ekranem graficznym (DISPLAY=")),
+                qPrintable(*komunikat));
+            QVERIFY2(komunikat->endsWith(QStringLiteral("Szczegóły od biblioteki Qt:\n  ") + komunikatQt +
+                                         QLatin1Char('\n')),
+                     qPrintable(*komunikat));
+        }
     }
 };
 

@@ -1,0 +1,18 @@
+#pragma once
+
+// One UTF-8 character at a time, by Unicode's rules, for everyone who reads names or texts.
+
+#include <string>
+#include <string_view>
+
+namespace znakomat {
+
+// The length of the UTF-8 character at the beginning of `tekst` (not empty), its code point in `kod`; 0
+// when `tekst` ends inside one that may yet be valid, -1 when it cannot be one (overlong
+// forms, surrogates and code points past U+10FFFF included).
+int ZnakUtf8(std::string_view tekst, char32_t& kod);
+
+// Appends `znak` (a code point up to U+10FFFF) in UTF-8.
+void DopiszUtf8(std::string& wynik, char32_t znak);
+
+}  // namespace znakomat
