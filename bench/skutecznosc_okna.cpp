@@ -3,7 +3,11 @@
 // standards with letters to a file, the window's recognition reads that file, and the
 // source list ends where it would from its start ("Windows-EE"). Right when converting
 // from there gives what converting from the true standard gives, to UTF-8 and to
-// Windows-EE. Prints a table per file of texts and the rate over all.
+// Windows-EE. Prints a table per file of texts and the rate over all. Then the other way:
+// how often Windows-EE text, pasted or in a file, moves the list off "Windows-EE" to a
+// standard that converts it otherwise, for texts of every length from one line (the lines
+// with a non-ASCII character of the prose and of the lists of names), in capitals and in
+// lists.
 //
 //   skutecznosc_okna KATALOG_PROZY [NAJMNIEJ_PROCENT]
 //
@@ -12,6 +16,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -79,6 +84,44 @@ double zmierz(const std::vector<std::string>& proza, const QString& folder, cons
     return wynik;
 }
 
+// Lines of the texts with a byte of 80 and above: Polish letters or other non-ASCII.
+std::vector<std::string> wiersze(const std::vector<std::string>& proza)
+{
+    std::vector<std::string> wynik;
+    for (const std::string& tekst : proza) {
+        std::stringstream strumien(tekst);
+        std::string wiersz;
+        while (std::getline(strumien, wiersz)) {
+            if (std::any_of(wiersz.begin(), wiersz.end(), [](char c) { return (c & 0x80) != 0; })) {
+                wynik.push_back(wiersz);
+            }
+        }
+    }
+    return wynik;
+}
+
+// Windows-EE text with the list at its start: how often the list leaves it for a standard
+// that converts it otherwise, pasted and as a file.
+void zmierzWindowsEE(const std::vector<std::string>& proza, const QString& folder, const char* opis)
+{
+    const QString nazwa = QDir(folder).filePath(QStringLiteral("tekst.txt"));
+    int zleWklejone = 0;
+    int zlePliki = 0;
+    for (const std::string& utf8 : proza) {
+        const std::string tekst = znakomat::test::KonwertujBajty(utf8, UTF8_INDEX, WINDOWS_EE);
+        const int wklejony =
+            zadania::StandardDoWybrania(zadania::RozpoznajTekst(QString::fromUtf8(utf8), WINDOWS_EE))
+                .value_or(WINDOWS_EE);
+        zleWklejone += !konwertujaTakSamo(tekst, wklejony, WINDOWS_EE);
+        std::ofstream(nazwa.toStdString(), std::ios::binary | std::ios::trunc) << tekst;
+        const int zPliku =
+            zadania::StandardDoWybrania(zadania::RozpoznajPlik(nazwa, WINDOWS_EE)).value_or(WINDOWS_EE);
+        zlePliki += !konwertujaTakSamo(tekst, zPliku, WINDOWS_EE);
+    }
+    std::printf("%s w Windows-EE, %zu tekstów: lista zmieniona źle po wklejeniu %d, w pliku %d\n", opis,
+                proza.size(), zleWklejone, zlePliki);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -98,5 +141,14 @@ int main(int argc, char* argv[])
         }
         dosc = zmierz(proza, folder.path(), plik) >= najmniej && dosc;
     }
+    for (const char* plik : {"krotkie.txt", "dlugie.txt", "male.txt", "wielkie.txt", "nazwy.txt"}) {
+        zmierzWindowsEE(teksty(std::string(argv[1]) + "/" + plik), folder.path(), plik);
+    }
+    std::vector<std::string> wszystkieWiersze;
+    for (const char* plik : {"krotkie.txt", "dlugie.txt", "nazwy.txt"}) {
+        const std::vector<std::string> zPliku = wiersze(teksty(std::string(argv[1]) + "/" + plik));
+        wszystkieWiersze.insert(wszystkieWiersze.end(), zPliku.begin(), zPliku.end());
+    }
+    zmierzWindowsEE(wszystkieWiersze, folder.path(), "wiersze");
     return dosc ? 0 : 1;
 }

@@ -16,6 +16,13 @@ struct Kandydat {
     // under a model of Polish prose, and of the first words with them under one of Polish
     // words: higher is likelier; only differences mean something.
     double wynik;
+    // The text reads as ordinary text in this standard: every character of 80 and above is
+    // a Polish letter or a letter of the code page's own (ë, ü, ť in Windows-EE, of a
+    // foreign word), and no word's case is mixed by how its bytes are read. A window that
+    // chose this standard itself keeps it for such a text.
+    bool zwyczajny = false;
+    // ... with foreign letters, as Polish read through another code page may be too.
+    bool zObcymiLiterami = false;
 };
 
 enum class Werdykt {
@@ -32,11 +39,11 @@ struct Rozpoznanie {
     // The seventeen standards that have letters of their own, likeliest first. "brak" is
     // never among them: converting from it rewrites plain letters.
     std::vector<Kandydat> ranking;
-    // Standards scoring within PROG_BLISKOSCI of the first that read at least one byte of
-    // this text differently from it, in ranking order; when the first reads no letter and
-    // none is that close, those within PROG_LITER that read letters. Of standards that read every byte of
-    // the text alike, and so convert it alike (Cyfromat and DHN always), only the first is
-    // listed.
+    // Standards scoring within PROG_BLISKOSCI (PROG_SKAPYCH_DOWODOW for thin evidence) of
+    // the first that read at least one byte of this text differently from it, in ranking
+    // order; when the first reads no letter and none is that close, those within PROG_LITER
+    // that read letters. Of standards that read every byte of the text alike, and so
+    // convert it alike (Cyfromat and DHN always), only the first is listed.
     std::vector<int> bliskie;
 
     int standard() const { return ranking.front().standard; }
@@ -46,6 +53,11 @@ struct Rozpoznanie {
 // likely. Measured on held-out text: closer, and more would be wrong without a note;
 // further, and more of the texts named uncertain would have been right.
 inline constexpr double PROG_BLISKOSCI = 4.25;
+// The same for a short text whose evidence is one word, or one kind of letter in at most
+// NAJWIECEJ_SLOW_SKAPYCH words ("obóz", "papuć,bambosz,kapeć"): one byte in one or two
+// places says little of which standard wrote it, and the first reading is far from sure.
+inline constexpr double PROG_SKAPYCH_DOWODOW = 20.0;
+inline constexpr std::size_t NAJWIECEJ_SLOW_SKAPYCH = 4;
 // A reading with letters this many nats below a first one without any is still named:
 // no text is called one without letters while a reading with them is not far off. UTF-8
 // text without Polish letters stands hundreds of nats above any reading of its bytes as
@@ -101,12 +113,23 @@ private:
     // naKoncuTekstu: the text ends inside the word, which may go on beyond what was given:
     // its end is no evidence.
     void zamknijSlowo(bool naKoncuTekstu = false);
+    // What a reading makes of the stored words beside their score.
+    struct CzytanieSlow {
+        bool mieszanaWielkosc = false;  // a word's case mixed by how its bytes are read
+        bool mieszanePismo = false;     // a word with a Polish letter and a foreign one
+        std::size_t polskich = 0;       // words with a Polish letter
+        std::size_t obcych = 0;         // words with a foreign letter of the code page
+    };
     // Log-likelihood of the stored words read in `standard`, from the symbols that its bytes
     // of 80 and above make and their neighbours, and from the case of their letters by the
     // word before each: what all readings share is left out. Weighted against the counts.
-    double wynikSlow(int standard) const;
+    double wynikSlow(int standard, CzytanieSlow& czytanie) const;
+    // The reading is ordinary text (Kandydat::zwyczajny).
+    bool zwyczajny(int standard, const CzytanieSlow& czytanie) const;
 
     Rozpoznanie ocen() const;
+    // The text's evidence is one word, or one kind of character of 80 and above in a few.
+    bool skapeDowody() const;
     double wynikJednobajtowy(int standard) const;
     double wynikUtf8() const;
     std::uint64_t liter(int standard) const;

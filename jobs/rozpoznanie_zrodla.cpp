@@ -102,11 +102,22 @@ bool czytajaTakSamo(const std::string& tekst, int jeden, int drugi)
     return true;
 }
 
+bool maStandardy(const znakomat::Rozpoznanie& rozpoznanie)
+{
+    return rozpoznanie.werdykt != znakomat::Werdykt::BezPolskichLiter;
+}
+
 void porownajZObecnym(WynikRozpoznania& wynik, const std::string& probka)
 {
-    if (wynik.rozpoznanie && wynik.rozpoznanie->werdykt == znakomat::Werdykt::Rozpoznany) {
-        wynik.obecnyDajeToSamo = czytajaTakSamo(probka, wynik.obecny, wynik.rozpoznanie->standard());
+    if (!wynik.rozpoznanie || !maStandardy(*wynik.rozpoznanie)) {
+        return;
     }
+    const znakomat::Rozpoznanie& rozpoznanie = *wynik.rozpoznanie;
+    wynik.obecnyDajeToSamo = czytajaTakSamo(probka, wynik.obecny, rozpoznanie.standard());
+    wynik.obecnyPasuje = wynik.obecnyDajeToSamo ||
+                         std::any_of(rozpoznanie.bliskie.begin(), rozpoznanie.bliskie.end(), [&](int bliski) {
+                             return czytajaTakSamo(probka, wynik.obecny, bliski);
+                         });
 }
 
 // The bytes the recognition judged: from the first piece with a byte of 80 and above on.
@@ -139,6 +150,26 @@ std::string probkaPliku(const std::string& sciezka, std::uint64_t pominac, const
 
 }  // namespace
 
+namespace {
+
+StanPliku stanZ(const struct stat& stan)
+{
+    return {static_cast<unsigned long long>(stan.st_dev), static_cast<unsigned long long>(stan.st_ino),
+            static_cast<long long>(stan.st_size), static_cast<long long>(stan.st_mtim.tv_sec),
+            static_cast<long long>(stan.st_mtim.tv_nsec)};
+}
+
+}  // namespace
+
+std::optional<StanPliku> StanPlikuTeraz(const QString& sciezka)
+{
+    struct stat stan {};
+    if (::stat(SciezkaPliku(sciezka).c_str(), &stan) != 0) {
+        return std::nullopt;
+    }
+    return stanZ(stan);
+}
+
 WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_token stop)
 {
     const std::string sciezka = SciezkaPliku(nazwaPliku);
@@ -149,6 +180,7 @@ WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_
         wynik.uwaga = QStringLiteral("Nie mogę odczytać pliku: ") + opisBledu(errno) + QLatin1Char('.');
         return wynik;
     }
+    wynik.stanPliku = stanZ(stan);
     if (const std::optional<QString> uwaga = nieDoCzytania(stan)) {
         wynik.uwaga = *uwaga;
         return wynik;
@@ -163,7 +195,7 @@ WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_
         }
         const pliki::RozpoznanyPoczatek poczatek(wejscie, nullptr, nadzor);
         wynik.rozpoznanie = poczatek.rozpoznanie();
-        if (wynik.rozpoznanie->werdykt == znakomat::Werdykt::Rozpoznany) {
+        if (maStandardy(*wynik.rozpoznanie)) {
             porownajZObecnym(wynik, probkaPliku(sciezka, poczatek.przepisaneBezZmian(), stop));
         }
     } catch (const znakomat::Przerwane&) {
@@ -196,45 +228,99 @@ WynikRozpoznania RozpoznajTekst(const QString& tekst, int obecny)
     return wynik;
 }
 
-std::optional<int> StandardDoWybrania(const WynikRozpoznania& wynik)
+WyborZrodla WybierzZrodlo(const WynikRozpoznania& wynik)
 {
-    if (!wynik.rozpoznanie || wynik.rozpoznanie->werdykt != znakomat::Werdykt::Rozpoznany ||
-        wynik.obecnyDajeToSamo) {
-        return std::nullopt;
+    using Powod = WyborZrodla::Powod;
+    if (!wynik.rozpoznanie || !maStandardy(*wynik.rozpoznanie)) {
+        return {};
     }
-    return wynik.rozpoznanie->standard();
+    const znakomat::Rozpoznanie& rozpoznanie = *wynik.rozpoznanie;
+    const bool pewny = rozpoznanie.werdykt == znakomat::Werdykt::Rozpoznany;
+    if (pewny ? wynik.obecnyDajeToSamo : wynik.obecnyPasuje) {
+        return {pewny ? Powod::TenSamWynik : Powod::NicDoWyboru, std::nullopt};
+    }
+    const auto obecny = std::find_if(rozpoznanie.ranking.begin(), rozpoznanie.ranking.end(),
+                                     [&](const znakomat::Kandydat& k) { return k.standard == wynik.obecny; });
+    // "brak" has no reading of its own: any verdict beats it.
+    if (obecny != rozpoznanie.ranking.end()) {
+        const double roznica = rozpoznanie.ranking.front().wynik - obecny->wynik;
+        if (obecny->zwyczajny && (!obecny->zObcymiLiterami || roznica < PROG_ZWYCZAJNEGO)) {
+            return {Powod::ZwyczajnyTekst, std::nullopt};
+        }
+        if (roznica < PROG_ZMIANY) {
+            return {Powod::NiewieleGorszy, std::nullopt};
+        }
+    }
+    return {pewny ? Powod::Rozpoznany : Powod::NajbardziejPrawdopodobny, rozpoznanie.standard()};
 }
 
-QString OpisRozpoznania(const WynikRozpoznania& wynik, bool plik, std::optional<int> recznie)
+std::optional<int> StandardDoWybrania(const WynikRozpoznania& wynik)
+{
+    return WybierzZrodlo(wynik).standard;
+}
+
+namespace {
+
+QString opisNiepewnego(const znakomat::Rozpoznanie& rozpoznanie)
+{
+    QStringList pasujace{nazwa(rozpoznanie.standard())};
+    for (const int standard : rozpoznanie.bliskie) {
+        pasujace << nazwa(standard);
+    }
+    return QStringLiteral("Standardu nie da się rozpoznać na pewno, pasują: %1.")
+        .arg(pasujace.join(QStringLiteral(", ")));
+}
+
+// Why the list keeps the window's own standard against the likeliest one.
+QString dlaczegoZostaje(WyborZrodla::Powod powod, int obecny)
+{
+    switch (powod) {
+        case WyborZrodla::Powod::ZwyczajnyTekst:
+            return QStringLiteral(" Zostaje %1: tekst czyta się w nim zwyczajnie.").arg(nazwa(obecny));
+        case WyborZrodla::Powod::NiewieleGorszy:
+            return QStringLiteral(" Zostaje %1: pasuje niewiele gorzej.").arg(nazwa(obecny));
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+QString OpisRozpoznania(const WynikRozpoznania& wynik, bool plik, std::optional<int> recznie,
+                        bool poKonwersji)
 {
     if (!wynik.rozpoznanie) {
         return wynik.uwaga;
     }
     const znakomat::Rozpoznanie& rozpoznanie = *wynik.rozpoznanie;
-    switch (rozpoznanie.werdykt) {
-        case znakomat::Werdykt::BezPolskichLiter:
-            return plik ? QStringLiteral("Plik nie zawiera polskich liter.")
-                        : QStringLiteral("Tekst nie zawiera polskich liter.");
-        case znakomat::Werdykt::Niejednoznaczny: {
-            QStringList pasujace{nazwa(rozpoznanie.standard())};
-            for (const int standard : rozpoznanie.bliskie) {
-                pasujace << nazwa(standard);
-            }
-            return QStringLiteral(
-                       "Standardu nie da się rozpoznać na pewno, pasują: %1. Wybierz właściwy sam.")
-                .arg(pasujace.join(QStringLiteral(", ")));
-        }
-        case znakomat::Werdykt::Rozpoznany:
-            break;
+    if (rozpoznanie.werdykt == znakomat::Werdykt::BezPolskichLiter) {
+        return plik ? QStringLiteral("Plik nie zawiera polskich liter.")
+                    : QStringLiteral("Tekst nie zawiera polskich liter.");
     }
     const int standard = rozpoznanie.standard();
+    const WyborZrodla wybor = recznie ? WyborZrodla{} : WybierzZrodlo(wynik);
+    const QString poKoncu = QStringLiteral(" Zostanie wybrany po zakończeniu konwersji.");
+    if (rozpoznanie.werdykt == znakomat::Werdykt::Niejednoznaczny) {
+        QString opis = opisNiepewnego(rozpoznanie);
+        if (wybor.powod == WyborZrodla::Powod::NajbardziejPrawdopodobny) {
+            opis += QStringLiteral(" %1 do nich nie należy, więc wybrany jest najbardziej prawdopodobny: %2.")
+                        .arg(nazwa(wynik.obecny), nazwa(standard));
+            opis += poKonwersji ? poKoncu : QString();
+            return opis + QStringLiteral(" Jeśli to nie ten, wybierz właściwy sam.");
+        }
+        return opis + dlaczegoZostaje(wybor.powod, wynik.obecny) + QStringLiteral(" Wybierz właściwy sam.");
+    }
     QString opis = QStringLiteral("Rozpoznany standard: %1.").arg(nazwa(standard));
     if (recznie && *recznie != standard) {
         opis += wynik.obecnyDajeToSamo && wynik.obecny == *recznie
                     ? QStringLiteral(" Wybrany ręcznie %1 daje ten sam wynik.").arg(nazwa(*recznie))
                     : QStringLiteral(" Zostaje wybrany ręcznie %1.").arg(nazwa(*recznie));
-    } else if (!recznie && wynik.obecnyDajeToSamo && wynik.obecny != standard) {
+    } else if (wybor.powod == WyborZrodla::Powod::TenSamWynik && wynik.obecny != standard) {
         opis += QStringLiteral(" Wybrany %1 daje ten sam wynik.").arg(nazwa(wynik.obecny));
+    } else if (wybor.standard && poKonwersji) {
+        opis += poKoncu;
+    } else {
+        opis += dlaczegoZostaje(wybor.powod, wynik.obecny);
     }
     return opis;
 }

@@ -20,6 +20,21 @@ namespace zadania {
 // bytes, the verdict is the command line's, whose recognition reads 1 MiB from there.
 inline constexpr std::size_t GRANICA_ASCII = std::size_t{16} << 20;
 
+// What tells that a file changed: another file under its name, another length, or
+// another modification time.
+struct StanPliku {
+    unsigned long long urzadzenie = 0;
+    unsigned long long wezel = 0;
+    long long rozmiar = 0;
+    long long sekundy = 0;
+    long long nanosekundy = 0;
+
+    bool operator==(const StanPliku&) const = default;
+};
+
+// The file's state now; none when it cannot be looked at.
+std::optional<StanPliku> StanPlikuTeraz(const QString& sciezka);
+
 // What the window learned of the standard of a file or of the text box.
 struct WynikRozpoznania {
     // None when nothing was recognised: `uwaga` says why.
@@ -30,6 +45,36 @@ struct WynikRozpoznania {
     // change nothing.
     int obecny = 0;
     bool obecnyDajeToSamo = false;
+    // ... or as one of the standards an uncertain verdict names.
+    bool obecnyPasuje = false;
+    // Of a file: its state when it was looked at, before it was read.
+    std::optional<StanPliku> stanPliku;
+};
+
+// A verdict for another standard moves the list off a standard the window set only when
+// that standard's own reading scores this many nats below the verdict's: a certain verdict
+// is PROG_BLISKOSCI ahead of the second reading, which says little of how far behind the
+// list's one is. Measured on held-out Windows-EE prose of one line and more.
+inline constexpr double PROG_ZMIANY = 12.0;
+// A text that reads as ordinary Polish in the list's standard keeps it. One that does so
+// with foreign letters keeps it unless it trails by this many: a foreign word ("Noël" in
+// Windows-EE) trails the likeliest Polish reading by about 20 nats, Polish letters of
+// AmigaPL or ELWRO-Junior read as Windows-EE's foreign letters mostly by 35 and more.
+inline constexpr double PROG_ZWYCZAJNEGO = 30.0;
+
+// What the source list does with a verdict while what it shows was set by the window.
+struct WyborZrodla {
+    enum class Powod {
+        NicDoWyboru,               // nothing recognised, no letters, or uncertain and the list fits
+        Rozpoznany,                // the recognised standard is taken
+        NajbardziejPrawdopodobny,  // uncertain, the list's standard is none of those that fit
+        TenSamWynik,               // the list's standard converts the text alike
+        ZwyczajnyTekst,            // the text reads as ordinary text in the list's standard
+        NiewieleGorszy,            // the list's standard is not PROG_ZMIANY behind
+    };
+    Powod powod = Powod::NicDoWyboru;
+    // The standard to take, for Rozpoznany and NajbardziejPrawdopodobny.
+    std::optional<int> standard;
 };
 
 // Recognises the standard of the file `sciezka` as the command line's recognition does,
@@ -42,13 +87,18 @@ WynikRozpoznania RozpoznajPlik(const QString& sciezka, int obecny, std::stop_tok
 // counts as an ASCII one. As much of it as of a file: 1 MiB characters from the start.
 WynikRozpoznania RozpoznajTekst(const QString& tekst, int obecny);
 
-// The standard the source list should take after `wynik`, when what it shows was set by
-// the window: none to leave it as it is (uncertain, no letters, or no difference).
+// What the source list should do after `wynik`, when what it shows was set by the window.
+// The list's standard is a prior: kept for a text that reads as ordinary text in it, and
+// unless it scores clearly below the verdict.
+WyborZrodla WybierzZrodlo(const WynikRozpoznania& wynik);
+// The standard the list should take, if any.
 std::optional<int> StandardDoWybrania(const WynikRozpoznania& wynik);
 
 // What was found, in Polish, for a tooltip: of a file, or of the text box. `recznie` is
-// the standard the user chose by hand, kept in the list, if any.
-QString OpisRozpoznania(const WynikRozpoznania& wynik, bool plik, std::optional<int> recznie);
+// the standard the user chose by hand, kept in the list, if any. `poKonwersji`: a
+// conversion runs, and the list follows the verdict once it ends.
+QString OpisRozpoznania(const WynikRozpoznania& wynik, bool plik, std::optional<int> recznie,
+                        bool poKonwersji = false);
 
 // Runs recognitions off the calling thread, whose event loop gets the results. A new
 // request supersedes the one before: that one is asked to stop and its result dropped.

@@ -278,6 +278,9 @@ void frmMain::przelaczTryb()
     Command3->setEnabled(tekstowy && !konwersjaTrwa_);
     Frame2->setVisible(tekstowy);
     Frame3->setVisible(!tekstowy);
+    if (rozpoznanie_) {
+        rozpoznanie_->zmienionoTryb(!tekstowy);
+    }
 }
 
 void frmMain::otworzPlik(const QString& sciezka)
@@ -455,7 +458,13 @@ void frmMain::jakoZadanie(Dzialanie&& dzialanie)
 
 void frmMain::konwertuj()
 {
+    if (konwersjaTrwa_) {
+        return;
+    }
+    // Before the job starts, so that a verdict taken now is applied, not kept for its end.
+    bezpiecznie([this] { rozpoznanie_->przedKonwersja(!trybTekstowy()); });
     jakoZadanie([this] { zadania::KomendaKonwertuj(*this); });
+    rozpoznanie_->poKonwersji();
 }
 
 void frmMain::wklej()

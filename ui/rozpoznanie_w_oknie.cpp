@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include <optional>
 #include <utility>
 
 #include "ui/poletekstowe.h"
@@ -18,7 +17,8 @@ RozpoznanieWOknie::RozpoznanieWOknie(QComboBox* zrodlo, QLineEdit* wejscie, Pole
       konwersjaTrwa_(std::move(konwersjaTrwa)),
       opisWejscia_{wejscie->toolTip(), wejscie->accessibleDescription()},
       opisPola_{pole->toolTip(), pole->accessibleDescription()},
-      ustawionyPrzezOkno_(zrodlo->currentIndex())
+      domyslny_(zrodlo->currentIndex()),
+      ustawionyPrzezOkno_(domyslny_)
 {
     // Only the user activates the list; the window's own changes do not.
     connect(zrodlo_, &QComboBox::activated, this, [this] { wybranyRecznie_ = true; });
@@ -34,6 +34,7 @@ void RozpoznanieWOknie::rozpoznajWejscie()
         return;
     }
     opisywane_ = wejscie_;
+    nazwaWejscia_ = nazwa;
     tlo_.rozpoznaj([nazwa, obecny = zrodlo_->currentIndex()](std::stop_token stop) {
         return zadania::RozpoznajPlik(nazwa, obecny, std::move(stop));
     });
@@ -47,32 +48,102 @@ void RozpoznanieWOknie::rozpoznajPole(const QString& tekst)
     });
 }
 
+void RozpoznanieWOknie::przedKonwersja(bool plik)
+{
+    QWidget* pole = plik ? static_cast<QWidget*>(wejscie_) : pole_;
+    bool rozpoznacTeraz = tlo_.trwa() && opisywane_ == pole;
+    if (plik && stanWejscia_ && nazwaWejscia_ == wejscie_->text()) {
+        rozpoznacTeraz |= zadania::StanPlikuTeraz(nazwaWejscia_) != stanWejscia_;
+    }
+    if (!rozpoznacTeraz) {
+        return;
+    }
+    tlo_.porzuc();
+    opisywane_ = nullptr;
+    // One mebibyte read and judged: the window waits for it as for the conversion itself.
+    const int obecny = zrodlo_->currentIndex();
+    zastosuj(pole, plik ? zadania::RozpoznajPlik(nazwaWejscia_, obecny)
+                        : zadania::RozpoznajTekst(pole_->tekst(), obecny));
+}
+
+void RozpoznanieWOknie::poKonwersji()
+{
+    if (odlozony_) {
+        const zadania::WynikRozpoznania wynik = *std::exchange(odlozony_, std::nullopt);
+        zastosuj(std::exchange(odlozonyDla_, nullptr), wynik);
+    }
+    zmienionoTryb(trybPliku_);
+}
+
+void RozpoznanieWOknie::zmienionoTryb(bool plik)
+{
+    trybPliku_ = plik;
+    if (ustawionyPrzezOkno() && !konwersjaTrwa_()) {
+        ustaw(wybraneDla_[miejsce(plik)].value_or(domyslny_));
+    }
+}
+
 void RozpoznanieWOknie::zmienionoTekst(QWidget* pole)
 {
     if (opisywane_ == pole) {
         tlo_.porzuc();
         opisywane_ = nullptr;
     }
+    if (odlozonyDla_ == pole) {
+        odlozony_.reset();
+        odlozonyDla_ = nullptr;
+    }
+    if (pole == wejscie_) {
+        stanWejscia_.reset();
+    }
     opisz(pole, QString());
+}
+
+bool RozpoznanieWOknie::ustawionyPrzezOkno() const
+{
+    return !wybranyRecznie_ && zrodlo_->currentIndex() == ustawionyPrzezOkno_;
+}
+
+void RozpoznanieWOknie::ustaw(int standard)
+{
+    zrodlo_->setCurrentIndex(standard);
+    ustawionyPrzezOkno_ = standard;
 }
 
 void RozpoznanieWOknie::pokaz(const zadania::WynikRozpoznania& wynik)
 {
-    QWidget* pole = std::exchange(opisywane_, nullptr);
-    if (pole == nullptr) {
-        return;
+    if (QWidget* pole = std::exchange(opisywane_, nullptr)) {
+        zastosuj(pole, wynik);
     }
-    const bool ustawionyPrzezOkno = !wybranyRecznie_ && zrodlo_->currentIndex() == ustawionyPrzezOkno_;
-    // A running conversion has read the list already: a change now would belie it.
-    if (ustawionyPrzezOkno && !konwersjaTrwa_()) {
-        if (const std::optional<int> standard = zadania::StandardDoWybrania(wynik)) {
-            zrodlo_->setCurrentIndex(*standard);
-            ustawionyPrzezOkno_ = *standard;
+}
+
+void RozpoznanieWOknie::zastosuj(QWidget* pole, const zadania::WynikRozpoznania& wynik)
+{
+    const bool plik = pole == wejscie_;
+    if (plik) {
+        stanWejscia_ = wynik.stanPliku;
+    }
+    const bool ustawionyPrzezOkno = this->ustawionyPrzezOkno();
+    const std::optional<int> standard = zadania::StandardDoWybrania(wynik);
+    if (ustawionyPrzezOkno && standard) {
+        // A running conversion has read the list already: a change now would belie it.
+        if (konwersjaTrwa_()) {
+            odlozony_ = wynik;
+            odlozonyDla_ = pole;
+            opisz(pole, zadania::OpisRozpoznania(wynik, plik, std::nullopt, true));
+            return;
         }
+        wybraneDla_[miejsce(plik)] = standard;
+        // A verdict on the other mode's box waits until that mode is chosen.
+        if (plik == trybPliku_) {
+            ustaw(*standard);
+        }
+    } else if (ustawionyPrzezOkno && plik == trybPliku_) {
+        wybraneDla_[miejsce(plik)] = ustawionyPrzezOkno_;
     }
     const std::optional<int> recznie =
         ustawionyPrzezOkno ? std::nullopt : std::optional<int>(zrodlo_->currentIndex());
-    opisz(pole, zadania::OpisRozpoznania(wynik, pole == wejscie_, recznie));
+    opisz(pole, zadania::OpisRozpoznania(wynik, plik, recznie));
 }
 
 void RozpoznanieWOknie::opisz(QWidget* pole, const QString& opis)

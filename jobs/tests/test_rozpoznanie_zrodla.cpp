@@ -12,6 +12,7 @@
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
+#include "engine/tests/tekst_windows1250.h"
 #include "jobs/rozpoznanie_zrodla.h"
 #include "pliki/przepisz.h"
 #include "pliki/rozpoznany_poczatek.h"
@@ -151,6 +152,47 @@ TEST_F(RozpoznaniePliku, ZostawiaStandardDajacyToSamo)
         EXPECT_EQ(StandardDoWybrania(wynik), przypadek.wybrany);
         const QString opis = OpisRozpoznania(wynik, true, std::nullopt);
         EXPECT_TRUE(opis.contains(QString::fromUtf8(przypadek.opisWyniku))) << opis.toStdString();
+    }
+}
+
+// The list's own standard is a prior: a text that reads as ordinary Polish in it keeps it,
+// also with a foreign word; an uncertain verdict without it moves the list to the
+// likeliest. Each reason is told in the tooltip.
+TEST(WyborZrodla, ListaJakoPrior)
+{
+    using Powod = WyborZrodla::Powod;
+    struct Przypadek {
+        const char* opis;
+        std::string bajty;
+        int obecny;
+        Powod powod;
+        std::optional<int> wybrany;
+        const char* wOpisie;
+    };
+    const auto wWindows1250 = [](const char* utf8) { return wStandardzie(utf8, WINDOWS_EE); };
+    const Przypadek przypadki[] = {
+        {"Mazovia", wStandardzie(PROZA, MAZOVIA), WINDOWS_EE, Powod::Rozpoznany, MAZOVIA,
+         "Rozpoznany standard: Mazovia."},
+        {"Mazovia, na liście brak", wStandardzie(PROZA, MAZOVIA), BRAK, Powod::Rozpoznany, MAZOVIA,
+         "Rozpoznany standard: Mazovia."},
+        {"jedno słowo w Mazovii", wStandardzie("może", MAZOVIA), WINDOWS_EE, Powod::NajbardziejPrawdopodobny,
+         MAZOVIA, "Windows-EE do nich nie należy, więc wybrany jest najbardziej prawdopodobny: Mazovia."},
+        {"obce słowo", "No\xEBl", WINDOWS_EE, Powod::NicDoWyboru, std::nullopt,
+         "nie da się rozpoznać na pewno"},
+        {"czeskie słowo", "\x9Elu\x9Dou\xE8k\xFD", WINDOWS_EE, Powod::ZwyczajnyTekst, std::nullopt,
+         "Zostaje Windows-EE: tekst czyta się w nim zwyczajnie."},
+        {"rzadkie nazwisko", wWindows1250("Pan Fąfara mawiał: kto rano wstaje, temu Pan Bóg daje."),
+         WINDOWS_EE, Powod::ZwyczajnyTekst, std::nullopt, "Zostaje Windows-EE"},
+    };
+    for (const Przypadek& p : przypadki) {
+        SCOPED_TRACE(p.opis);
+        const WynikRozpoznania wynik =
+            RozpoznajTekst(QString::fromStdU16String(DekodujWindows1250(p.bajty)), p.obecny);
+        const WyborZrodla wybor = WybierzZrodlo(wynik);
+        EXPECT_EQ(static_cast<int>(wybor.powod), static_cast<int>(p.powod));
+        EXPECT_EQ(wybor.standard, p.wybrany);
+        const QString opis = OpisRozpoznania(wynik, false, std::nullopt);
+        EXPECT_TRUE(opis.contains(QString::fromUtf8(p.wOpisie))) << opis.toStdString();
     }
 }
 

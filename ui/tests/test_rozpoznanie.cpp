@@ -4,8 +4,10 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -60,6 +62,19 @@ std::optional<std::string> niejednoznaczny()
         }
     }
     return std::nullopt;
+}
+
+// A modern text as a program using Windows-1250 writes it, foreign letters and all.
+std::string wWindows1250(const char* utf8)
+{
+    return KodujWindows1250(QString::fromUtf8(utf8).toStdU16String());
+}
+
+// Converting from the list's standard gives what converting from the true one gives.
+bool konwertujaJak(const std::string& tekst, int wybrany, int prawdziwy)
+{
+    return znakomat::test::KonwertujBajty(tekst, wybrany, UTF8_INDEX) ==
+           znakomat::test::KonwertujBajty(tekst, prawdziwy, UTF8_INDEX);
 }
 
 enum class Sposob { Argument, Upuszczenie, Dialog };
@@ -265,6 +280,166 @@ private slots:
             KonwertujTekst(tekst.toStdU16String(), zrodlo()->currentIndex(), WINDOWS_EE, BezPostepu());
         QCOMPARE(QString::fromStdU16String(poKonwersji), QString::fromUtf8(PROZA));
         QVERIFY(pole()->accessibleDescription().contains(QStringLiteral("Rozpoznany standard: ")));
+    }
+
+    // Modern text, Polish or with a foreign word, keeps the "Windows-EE" the window starts
+    // with, pasted or as a file: each of these was once taken, certain, for another.
+    void zwyczajnyTekstZostaje_data()
+    {
+        QTest::addColumn<QString>("tekst");
+        QTest::addColumn<bool>("plik");
+        const char* teksty[] = {
+            "Źle, co ?",
+            "Müller i Schröder przyjechali do Łodzi.",
+            "zrobię",
+            "Noël",
+            "žluťoučký",
+            "KRYPTOGRAFICZNĄ POBIERANEGO",
+            "ugrupowanie,obóz,blok,partia",
+            "Pan Fąfara mawiał: kto rano wstaje, temu Pan Bóg daje.",
+        };
+        for (const char* tekst : teksty) {
+            for (const bool plik : {false, true}) {
+                QTest::addRow("%s, %s", tekst, plik ? "plik" : "wklejony")
+                    << QString::fromUtf8(tekst) << plik;
+            }
+        }
+    }
+
+    void zwyczajnyTekstZostaje()
+    {
+        QFETCH(QString, tekst);
+        QFETCH(bool, plik);
+        const std::string bajty = wWindows1250(tekst.toUtf8().constData());
+        QVERIFY(plik ? podaj(Sposob::Argument, zapisz(QStringLiteral("nowy.txt"), bajty)) : wklej(tekst));
+        QVERIFY2(konwertujaJak(bajty, zrodlo()->currentIndex(), WINDOWS_EE),
+                 qPrintable(zrodlo()->currentText() + QLatin1Char(' ') + wejscie()->toolTip() +
+                            pole()->toolTip()));
+    }
+
+    // A verdict that comes while a conversion runs is applied when it ends, and the
+    // tooltip says so meanwhile.
+    void werdyktWTrakcieKonwersji()
+    {
+        const QString mazovia = zapisz(QStringLiteral("mazovia.txt"), wStandardzie(PROZA, MAZOVIA));
+        pole()->setPlainText(QStringLiteral("Zwykły tekst do konwersji."));
+        QString opisWTrakcie;
+        int listaWTrakcie = -1;
+        connect(okno.get(), &QWidget::windowTitleChanged, this, [&](const QString& tytul) {
+            if (tytul.endsWith(QLatin1String("krok 3 z 18"))) {
+                okno->otworzPlik(mazovia);
+            } else if (tytul.endsWith(QLatin1String("krok 9 z 18"))) {
+                czekajNaOpis(wejscie());
+                opisWTrakcie = wejscie()->toolTip();
+                listaWTrakcie = zrodlo()->currentIndex();
+            }
+        });
+        OknaModalne okna;
+        QVERIFY2(okna.odtworz([this] { kliknij("Command1"); }), qPrintable(okna.blad()));
+        QCOMPARE(listaWTrakcie, WINDOWS_EE);
+        QVERIFY2(opisWTrakcie.contains(QStringLiteral("po zakończeniu konwersji")), qPrintable(opisWTrakcie));
+        QCOMPARE(zrodlo()->currentIndex(), MAZOVIA);
+        QVERIFY2(wejscie()->toolTip().contains(QStringLiteral("Rozpoznany standard: Mazovia.")) &&
+                     !wejscie()->toolTip().contains(QStringLiteral("po zakończeniu")),
+                 qPrintable(wejscie()->toolTip()));
+    }
+
+    // A file's verdict belongs to the file mode: in the text mode the list shows the
+    // window's default again, and the file's verdict when the file mode comes back. A
+    // choice by hand stays in both.
+    void trybMaWlasnyWybor_data()
+    {
+        QTest::addColumn<bool>("recznie");
+        QTest::newRow("wybór okna") << false;
+        QTest::newRow("wybór ręczny") << true;
+    }
+
+    void trybMaWlasnyWybor()
+    {
+        QFETCH(bool, recznie);
+        QVERIFY(podaj(Sposob::Argument, zapisz(QStringLiteral("mazovia.txt"), wStandardzie(PROZA, MAZOVIA))));
+        QCOMPARE(zrodlo()->currentIndex(), MAZOVIA);
+        if (recznie) {
+            wybierzRecznie(true);
+        }
+        kliknij("Toolbar_0");
+        const int wTekscie = recznie ? MAZOVIA : WINDOWS_EE;
+        QCOMPARE(zrodlo()->currentIndex(), wTekscie);
+        pole()->setPlainText(QStringLiteral("gęślą"));
+        OknaModalne okna;
+        QVERIFY2(okna.odtworz([this] { kliknij("Command1"); }), qPrintable(okna.blad()));
+        const std::string gesla = wWindows1250("gęślą");
+        QCOMPARE(pole()->tekst(),
+                 jakoWindows1250(znakomat::test::KonwertujBajty(gesla, wTekscie, ISO_LATIN_2)));
+        kliknij("Toolbar_1");
+        QCOMPARE(zrodlo()->currentIndex(), MAZOVIA);
+    }
+
+    // A file that changed after its verdict, in length, in time or as another file under
+    // its name, is recognised again at "Konwertuj" and converted from its new standard.
+    void zmienionyPlikPrzedKonwersja_data()
+    {
+        QTest::addColumn<QString>("zmiana");
+        QTest::newRow("inna długość") << "dlugosc";
+        QTest::newRow("ten sam rozmiar, inny czas") << "czas";
+        QTest::newRow("inny plik pod tą nazwą") << "wezel";
+    }
+
+    void zmienionyPlikPrzedKonwersja()
+    {
+        QFETCH(QString, zmiana);
+        const QString sciezka = zapisz(QStringLiteral("zmieniany.txt"), wStandardzie(PROZA, MAZOVIA));
+        const QString wynik = folder.filePath(QStringLiteral("wynik.txt"));
+        QFile::remove(wynik);
+        kliknij("Toolbar_1");
+        kontrolka<QLineEdit>("Text3")->setText(wynik);
+        QVERIFY(podaj(Sposob::Argument, sciezka));
+        QCOMPARE(zrodlo()->currentIndex(), MAZOVIA);
+
+        const QDateTime czas = QFileInfo(sciezka).lastModified();
+        std::string nowa = wStandardzie(PROZA, IBM_LATIN_2);
+        if (zmiana == QLatin1String("dlugosc")) {
+            nowa += wStandardzie(" Dopisane zdanie.", IBM_LATIN_2);
+            zapisz(QStringLiteral("zmieniany.txt"), nowa);
+        } else if (zmiana == QLatin1String("czas")) {
+            zapisz(QStringLiteral("zmieniany.txt"), nowa);
+            QFile plik(sciezka);
+            QVERIFY(plik.open(QIODevice::ReadWrite));
+            QVERIFY(plik.setFileTime(czas.addSecs(10), QFileDevice::FileModificationTime));
+        } else {
+            QFile plik(zapisz(QStringLiteral("nowy.txt"), nowa));
+            QVERIFY(plik.open(QIODevice::ReadWrite));
+            QVERIFY(plik.setFileTime(czas, QFileDevice::FileModificationTime));
+            plik.close();
+            QVERIFY(::rename(QFile::encodeName(plik.fileName()).constData(),
+                             QFile::encodeName(sciezka).constData()) == 0);
+        }
+        OknaModalne okna;
+        QVERIFY2(okna.odtworz([this] { kliknij("Command1"); }), qPrintable(okna.blad()));
+        QFile wyjscie(wynik);
+        QVERIFY(wyjscie.open(QIODevice::ReadOnly));
+        QVERIFY(wyjscie.readAll().toStdString() ==
+                znakomat::test::KonwertujBajty(nowa, IBM_LATIN_2, ISO_LATIN_2));
+        QCOMPARE(zrodlo()->currentIndex(), IBM_LATIN_2);
+    }
+
+    // An uncertain verdict that leaves out what the window selected selects the likeliest
+    // and says so; a Mazovia page with a few UTF-8 characters gets its letters' verdict.
+    void niepewnyBezWybranegoIZnakiUtf8()
+    {
+        QVERIFY(wklej(jakoWindows1250(wStandardzie("może", MAZOVIA))));
+        QCOMPARE(zrodlo()->currentIndex(), MAZOVIA);
+        QVERIFY2(pole()->toolTip().contains(QStringLiteral("najbardziej prawdopodobny: Mazovia")),
+                 qPrintable(pole()->toolTip()));
+
+        kliknij("Toolbar_1");
+        QCOMPARE(zrodlo()->currentIndex(), WINDOWS_EE);
+        const std::string strona =
+            wStandardzie(PROZA, MAZOVIA) + "\n\xE2\x86\x92 punkt \xC2\xA9 2020 \xE2\x80\x93 \xC2\xBD\n";
+        QVERIFY(podaj(Sposob::Argument, zapisz(QStringLiteral("strona.txt"), strona)));
+        QCOMPARE(zrodlo()->currentIndex(), MAZOVIA);
+        QVERIFY2(wejscie()->toolTip().contains(QStringLiteral("Rozpoznany standard: Mazovia.")),
+                 qPrintable(wejscie()->toolTip()));
     }
 
     // A choice made in the list, before or after the text or file comes, is what
