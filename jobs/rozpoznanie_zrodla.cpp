@@ -185,7 +185,7 @@ WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_
         wynik.uwaga = *uwaga;
         return wynik;
     }
-    PostepRozpoznania nadzor(stop);
+    PostepRozpoznania postep(stop);
     try {
         pliki::PlikWejsciowy wejscie(sciezka);
         // What was opened may no longer be what was looked at.
@@ -193,13 +193,13 @@ WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_
             wynik.uwaga = QStringLiteral("To nie jest zwykły plik: standard nie jest rozpoznawany.");
             return wynik;
         }
-        const pliki::RozpoznanyPoczatek poczatek(wejscie, nullptr, nadzor);
+        const pliki::RozpoznanyPoczatek poczatek(wejscie, nullptr, postep);
         wynik.rozpoznanie = poczatek.rozpoznanie();
         if (maStandardy(*wynik.rozpoznanie)) {
             porownajZObecnym(wynik, probkaPliku(sciezka, poczatek.przepisaneBezZmian(), stop));
         }
     } catch (const znakomat::Przerwane&) {
-        if (nadzor.zaDuzo()) {
+        if (postep.zaDuzo()) {
             wynik.uwaga = QStringLiteral(
                               "Pierwsze %1 MB pliku nie zawierają polskich liter: dalej standard nie "
                               "jest szukany.")

@@ -23,11 +23,11 @@ int otworzW(int folder, const char* nazwa, int flagi, unsigned tryb)
     return deskryptor;
 }
 
-bool czekajNa(int deskryptor, short zdarzenie, znakomat::Postep& nadzor)
+bool czekajNa(int deskryptor, short zdarzenie, znakomat::Postep& postep)
 {
     for (;;) {
         pollfd oczekiwanie{deskryptor, zdarzenie, 0};
-        const int gotowe = ::poll(&oczekiwanie, 1, nadzor.odstepOczekiwania());
+        const int gotowe = ::poll(&oczekiwanie, 1, postep.odstepOczekiwania());
         if (gotowe > 0) {
             // Errors and hang-ups are for the read or write that follows to report.
             return true;
@@ -35,18 +35,18 @@ bool czekajNa(int deskryptor, short zdarzenie, znakomat::Postep& nadzor)
         if (gotowe < 0 && errno != EINTR) {
             return false;
         }
-        nadzor.sprawdz();
+        postep.sprawdz();
     }
 }
 
-int zapiszWszystko(int deskryptor, std::string_view dane, znakomat::Postep& nadzor)
+int zapiszWszystko(int deskryptor, std::string_view dane, znakomat::Postep& postep)
 {
     while (!dane.empty()) {
         const ssize_t zapisane = ::write(deskryptor, dane.data(), dane.size());
         if (zapisane >= 0) {
             dane.remove_prefix(static_cast<std::size_t>(zapisane));
         } else if (errno == EAGAIN) {
-            if (!czekajNa(deskryptor, POLLOUT, nadzor)) {
+            if (!czekajNa(deskryptor, POLLOUT, postep)) {
                 return errno;
             }
         } else if (errno != EINTR) {

@@ -55,12 +55,12 @@ inline bool TenSamWezel(const struct stat& pierwszy, const struct stat& drugi)
 int otworz(const char* sciezka, int flagi, unsigned tryb = 0666);
 int otworzW(int folder, const char* nazwa, int flagi, unsigned tryb = 0666);
 
-// Waits until `deskryptor` is ready for `zdarzenie` (POLLIN, POLLOUT), asking `nadzor`
+// Waits until `deskryptor` is ready for `zdarzenie` (POLLIN, POLLOUT), asking `postep`
 // between waits. False with errno set when poll fails.
-bool czekajNa(int deskryptor, short zdarzenie, znakomat::Postep& nadzor);
+bool czekajNa(int deskryptor, short zdarzenie, znakomat::Postep& postep);
 
-// Writes all of `dane`, waiting for a full pipe through `nadzor`; 0, or errno.
-int zapiszWszystko(int deskryptor, std::string_view dane, znakomat::Postep& nadzor);
+// Writes all of `dane`, waiting for a full pipe through `postep`; 0, or errno.
+int zapiszWszystko(int deskryptor, std::string_view dane, znakomat::Postep& postep);
 
 // Best effort: a pipe that cannot grow works as it is.
 void powiekszJesliPotok(int deskryptor, std::size_t rozmiar);

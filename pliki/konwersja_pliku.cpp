@@ -18,7 +18,7 @@ using Przekaz = std::function<void(const std::function<void(std::string_view)>&)
 // Every character of the pieces `przekaz` hands over, from `zrodlo` to `cel`, as iconv
 // converts them. `przesuniecie` is where the first of them lies in the text.
 void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
-                            const std::string& podstawa, std::uint64_t przesuniecie, znakomat::Postep& nadzor)
+                            const std::string& podstawa, std::uint64_t przesuniecie, znakomat::Postep& postep)
 {
     std::optional<znakomat::KonwersjaWszystkichZnakow> konwersja;
     try {
@@ -31,13 +31,13 @@ void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int 
         przekaz([&](std::string_view kawalek) {
             wynik.clear();
             konwersja->dopisz(kawalek, wynik);
-            wyjscie.zapisz(wynik, nadzor);
+            wyjscie.zapisz(wynik, postep);
             wynik.clear();
         });
         konwersja->zakoncz();
     } catch (const znakomat::NieprzekonwertowanyZnak& stop) {
         // What came before the stop, as iconv leaves it; an uncommitted file is dropped anyway.
-        wyjscie.zapisz(wynik, nadzor);
+        wyjscie.zapisz(wynik, postep);
         throw ZatrzymanaKonwersja{stop, zrodlo, przesuniecie};
     }
 }
@@ -45,7 +45,7 @@ void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int 
 // The letters, counting what passes them that the target cannot hold; ends the conversion.
 template <typename Czytanie>
 znakomat::NieLitery przepiszLitery(Czytanie przepisz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
-                                   const std::string& podstawa, znakomat::Postep& nadzor)
+                                   const std::string& podstawa, znakomat::Postep& postep)
 {
     znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
     znakomat::NieLitery nieLitery = [&] {
@@ -57,33 +57,33 @@ znakomat::NieLitery przepiszLitery(Czytanie przepisz, PlikWyjsciowy& wyjscie, in
     }();
     przepisz(konwersja, nieLitery);
     // The last bytes of a letter cut at the end of the text wait in the conversion.
-    wyjscie.zapisz(konwersja.zakoncz(), nadzor);
+    wyjscie.zapisz(konwersja.zakoncz(), postep);
     return nieLitery;
 }
 
 }  // namespace
 
 WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
-                                const UstawieniaKonwersji& ustawienia, znakomat::Postep& nadzor)
+                                const UstawieniaKonwersji& ustawienia, znakomat::Postep& postep)
 {
     const int cel = ustawienia.cel;
     if (ustawienia.zrodlo) {
         const int zrodlo = *ustawienia.zrodlo;
         WynikKonwersji wynik{zrodlo, {}, {}, {}, {}, 0};
         if (ustawienia.wszystkieZnaki) {
-            przepiszWszystkieZnaki([&](const auto& dalej) { CzytajDoKonca(wejscie, dalej, nadzor); }, wyjscie,
-                                   zrodlo, cel, ustawienia.podstawa, 0, nadzor);
+            przepiszWszystkieZnaki([&](const auto& dalej) { CzytajDoKonca(wejscie, dalej, postep); }, wyjscie,
+                                   zrodlo, cel, ustawienia.podstawa, 0, postep);
             return wynik;
         }
         wynik.nieLitery = przepiszLitery(
             [&](znakomat::KonwersjaBlokowa& konwersja, znakomat::NieLitery& nieLitery) {
-                Przepisz(wejscie, wyjscie, konwersja, nadzor, &nieLitery);
+                Przepisz(wejscie, wyjscie, konwersja, postep, &nieLitery);
             },
-            wyjscie, zrodlo, cel, ustawienia.podstawa, nadzor);
+            wyjscie, zrodlo, cel, ustawienia.podstawa, postep);
         return wynik;
     }
 
-    RozpoznanyPoczatek poczatek(wejscie, &wyjscie, nadzor);
+    RozpoznanyPoczatek poczatek(wejscie, &wyjscie, postep);
     WynikKonwersji wynik{cel, poczatek.rozpoznanie(),       poczatek.tylkoAscii(), false,
                          {},  poczatek.przepisaneBezZmian()};
     // From the target to itself nothing changes, as a text without letters asks.
@@ -92,23 +92,23 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
     }
     if (ustawienia.wszystkieZnaki && !wynik.bezLiter()) {
         if (znakomat::KonwertujeWszystkieZnaki(wynik.zrodlo, cel, !ustawienia.podstawa.empty())) {
-            przepiszWszystkieZnaki([&](const auto& dalej) { poczatek.przekaz(dalej, nadzor); }, wyjscie,
-                                   wynik.zrodlo, cel, ustawienia.podstawa, wynik.przesuniecie, nadzor);
+            przepiszWszystkieZnaki([&](const auto& dalej) { poczatek.przekaz(dalej, postep); }, wyjscie,
+                                   wynik.zrodlo, cel, ustawienia.podstawa, wynik.przesuniecie, postep);
             return wynik;
         }
         wynik.tylkoLitery = true;
     }
     wynik.nieLitery = przepiszLitery(
         [&](znakomat::KonwersjaBlokowa& konwersja, znakomat::NieLitery& nieLitery) {
-            poczatek.przepisz(konwersja, nadzor, &nieLitery);
+            poczatek.przepisz(konwersja, postep, &nieLitery);
         },
-        wyjscie, wynik.zrodlo, cel, ustawienia.podstawa, nadzor);
+        wyjscie, wynik.zrodlo, cel, ustawienia.podstawa, postep);
     return wynik;
 }
 
 KonwersjaDoPliku::KonwersjaDoPliku(std::string nazwaWyjscia, const UstawieniaKonwersji& ustawienia,
-                                   znakomat::Postep& nadzor)
-    : nazwaWyjscia_(std::move(nazwaWyjscia)), ustawienia_(ustawienia), nadzor_(nadzor)
+                                   znakomat::Postep& postep)
+    : nazwaWyjscia_(std::move(nazwaWyjscia)), ustawienia_(ustawienia), postep_(postep)
 {
 }
 
@@ -129,9 +129,9 @@ WynikKonwersji KonwersjaDoPliku::dodaj(const std::string& nazwaWejscia,
         if (przedUtworzeniemWyjscia) {
             przedUtworzeniemWyjscia();
         }
-        wyjscie_.emplace(nazwaWyjscia_, nadzor_, wejscie->prawa());
+        wyjscie_.emplace(nazwaWyjscia_, postep_, wejscie->prawa());
     }
-    WynikKonwersji wynik = KonwertujOtwarte(*wejscie, *wyjscie_, ustawienia_, nadzor_);
+    WynikKonwersji wynik = KonwertujOtwarte(*wejscie, *wyjscie_, ustawienia_, postep_);
     wejscie->zamknij();
     return wynik;
 }
@@ -140,17 +140,17 @@ void KonwersjaDoPliku::zatwierdz()
 {
     if (!wyjscie_) {
         // No input: an empty text.
-        wyjscie_.emplace(nazwaWyjscia_, nadzor_);
+        wyjscie_.emplace(nazwaWyjscia_, postep_);
     }
-    nadzor_.przedZatwierdzeniem();
+    postep_.przedZatwierdzeniem();
     wyjscie_->zatwierdz();
 }
 
 WynikKonwersji KonwertujPlik(const std::string& nazwaWejscia, const std::string& nazwaWyjscia,
-                             const UstawieniaKonwersji& ustawienia, znakomat::Postep& nadzor,
+                             const UstawieniaKonwersji& ustawienia, znakomat::Postep& postep,
                              const std::function<void()>& przedUtworzeniemWyjscia)
 {
-    KonwersjaDoPliku konwersja(nazwaWyjscia, ustawienia, nadzor);
+    KonwersjaDoPliku konwersja(nazwaWyjscia, ustawienia, postep);
     WynikKonwersji wynik = konwersja.dodaj(nazwaWejscia, przedUtworzeniemWyjscia);
     konwersja.zatwierdz();
     return wynik;

@@ -75,7 +75,7 @@ struct ZatrzymanaKonwersja {
 // ZatrzymanaKonwersja.
 WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
                                 const UstawieniaKonwersji& ustawienia,
-                                znakomat::Postep& nadzor = znakomat::BezPostepu());
+                                znakomat::Postep& postep = znakomat::BezPostepu());
 
 // Inputs converted one after another onto one output, each a text of its own. The output is
 // created once the first input is open and known not to be it, and replaces what was there
@@ -83,7 +83,7 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
 class KonwersjaDoPliku {
 public:
     KonwersjaDoPliku(std::string nazwaWyjscia, const UstawieniaKonwersji& ustawienia,
-                     znakomat::Postep& nadzor = znakomat::BezPostepu());
+                     znakomat::Postep& postep = znakomat::BezPostepu());
 
     // Opens `nazwaWejscia` (as PlikWejsciowy with `znany`, when a walk found it), refuses it
     // with WejscieJestWyjsciem when it is the output, calls `przedUtworzeniemWyjscia` (if
@@ -100,14 +100,14 @@ public:
 private:
     std::string nazwaWyjscia_;
     UstawieniaKonwersji ustawienia_;
-    znakomat::Postep& nadzor_;
+    znakomat::Postep& postep_;
     std::optional<PlikWyjsciowy> wyjscie_;
 };
 
 // One input into one output, committed: KonwersjaDoPliku with a single input.
 WynikKonwersji KonwertujPlik(const std::string& nazwaWejscia, const std::string& nazwaWyjscia,
                              const UstawieniaKonwersji& ustawienia,
-                             znakomat::Postep& nadzor = znakomat::BezPostepu(),
+                             znakomat::Postep& postep = znakomat::BezPostepu(),
                              const std::function<void()>& przedUtworzeniemWyjscia = {});
 
 }  // namespace pliki

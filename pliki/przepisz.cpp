@@ -26,16 +26,16 @@ namespace {
 // Shows each of the eighteen steps once, in order, as the input goes by.
 class Kroki {
 public:
-    explicit Kroki(znakomat::Postep& nadzor) : nadzor_(nadzor) {}
+    explicit Kroki(znakomat::Postep& postep) : postep_(postep) {}
 
     void dojdzDo(int krok)
     {
         krok = std::min(krok, znakomat::LICZBA_LITER);
         while (biezacy_ < krok) {
             if (biezacy_ > 0) {
-                nadzor_.poKroku();
+                postep_.poKroku();
             }
-            nadzor_.przedKrokiem(++biezacy_);
+            postep_.przedKrokiem(++biezacy_);
         }
     }
 
@@ -52,11 +52,11 @@ public:
     void zakoncz()
     {
         dojdzDo(znakomat::LICZBA_LITER);
-        nadzor_.poKroku();
+        postep_.poKroku();
     }
 
 private:
-    znakomat::Postep& nadzor_;
+    znakomat::Postep& postep_;
     int biezacy_ = 0;
 };
 
@@ -103,10 +103,10 @@ public:
     explicit Obieg(std::size_t rozmiarKawalka) : pamiec_(rozmiarKawalka, KAWALKOW_W_OBIEGU) {}
 
     // The memory of the next piece to fill, once one is free.
-    char* wolny(znakomat::Postep& nadzor)
+    char* wolny(znakomat::Postep& postep)
     {
         std::unique_lock blokada(mutex_);
-        czekaj(blokada, nadzor, [this] { return pelnych_ < KAWALKOW_W_OBIEGU; });
+        czekaj(blokada, postep, [this] { return pelnych_ < KAWALKOW_W_OBIEGU; });
         // The other side moves pierwszy_ on and pelnych_ down together: the sum stays put.
         return kawalek((pierwszy_ + pelnych_) % KAWALKOW_W_OBIEGU);
     }
@@ -123,10 +123,10 @@ public:
     }
 
     // The oldest full piece, once there is one; it stays until zwolnij().
-    std::pair<const char*, CzesciKawalka> pelny(znakomat::Postep& nadzor)
+    std::pair<const char*, CzesciKawalka> pelny(znakomat::Postep& postep)
     {
         std::unique_lock blokada(mutex_);
-        czekaj(blokada, nadzor, [this] { return pelnych_ > 0; });
+        czekaj(blokada, postep, [this] { return pelnych_ > 0; });
         return {kawalek(pierwszy_), czesci_[pierwszy_]};
     }
 
@@ -141,10 +141,10 @@ public:
     }
 
     // Waits until the other side has taken every full piece.
-    void oproznij(znakomat::Postep& nadzor)
+    void oproznij(znakomat::Postep& postep)
     {
         std::unique_lock blokada(mutex_);
-        czekaj(blokada, nadzor, [this] { return pelnych_ == 0; });
+        czekaj(blokada, postep, [this] { return pelnych_ == 0; });
     }
 
     // The thread of its own failed: the caller's side throws `blad` from now on.
@@ -171,16 +171,16 @@ public:
 
 private:
     template <typename Warunek>
-    void czekaj(std::unique_lock<std::mutex>& blokada, znakomat::Postep& nadzor, Warunek gotowe)
+    void czekaj(std::unique_lock<std::mutex>& blokada, znakomat::Postep& postep, Warunek gotowe)
     {
-        const int odstep = nadzor.odstepOczekiwania();
+        const int odstep = postep.odstepOczekiwania();
         while (!gotowe() && !blad_ && !zatrzymany_) {
             if (odstep < 0) {
                 zmiana_.wait(blokada);
             } else if (zmiana_.wait_for(blokada, std::chrono::milliseconds(odstep)) ==
                        std::cv_status::timeout) {
                 blokada.unlock();
-                nadzor.sprawdz();
+                postep.sprawdz();
                 blokada.lock();
             }
         }
@@ -214,9 +214,9 @@ public:
     {
         const WatkiBezSygnalow bezSygnalow;
         watek_ = std::thread([this, praca] {
-            NadzorWatku nadzor(obieg_.zatrzymany());
+            NadzorWatku postep(obieg_.zatrzymany());
             try {
-                praca(nadzor);
+                praca(postep);
             } catch (const znakomat::Przerwane&) {
                 // Only the owner stops the thread, and it waits for nothing more.
             } catch (...) {
@@ -374,22 +374,22 @@ void KonwersjaNaDwoch::pracuj()
 }
 
 void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::KonwersjaBlokowa& konwersja,
-              znakomat::Postep& nadzor, znakomat::NieLitery* nieLitery)
+              znakomat::Postep& postep, znakomat::NieLitery* nieLitery)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
     wyjscie.powiekszPotok(ROZMIAR_KAWALKA);
     const std::optional<std::uint64_t> rozmiar = wejscie.rozmiar();
-    Kroki kroki(nadzor);
+    Kroki kroki(postep);
     kroki.dojdzDo(1);
     const TrwajacaKonwersja trwajaca;
     // Three threads, so that the one converting does nothing else: one reads (and counts what
     // the target cannot hold), one writes into the page cache or a pipe and waits for the
     // disk, while this one converts.
     Obieg przeczytane(ROZMIAR_KAWALKA);
-    const WatekObiegu czytanie(przeczytane, [&](znakomat::Postep& nadzorWatku) {
+    const WatekObiegu czytanie(przeczytane, [&](znakomat::Postep& postepWatku) {
         for (;;) {
-            char* const kawalek = przeczytane.wolny(nadzorWatku);
-            const std::size_t dlugosc = wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, nadzorWatku);
+            char* const kawalek = przeczytane.wolny(postepWatku);
+            const std::size_t dlugosc = wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, postepWatku);
             if (nieLitery) {
                 nieLitery->dodaj({kawalek, dlugosc});
             }
@@ -405,45 +405,45 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
     // 100 MiB of Windows-EE to UTF-8, medians of 30 runs).
     KonwersjaNaDwoch naDwoch(konwersja, LiczbaProcesorow() >= 4);
     Obieg doZapisu(naDwoch.najwiecejBajtow(ROZMIAR_KAWALKA));
-    const WatekObiegu pisanie(doZapisu, [&](znakomat::Postep& nadzorWatku) {
+    const WatekObiegu pisanie(doZapisu, [&](znakomat::Postep& postepWatku) {
         for (;;) {
-            const auto [kawalek, czesci] = doZapisu.pelny(nadzorWatku);
-            wyjscie.zapisz({kawalek, czesci.dlugosc}, nadzorWatku);
+            const auto [kawalek, czesci] = doZapisu.pelny(postepWatku);
+            wyjscie.zapisz({kawalek, czesci.dlugosc}, postepWatku);
             if (czesci.drugaDlugosc > 0) {
-                wyjscie.zapisz({kawalek + czesci.drugiOd, czesci.drugaDlugosc}, nadzorWatku);
+                wyjscie.zapisz({kawalek + czesci.drugiOd, czesci.drugaDlugosc}, postepWatku);
             }
             doZapisu.zwolnij();
         }
     });
     std::uint64_t skonwertowane = 0;
     for (;;) {
-        nadzor.sprawdz();
-        const auto [kawalek, czesci] = przeczytane.pelny(nadzor);
+        postep.sprawdz();
+        const auto [kawalek, czesci] = przeczytane.pelny(postep);
         if (czesci.dlugosc == 0) {
             break;
         }
         skonwertowane += czesci.dlugosc;
         kroki.zaBajtami(skonwertowane, rozmiar);
-        char* const wynik = doZapisu.wolny(nadzor);
+        char* const wynik = doZapisu.wolny(postep);
         doZapisu.oddaj(naDwoch.konwertuj({kawalek, czesci.dlugosc}, wynik));
         przeczytane.zwolnij();
     }
-    doZapisu.oproznij(nadzor);
+    doZapisu.oproznij(postep);
     kroki.zakoncz();
 }
 
 void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
-                   znakomat::Postep& nadzor)
+                   znakomat::Postep& postep)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
     const std::optional<std::uint64_t> rozmiar = wejscie.rozmiar();
-    Kroki kroki(nadzor);
+    Kroki kroki(postep);
     kroki.dojdzDo(1);
     std::uint64_t przeczytano = 0;
     std::string kawalek;
     for (;;) {
-        nadzor.sprawdz();
-        wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, nadzor);
+        postep.sprawdz();
+        wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, postep);
         if (kawalek.empty()) {
             break;
         }

@@ -84,17 +84,17 @@ private:
 // Converts all that `wejscie` gives and writes it to `wyjscie`, one piece at a time, so a
 // file of any size needs a few pieces of memory. Letters cut between pieces wait in
 // `konwersja`; the caller ends it with konwersja.zakoncz() once all inputs are read. The
-// eighteen steps of `nadzor` follow the input: step k while its k-th eighteenth is
-// converted, or, when its size is unknown, step 1 until it ends. Between pieces `nadzor`
+// eighteen steps of `postep` follow the input: step k while its k-th eighteenth is
+// converted, or, when its size is unknown, step 1 until it ends. Between pieces `postep`
 // may stop the work with Przerwane. `nieLitery`, when given, is fed each piece as it was read.
 // Throws BladPliku.
 void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::KonwersjaBlokowa& konwersja,
-              znakomat::Postep& nadzor = znakomat::BezPostepu(), znakomat::NieLitery* nieLitery = nullptr);
+              znakomat::Postep& postep = znakomat::BezPostepu(), znakomat::NieLitery* nieLitery = nullptr);
 
 // Hands all that `wejscie` gives to `dalej`, one piece at a time, for a conversion that is
-// not the letters'. `nadzor` shows the eighteen steps and is asked between pieces as Przepisz
+// not the letters'. `postep` shows the eighteen steps and is asked between pieces as Przepisz
 // shows and asks them. Throws BladPliku.
 void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
-                   znakomat::Postep& nadzor = znakomat::BezPostepu());
+                   znakomat::Postep& postep = znakomat::BezPostepu());
 
 }  // namespace pliki

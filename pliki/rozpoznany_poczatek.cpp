@@ -18,7 +18,7 @@ bool samoAscii(std::string_view kawalek)
 }  // namespace
 
 RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie,
-                                       znakomat::Postep& nadzor)
+                                       znakomat::Postep& postep)
     : wejscie_(wejscie), wyjscie_(wyjscie)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
@@ -31,8 +31,8 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
     // are held.
     std::string kawalek;
     while (poAsciiPrzeczytane < ROZPOZNAWANY_POCZATEK) {
-        nadzor.sprawdz();
-        wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, nadzor);
+        postep.sprawdz();
+        wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, postep);
         if (kawalek.empty()) {
             koniec_ = true;
             break;
@@ -41,7 +41,7 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
         poAscii_ = poAscii_ || !samoAscii(kawalek);
         if (!poAscii_) {
             if (wyjscie) {
-                wyjscie->zapisz(kawalek, nadzor);
+                wyjscie->zapisz(kawalek, postep);
             }
             przepisane_ += kawalek.size();
             continue;
@@ -59,39 +59,39 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
     rozpoznanie_ = rozpoznawacz.wynik();
 }
 
-void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, znakomat::Postep& nadzor,
+void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, znakomat::Postep& postep,
                                   znakomat::NieLitery* nieLitery)
 {
     // One buffer for every held piece, rather than two strings each.
     std::string wynik;
     for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
-        nadzor.sprawdz();
+        postep.sprawdz();
         const std::string_view kawalek = std::string_view(wstrzymane_).substr(poczatek, ROZMIAR_KAWALKA);
         if (nieLitery) {
             nieLitery->dodaj(kawalek);
         }
         wynik.resize(konwersja.najwiecejBajtow(kawalek.size()));
         wynik.resize(konwersja.konwertuj(kawalek, wynik.data()));
-        wyjscie_->zapisz(wynik, nadzor);
+        wyjscie_->zapisz(wynik, postep);
     }
     std::string().swap(wynik);
     std::string().swap(wstrzymane_);
     if (!koniec_) {
-        Przepisz(wejscie_, *wyjscie_, konwersja, nadzor, nieLitery);
+        Przepisz(wejscie_, *wyjscie_, konwersja, postep, nieLitery);
         koniec_ = true;
     }
 }
 
-void RozpoznanyPoczatek::przekaz(const std::function<void(std::string_view)>& dalej, znakomat::Postep& nadzor)
+void RozpoznanyPoczatek::przekaz(const std::function<void(std::string_view)>& dalej, znakomat::Postep& postep)
 {
     for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
-        nadzor.sprawdz();
+        postep.sprawdz();
         const std::string_view kawalek = std::string_view(wstrzymane_).substr(poczatek, ROZMIAR_KAWALKA);
         dalej(kawalek);
     }
     std::string().swap(wstrzymane_);
     if (!koniec_) {
-        CzytajDoKonca(wejscie_, dalej, nadzor);
+        CzytajDoKonca(wejscie_, dalej, postep);
         koniec_ = true;
     }
 }

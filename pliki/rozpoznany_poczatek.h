@@ -35,7 +35,7 @@ public:
     // Reads the beginning. Without `wyjscie` only the verdict is wanted: nothing is held
     // and przepisz() must not be called.
     RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie,
-                       znakomat::Postep& nadzor = znakomat::BezPostepu());
+                       znakomat::Postep& postep = znakomat::BezPostepu());
 
     const znakomat::Rozpoznanie& rozpoznanie() const { return rozpoznanie_; }
 
@@ -47,14 +47,14 @@ public:
     std::uint64_t przepisaneBezZmian() const { return przepisane_; }
 
     // Converts the held pieces and the rest of the input with `konwersja`, which the caller
-    // then ends with konwersja.zakoncz(). `nadzor` and `nieLitery` are used as Przepisz uses them.
-    void przepisz(znakomat::KonwersjaBlokowa& konwersja, znakomat::Postep& nadzor = znakomat::BezPostepu(),
+    // then ends with konwersja.zakoncz(). `postep` and `nieLitery` are used as Przepisz uses them.
+    void przepisz(znakomat::KonwersjaBlokowa& konwersja, znakomat::Postep& postep = znakomat::BezPostepu(),
                   znakomat::NieLitery* nieLitery = nullptr);
 
     // For a conversion other than the letters': hands the held pieces, then the rest of the
     // input, to `dalej`, as CzytajDoKonca does.
     void przekaz(const std::function<void(std::string_view)>& dalej,
-                 znakomat::Postep& nadzor = znakomat::BezPostepu());
+                 znakomat::Postep& postep = znakomat::BezPostepu());
 
 private:
     PlikWejsciowy& wejscie_;

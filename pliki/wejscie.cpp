@@ -52,13 +52,13 @@ PlikWejsciowy::PlikWejsciowy(const std::string& nazwa) : nazwa_(nazwa)
     }
 }
 
-std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, znakomat::Postep& nadzor)
+std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, znakomat::Postep& postep)
 {
     for (;;) {
         // A pipe opened without waiting reads as ended until its writer comes: only what
         // poll calls readable is read. On Linux a pipe that never had a writer stays
         // unreadable rather than ended.
-        if (!S_ISREG(stan_.st_mode) && !czekajNa(deskryptor_, POLLIN, nadzor)) {
+        if (!S_ISREG(stan_.st_mode) && !czekajNa(deskryptor_, POLLIN, postep)) {
             throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
         }
         const ssize_t odczytane = ::read(deskryptor_, bufor, najwiecej);
@@ -71,10 +71,10 @@ std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, znakomat::
     }
 }
 
-void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, znakomat::Postep& nadzor)
+void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, znakomat::Postep& postep)
 {
     bufor.resize(najwiecej);
-    bufor.resize(czytaj(bufor.data(), najwiecej, nadzor));
+    bufor.resize(czytaj(bufor.data(), najwiecej, postep));
 }
 
 std::optional<std::uint64_t> PlikWejsciowy::rozmiar() const

@@ -33,10 +33,10 @@ public:
     PlikWejsciowy& operator=(const PlikWejsciowy&) = delete;
 
     // Reads into `bufor` what one read gives, at most `najwiecej` bytes; returns how many,
-    // 0 at the end. Throws Przerwane when `nadzor` asks to stop while a pipe stays silent.
-    std::size_t czytaj(char* bufor, std::size_t najwiecej, znakomat::Postep& nadzor);
+    // 0 at the end. Throws Przerwane when `postep` asks to stop while a pipe stays silent.
+    std::size_t czytaj(char* bufor, std::size_t najwiecej, znakomat::Postep& postep);
     // The same into a string, which is left holding what was read.
-    void czytaj(std::string& bufor, std::size_t najwiecej, znakomat::Postep& nadzor);
+    void czytaj(std::string& bufor, std::size_t najwiecej, znakomat::Postep& postep);
 
     // The size of a regular file as it was opened; none for a pipe, a device, or a /proc
     // file that says it is empty.

@@ -229,7 +229,7 @@ void UzywajNazwanychTymczasowych(bool tak)
     nazwaneTymczasowe = tak;
 }
 
-PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor,
+PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& postep,
                              std::optional<mode_t> prawaZrodla)
     : nazwa_(nazwa)
 {
@@ -283,7 +283,7 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor,
         blad(EISDIR);
     }
     if (!S_ISREG(stan.st_mode)) {
-        otworzStrumien(sciezka.c_str(), S_ISFIFO(stan.st_mode), nadzor);
+        otworzStrumien(sciezka.c_str(), S_ISFIFO(stan.st_mode), postep);
         return;
     }
     // Opened with the user's own rights, as the shell's > would: a file they may not
@@ -328,9 +328,9 @@ void PlikWyjsciowy::blad(int numerBledu) const
     throw BladPliku{BladPliku::Zapis, nazwa_, numerBledu};
 }
 
-void PlikWyjsciowy::otworzStrumien(const char* sciezka, bool fifo, znakomat::Postep& nadzor)
+void PlikWyjsciowy::otworzStrumien(const char* sciezka, bool fifo, znakomat::Postep& postep)
 {
-    if (!fifo || nadzor.odstepOczekiwania() < 0) {
+    if (!fifo || postep.odstepOczekiwania() < 0) {
         // As the shell does: a pipe waits here for its reader.
         deskryptor_ = otworz(sciezka, O_WRONLY);
         if (deskryptor_ < 0) {
@@ -347,8 +347,8 @@ void PlikWyjsciowy::otworzStrumien(const char* sciezka, bool fifo, znakomat::Pos
         if (errno != ENXIO) {
             blad(errno);
         }
-        nadzor.sprawdz();
-        const int odstep = nadzor.odstepOczekiwania();
+        postep.sprawdz();
+        const int odstep = postep.odstepOczekiwania();
         const timespec pauza{odstep / 1000, static_cast<long>(odstep % 1000) * 1000000L};
         ::nanosleep(&pauza, nullptr);
     }
@@ -417,9 +417,9 @@ void PlikWyjsciowy::tymczasowyWTmp()
     }
 }
 
-void PlikWyjsciowy::zapisz(std::string_view dane, znakomat::Postep& nadzor)
+void PlikWyjsciowy::zapisz(std::string_view dane, znakomat::Postep& postep)
 {
-    if (const int numer = zapiszWszystko(deskryptor_, dane, nadzor)) {
+    if (const int numer = zapiszWszystko(deskryptor_, dane, postep)) {
         blad(numer);
     }
     const std::uint64_t przed = zapisane_;

@@ -33,16 +33,16 @@ class PlikWyjsciowy {
 public:
     enum class Sposob { Strumien, Zastapienie, WMiejscu };
 
-    // `nadzor` is asked while a pipe waits for its reader. A file made new gets the mode the
+    // `postep` is asked while a pipe waits for its reader. A file made new gets the mode the
     // umask gives, less what `prawaZrodla` (the permission bits of the file its text comes
     // from) withholds from the group and others.
-    explicit PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& nadzor = znakomat::BezPostepu(),
+    explicit PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& postep = znakomat::BezPostepu(),
                            std::optional<mode_t> prawaZrodla = std::nullopt);
     ~PlikWyjsciowy();
     PlikWyjsciowy(const PlikWyjsciowy&) = delete;
     PlikWyjsciowy& operator=(const PlikWyjsciowy&) = delete;
 
-    void zapisz(std::string_view dane, znakomat::Postep& nadzor = znakomat::BezPostepu());
+    void zapisz(std::string_view dane, znakomat::Postep& postep = znakomat::BezPostepu());
 
     // The text written so far becomes the output. Without it the destructor leaves the
     // output as it was.
@@ -57,7 +57,7 @@ public:
 
 private:
     [[noreturn]] void blad(int numerBledu) const;
-    void otworzStrumien(const char* sciezka, bool fifo, znakomat::Postep& nadzor);
+    void otworzStrumien(const char* sciezka, bool fifo, znakomat::Postep& postep);
     bool utworzTymczasowy(int folder, unsigned tryb);
     void tymczasowyWTmp();
     void zastap();

@@ -117,8 +117,8 @@ TEST(KonwersjaPliku, WynikIZawartosc)
         SCOPED_TRACE(przypadek.opis);
         TymczasowyFolder folder;
         zapiszPlik(folder / "wy.txt", "stare");
-        NadzorZatwierdzen nadzor;
-        KonwersjaDoPliku konwersja((folder / "wy.txt").string(), przypadek.ustawienia, nadzor);
+        NadzorZatwierdzen postep;
+        KonwersjaDoPliku konwersja((folder / "wy.txt").string(), przypadek.ustawienia, postep);
         std::optional<WynikKonwersji> wynik;
         for (std::size_t i = 0; i < przypadek.wejscia.size(); ++i) {
             const fs::path wejscie = folder / ("we" + std::to_string(i));
@@ -127,7 +127,7 @@ TEST(KonwersjaPliku, WynikIZawartosc)
         }
         EXPECT_EQ(czytajPlik(folder / "wy.txt"), "stare");
         konwersja.zatwierdz();
-        EXPECT_EQ(nadzor.zatwierdzen, 1);
+        EXPECT_EQ(postep.zatwierdzen, 1);
         EXPECT_EQ(czytajPlik(folder / "wy.txt"), przypadek.wyjscie);
         EXPECT_EQ(wynik->zrodlo, przypadek.zrodlo);
         EXPECT_EQ(wynik->przesuniecie, przypadek.przesuniecie);
@@ -168,7 +168,7 @@ TEST(KonwersjaPliku, OdmowaZostawiaWyjscie)
         zapiszPlik(folder / "we", "ab\x80");
         zapiszPlik(folder / "wy.txt", "stare");
         fs::create_symlink(folder / "wy.txt", folder / "dowiazanie");
-        NadzorZatwierdzen nadzor;
+        NadzorZatwierdzen postep;
         bool wolajacyPytany = false;
         const auto przedUtworzeniem = [&] {
             wolajacyPytany = true;
@@ -179,7 +179,7 @@ TEST(KonwersjaPliku, OdmowaZostawiaWyjscie)
         };
         const auto konwertuj = [&] {
             KonwertujPlik((folder / przypadek.wejscie).string(), (folder / "wy.txt").string(),
-                          przypadek.ustawienia, nadzor, przedUtworzeniem);
+                          przypadek.ustawienia, postep, przedUtworzeniem);
         };
         switch (przypadek.odmowa) {
             case Odmowa::WejscieJestWyjsciem:
@@ -202,7 +202,7 @@ TEST(KonwersjaPliku, OdmowaZostawiaWyjscie)
                 break;
         }
         EXPECT_EQ(wolajacyPytany, przypadek.wolajacyPytany);
-        EXPECT_EQ(nadzor.zatwierdzen, 0);
+        EXPECT_EQ(postep.zatwierdzen, 0);
         EXPECT_EQ(czytajPlik(folder / "wy.txt"), "stare");
         EXPECT_EQ(wpisy(folder.sciezka()).size(), 3u);
     }

@@ -66,12 +66,12 @@ std::string losowyTekst(int zrodlo, std::size_t dlugosc, std::mt19937& los)
 
 // Converts `wejscie` into `wynik` as both front ends do.
 void przepiszPlik(const std::string& wejscie, const fs::path& wynik, int zrodlo, int cel,
-                  znakomat::Postep& nadzor = znakomat::BezPostepu())
+                  znakomat::Postep& postep = znakomat::BezPostepu())
 {
     PlikWejsciowy plikWejsciowy(wejscie);
     PlikWyjsciowy wyjscie(wynik);
     znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
-    Przepisz(plikWejsciowy, wyjscie, konwersja, nadzor);
+    Przepisz(plikWejsciowy, wyjscie, konwersja, postep);
     wyjscie.zapisz(konwersja.zakoncz());
     wyjscie.zatwierdz();
 }
@@ -221,12 +221,12 @@ TEST(Przepisz, OsiemnascieKrokowIdzieZaWejsciem)
         SCOPED_TRACE("rozmiar " + std::to_string(rozmiar));
         const fs::path wejscie = fs::canonical(folder.sciezka()) / "wejscie";
         zapiszPlik(wejscie, std::string(rozmiar, 'x'));
-        NadzorKrokow nadzor(wejscie, rozmiar);
+        NadzorKrokow postep(wejscie, rozmiar);
 
-        przepiszPlik(wejscie, folder / "wynik", 0, 0, nadzor);
+        przepiszPlik(wejscie, folder / "wynik", 0, 0, postep);
 
-        EXPECT_EQ(nadzor.zdarzenia, kolejno);
-        EXPECT_GT(nadzor.miedzyKawalkami, static_cast<int>(rozmiar / ROZMIAR_KAWALKA));
+        EXPECT_EQ(postep.zdarzenia, kolejno);
+        EXPECT_GT(postep.miedzyKawalkami, static_cast<int>(rozmiar / ROZMIAR_KAWALKA));
         EXPECT_EQ(fs::file_size(folder / "wynik"), rozmiar);
 
         NadzorKrokow czytanie(wejscie, rozmiar);

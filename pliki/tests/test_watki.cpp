@@ -108,17 +108,17 @@ TEST(Watki, NadzorSlyszyTylkoWatekWolajacy)
     const std::string tekst = tekstUtf8(3 * ROZMIAR_KAWALKA + 12345);
     zapiszPlik(folder / "we.txt", tekst);
     const std::size_t przed = liczbaWatkow();
-    NadzorWatku nadzor;
+    NadzorWatku postep;
     {
         PlikWejsciowy wejscie((folder / "we.txt").string());
-        PlikWyjsciowy wyjscie((folder / "wy.txt").string(), nadzor);
+        PlikWyjsciowy wyjscie((folder / "wy.txt").string(), postep);
         znakomat::KonwersjaBlokowa konwersja(znakomat::UTF8_INDEX, znakomat::WINDOWS_EE);
-        Przepisz(wejscie, wyjscie, konwersja, nadzor);
+        Przepisz(wejscie, wyjscie, konwersja, postep);
         wyjscie.zapisz(konwersja.zakoncz());
         wyjscie.zatwierdz();
     }
-    EXPECT_GT(nadzor.wywolan, 40);
-    EXPECT_EQ(nadzor.zInnegoWatku, 0);
+    EXPECT_GT(postep.wywolan, 40);
+    EXPECT_EQ(postep.zInnegoWatku, 0);
     EXPECT_EQ(liczbaWatkow(), przed);
     EXPECT_TRUE(czytajPlik(folder / "wy.txt") ==
                 znakomat::test::KonwertujBajty(tekst, znakomat::UTF8_INDEX, znakomat::WINDOWS_EE));
@@ -129,13 +129,13 @@ TEST(Watki, BladZapisuWychodziZPrzepisz)
     Folder folder;
     zapiszPlik(folder / "we.txt", std::string(2 * ROZMIAR_KAWALKA, 'x'));
     const std::size_t przed = liczbaWatkow();
-    NadzorWatku nadzor;
+    NadzorWatku postep;
     PlikWejsciowy wejscie((folder / "we.txt").string());
-    PlikWyjsciowy wyjscie("/dev/full", nadzor);
+    PlikWyjsciowy wyjscie("/dev/full", postep);
     znakomat::KonwersjaBlokowa konwersja(znakomat::MAZOVIA, znakomat::WINDOWS_EE);
     std::optional<BladPliku> blad;
     try {
-        Przepisz(wejscie, wyjscie, konwersja, nadzor);
+        Przepisz(wejscie, wyjscie, konwersja, postep);
     } catch (const BladPliku& b) {
         blad = b;
     }
@@ -143,7 +143,7 @@ TEST(Watki, BladZapisuWychodziZPrzepisz)
     EXPECT_EQ(blad->czynnosc, BladPliku::Zapis);
     EXPECT_EQ(blad->numer, ENOSPC);
     EXPECT_EQ(liczbaWatkow(), przed);
-    EXPECT_EQ(nadzor.zInnegoWatku, 0);
+    EXPECT_EQ(postep.zInnegoWatku, 0);
 }
 
 // A reader that never reads: the writing thread waits on the full pipe, and a stop request
@@ -156,9 +156,9 @@ TEST(Watki, PrzerwanieGdyPotokStoi)
     const int czytelnik = ::open((folder / "potok").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(czytelnik, 0);
     const std::size_t przed = liczbaWatkow();
-    NadzorWatku nadzor;
+    NadzorWatku postep;
     std::optional<Zegar::time_point> zadane;
-    nadzor.czyPrzerwac = [&] {
+    postep.czyPrzerwac = [&] {
         int wPotoku = 0;
         if (!zadane && ::ioctl(czytelnik, FIONREAD, &wPotoku) == 0 &&
             wPotoku >= ::fcntl(czytelnik, F_GETPIPE_SZ)) {
@@ -168,14 +168,14 @@ TEST(Watki, PrzerwanieGdyPotokStoi)
     };
     {
         PlikWejsciowy wejscie((folder / "we.txt").string());
-        PlikWyjsciowy wyjscie((folder / "potok").string(), nadzor);
+        PlikWyjsciowy wyjscie((folder / "potok").string(), postep);
         znakomat::KonwersjaBlokowa konwersja(znakomat::MAZOVIA, znakomat::WINDOWS_EE);
-        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, nadzor), znakomat::Przerwane);
+        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, postep), znakomat::Przerwane);
     }
     ASSERT_TRUE(zadane);
     EXPECT_LT(Zegar::now() - *zadane, std::chrono::seconds(1));
     EXPECT_EQ(liczbaWatkow(), przed);
-    EXPECT_EQ(nadzor.zInnegoWatku, 0);
+    EXPECT_EQ(postep.zInnegoWatku, 0);
     ::close(czytelnik);
 }
 

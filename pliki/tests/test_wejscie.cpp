@@ -38,12 +38,12 @@ std::string losoweBajty(std::size_t dlugosc, unsigned ziarno)
 }
 
 // All that the input gives, read piece by piece.
-std::string przeczytajWszystko(PlikWejsciowy& wejscie, znakomat::Postep& nadzor)
+std::string przeczytajWszystko(PlikWejsciowy& wejscie, znakomat::Postep& postep)
 {
     std::string calosc;
     std::string kawalek;
     do {
-        wejscie.czytaj(kawalek, 4096, nadzor);
+        wejscie.czytaj(kawalek, 4096, postep);
         calosc += kawalek;
     } while (!kawalek.empty());
     return calosc;
@@ -63,12 +63,12 @@ TEST_F(Wejscie, FifoBezPisarzaPrzerwaneNaProsbe)
     const std::string wynik = wDziecku([&] {
         ::alarm(20);
         PlikWejsciowy wejscie(fifo);
-        NadzorDoLiczby nadzor(5);
+        NadzorDoLiczby postep(5);
         std::string kawalek;
         try {
-            wejscie.czytaj(kawalek, 4096, nadzor);
+            wejscie.czytaj(kawalek, 4096, postep);
         } catch (const znakomat::Przerwane&) {
-            return "przerwane po " + std::to_string(nadzor.wywolan());
+            return "przerwane po " + std::to_string(postep.wywolan());
         }
         return "przeczytane " + std::to_string(kawalek.size()) + " bajtów";
     });
@@ -90,16 +90,16 @@ TEST_F(Wejscie, FifoPisarzPrzychodziPozniejIWszystkoJestPrzeczytane)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string dane = losoweBajty(1 << 20, 7);
     PlikWejsciowy wejscie(fifo);
-    NadzorOczekiwania nadzor;
+    NadzorOczekiwania postep;
     bool czekal = false;
 
     std::thread pisarz([&] {
         // The writer comes once the reader is already waiting for it.
         const auto termin = std::chrono::steady_clock::now() + 10s;
-        while (nadzor.oczekiwan < 2 && std::chrono::steady_clock::now() < termin) {
+        while (postep.oczekiwan < 2 && std::chrono::steady_clock::now() < termin) {
             std::this_thread::yield();
         }
-        czekal = nadzor.oczekiwan >= 2;
+        czekal = postep.oczekiwan >= 2;
         // A reader that has given up must not leave this thread blocked or the test killed.
         sigset_t potok;
         sigemptyset(&potok);
@@ -120,7 +120,7 @@ TEST_F(Wejscie, FifoPisarzPrzychodziPozniejIWszystkoJestPrzeczytane)
         }
         ::close(deskryptor);
     });
-    const std::string przeczytane = przeczytajWszystko(wejscie, nadzor);
+    const std::string przeczytane = przeczytajWszystko(wejscie, postep);
     wejscie.zamknij();
     pisarz.join();
 
@@ -135,13 +135,13 @@ TEST_F(Wejscie, NieskonczoneWejsciePrzerwaneNaProsbe)
     zapiszPlik(wynik, "stary");
     PlikWejsciowy wejscie("/dev/zero");
     EXPECT_FALSE(wejscie.rozmiar());
-    NadzorDoLiczby nadzor(20);
+    NadzorDoLiczby postep(20);
     {
         PlikWyjsciowy wyjscie(wynik);
         znakomat::KonwersjaBlokowa konwersja(0, znakomat::UTF8_INDEX);
-        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, nadzor), znakomat::Przerwane);
+        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, postep), znakomat::Przerwane);
     }
-    EXPECT_EQ(nadzor.wywolan(), 20);
+    EXPECT_EQ(postep.wywolan(), 20);
     EXPECT_EQ(czytajPlik(wynik), "stary");
     EXPECT_EQ(wpisy(folder.sciezka()), std::set<std::string>{"wynik.txt"});
 }

@@ -577,11 +577,11 @@ TEST_P(Wyjscie, KazdaOdmowaNieZostawiaDeskryptorow)
         std::string wynik = "przyjęty";
         try {
             // A pipe without a reader is waited for until the second pause.
-            NadzorDoLiczby nadzor(2);
+            NadzorDoLiczby postep(2);
             if (odmowa.plik == Wejscie) {
                 const PlikWejsciowy wejscie(odmowa.nazwa);
             } else {
-                const PlikWyjsciowy wyjscie(odmowa.nazwa, nadzor);
+                const PlikWyjsciowy wyjscie(odmowa.nazwa, postep);
             }
         } catch (const BladPliku& blad) {
             wynik = "błąd " + std::to_string(blad.numer);
@@ -697,16 +697,16 @@ TEST_P(Niepowodzenie, PrzerwaneNaProsbe)
 {
     const fs::path wejscie = folder / "wejscie.txt";
     zapiszPlik(wejscie, std::string(4 * ROZMIAR_KAWALKA, 'w'));
-    NadzorDoLiczby nadzor(2);
+    NadzorDoLiczby postep(2);
     try {
         PlikWejsciowy plikWejsciowy(wejscie);
         PlikWyjsciowy wyjscie(wynik);
         znakomat::KonwersjaBlokowa konwersja(0, znakomat::UTF8_INDEX);
-        EXPECT_THROW(Przepisz(plikWejsciowy, wyjscie, konwersja, nadzor), znakomat::Przerwane);
+        EXPECT_THROW(Przepisz(plikWejsciowy, wyjscie, konwersja, postep), znakomat::Przerwane);
     } catch (const BladPliku& blad) {
         ADD_FAILURE() << "błąd " << blad.numer;
     }
-    EXPECT_EQ(nadzor.wywolan(), 2);
+    EXPECT_EQ(postep.wywolan(), 2);
     EXPECT_EQ(czytajPlik(wynik), STARY);
     EXPECT_EQ(wpisy(folder.sciezka()), (std::set<std::string>{"wejscie.txt", "wynik.txt"}));
 }
