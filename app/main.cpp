@@ -11,7 +11,7 @@
 #include "ui/aplikacja.h"
 #include "ui/frmmain.h"
 
-using namespace okno;
+using namespace ui;
 
 namespace {
 
@@ -54,7 +54,7 @@ int main(int argc, char* argv[])
     przygotujAplikacje(aplikacja);
 
     // The table is constant and complete before the window loads.
-    (void)znakomat::Standardy(0);
+    (void)engine::Standardy(0);
     // Local, so that it goes before the application: when the display goes away, Qt
     // ends the program from inside the event loop and no destructor runs after it.
     frmMain okno;

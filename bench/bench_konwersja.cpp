@@ -39,7 +39,7 @@
 
 namespace {
 
-using namespace znakomat;
+using namespace engine;
 
 std::size_t rozmiarTekstu = std::size_t{100} << 20;
 
@@ -113,7 +113,7 @@ void iconv3(benchmark::State& stan, Para para, bool tenSamWynik = true)
     // Both convert the same text the same way, or the comparison would mean nothing.
     if (!stan.error_occurred() && tenSamWynik &&
         std::string_view(wynik.data(), dlugosc) !=
-            znakomat::test::KonwertujBajty(wejscie, para.zrodlo, para.cel)) {
+            engine::test::KonwertujBajty(wejscie, para.zrodlo, para.cel)) {
         stan.SkipWithError("iconv and the engine differ");
     }
     stan.SetBytesProcessed(static_cast<std::int64_t>(stan.iterations() * wejscie.size()));

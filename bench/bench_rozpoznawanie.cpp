@@ -24,7 +24,7 @@
 
 namespace {
 
-using namespace znakomat;
+using namespace engine;
 
 std::size_t rozmiarTekstu = std::size_t{100} << 20;
 constexpr std::size_t KAWALEK = std::size_t{256} << 10;

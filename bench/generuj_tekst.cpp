@@ -22,7 +22,7 @@ namespace {
 
 int standard(std::string_view nazwa)
 {
-    if (const std::optional<int> znaleziony = znakomat::ZnajdzStandard(nazwa)) {
+    if (const std::optional<int> znaleziony = engine::ZnajdzStandard(nazwa)) {
         return *znaleziony;
     }
     throw std::invalid_argument("nieznany standard");
@@ -51,10 +51,10 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        std::size_t reszta = znakomat::pomiar::CzytajRozmiar(argv[1]);
-        const int cel = argc > 2 ? standard(argv[2]) : znakomat::WINDOWS_EE;
+        std::size_t reszta = engine::pomiar::CzytajRozmiar(argv[1]);
+        const int cel = argc > 2 ? standard(argv[2]) : engine::WINDOWS_EE;
         const std::uint64_t ziarno = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1;
-        znakomat::pomiar::TekstPolski generator(cel, ziarno);
+        engine::pomiar::TekstPolski generator(cel, ziarno);
         std::string kawalek;
         while (reszta > 0) {
             kawalek.clear();

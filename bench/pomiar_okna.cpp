@@ -24,7 +24,7 @@
 #include "ui/poletekstowe.h"
 #include "ui/tests/gui_test.h"
 
-using namespace okno;
+using namespace ui;
 
 namespace {
 
@@ -64,8 +64,8 @@ int main(int argc, char* argv[])
                    stderr);
         return 2;
     }
-    const std::optional<int> zrodlo = znakomat::ZnajdzStandard(argumenty[argumenty.size() - 2].toStdString());
-    const std::optional<int> cel = znakomat::ZnajdzStandard(argumenty.last().toStdString());
+    const std::optional<int> zrodlo = engine::ZnajdzStandard(argumenty[argumenty.size() - 2].toStdString());
+    const std::optional<int> cel = engine::ZnajdzStandard(argumenty.last().toStdString());
     if (!zrodlo || !cel) {
         std::fputs("pomiar_okna: nieznany standard; nazwy: znakomat-cli -l\n", stderr);
         return 2;

@@ -31,7 +31,7 @@
 
 namespace {
 
-using namespace znakomat;
+using namespace engine;
 
 std::vector<std::string> teksty(const std::string& plik)
 {
@@ -49,8 +49,8 @@ std::vector<std::string> teksty(const std::string& plik)
 bool konwertujaTakSamo(const std::string& tekst, int jeden, int drugi)
 {
     for (const int cel : {UTF8_INDEX, WINDOWS_EE}) {
-        if (znakomat::test::KonwertujBajty(tekst, jeden, cel) !=
-            znakomat::test::KonwertujBajty(tekst, drugi, cel)) {
+        if (engine::test::KonwertujBajty(tekst, jeden, cel) !=
+            engine::test::KonwertujBajty(tekst, drugi, cel)) {
             return false;
         }
     }
@@ -63,10 +63,10 @@ double zmierz(const std::vector<std::string>& proza, const QString& folder, cons
     const QString nazwa = QDir(folder).filePath(QStringLiteral("tekst.txt"));
     for (const std::string& utf8 : proza) {
         for (int prawdziwy = 1; prawdziwy < LICZBA_STANDARDOW; ++prawdziwy) {
-            const std::string tekst = znakomat::test::KonwertujBajty(utf8, UTF8_INDEX, prawdziwy);
+            const std::string tekst = engine::test::KonwertujBajty(utf8, UTF8_INDEX, prawdziwy);
             std::ofstream(nazwa.toStdString(), std::ios::binary | std::ios::trunc) << tekst;
-            const zadania::WynikRozpoznania wynik = zadania::RozpoznajPlik(nazwa, WINDOWS_EE);
-            const int wybrany = zadania::StandardDoWybrania(wynik).value_or(WINDOWS_EE);
+            const jobs::WynikRozpoznania wynik = jobs::RozpoznajPlik(nazwa, WINDOWS_EE);
+            const int wybrany = jobs::StandardDoWybrania(wynik).value_or(WINDOWS_EE);
             dobrze[static_cast<std::size_t>(prawdziwy)] += konwertujaTakSamo(tekst, wybrany, prawdziwy);
         }
     }
@@ -108,14 +108,14 @@ void zmierzWindowsEE(const std::vector<std::string>& proza, const QString& folde
     int zleWklejone = 0;
     int zlePliki = 0;
     for (const std::string& utf8 : proza) {
-        const std::string tekst = znakomat::test::KonwertujBajty(utf8, UTF8_INDEX, WINDOWS_EE);
+        const std::string tekst = engine::test::KonwertujBajty(utf8, UTF8_INDEX, WINDOWS_EE);
         const int wklejony =
-            zadania::StandardDoWybrania(zadania::RozpoznajTekst(QString::fromUtf8(utf8), WINDOWS_EE))
+            jobs::StandardDoWybrania(jobs::RozpoznajTekst(QString::fromUtf8(utf8), WINDOWS_EE))
                 .value_or(WINDOWS_EE);
         zleWklejone += !konwertujaTakSamo(tekst, wklejony, WINDOWS_EE);
         std::ofstream(nazwa.toStdString(), std::ios::binary | std::ios::trunc) << tekst;
         const int zPliku =
-            zadania::StandardDoWybrania(zadania::RozpoznajPlik(nazwa, WINDOWS_EE)).value_or(WINDOWS_EE);
+            jobs::StandardDoWybrania(jobs::RozpoznajPlik(nazwa, WINDOWS_EE)).value_or(WINDOWS_EE);
         zlePliki += !konwertujaTakSamo(tekst, zPliku, WINDOWS_EE);
     }
     std::printf("%s w Windows-EE, %zu tekstów: lista zmieniona źle po wklejeniu %d, w pliku %d\n", opis,

@@ -11,7 +11,7 @@
 #include "engine/strumien.h"
 #include "engine/tests/konwersja_bajtow.h"
 
-namespace znakomat::pomiar {
+namespace engine::pomiar {
 
 namespace {
 
@@ -81,7 +81,7 @@ std::vector<std::string> slowa(std::string_view lista)
         const std::size_t spacja = lista.find(' ');
         const std::string_view slowo = lista.substr(0, spacja);
         if (!slowo.empty()) {
-            wynik.push_back(znakomat::test::KonwertujBajty(std::string(slowo), UTF8_INDEX, WINDOWS_EE));
+            wynik.push_back(engine::test::KonwertujBajty(std::string(slowo), UTF8_INDEX, WINDOWS_EE));
         }
         lista.remove_prefix(spacja == std::string_view::npos ? lista.size() : spacja + 1);
     }
@@ -149,7 +149,7 @@ void TekstPolski::dodajSlowo(const std::string& slowo, bool wielka, bool wszystk
 void TekstPolski::naglowek()
 {
     windows_ +=
-        znakomat::test::KonwertujBajty(std::string(NAGLOWKI[los(NAGLOWKI.size())]), UTF8_INDEX, WINDOWS_EE);
+        engine::test::KonwertujBajty(std::string(NAGLOWKI[los(NAGLOWKI.size())]), UTF8_INDEX, WINDOWS_EE);
     windows_ += "\r\n\r\n";
 }
 
@@ -193,7 +193,7 @@ void TekstPolski::dopisz(std::string& wyjscie, std::size_t ile)
             }
             gotowe_ = standard_ == WINDOWS_EE
                           ? windows_
-                          : znakomat::test::KonwertujBajty(windows_, WINDOWS_EE, standard_);
+                          : engine::test::KonwertujBajty(windows_, WINDOWS_EE, standard_);
             wydane_ = 0;
         }
         const std::size_t n = std::min(ile, gotowe_.size() - wydane_);
@@ -250,4 +250,4 @@ std::size_t CzytajRozmiar(std::string_view napis)
     return wartosc;
 }
 
-}  // namespace znakomat::pomiar
+}  // namespace engine::pomiar

@@ -13,7 +13,7 @@
 
 namespace {
 
-using namespace znakomat;
+using namespace engine;
 using pomiar::GenerujTekst;
 using pomiar::TekstPolski;
 
@@ -82,7 +82,7 @@ TEST(TekstPolski, KazdyStandardToTenSamTekstPrzekonwertowany)
 {
     const std::string windows = GenerujTekst(200000, WINDOWS_EE, 9);
     for (int standard = 0; standard < LICZBA_STANDARDOW; ++standard) {
-        const std::string oczekiwany = znakomat::test::KonwertujBajty(windows, WINDOWS_EE, standard);
+        const std::string oczekiwany = engine::test::KonwertujBajty(windows, WINDOWS_EE, standard);
         const std::string tekst = GenerujTekst(oczekiwany.size(), standard, 9);
         EXPECT_TRUE(tekst == oczekiwany) << standard;
     }

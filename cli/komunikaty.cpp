@@ -41,7 +41,7 @@ std::string opisBleduPliku(const pliki::BladPliku& blad)
 
 // What passed unchanged although the target reads it otherwise, in one line; empty when
 // nothing did. `przesuniecie`: bytes of the text before the first piece the count saw.
-std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string& nazwaWejscia, int zrodlo,
+std::string ostrzezenie(const engine::NieLitery& nieLitery, const std::string& nazwaWejscia, int zrodlo,
                         int cel, bool zPodstawa, std::uint64_t przesuniecie)
 {
     if (nieLitery.ile() == 0) {
@@ -52,12 +52,12 @@ std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string&
                               ", licząc od 0";
     const std::string liczba = "liczba: " + std::to_string(nieLitery.ile());
     const std::string rada =
-        znakomat::KonwertujeWszystkieZnaki(zrodlo, cel, zPodstawa)
+        engine::KonwertujeWszystkieZnaki(zrodlo, cel, zPodstawa)
             ? "; sprawdź standard źródłowy albo przekonwertuj cały tekst opcją -a (--all-characters)"
             : "; sprawdź standard źródłowy albo przekonwertuj cały tekst opcją -a z -b (--base), stroną "
               "kodową "
               "bajtów innych niż litery, np. -a -b CP437";
-    using Rodzaj = znakomat::NieLitery::Rodzaj;
+    using Rodzaj = engine::NieLitery::Rodzaj;
     if (nieLitery.rodzaj() == Rodzaj::BajtyWUtf8 || nieLitery.rodzaj() == Rodzaj::InneZnaki) {
         std::array<char, 3> szesnastkowo{};
         std::snprintf(szesnastkowo.data(), szesnastkowo.size(), "%02X", nieLitery.pierwszyBajt());
@@ -96,7 +96,7 @@ std::string opisWejscia(const std::string& nazwa)
 
 std::string nazwaStandardu(int standard)
 {
-    return std::string(znakomat::Standardy(standard).Nazwa);
+    return std::string(engine::Standardy(standard).Nazwa);
 }
 
 std::string listaNazw(std::span<const int> standardy, std::string_view oddzielone)
@@ -143,7 +143,7 @@ std::string bezSterujacych(std::string_view nazwa, bool zUkosnikiem)
     for (std::size_t i = 0; i < nazwa.size();) {
         const auto bajt = static_cast<unsigned char>(nazwa[i]);
         char32_t kod = 0;
-        const int dlugosc = bajt < 0x80 ? 1 : znakomat::ZnakUtf8(nazwa.substr(i), kod);
+        const int dlugosc = bajt < 0x80 ? 1 : engine::ZnakUtf8(nazwa.substr(i), kod);
         if (bajt == '\\' && zUkosnikiem) {
             wynik += "\\\\";
         } else if (bajt == '\t') {

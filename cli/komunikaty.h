@@ -42,7 +42,7 @@ std::string listaNazw(std::span<const int> standardy, std::string_view oddzielon
 // What passed unchanged although the target reads it otherwise, in one line, with the options
 // that convert it; empty when nothing did. `zPodstawa`: -b was given. `przesuniecie`: bytes
 // of the text before the first piece the count saw.
-std::string ostrzezenie(const znakomat::NieLitery& nieLitery, const std::string& nazwaWejscia, int zrodlo,
+std::string ostrzezenie(const engine::NieLitery& nieLitery, const std::string& nazwaWejscia, int zrodlo,
                         int cel, bool zPodstawa, std::uint64_t przesuniecie);
 
 // A name for a line that scripts split at tabs: backslash and control characters escaped.

@@ -23,7 +23,7 @@ WynikWejscia konwertujWejscie(const std::function<pliki::WynikKonwersji()>& konw
         }
     }();
     WynikWejscia wynikWejscia{wynik.zrodlo, wynik.bezLiter(), {}};
-    if (wynik.rozpoznanie && wynik.rozpoznanie->werdykt == znakomat::Werdykt::Niejednoznaczny) {
+    if (wynik.rozpoznanie && wynik.rozpoznanie->werdykt == engine::Werdykt::Niejednoznaczny) {
         wynikWejscia.uwagi.push_back(opisWejscia(nazwaWejscia) + ": standard rozpoznany niepewnie: wybrany " +
                                      nazwaStandardu(wynik.zrodlo) +
                                      ", bliskie: " + listaNazw(wynik.rozpoznanie->bliskie, ", "));

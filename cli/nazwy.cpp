@@ -20,15 +20,15 @@ bool toAuto(std::string_view nazwa)
 
 int indeksStandardu(std::string_view nazwa)
 {
-    if (const std::optional<int> standard = znakomat::ZnajdzStandard(nazwa)) {
+    if (const std::optional<int> standard = engine::ZnajdzStandard(nazwa)) {
         return *standard;
     }
     if (toAuto(nazwa)) {
         throw ZleUzycie{cudzyslow(nazwa) + " można podać tylko jako standard źródłowy (-f)"};
     }
     std::string nazwy;
-    for (int i = 0; i < znakomat::LICZBA_STANDARDOW; ++i) {
-        nazwy += (i == 0 ? "" : ", ") + std::string(znakomat::Standardy(i).Nazwa);
+    for (int i = 0; i < engine::LICZBA_STANDARDOW; ++i) {
+        nazwy += (i == 0 ? "" : ", ") + std::string(engine::Standardy(i).Nazwa);
     }
     throw ZleUzycie{"nieznany standard " + cudzyslow(nazwa) + "; dostępne: " + nazwy +
                     " (inne nazwy: znakomat-cli -l)"};
@@ -37,23 +37,23 @@ int indeksStandardu(std::string_view nazwa)
 std::string nazwaPodstawy(std::string_view nazwa, std::optional<int> zrodlo, int cel)
 {
     // A base no standard takes would silently change nothing.
-    if (zrodlo && !znakomat::PrzyjmujePodstawe(*zrodlo) && !znakomat::PrzyjmujePodstawe(cel)) {
+    if (zrodlo && !engine::PrzyjmujePodstawe(*zrodlo) && !engine::PrzyjmujePodstawe(cel)) {
         throw ZleUzycie{"opcja -b (--base) nic tu nie zmienia: " +
                         (*zrodlo == cel ? "standard " + nazwaStandardu(cel) + " ma własną stronę kodową"
                                         : "standardy " + nazwaStandardu(*zrodlo) + " i " +
                                               nazwaStandardu(cel) + " mają własne strony kodowe")};
     }
-    const znakomat::Podstawa podstawa = znakomat::ZnajdzPodstawe(nazwa);
+    const engine::Podstawa podstawa = engine::ZnajdzPodstawe(nazwa);
     switch (podstawa.rodzaj) {
-        case znakomat::RodzajPodstawy::Nieznana:
+        case engine::RodzajPodstawy::Nieznana:
             throw ZleUzycie{"nieznana strona kodowa " + cudzyslow(nazwa) +
                             " (-b); dostępne: znakomat-cli --list-bases"};
-        case znakomat::RodzajPodstawy::Wielobajtowa:
+        case engine::RodzajPodstawy::Wielobajtowa:
             throw ZleUzycie{
                 cudzyslow(nazwa) +
                 " nie jest jednobajtową stroną kodową, a tylko takie przyjmuje opcja -b (--base), "
                 "np. CP437, CP850, ISO-8859-1, CP1252"};
-        case znakomat::RodzajPodstawy::Jednobajtowa:
+        case engine::RodzajPodstawy::Jednobajtowa:
             break;
     }
     return podstawa.nazwa;
@@ -62,7 +62,7 @@ std::string nazwaPodstawy(std::string_view nazwa, std::optional<int> zrodlo, int
 void sprawdzWszystkieZnaki(std::optional<int> zrodlo, int cel, bool zPodstawa)
 {
     for (const std::optional<int> standard : {zrodlo, std::optional(cel)}) {
-        if (standard && !znakomat::ZnaWszystkieZnaki(*standard, zPodstawa)) {
+        if (standard && !engine::ZnaWszystkieZnaki(*standard, zPodstawa)) {
             throw ZleUzycie{"opcja -a (--all-characters) nie zna bajtów standardu " +
                             nazwaStandardu(*standard) +
                             " innych niż litery: podaj ich jednobajtową stronę kodową opcją -b (--base), "
@@ -75,13 +75,13 @@ void sprawdzWszystkieZnaki(std::optional<int> zrodlo, int cel, bool zPodstawa)
 std::string listaStandardow()
 {
     std::size_t szerokosc = 0;
-    for (int i = 0; i < znakomat::LICZBA_STANDARDOW; ++i) {
-        szerokosc = std::max(szerokosc, znakomat::Standardy(i).Nazwa.size());
+    for (int i = 0; i < engine::LICZBA_STANDARDOW; ++i) {
+        szerokosc = std::max(szerokosc, engine::Standardy(i).Nazwa.size());
     }
     std::string lista;
-    for (int i = 0; i < znakomat::LICZBA_STANDARDOW; ++i) {
-        std::string wiersz(znakomat::Standardy(i).Nazwa);
-        for (const znakomat::Alias& alias : znakomat::Aliasy()) {
+    for (int i = 0; i < engine::LICZBA_STANDARDOW; ++i) {
+        std::string wiersz(engine::Standardy(i).Nazwa);
+        for (const engine::Alias& alias : engine::Aliasy()) {
             if (alias.standard == i) {
                 wiersz.resize(std::max(wiersz.size(), szerokosc), ' ');
                 wiersz += ' ';
@@ -91,8 +91,8 @@ std::string listaStandardow()
         lista += wiersz + "\n";
     }
     std::vector<int> cale;
-    for (int i = 0; i < znakomat::LICZBA_STANDARDOW; ++i) {
-        if (znakomat::ZnaWszystkieZnaki(i)) {
+    for (int i = 0; i < engine::LICZBA_STANDARDOW; ++i) {
+        if (engine::ZnaWszystkieZnaki(i)) {
             cale.push_back(i);
         }
     }
@@ -104,7 +104,7 @@ std::string listaStandardow()
 std::string listaPodstaw()
 {
     std::string lista;
-    for (const std::string& nazwa : znakomat::NazwyPodstaw()) {
+    for (const std::string& nazwa : engine::NazwyPodstaw()) {
         lista += nazwa + "\n";
     }
     return lista;

@@ -30,9 +30,9 @@ namespace {
 // What -r prints for a text without Polish letters: no name of a standard.
 constexpr std::string_view BEZ_LITER = "bez-liter";
 
-std::string wierszRozpoznania(const std::string& nazwa, const znakomat::Rozpoznanie& rozpoznanie)
+std::string wierszRozpoznania(const std::string& nazwa, const engine::Rozpoznanie& rozpoznanie)
 {
-    const std::string standard = rozpoznanie.werdykt == znakomat::Werdykt::BezPolskichLiter
+    const std::string standard = rozpoznanie.werdykt == engine::Werdykt::BezPolskichLiter
                                      ? std::string(BEZ_LITER)
                                      : nazwaStandardu(rozpoznanie.standard());
     return wJednymWierszu(nazwa) + "\t" + standard + "\t" + listaNazw(rozpoznanie.bliskie, ",") + "\n";

@@ -9,7 +9,7 @@
 #include "engine/standardy.h"
 #include "engine/windows1250.h"
 
-namespace znakomat {
+namespace engine {
 
 namespace {
 
@@ -251,4 +251,4 @@ void PrzygotowanaKonwersja::konwertujWMiejscu(std::string& tekst) const
     wMiejscu(tekst, *tablice_);
 }
 
-}  // namespace znakomat
+}  // namespace engine

@@ -7,7 +7,7 @@
 
 #include "engine/postep.h"
 
-namespace znakomat {
+namespace engine {
 
 // Rewrites the Polish letters of `tekst` from standard `zrodlo` into standard `cel`.
 // Step i replaces letter i; a character written by a step never takes part in a later
@@ -49,4 +49,4 @@ private:
     std::shared_ptr<const TablicePrzebiegu> tablice_;
 };
 
-}  // namespace znakomat
+}  // namespace engine

@@ -5,7 +5,7 @@
 #include "engine/standardy.h"
 
 // How Polish prose uses its letters, measured by scripts/proza_polska.py.
-namespace znakomat::model {
+namespace engine::model {
 
 // Classes of a character's neighbour; a context is the class before times four plus the
 // class after.
@@ -41,4 +41,4 @@ inline constexpr int LICZBA_KONTEKSTOW_SLOWA = 16;
 inline constexpr int ZASIEG_KONTEKSTU_SLOWA = 32;
 extern const std::array<std::array<double, LICZBA_KSZTALTOW>, LICZBA_KONTEKSTOW_SLOWA> LOG_KSZTALTU;
 
-}  // namespace znakomat::model
+}  // namespace engine::model

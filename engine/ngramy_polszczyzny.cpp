@@ -1,7 +1,7 @@
 // The table itself is generated: engine/ngramy_polszczyzny.inc.
 #include "engine/ngramy_polszczyzny.h"
 
-namespace znakomat::model {
+namespace engine::model {
 
 namespace {
 
@@ -13,4 +13,4 @@ constexpr NGram ngramy[] = {
 
 const std::span<const NGram> NGRAMY = ngramy;
 
-}  // namespace znakomat::model
+}  // namespace engine::model

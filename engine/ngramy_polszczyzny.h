@@ -4,7 +4,7 @@
 #include <span>
 
 // Which letters follow which inside Polish words, measured by scripts/proza_polska.py.
-namespace znakomat::model {
+namespace engine::model {
 
 // Symbols of a word: its edge, a..z and the nine Polish letters case folded, and one for
 // every other non-ASCII character.
@@ -28,4 +28,4 @@ struct NGram {
 // Sorted by key.
 extern const std::span<const NGram> NGRAMY;
 
-}  // namespace znakomat::model
+}  // namespace engine::model

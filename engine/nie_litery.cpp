@@ -17,7 +17,7 @@
 #include "engine/standardy.h"
 #include "engine/strona.h"
 
-namespace znakomat {
+namespace engine {
 
 namespace {
 
@@ -363,4 +363,4 @@ void NieLitery::dopisz(std::uint64_t pozycja, const unsigned char* bajty, std::u
     licznik_ += static_cast<std::uint64_t>(std::popcount(bity));
 }
 
-}  // namespace znakomat
+}  // namespace engine

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace znakomat {
+namespace engine {
 
 // Watches a letters' conversion for what passes it unchanged although the target reads it
 // otherwise:
@@ -68,4 +68,4 @@ private:
     unsigned char wiszacy_ = 0;
 };
 
-}  // namespace znakomat
+}  // namespace engine

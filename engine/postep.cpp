@@ -1,6 +1,6 @@
 #include "engine/postep.h"
 
-namespace znakomat {
+namespace engine {
 
 namespace {
 
@@ -14,4 +14,4 @@ Postep& BezPostepu()
     return pusty;
 }
 
-}  // namespace znakomat
+}  // namespace engine

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace znakomat {
+namespace engine {
 
 // Thrown by Postep::sprawdz when the one who started an operation asked it to stop.
 struct Przerwane {};
@@ -43,4 +43,4 @@ protected:
 // A Postep with every default.
 Postep& BezPostepu();
 
-}  // namespace znakomat
+}  // namespace engine

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace znakomat {
+namespace engine {
 
 namespace {
 
@@ -183,4 +183,4 @@ void TablicePrzebiegu::przygotujWiersze()
     przygotujSkrot(*this);
 }
 
-}  // namespace znakomat
+}  // namespace engine

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace znakomat {
+namespace engine {
 
 enum class Wariant {
     Zwykly,  // portable C++, eight bytes at a time at best
@@ -138,4 +138,4 @@ extern const Przebiegi PRZEBIEGI_AVX2;
 extern const Przebiegi PRZEBIEGI_AVX512_VBMI;
 #endif
 
-}  // namespace znakomat
+}  // namespace engine

@@ -19,7 +19,7 @@
 #include "engine/przebieg.h"
 #include "engine/przebieg_wspolne.h"
 
-namespace znakomat {
+namespace engine {
 
 namespace {
 
@@ -720,4 +720,4 @@ const Przebiegi PRZEBIEGI_AVX512_VBMI = {
     zParAvx512,
 };
 
-}  // namespace znakomat
+}  // namespace engine

@@ -14,7 +14,7 @@
 
 #include "engine/przebieg.h"
 
-namespace znakomat::przebieg {
+namespace engine::przebieg {
 
 template <PoczatekLitery K>
 inline bool jestKandydatem(std::uint8_t b)
@@ -158,4 +158,4 @@ std::size_t zPar(const std::uint8_t* z, std::size_t n, std::uint8_t* w, bool wMi
     return zapis + (n - odczyt);
 }
 
-}  // namespace znakomat::przebieg
+}  // namespace engine::przebieg

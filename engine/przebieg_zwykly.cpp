@@ -9,7 +9,7 @@
 #include "engine/przebieg.h"
 #include "engine/przebieg_wspolne.h"
 
-namespace znakomat {
+namespace engine {
 
 namespace {
 
@@ -61,4 +61,4 @@ const Przebiegi PRZEBIEGI_ZWYKLE = {
     przebieg::zPar<Slowa>,
 };
 
-}  // namespace znakomat
+}  // namespace engine

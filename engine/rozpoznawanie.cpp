@@ -21,7 +21,7 @@
 #include <immintrin.h>
 #endif
 
-namespace znakomat {
+namespace engine {
 
 namespace {
 
@@ -1008,4 +1008,4 @@ Rozpoznanie RozpoznajStandard(std::string_view tekst)
     return rozpoznawacz.wynik();
 }
 
-}  // namespace znakomat
+}  // namespace engine

@@ -8,7 +8,7 @@
 
 #include "engine/model_polszczyzny.h"
 
-namespace znakomat {
+namespace engine {
 
 struct Kandydat {
     int standard;
@@ -190,4 +190,4 @@ private:
 // The whole text at once.
 Rozpoznanie RozpoznajStandard(std::string_view tekst);
 
-}  // namespace znakomat
+}  // namespace engine

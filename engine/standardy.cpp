@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace znakomat {
+namespace engine {
 
 namespace {
 
@@ -151,4 +151,4 @@ std::optional<int> ZnajdzStandard(std::string_view nazwa)
     return std::nullopt;
 }
 
-}  // namespace znakomat
+}  // namespace engine

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace znakomat {
+namespace engine {
 
 inline constexpr int LICZBA_STANDARDOW = 18;
 inline constexpr int LICZBA_LITER = 18;
@@ -65,4 +65,4 @@ std::string KluczNazwy(std::string_view nazwa);
 // case, every other byte only itself. Nothing for an unknown name.
 std::optional<int> ZnajdzStandard(std::string_view nazwa);
 
-}  // namespace znakomat
+}  // namespace engine

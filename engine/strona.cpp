@@ -19,7 +19,7 @@
 #include "engine/windows1250.h"
 #include "engine/wszystkie_znaki.h"
 
-namespace znakomat {
+namespace engine {
 
 namespace {
 
@@ -343,4 +343,4 @@ std::vector<std::string> NazwyPodstaw()
     return wynik;
 }
 
-}  // namespace znakomat
+}  // namespace engine

@@ -12,7 +12,7 @@
 
 #include "engine/standardy.h"
 
-namespace znakomat {
+namespace engine {
 
 // The character each of a one-byte standard's 256 bytes stands for.
 struct Strona {
@@ -73,4 +73,4 @@ Podstawa ZnajdzPodstawe(std::string_view nazwa);
 // sorted, one of each set of names alike by the rule of KluczNazwy.
 std::vector<std::string> NazwyPodstaw();
 
-}  // namespace znakomat
+}  // namespace engine

@@ -3,7 +3,7 @@
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
 
-namespace znakomat {
+namespace engine {
 
 // A wrong source or target fails here, before any text is read.
 KonwersjaBlokowa::KonwersjaBlokowa(int zrodlo, int cel) : konwersja_(zrodlo, cel)
@@ -63,4 +63,4 @@ std::string KonwersjaBlokowa::zakoncz()
     return reszta;
 }
 
-}  // namespace znakomat
+}  // namespace engine

@@ -7,7 +7,7 @@
 
 #include "engine/konwersja.h"
 
-namespace znakomat {
+namespace engine {
 
 // Converts a text that arrives in pieces, so that a file of any size needs only one
 // piece in memory. The pieces joined give exactly what PrzygotowanaKonwersja gives for
@@ -49,4 +49,4 @@ private:
     std::string czeka_;
 };
 
-}  // namespace znakomat
+}  // namespace engine

@@ -1,6 +1,6 @@
 #include "engine/utf8.h"
 
-namespace znakomat {
+namespace engine {
 
 int ZnakUtf8(std::string_view tekst, char32_t& kod)
 {
@@ -63,4 +63,4 @@ void DopiszUtf8(std::string& wynik, char32_t znak)
     }
 }
 
-}  // namespace znakomat
+}  // namespace engine

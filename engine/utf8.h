@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace znakomat {
+namespace engine {
 
 // The length of the UTF-8 character at the beginning of `tekst` (not empty), its code point in `kod`; 0
 // when `tekst` ends inside one that may yet be valid, -1 when it cannot be one (overlong
@@ -15,4 +15,4 @@ int ZnakUtf8(std::string_view tekst, char32_t& kod);
 // Appends `znak` (a code point up to U+10FFFF) in UTF-8.
 void DopiszUtf8(std::string& wynik, char32_t znak);
 
-}  // namespace znakomat
+}  // namespace engine

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-namespace znakomat {
+namespace engine {
 
 namespace {
 
@@ -57,4 +57,4 @@ int BajtWindows1250(char16_t znak)
     return odwrotna().bajty[znak];
 }
 
-}  // namespace znakomat
+}  // namespace engine

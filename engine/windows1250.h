@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace znakomat {
+namespace engine {
 
 // The Windows-1250 code page as a one-to-one mapping of all 256 byte values. The five
 // values the code page leaves unassigned (81, 83, 88, 90, 98) map to the C1 control
@@ -13,4 +13,4 @@ char16_t ZnakWindows1250(unsigned char bajt);
 // The byte of a character, or -1 when the mapping has none.
 int BajtWindows1250(char16_t znak);
 
-}  // namespace znakomat
+}  // namespace engine

@@ -16,7 +16,7 @@
 #include "engine/strona.h"
 #include "engine/utf8.h"
 
-namespace znakomat {
+namespace engine {
 
 namespace {
 
@@ -372,4 +372,4 @@ void KonwersjaWszystkichZnakow::bladUtf8(std::string_view tekst, std::size_t gdz
                                   przeczytane_ + gdzie, dlugosc > 0 ? kod : 0};
 }
 
-}  // namespace znakomat
+}  // namespace engine

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace znakomat {
+namespace engine {
 
 // The standards that are real code pages, where every character of a text has a meaning
 // of its own; a base (engine/strona.h) changes nothing in them.
@@ -73,4 +73,4 @@ private:
     std::uint64_t przeczytane_ = 0;
 };
 
-}  // namespace znakomat
+}  // namespace engine

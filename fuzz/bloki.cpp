@@ -17,11 +17,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dane, std::size_t rozmiar)
 {
     FuzzedDataProvider wejscie(dane, rozmiar);
-    const int zrodlo = wejscie.ConsumeIntegralInRange(0, znakomat::LICZBA_STANDARDOW - 1);
-    const int cel = wejscie.ConsumeIntegralInRange(0, znakomat::LICZBA_STANDARDOW - 1);
+    const int zrodlo = wejscie.ConsumeIntegralInRange(0, engine::LICZBA_STANDARDOW - 1);
+    const int cel = wejscie.ConsumeIntegralInRange(0, engine::LICZBA_STANDARDOW - 1);
     const std::string tekst = wejscie.ConsumeRandomLengthString();
 
-    znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
+    engine::KonwersjaBlokowa konwersja(zrodlo, cel);
     std::string wKawalkach;
     std::vector<char> bufor;
     for (std::size_t p = 0; p < tekst.size();) {
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dane, std::size_t rozm
     }
     wKawalkach += konwersja.zakoncz();
 
-    if (wKawalkach != znakomat::test::KonwertujBajty(tekst, zrodlo, cel)) {
+    if (wKawalkach != engine::test::KonwertujBajty(tekst, zrodlo, cel)) {
         std::abort();
     }
     return 0;

@@ -13,7 +13,7 @@
 
 namespace {
 
-bool takieSame(const znakomat::Rozpoznanie& a, const znakomat::Rozpoznanie& b)
+bool takieSame(const engine::Rozpoznanie& a, const engine::Rozpoznanie& b)
 {
     if (a.werdykt != b.werdykt || a.bliskie != b.bliskie || a.ranking.size() != b.ranking.size()) {
         return false;
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dane, std::size_t rozm
     FuzzedDataProvider wejscie(dane, rozmiar);
     const std::string tekst = wejscie.ConsumeRandomLengthString();
 
-    znakomat::Rozpoznawacz rozpoznawacz;
+    engine::Rozpoznawacz rozpoznawacz;
     for (std::size_t p = 0; p < tekst.size();) {
         const std::size_t ile = wejscie.remaining_bytes() > 0
                                     ? wejscie.ConsumeIntegralInRange<std::size_t>(0, tekst.size() - p)
@@ -43,13 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dane, std::size_t rozm
         p += ile;
     }
 
-    const znakomat::Rozpoznanie calosc = znakomat::RozpoznajStandard(tekst);
+    const engine::Rozpoznanie calosc = engine::RozpoznajStandard(tekst);
     if (!takieSame(rozpoznawacz.wynik(), calosc)) {
         std::abort();
     }
-    znakomat::WymusWariant(znakomat::Wariant::Zwykly);
-    const znakomat::Rozpoznanie zwykle = znakomat::RozpoznajStandard(tekst);
-    znakomat::WymusWariant(std::nullopt);
+    engine::WymusWariant(engine::Wariant::Zwykly);
+    const engine::Rozpoznanie zwykle = engine::RozpoznajStandard(tekst);
+    engine::WymusWariant(std::nullopt);
     if (!takieSame(zwykle, calosc)) {
         std::abort();
     }

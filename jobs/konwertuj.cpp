@@ -19,7 +19,7 @@
 #include "pliki/konwersja_pliku.h"
 #include "pliki/opis_bledu.h"
 
-namespace zadania {
+namespace jobs {
 
 namespace {
 
@@ -78,20 +78,20 @@ QString opisNieLiter(const pliki::WynikKonwersji& wynik, int cel)
     if (!wynik.nieLitery || wynik.nieLitery->ile() == 0) {
         return {};
     }
-    const znakomat::NieLitery& nieLitery = *wynik.nieLitery;
+    const engine::NieLitery& nieLitery = *wynik.nieLitery;
     const QString ileIGdzie =
         QStringLiteral("liczba: %1, pierwszy na pozycji %2 pliku wejściowego, licząc od 0")
             .arg(nieLitery.ile())
             .arg(wynik.przesuniecie + nieLitery.pierwszy());
-    const QString zrodlo = QString::fromUtf8(znakomat::Standardy(wynik.zrodlo).Nazwa);
-    const QString docelowy = QString::fromUtf8(znakomat::Standardy(cel).Nazwa);
+    const QString zrodlo = QString::fromUtf8(engine::Standardy(wynik.zrodlo).Nazwa);
+    const QString docelowy = QString::fromUtf8(engine::Standardy(cel).Nazwa);
     switch (nieLitery.rodzaj()) {
-        case znakomat::NieLitery::Rodzaj::BajtyWUtf8:
+        case engine::NieLitery::Rodzaj::BajtyWUtf8:
             return QStringLiteral(
                        "Plik wyjściowy nie jest poprawnym tekstem UTF-8: znaki, które nie są polskimi "
                        "literami, zostały w nim jako bajty standardu %1 (%2).")
                 .arg(zrodlo, ileIGdzie);
-        case znakomat::NieLitery::Rodzaj::ZnakiZUtf8:
+        case engine::NieLitery::Rodzaj::ZnakiZUtf8:
             return QStringLiteral(
                        "Plik wyjściowy nie jest czystym tekstem standardu %1: znaki UTF-8 inne niż "
                        "polskie litery zostały w nim jako ciągi kilku bajtów (%2).")
@@ -118,14 +118,14 @@ std::optional<pliki::WynikKonwersji> konwertujNazwane(OknoZadania& okno, const Q
     try {
         std::optional<pliki::WynikKonwersji> wynik;
         // Names are compared before the probes; what was opened is compared in the job.
-        WykonajWTle(okno, [&](znakomat::Postep& postep) {
+        WykonajWTle(okno, [&](engine::Postep& postep) {
             wynik = pliki::KonwertujPlik(SciezkaPliku(nazwaWejscia), SciezkaPliku(nazwaWyjscia), ustawienia,
                                          postep);
         });
         return wynik;
     } catch (const pliki::WejscieJestWyjsciem&) {
         zakonczBledem(okno, INNA_NAZWA);
-    } catch (const znakomat::Przerwane&) {
+    } catch (const engine::Przerwane&) {
         // Closing the window: the output stays as it was, and there is nobody to tell.
         okno.przywrocTytul();
         okno.EnabledX(true);
@@ -167,7 +167,7 @@ bool zakonczKonwersje(OknoZadania& okno, const std::optional<pliki::WynikKonwers
     }
     QString objasnienie = opisNieLiter(*wynik, cel);
     const bool wszystkieMozliwe =
-        !objasnienie.isEmpty() && znakomat::KonwertujeWszystkieZnaki(wynik->zrodlo, cel);
+        !objasnienie.isEmpty() && engine::KonwertujeWszystkieZnaki(wynik->zrodlo, cel);
     if (!objasnienie.isEmpty()) {
         objasnienie += wszystkieMozliwe ? RADA_WSZYSTKIE : RADA_ZRODLO;
     }
@@ -249,7 +249,7 @@ void KonwertujTekstPola(OknoZadania& okno, PoleKonwersji& pole, int zrodlo, int 
     try {
         okno.przetworzZdarzenia();
         PostepOkna postep(okno);
-        tekst = znakomat::KonwertujTekst(std::move(tekst), zrodlo, cel, postep);
+        tekst = engine::KonwertujTekst(std::move(tekst), zrodlo, cel, postep);
     } catch (...) {
         // The box was emptied for the conversion: the user's text goes back before the
         // error is reported.
@@ -287,4 +287,4 @@ void KopiujDoSchowka(PoleKonwersji& pole)
     pole.ustawFokus();
 }
 
-}  // namespace zadania
+}  // namespace jobs

@@ -6,7 +6,7 @@
 
 #include "jobs/okno_konwersji.h"
 
-namespace zadania {
+namespace jobs {
 
 // The path the file library is given for a name typed in the window. The library reads "-"
 // as standard input or output; in the window every name is a file's, so "-" is the file of
@@ -33,4 +33,4 @@ void KopiujDoSchowka(PoleKonwersji& pole);
 bool qKon1(const QString& wejscie);
 bool qKon2(const QString& wyjscie, const QString& wejscie);
 
-}  // namespace zadania
+}  // namespace jobs

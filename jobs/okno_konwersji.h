@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace zadania {
+namespace jobs {
 
 // A selection in editor positions.
 struct Zaznaczenie {
@@ -72,4 +72,4 @@ protected:
     ~OknoKonwersji() = default;
 };
 
-}  // namespace zadania
+}  // namespace jobs

@@ -8,7 +8,7 @@
 #include <thread>
 #include <utility>
 
-namespace zadania {
+namespace jobs {
 
 namespace {
 
@@ -63,7 +63,7 @@ namespace {
 
 // What the job's thread asks of the window, and the window's answer: one request at a
 // time, since the job waits for each.
-class PostepWTle final : public znakomat::Postep {
+class PostepWTle final : public engine::Postep {
 public:
     // The window's side: shows what was asked, tells of a close request, and waits at most
     // `najdluzej` for the job's next request or its end. False once the job has ended.
@@ -132,7 +132,7 @@ private:
 
 }  // namespace
 
-void WykonajWTle(OknoZadania& okno, const std::function<void(znakomat::Postep&)>& praca)
+void WykonajWTle(OknoZadania& okno, const std::function<void(engine::Postep&)>& praca)
 {
     PostepWTle postep;
     std::exception_ptr blad;
@@ -154,4 +154,4 @@ void WykonajWTle(OknoZadania& okno, const std::function<void(znakomat::Postep&)>
     }
 }
 
-}  // namespace zadania
+}  // namespace jobs

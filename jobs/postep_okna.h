@@ -7,11 +7,11 @@
 #include "engine/postep.h"
 #include "jobs/okno_konwersji.h"
 
-namespace zadania {
+namespace jobs {
 
 // A job's progress in the window's caption, a window that keeps painting, and a close
 // request that stops a file job.
-class PostepOkna final : public znakomat::Postep {
+class PostepOkna final : public engine::Postep {
 public:
     explicit PostepOkna(OknoZadania& okno);
 
@@ -32,6 +32,6 @@ private:
 // the commit of a large output, which nothing may break off, so never freeze the window.
 // Each step and the commit are shown in the window before the work goes on, and a close
 // request asks the work to stop at its next check.
-void WykonajWTle(OknoZadania& okno, const std::function<void(znakomat::Postep&)>& praca);
+void WykonajWTle(OknoZadania& okno, const std::function<void(engine::Postep&)>& praca);
 
-}  // namespace zadania
+}  // namespace jobs

@@ -18,7 +18,7 @@
 #include "pliki/przepisz.h"
 #include "pliki/rozpoznany_poczatek.h"
 
-namespace zadania {
+namespace jobs {
 
 namespace {
 
@@ -27,7 +27,7 @@ static_assert(GRANICA_ODCZYTU == std::size_t{17} << 20, "the bound the header's 
 
 // Counts the pieces the recognition reads, so that a long plain header ends the reading,
 // and passes on a stop request.
-class PostepRozpoznania final : public znakomat::Postep {
+class PostepRozpoznania final : public engine::Postep {
 public:
     explicit PostepRozpoznania(std::stop_token stop) : stop_(std::move(stop)) {}
 
@@ -50,7 +50,7 @@ private:
 
 QString nazwa(int standard)
 {
-    return QString::fromUtf8(znakomat::Standardy(standard).Nazwa);
+    return QString::fromUtf8(engine::Standardy(standard).Nazwa);
 }
 
 QString opisBledu(int numer)
@@ -88,9 +88,9 @@ bool czytajaTakSamo(const std::string& tekst, int jeden, int drugi)
     if (jeden == drugi) {
         return true;
     }
-    for (const int cel : {znakomat::UTF8_INDEX, znakomat::WINDOWS_EE}) {
-        const znakomat::PrzygotowanaKonwersja zJednego(jeden, cel);
-        const znakomat::PrzygotowanaKonwersja zDrugiego(drugi, cel);
+    for (const int cel : {engine::UTF8_INDEX, engine::WINDOWS_EE}) {
+        const engine::PrzygotowanaKonwersja zJednego(jeden, cel);
+        const engine::PrzygotowanaKonwersja zDrugiego(drugi, cel);
         std::string pierwszy;
         std::string drugiWynik;
         zJednego.dopisz(tekst, pierwszy);
@@ -102,9 +102,9 @@ bool czytajaTakSamo(const std::string& tekst, int jeden, int drugi)
     return true;
 }
 
-bool maStandardy(const znakomat::Rozpoznanie& rozpoznanie)
+bool maStandardy(const engine::Rozpoznanie& rozpoznanie)
 {
-    return rozpoznanie.werdykt != znakomat::Werdykt::BezPolskichLiter;
+    return rozpoznanie.werdykt != engine::Werdykt::BezPolskichLiter;
 }
 
 void porownajZObecnym(WynikRozpoznania& wynik, const std::string& probka)
@@ -112,7 +112,7 @@ void porownajZObecnym(WynikRozpoznania& wynik, const std::string& probka)
     if (!wynik.rozpoznanie || !maStandardy(*wynik.rozpoznanie)) {
         return;
     }
-    const znakomat::Rozpoznanie& rozpoznanie = *wynik.rozpoznanie;
+    const engine::Rozpoznanie& rozpoznanie = *wynik.rozpoznanie;
     wynik.obecnyDajeToSamo = czytajaTakSamo(probka, wynik.obecny, rozpoznanie.standard());
     wynik.obecnyPasuje = wynik.obecnyDajeToSamo ||
                          std::any_of(rozpoznanie.bliskie.begin(), rozpoznanie.bliskie.end(), [&](int bliski) {
@@ -131,10 +131,10 @@ std::string probkaPliku(const std::string& sciezka, std::uint64_t pominac, const
     std::string kawalek;
     while (probka.size() < pliki::ROZPOZNAWANY_POCZATEK) {
         if (stop.stop_requested()) {
-            throw znakomat::Przerwane{};
+            throw engine::Przerwane{};
         }
         // A regular file: a read never waits.
-        wejscie.czytaj(kawalek, pliki::ROZMIAR_KAWALKA, znakomat::BezPostepu());
+        wejscie.czytaj(kawalek, pliki::ROZMIAR_KAWALKA, engine::BezPostepu());
         if (kawalek.empty()) {
             break;
         }
@@ -198,7 +198,7 @@ WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_
         if (maStandardy(*wynik.rozpoznanie)) {
             porownajZObecnym(wynik, probkaPliku(sciezka, poczatek.przepisaneBezZmian(), stop));
         }
-    } catch (const znakomat::Przerwane&) {
+    } catch (const engine::Przerwane&) {
         if (postep.zaDuzo()) {
             wynik.uwaga = QStringLiteral(
                               "Pierwsze %1 MB pliku nie zawierają polskich liter: dalej standard nie "
@@ -218,12 +218,12 @@ WynikRozpoznania RozpoznajTekst(const QString& tekst, int obecny)
     std::string bajty;
     bajty.reserve(static_cast<std::size_t>(dlugosc));
     for (const QChar znak : QStringView(tekst).first(dlugosc)) {
-        const int bajt = znakomat::BajtWindows1250(znak.unicode());
+        const int bajt = engine::BajtWindows1250(znak.unicode());
         bajty.push_back(bajt < 0 ? '?' : static_cast<char>(bajt));
     }
     WynikRozpoznania wynik;
     wynik.obecny = obecny;
-    wynik.rozpoznanie = znakomat::RozpoznajStandard(bajty);
+    wynik.rozpoznanie = engine::RozpoznajStandard(bajty);
     porownajZObecnym(wynik, bajty);
     return wynik;
 }
@@ -234,13 +234,13 @@ WyborZrodla WybierzZrodlo(const WynikRozpoznania& wynik)
     if (!wynik.rozpoznanie || !maStandardy(*wynik.rozpoznanie)) {
         return {};
     }
-    const znakomat::Rozpoznanie& rozpoznanie = *wynik.rozpoznanie;
-    const bool pewny = rozpoznanie.werdykt == znakomat::Werdykt::Rozpoznany;
+    const engine::Rozpoznanie& rozpoznanie = *wynik.rozpoznanie;
+    const bool pewny = rozpoznanie.werdykt == engine::Werdykt::Rozpoznany;
     if (pewny ? wynik.obecnyDajeToSamo : wynik.obecnyPasuje) {
         return {pewny ? Powod::TenSamWynik : Powod::NicDoWyboru, std::nullopt};
     }
     const auto obecny = std::find_if(rozpoznanie.ranking.begin(), rozpoznanie.ranking.end(),
-                                     [&](const znakomat::Kandydat& k) { return k.standard == wynik.obecny; });
+                                     [&](const engine::Kandydat& k) { return k.standard == wynik.obecny; });
     // "brak" has no reading of its own: any verdict beats it.
     if (obecny != rozpoznanie.ranking.end()) {
         const double roznica = rozpoznanie.ranking.front().wynik - obecny->wynik;
@@ -261,7 +261,7 @@ std::optional<int> StandardDoWybrania(const WynikRozpoznania& wynik)
 
 namespace {
 
-QString opisNiepewnego(const znakomat::Rozpoznanie& rozpoznanie)
+QString opisNiepewnego(const engine::Rozpoznanie& rozpoznanie)
 {
     QStringList pasujace{nazwa(rozpoznanie.standard())};
     for (const int standard : rozpoznanie.bliskie) {
@@ -292,15 +292,15 @@ QString OpisRozpoznania(const WynikRozpoznania& wynik, bool plik, std::optional<
     if (!wynik.rozpoznanie) {
         return wynik.uwaga;
     }
-    const znakomat::Rozpoznanie& rozpoznanie = *wynik.rozpoznanie;
-    if (rozpoznanie.werdykt == znakomat::Werdykt::BezPolskichLiter) {
+    const engine::Rozpoznanie& rozpoznanie = *wynik.rozpoznanie;
+    if (rozpoznanie.werdykt == engine::Werdykt::BezPolskichLiter) {
         return plik ? QStringLiteral("Plik nie zawiera polskich liter.")
                     : QStringLiteral("Tekst nie zawiera polskich liter.");
     }
     const int standard = rozpoznanie.standard();
     const WyborZrodla wybor = recznie ? WyborZrodla{} : WybierzZrodlo(wynik);
     const QString poKoncu = QStringLiteral(" Zostanie wybrany po zakończeniu konwersji.");
-    if (rozpoznanie.werdykt == znakomat::Werdykt::Niejednoznaczny) {
+    if (rozpoznanie.werdykt == engine::Werdykt::Niejednoznaczny) {
         QString opis = opisNiepewnego(rozpoznanie);
         if (wybor.powod == WyborZrodla::Powod::NajbardziejPrawdopodobny) {
             opis += QStringLiteral(" %1 do nich nie należy, więc wybrany jest najbardziej prawdopodobny: %2.")
@@ -377,4 +377,4 @@ void RozpoznawanieWTle::zakonczone(unsigned long long numer, const WynikRozpozna
     emit rozpoznano(wynik);
 }
 
-}  // namespace zadania
+}  // namespace jobs

@@ -13,7 +13,7 @@
 
 #include "engine/rozpoznawanie.h"
 
-namespace zadania {
+namespace jobs {
 
 // The window reads at most 17 MiB of a file, so that a plain header of gigabytes does not
 // keep it reading. When the first byte of 80 and above lies within the first GRANICA_ASCII
@@ -38,7 +38,7 @@ std::optional<StanPliku> StanPlikuTeraz(const QString& sciezka);
 // What the window learned of the standard of a file or of the text box.
 struct WynikRozpoznania {
     // None when nothing was recognised: `uwaga` says why.
-    std::optional<znakomat::Rozpoznanie> rozpoznanie;
+    std::optional<engine::Rozpoznanie> rozpoznanie;
     QString uwaga;
     // The standard the source list showed when the recognition began, and whether it reads
     // the text as the recognised one does, so that choosing the recognised one would
@@ -118,7 +118,7 @@ public:
     bool trwa() const { return oczekiwane_ != 0; }
 
 signals:
-    void rozpoznano(const zadania::WynikRozpoznania& wynik);
+    void rozpoznano(const jobs::WynikRozpoznania& wynik);
 
 private:
     // On the worker thread.
@@ -131,4 +131,4 @@ private:
     std::map<unsigned long long, std::jthread> watki_;
 };
 
-}  // namespace zadania
+}  // namespace jobs

@@ -14,7 +14,7 @@
 #include <memory>
 #include <optional>
 
-namespace zadania {
+namespace jobs {
 
 namespace {
 
@@ -138,4 +138,4 @@ QString tekstZeSchowka(const QMimeData& dane)
     return tekst;
 }
 
-}  // namespace zadania
+}  // namespace jobs

@@ -23,7 +23,7 @@ int otworzW(int folder, const char* nazwa, int flagi, unsigned tryb)
     return deskryptor;
 }
 
-bool czekajNa(int deskryptor, short zdarzenie, znakomat::Postep& postep)
+bool czekajNa(int deskryptor, short zdarzenie, engine::Postep& postep)
 {
     for (;;) {
         pollfd oczekiwanie{deskryptor, zdarzenie, 0};
@@ -39,7 +39,7 @@ bool czekajNa(int deskryptor, short zdarzenie, znakomat::Postep& postep)
     }
 }
 
-int zapiszWszystko(int deskryptor, std::string_view dane, znakomat::Postep& postep)
+int zapiszWszystko(int deskryptor, std::string_view dane, engine::Postep& postep)
 {
     while (!dane.empty()) {
         const ssize_t zapisane = ::write(deskryptor, dane.data(), dane.size());

@@ -57,10 +57,10 @@ int otworzW(int folder, const char* nazwa, int flagi, unsigned tryb = 0666);
 
 // Waits until `deskryptor` is ready for `zdarzenie` (POLLIN, POLLOUT), asking `postep`
 // between waits. False with errno set when poll fails.
-bool czekajNa(int deskryptor, short zdarzenie, znakomat::Postep& postep);
+bool czekajNa(int deskryptor, short zdarzenie, engine::Postep& postep);
 
 // Writes all of `dane`, waiting for a full pipe through `postep`; 0, or errno.
-int zapiszWszystko(int deskryptor, std::string_view dane, znakomat::Postep& postep);
+int zapiszWszystko(int deskryptor, std::string_view dane, engine::Postep& postep);
 
 // Best effort: a pipe that cannot grow works as it is.
 void powiekszJesliPotok(int deskryptor, std::size_t rozmiar);

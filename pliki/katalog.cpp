@@ -77,7 +77,7 @@ std::string BezWielkosci(std::string_view nazwa)
     std::string wynik;
     for (std::size_t i = 0; i < nazwa.size();) {
         char32_t znak = 0;
-        const int dlugosc = znakomat::ZnakUtf8(nazwa.substr(i), znak);
+        const int dlugosc = engine::ZnakUtf8(nazwa.substr(i), znak);
         if (dlugosc <= 0) {
             // Not UTF-8: the byte itself.
             wynik += nazwa[i];
@@ -90,7 +90,7 @@ std::string BezWielkosci(std::string_view nazwa)
         } else if (znak >= 'A' && znak <= 'Z') {
             zlozony = znak - 'A' + 'a';
         }
-        znakomat::DopiszUtf8(wynik, static_cast<char32_t>(zlozony));
+        engine::DopiszUtf8(wynik, static_cast<char32_t>(zlozony));
         i += static_cast<std::size_t>(dlugosc);
     }
     return wynik;

@@ -18,9 +18,9 @@ using Przekaz = std::function<void(const std::function<void(std::string_view)>&)
 // Every character of the pieces `przekaz` hands over, from `zrodlo` to `cel`, as iconv
 // converts them. `przesuniecie` is where the first of them lies in the text.
 void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
-                            const std::string& podstawa, std::uint64_t przesuniecie, znakomat::Postep& postep)
+                            const std::string& podstawa, std::uint64_t przesuniecie, engine::Postep& postep)
 {
-    std::optional<znakomat::KonwersjaWszystkichZnakow> konwersja;
+    std::optional<engine::KonwersjaWszystkichZnakow> konwersja;
     try {
         konwersja.emplace(zrodlo, cel, podstawa);
     } catch (const std::runtime_error& blad) {
@@ -35,7 +35,7 @@ void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int 
             wynik.clear();
         });
         konwersja->zakoncz();
-    } catch (const znakomat::NieprzekonwertowanyZnak& stop) {
+    } catch (const engine::NieprzekonwertowanyZnak& stop) {
         // What came before the stop, as iconv leaves it; an uncommitted file is dropped anyway.
         wyjscie.zapisz(wynik, postep);
         throw ZatrzymanaKonwersja{stop, zrodlo, przesuniecie};
@@ -44,13 +44,13 @@ void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int 
 
 // The letters, counting what passes them that the target cannot hold; ends the conversion.
 template <typename Czytanie>
-znakomat::NieLitery przepiszLitery(Czytanie przepisz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
-                                   const std::string& podstawa, znakomat::Postep& postep)
+engine::NieLitery przepiszLitery(Czytanie przepisz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
+                                   const std::string& podstawa, engine::Postep& postep)
 {
-    znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
-    znakomat::NieLitery nieLitery = [&] {
+    engine::KonwersjaBlokowa konwersja(zrodlo, cel);
+    engine::NieLitery nieLitery = [&] {
         try {
-            return znakomat::NieLitery(zrodlo, cel, podstawa);
+            return engine::NieLitery(zrodlo, cel, podstawa);
         } catch (const std::runtime_error& blad) {
             throw BrakStronyKodowej{blad.what()};
         }
@@ -64,7 +64,7 @@ znakomat::NieLitery przepiszLitery(Czytanie przepisz, PlikWyjsciowy& wyjscie, in
 }  // namespace
 
 WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
-                                const UstawieniaKonwersji& ustawienia, znakomat::Postep& postep)
+                                const UstawieniaKonwersji& ustawienia, engine::Postep& postep)
 {
     const int cel = ustawienia.cel;
     if (ustawienia.zrodlo) {
@@ -76,7 +76,7 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
             return wynik;
         }
         wynik.nieLitery = przepiszLitery(
-            [&](znakomat::KonwersjaBlokowa& konwersja, znakomat::NieLitery& nieLitery) {
+            [&](engine::KonwersjaBlokowa& konwersja, engine::NieLitery& nieLitery) {
                 Przepisz(wejscie, wyjscie, konwersja, postep, &nieLitery);
             },
             wyjscie, zrodlo, cel, ustawienia.podstawa, postep);
@@ -91,7 +91,7 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
         wynik.zrodlo = wynik.rozpoznanie->standard();
     }
     if (ustawienia.wszystkieZnaki && !wynik.bezLiter()) {
-        if (znakomat::KonwertujeWszystkieZnaki(wynik.zrodlo, cel, !ustawienia.podstawa.empty())) {
+        if (engine::KonwertujeWszystkieZnaki(wynik.zrodlo, cel, !ustawienia.podstawa.empty())) {
             przepiszWszystkieZnaki([&](const auto& dalej) { poczatek.przekaz(dalej, postep); }, wyjscie,
                                    wynik.zrodlo, cel, ustawienia.podstawa, wynik.przesuniecie, postep);
             return wynik;
@@ -99,7 +99,7 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
         wynik.tylkoLitery = true;
     }
     wynik.nieLitery = przepiszLitery(
-        [&](znakomat::KonwersjaBlokowa& konwersja, znakomat::NieLitery& nieLitery) {
+        [&](engine::KonwersjaBlokowa& konwersja, engine::NieLitery& nieLitery) {
             poczatek.przepisz(konwersja, postep, &nieLitery);
         },
         wyjscie, wynik.zrodlo, cel, ustawienia.podstawa, postep);
@@ -107,7 +107,7 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
 }
 
 KonwersjaDoPliku::KonwersjaDoPliku(std::string nazwaWyjscia, const UstawieniaKonwersji& ustawienia,
-                                   znakomat::Postep& postep)
+                                   engine::Postep& postep)
     : nazwaWyjscia_(std::move(nazwaWyjscia)), ustawienia_(ustawienia), postep_(postep)
 {
 }
@@ -147,7 +147,7 @@ void KonwersjaDoPliku::zatwierdz()
 }
 
 WynikKonwersji KonwertujPlik(const std::string& nazwaWejscia, const std::string& nazwaWyjscia,
-                             const UstawieniaKonwersji& ustawienia, znakomat::Postep& postep,
+                             const UstawieniaKonwersji& ustawienia, engine::Postep& postep,
                              const std::function<void()>& przedUtworzeniemWyjscia)
 {
     KonwersjaDoPliku konwersja(nazwaWyjscia, ustawienia, postep);

@@ -23,10 +23,10 @@ struct UstawieniaKonwersji {
     std::optional<int> zrodlo;
     int cel;
     // Every character, not only the letters; where both standards have pages
-    // (znakomat::KonwertujeWszystkieZnaki).
+    // (engine::KonwertujeWszystkieZnaki).
     bool wszystkieZnaki = false;
     // The one-byte code page of the other bytes of the standards that take a base, as
-    // znakomat::ZnajdzPodstawe names it; empty for none.
+    // engine::ZnajdzPodstawe names it; empty for none.
     std::string podstawa{};
 };
 
@@ -35,7 +35,7 @@ struct WynikKonwersji {
     // The standard converted from; the target itself when a recognised text has no letters.
     int zrodlo;
     // The verdict on the beginning, when the source was recognised.
-    std::optional<znakomat::Rozpoznanie> rozpoznanie;
+    std::optional<engine::Rozpoznanie> rozpoznanie;
     // Whether the recognised beginning held no byte of 80 and above.
     bool tylkoAscii = false;
     // Every character was asked for, but the recognised standard has no page: only the
@@ -43,13 +43,13 @@ struct WynikKonwersji {
     bool tylkoLitery = false;
     // What passed the letters' conversion unchanged although the target cannot hold it;
     // none when every character was converted.
-    std::optional<znakomat::NieLitery> nieLitery;
+    std::optional<engine::NieLitery> nieLitery;
     // Bytes at the start of the text that went over unchanged before the verdict.
     std::uint64_t przesuniecie = 0;
 
     bool bezLiter() const
     {
-        return rozpoznanie && rozpoznanie->werdykt == znakomat::Werdykt::BezPolskichLiter;
+        return rozpoznanie && rozpoznanie->werdykt == engine::Werdykt::BezPolskichLiter;
     }
 };
 
@@ -65,7 +65,7 @@ struct BrakStronyKodowej {
 // A conversion of every character stopped where iconv stops; what came before is written.
 // `przesuniecie`: bytes of the text before the first the conversion saw.
 struct ZatrzymanaKonwersja {
-    znakomat::NieprzekonwertowanyZnak stop;
+    engine::NieprzekonwertowanyZnak stop;
     int zrodlo;
     std::uint64_t przesuniecie;
 };
@@ -75,7 +75,7 @@ struct ZatrzymanaKonwersja {
 // ZatrzymanaKonwersja.
 WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
                                 const UstawieniaKonwersji& ustawienia,
-                                znakomat::Postep& postep = znakomat::BezPostepu());
+                                engine::Postep& postep = engine::BezPostepu());
 
 // Inputs converted one after another onto one output, each a text of its own. The output is
 // created once the first input is open and known not to be it, and replaces what was there
@@ -83,7 +83,7 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
 class KonwersjaDoPliku {
 public:
     KonwersjaDoPliku(std::string nazwaWyjscia, const UstawieniaKonwersji& ustawienia,
-                     znakomat::Postep& postep = znakomat::BezPostepu());
+                     engine::Postep& postep = engine::BezPostepu());
 
     // Opens `nazwaWejscia` (as PlikWejsciowy with `znany`, when a walk found it), refuses it
     // with WejscieJestWyjsciem when it is the output, calls `przedUtworzeniemWyjscia` (if
@@ -100,14 +100,14 @@ public:
 private:
     std::string nazwaWyjscia_;
     UstawieniaKonwersji ustawienia_;
-    znakomat::Postep& postep_;
+    engine::Postep& postep_;
     std::optional<PlikWyjsciowy> wyjscie_;
 };
 
 // One input into one output, committed: KonwersjaDoPliku with a single input.
 WynikKonwersji KonwertujPlik(const std::string& nazwaWejscia, const std::string& nazwaWyjscia,
                              const UstawieniaKonwersji& ustawienia,
-                             znakomat::Postep& postep = znakomat::BezPostepu(),
+                             engine::Postep& postep = engine::BezPostepu(),
                              const std::function<void()>& przedUtworzeniemWyjscia = {});
 
 }  // namespace pliki

@@ -171,8 +171,8 @@ std::string OpisBledu(int numerBledu)
 
 std::string OpisZatrzymania(const ZatrzymanaKonwersja& zatrzymana, int cel)
 {
-    using Rodzaj = znakomat::NieprzekonwertowanyZnak::Rodzaj;
-    const znakomat::NieprzekonwertowanyZnak& stop = zatrzymana.stop;
+    using Rodzaj = engine::NieprzekonwertowanyZnak::Rodzaj;
+    const engine::NieprzekonwertowanyZnak& stop = zatrzymana.stop;
     const std::string gdzie =
         "na pozycji " + std::to_string(zatrzymana.przesuniecie + stop.pozycja) + ", licząc od 0";
     std::array<char, 16> znak{};
@@ -181,7 +181,7 @@ std::string OpisZatrzymania(const ZatrzymanaKonwersja& zatrzymana, int cel)
             std::snprintf(znak.data(), znak.size(), "%02X", static_cast<unsigned>(stop.znak));
             return "bajt " + std::string(znak.data()) + " (szesnastkowo) " + gdzie +
                    ", nie jest znakiem standardu " +
-                   std::string(znakomat::Standardy(zatrzymana.zrodlo).Nazwa);
+                   std::string(engine::Standardy(zatrzymana.zrodlo).Nazwa);
         case Rodzaj::NiepoprawnyUtf8:
             return "bajty " + gdzie + ", nie są poprawnym znakiem UTF-8";
         case Rodzaj::NiepelnyUtf8:
@@ -189,7 +189,7 @@ std::string OpisZatrzymania(const ZatrzymanaKonwersja& zatrzymana, int cel)
         case Rodzaj::BrakWCelu:
             std::snprintf(znak.data(), znak.size(), "U+%04X", static_cast<unsigned>(stop.znak));
             return "znak " + std::string(znak.data()) + " " + gdzie + ", nie ma odpowiednika w standardzie " +
-                   std::string(znakomat::Standardy(cel).Nazwa);
+                   std::string(engine::Standardy(cel).Nazwa);
     }
     return gdzie;
 }

@@ -26,11 +26,11 @@ namespace {
 // Shows each of the eighteen steps once, in order, as the input goes by.
 class Kroki {
 public:
-    explicit Kroki(znakomat::Postep& postep) : postep_(postep) {}
+    explicit Kroki(engine::Postep& postep) : postep_(postep) {}
 
     void dojdzDo(int krok)
     {
-        krok = std::min(krok, znakomat::LICZBA_LITER);
+        krok = std::min(krok, engine::LICZBA_LITER);
         while (biezacy_ < krok) {
             if (biezacy_ > 0) {
                 postep_.poKroku();
@@ -45,18 +45,18 @@ public:
     void zaBajtami(std::uint64_t gotowe, const std::optional<std::uint64_t>& rozmiar)
     {
         if (rozmiar && gotowe > 0) {
-            dojdzDo(static_cast<int>((gotowe - 1) * znakomat::LICZBA_LITER / *rozmiar) + 1);
+            dojdzDo(static_cast<int>((gotowe - 1) * engine::LICZBA_LITER / *rozmiar) + 1);
         }
     }
 
     void zakoncz()
     {
-        dojdzDo(znakomat::LICZBA_LITER);
+        dojdzDo(engine::LICZBA_LITER);
         postep_.poKroku();
     }
 
 private:
-    znakomat::Postep& postep_;
+    engine::Postep& postep_;
     int biezacy_ = 0;
 };
 
@@ -84,7 +84,7 @@ private:
 
 // What a thread of the loop waits with: it stops when the loop ends early, also while a pipe
 // keeps it waiting.
-class NadzorWatku final : public znakomat::Postep {
+class NadzorWatku final : public engine::Postep {
 public:
     explicit NadzorWatku(const std::atomic<bool>& zatrzymany) : zatrzymany_(zatrzymany) {}
     bool przerwac() override { return zatrzymany_; }
@@ -103,7 +103,7 @@ public:
     explicit Obieg(std::size_t rozmiarKawalka) : pamiec_(rozmiarKawalka, KAWALKOW_W_OBIEGU) {}
 
     // The memory of the next piece to fill, once one is free.
-    char* wolny(znakomat::Postep& postep)
+    char* wolny(engine::Postep& postep)
     {
         std::unique_lock blokada(mutex_);
         czekaj(blokada, postep, [this] { return pelnych_ < KAWALKOW_W_OBIEGU; });
@@ -123,7 +123,7 @@ public:
     }
 
     // The oldest full piece, once there is one; it stays until zwolnij().
-    std::pair<const char*, CzesciKawalka> pelny(znakomat::Postep& postep)
+    std::pair<const char*, CzesciKawalka> pelny(engine::Postep& postep)
     {
         std::unique_lock blokada(mutex_);
         czekaj(blokada, postep, [this] { return pelnych_ > 0; });
@@ -141,7 +141,7 @@ public:
     }
 
     // Waits until the other side has taken every full piece.
-    void oproznij(znakomat::Postep& postep)
+    void oproznij(engine::Postep& postep)
     {
         std::unique_lock blokada(mutex_);
         czekaj(blokada, postep, [this] { return pelnych_ == 0; });
@@ -171,7 +171,7 @@ public:
 
 private:
     template <typename Warunek>
-    void czekaj(std::unique_lock<std::mutex>& blokada, znakomat::Postep& postep, Warunek gotowe)
+    void czekaj(std::unique_lock<std::mutex>& blokada, engine::Postep& postep, Warunek gotowe)
     {
         const int odstep = postep.odstepOczekiwania();
         while (!gotowe() && !blad_ && !zatrzymany_) {
@@ -188,7 +188,7 @@ private:
             std::rethrow_exception(blad_);
         }
         if (zatrzymany_) {
-            throw znakomat::Przerwane{};
+            throw engine::Przerwane{};
         }
     }
 
@@ -217,7 +217,7 @@ public:
             NadzorWatku postep(obieg_.zatrzymany());
             try {
                 praca(postep);
-            } catch (const znakomat::Przerwane&) {
+            } catch (const engine::Przerwane&) {
                 // Only the owner stops the thread, and it waits for nothing more.
             } catch (...) {
                 obieg_.zawiedz(std::current_exception());
@@ -257,7 +257,7 @@ constexpr std::size_t SZUKANIE_CIECIA = 4096;
 
 }  // namespace
 
-KonwersjaNaDwoch::KonwersjaNaDwoch(znakomat::KonwersjaBlokowa& konwersja, bool dwaWatki)
+KonwersjaNaDwoch::KonwersjaNaDwoch(engine::KonwersjaBlokowa& konwersja, bool dwaWatki)
     : konwersja_(konwersja), dwaWatki_(dwaWatki), procesory_(LiczbaProcesorow())
 {
 }
@@ -373,8 +373,8 @@ void KonwersjaNaDwoch::pracuj()
     }
 }
 
-void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::KonwersjaBlokowa& konwersja,
-              znakomat::Postep& postep, znakomat::NieLitery* nieLitery)
+void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, engine::KonwersjaBlokowa& konwersja,
+              engine::Postep& postep, engine::NieLitery* nieLitery)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
     wyjscie.powiekszPotok(ROZMIAR_KAWALKA);
@@ -386,7 +386,7 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
     // the target cannot hold), one writes into the page cache or a pipe and waits for the
     // disk, while this one converts.
     Obieg przeczytane(ROZMIAR_KAWALKA);
-    const WatekObiegu czytanie(przeczytane, [&](znakomat::Postep& postepWatku) {
+    const WatekObiegu czytanie(przeczytane, [&](engine::Postep& postepWatku) {
         for (;;) {
             char* const kawalek = przeczytane.wolny(postepWatku);
             const std::size_t dlugosc = wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, postepWatku);
@@ -405,7 +405,7 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
     // 100 MiB of Windows-EE to UTF-8, medians of 30 runs).
     KonwersjaNaDwoch naDwoch(konwersja, LiczbaProcesorow() >= 4);
     Obieg doZapisu(naDwoch.najwiecejBajtow(ROZMIAR_KAWALKA));
-    const WatekObiegu pisanie(doZapisu, [&](znakomat::Postep& postepWatku) {
+    const WatekObiegu pisanie(doZapisu, [&](engine::Postep& postepWatku) {
         for (;;) {
             const auto [kawalek, czesci] = doZapisu.pelny(postepWatku);
             wyjscie.zapisz({kawalek, czesci.dlugosc}, postepWatku);
@@ -433,7 +433,7 @@ void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::Konwersj
 }
 
 void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
-                   znakomat::Postep& postep)
+                   engine::Postep& postep)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
     const std::optional<std::uint64_t> rozmiar = wejscie.rozmiar();

@@ -42,7 +42,7 @@ struct CzesciKawalka {
 class KonwersjaNaDwoch {
 public:
     // Without `dwaWatki` every piece is converted whole, in the calling thread.
-    KonwersjaNaDwoch(znakomat::KonwersjaBlokowa& konwersja, bool dwaWatki);
+    KonwersjaNaDwoch(engine::KonwersjaBlokowa& konwersja, bool dwaWatki);
     ~KonwersjaNaDwoch();
     KonwersjaNaDwoch(const KonwersjaNaDwoch&) = delete;
     KonwersjaNaDwoch& operator=(const KonwersjaNaDwoch&) = delete;
@@ -69,7 +69,7 @@ private:
     static constexpr int GOTOWY = 3;
     static constexpr int KONIEC = 4;
 
-    znakomat::KonwersjaBlokowa& konwersja_;
+    engine::KonwersjaBlokowa& konwersja_;
     bool dwaWatki_;
     std::size_t procesory_;
     // The second half handed over, and what became of it.
@@ -88,13 +88,13 @@ private:
 // converted, or, when its size is unknown, step 1 until it ends. Between pieces `postep`
 // may stop the work with Przerwane. `nieLitery`, when given, is fed each piece as it was read.
 // Throws BladPliku.
-void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, znakomat::KonwersjaBlokowa& konwersja,
-              znakomat::Postep& postep = znakomat::BezPostepu(), znakomat::NieLitery* nieLitery = nullptr);
+void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, engine::KonwersjaBlokowa& konwersja,
+              engine::Postep& postep = engine::BezPostepu(), engine::NieLitery* nieLitery = nullptr);
 
 // Hands all that `wejscie` gives to `dalej`, one piece at a time, for a conversion that is
 // not the letters'. `postep` shows the eighteen steps and is asked between pieces as Przepisz
 // shows and asks them. Throws BladPliku.
 void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
-                   znakomat::Postep& postep = znakomat::BezPostepu());
+                   engine::Postep& postep = engine::BezPostepu());
 
 }  // namespace pliki

@@ -18,14 +18,14 @@ bool samoAscii(std::string_view kawalek)
 }  // namespace
 
 RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie,
-                                       znakomat::Postep& postep)
+                                       engine::Postep& postep)
     : wejscie_(wejscie), wyjscie_(wyjscie)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);
     if (wyjscie) {
         wyjscie->powiekszPotok(ROZMIAR_KAWALKA);
     }
-    znakomat::Rozpoznawacz rozpoznawacz;
+    engine::Rozpoznawacz rozpoznawacz;
     std::size_t poAsciiPrzeczytane = 0;
     // One buffer for every read: a slow pipe gives a few bytes at a time, and only those
     // are held.
@@ -59,8 +59,8 @@ RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wy
     rozpoznanie_ = rozpoznawacz.wynik();
 }
 
-void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, znakomat::Postep& postep,
-                                  znakomat::NieLitery* nieLitery)
+void RozpoznanyPoczatek::przepisz(engine::KonwersjaBlokowa& konwersja, engine::Postep& postep,
+                                  engine::NieLitery* nieLitery)
 {
     // One buffer for every held piece, rather than two strings each.
     std::string wynik;
@@ -82,7 +82,7 @@ void RozpoznanyPoczatek::przepisz(znakomat::KonwersjaBlokowa& konwersja, znakoma
     }
 }
 
-void RozpoznanyPoczatek::przekaz(const std::function<void(std::string_view)>& dalej, znakomat::Postep& postep)
+void RozpoznanyPoczatek::przekaz(const std::function<void(std::string_view)>& dalej, engine::Postep& postep)
 {
     for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
         postep.sprawdz();

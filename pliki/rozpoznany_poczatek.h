@@ -35,9 +35,9 @@ public:
     // Reads the beginning. Without `wyjscie` only the verdict is wanted: nothing is held
     // and przepisz() must not be called.
     RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie,
-                       znakomat::Postep& postep = znakomat::BezPostepu());
+                       engine::Postep& postep = engine::BezPostepu());
 
-    const znakomat::Rozpoznanie& rozpoznanie() const { return rozpoznanie_; }
+    const engine::Rozpoznanie& rozpoznanie() const { return rozpoznanie_; }
 
     // Whether the text read so far holds no byte of 80 and above.
     bool tylkoAscii() const { return !poAscii_; }
@@ -48,18 +48,18 @@ public:
 
     // Converts the held pieces and the rest of the input with `konwersja`, which the caller
     // then ends with konwersja.zakoncz(). `postep` and `nieLitery` are used as Przepisz uses them.
-    void przepisz(znakomat::KonwersjaBlokowa& konwersja, znakomat::Postep& postep = znakomat::BezPostepu(),
-                  znakomat::NieLitery* nieLitery = nullptr);
+    void przepisz(engine::KonwersjaBlokowa& konwersja, engine::Postep& postep = engine::BezPostepu(),
+                  engine::NieLitery* nieLitery = nullptr);
 
     // For a conversion other than the letters': hands the held pieces, then the rest of the
     // input, to `dalej`, as CzytajDoKonca does.
     void przekaz(const std::function<void(std::string_view)>& dalej,
-                 znakomat::Postep& postep = znakomat::BezPostepu());
+                 engine::Postep& postep = engine::BezPostepu());
 
 private:
     PlikWejsciowy& wejscie_;
     PlikWyjsciowy* wyjscie_;
-    znakomat::Rozpoznanie rozpoznanie_;
+    engine::Rozpoznanie rozpoznanie_;
     // The pieces read from the first byte of 80 and above on, back to back.
     std::string wstrzymane_;
     std::uint64_t przepisane_ = 0;

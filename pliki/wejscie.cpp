@@ -52,7 +52,7 @@ PlikWejsciowy::PlikWejsciowy(const std::string& nazwa) : nazwa_(nazwa)
     }
 }
 
-std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, znakomat::Postep& postep)
+std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, engine::Postep& postep)
 {
     for (;;) {
         // A pipe opened without waiting reads as ended until its writer comes: only what
@@ -71,7 +71,7 @@ std::size_t PlikWejsciowy::czytaj(char* bufor, std::size_t najwiecej, znakomat::
     }
 }
 
-void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, znakomat::Postep& postep)
+void PlikWejsciowy::czytaj(std::string& bufor, std::size_t najwiecej, engine::Postep& postep)
 {
     bufor.resize(najwiecej);
     bufor.resize(czytaj(bufor.data(), najwiecej, postep));

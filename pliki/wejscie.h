@@ -34,9 +34,9 @@ public:
 
     // Reads into `bufor` what one read gives, at most `najwiecej` bytes; returns how many,
     // 0 at the end. Throws Przerwane when `postep` asks to stop while a pipe stays silent.
-    std::size_t czytaj(char* bufor, std::size_t najwiecej, znakomat::Postep& postep);
+    std::size_t czytaj(char* bufor, std::size_t najwiecej, engine::Postep& postep);
     // The same into a string, which is left holding what was read.
-    void czytaj(std::string& bufor, std::size_t najwiecej, znakomat::Postep& postep);
+    void czytaj(std::string& bufor, std::size_t najwiecej, engine::Postep& postep);
 
     // The size of a regular file as it was opened; none for a pipe, a device, or a /proc
     // file that says it is empty.

@@ -229,7 +229,7 @@ void UzywajNazwanychTymczasowych(bool tak)
     nazwaneTymczasowe = tak;
 }
 
-PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& postep,
+PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, engine::Postep& postep,
                              std::optional<mode_t> prawaZrodla)
     : nazwa_(nazwa)
 {
@@ -328,7 +328,7 @@ void PlikWyjsciowy::blad(int numerBledu) const
     throw BladPliku{BladPliku::Zapis, nazwa_, numerBledu};
 }
 
-void PlikWyjsciowy::otworzStrumien(const char* sciezka, bool fifo, znakomat::Postep& postep)
+void PlikWyjsciowy::otworzStrumien(const char* sciezka, bool fifo, engine::Postep& postep)
 {
     if (!fifo || postep.odstepOczekiwania() < 0) {
         // As the shell does: a pipe waits here for its reader.
@@ -417,7 +417,7 @@ void PlikWyjsciowy::tymczasowyWTmp()
     }
 }
 
-void PlikWyjsciowy::zapisz(std::string_view dane, znakomat::Postep& postep)
+void PlikWyjsciowy::zapisz(std::string_view dane, engine::Postep& postep)
 {
     if (const int numer = zapiszWszystko(deskryptor_, dane, postep)) {
         blad(numer);
@@ -656,7 +656,7 @@ bool MoznaNadpisac(const std::string& nazwa, std::string_view probka, const std:
     if (deskryptor < 0) {
         return false;
     }
-    int bladZapisu = zapiszWszystko(deskryptor, probka, znakomat::BezPostepu());
+    int bladZapisu = zapiszWszystko(deskryptor, probka, engine::BezPostepu());
     if (::close(deskryptor) != 0 && bladZapisu == 0) {
         bladZapisu = errno;
     }

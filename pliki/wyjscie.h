@@ -36,13 +36,13 @@ public:
     // `postep` is asked while a pipe waits for its reader. A file made new gets the mode the
     // umask gives, less what `prawaZrodla` (the permission bits of the file its text comes
     // from) withholds from the group and others.
-    explicit PlikWyjsciowy(const std::string& nazwa, znakomat::Postep& postep = znakomat::BezPostepu(),
+    explicit PlikWyjsciowy(const std::string& nazwa, engine::Postep& postep = engine::BezPostepu(),
                            std::optional<mode_t> prawaZrodla = std::nullopt);
     ~PlikWyjsciowy();
     PlikWyjsciowy(const PlikWyjsciowy&) = delete;
     PlikWyjsciowy& operator=(const PlikWyjsciowy&) = delete;
 
-    void zapisz(std::string_view dane, znakomat::Postep& postep = znakomat::BezPostepu());
+    void zapisz(std::string_view dane, engine::Postep& postep = engine::BezPostepu());
 
     // The text written so far becomes the output. Without it the destructor leaves the
     // output as it was.
@@ -57,7 +57,7 @@ public:
 
 private:
     [[noreturn]] void blad(int numerBledu) const;
-    void otworzStrumien(const char* sciezka, bool fifo, znakomat::Postep& postep);
+    void otworzStrumien(const char* sciezka, bool fifo, engine::Postep& postep);
     bool utworzTymczasowy(int folder, unsigned tryb);
     void tymczasowyWTmp();
     void zastap();

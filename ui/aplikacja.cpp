@@ -21,7 +21,7 @@
 
 #include "ui/znakomat.xpm"
 
-namespace okno {
+namespace ui {
 
 void przygotujAplikacje(QApplication& aplikacja)
 {
@@ -313,4 +313,4 @@ StartEkranu::~StartEkranu()
     stanStartu = nullptr;
 }
 
-}  // namespace okno
+}  // namespace ui

@@ -10,7 +10,7 @@ class QCoreApplication;
 class QIcon;
 class QWidget;
 
-namespace okno {
+namespace ui {
 
 // Look and language shared by the program and its window tests.
 void przygotujAplikacje(QApplication& aplikacja);
@@ -60,4 +60,4 @@ QString zadanaPlatforma(int argc, const char* const argv[]);
 // the title bar and follows the window's hints.
 void PreferujXNaWaylandzie(int argc, const char* const argv[]);
 
-}  // namespace okno
+}  // namespace ui

@@ -33,7 +33,7 @@
 #error "ZNAKOMAT_DOKUMENTY must name the documentation folder relative to the program's"
 #endif
 
-namespace okno {
+namespace ui {
 
 namespace {
 
@@ -250,13 +250,13 @@ void frmMain::ustawKolejnoscTabulacji()
 void frmMain::zaladuj()
 {
     tag_ = windowTitle();
-    for (int i = 0; i < znakomat::LICZBA_STANDARDOW; ++i) {
-        const QString nazwa = QString::fromUtf8(znakomat::Standardy(i).Nazwa);
+    for (int i = 0; i < engine::LICZBA_STANDARDOW; ++i) {
+        const QString nazwa = QString::fromUtf8(engine::Standardy(i).Nazwa);
         Combo1->addItem(nazwa);
         Combo2->addItem(nazwa);
     }
-    Combo1->setCurrentIndex(znakomat::WINDOWS_EE);
-    Combo2->setCurrentIndex(znakomat::ISO_LATIN_2);
+    Combo1->setCurrentIndex(engine::WINDOWS_EE);
+    Combo2->setCurrentIndex(engine::ISO_LATIN_2);
 }
 
 QString frmMain::tekstKroku(const QString& tytul, int krok)
@@ -463,7 +463,7 @@ void frmMain::konwertuj()
     }
     // Before the job starts, so that a verdict taken now is applied, not kept for its end.
     bezpiecznie([this] { rozpoznanie_->przedKonwersja(!trybTekstowy()); });
-    jakoZadanie([this] { zadania::KomendaKonwertuj(*this); });
+    jakoZadanie([this] { jobs::KomendaKonwertuj(*this); });
     rozpoznanie_->poKonwersji();
 }
 
@@ -473,7 +473,7 @@ void frmMain::wklej()
         // The box lets the window's events run while it takes a long text: nothing else
         // may change or read it meanwhile.
         EnabledX(false);
-        const QString wklejony = zadania::WklejZeSchowka(*Text1);
+        const QString wklejony = jobs::WklejZeSchowka(*Text1);
         EnabledX(true);
         rozpoznanie_->rozpoznajPole(wklejony);
     });
@@ -481,10 +481,10 @@ void frmMain::wklej()
 
 void frmMain::kopiuj()
 {
-    bezpiecznie([this] { zadania::KopiujDoSchowka(*Text1); });
+    bezpiecznie([this] { jobs::KopiujDoSchowka(*Text1); });
 }
 
-zadania::PoleKonwersji& frmMain::pole()
+jobs::PoleKonwersji& frmMain::pole()
 {
     return *Text1;
 }
@@ -534,9 +534,9 @@ void frmMain::wybierzWyjscie()
     }
 }
 
-}  // namespace okno
+}  // namespace ui
 
-namespace okno {
+namespace ui {
 
 void frmMain::opiszDlaCzytnikowEkranu()
 {
@@ -575,4 +575,4 @@ void frmMain::opiszDlaCzytnikowEkranu()
     Command7->setToolTip(Command7->accessibleName());
 }
 
-}  // namespace okno
+}  // namespace ui

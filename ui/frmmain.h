@@ -15,13 +15,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace okno {
+namespace ui {
 
 class PoleTekstowe;
 class RozpoznanieWOknie;
 
 // The program's one window. Controls carry the names users and tests know them by.
-class frmMain : public QWidget, public zadania::OknoKonwersji {
+class frmMain : public QWidget, public jobs::OknoKonwersji {
     Q_OBJECT
 
 public:
@@ -41,13 +41,13 @@ public:
     int pozycjaCelu() const override;
     void przetworzZdarzenia() override;
     bool zamkniecieZadane() const override { return zamknietoWTrakcie_; }
-    using zadania::OknoZadania::ostrzezenie;
+    using jobs::OknoZadania::ostrzezenie;
     void ostrzezenie(const QString& tekst, const QString& przyczyna) override;
     bool informacja(const QString& tytul, const QString& tekst, const QString& objasnienie,
                     const QString& dzialanie) override;
     QString nazwaWejscia() const override;
     QString nazwaWyjscia() const override;
-    zadania::PoleKonwersji& pole() override;
+    jobs::PoleKonwersji& pole() override;
 
     bool konwersjaTrwa() const { return konwersjaTrwa_; }
 
@@ -116,4 +116,4 @@ private:
     std::unique_ptr<RozpoznanieWOknie> rozpoznanie_;
 };
 
-}  // namespace okno
+}  // namespace ui

@@ -9,7 +9,7 @@
 #include <QLocale>
 #include <QMessageBox>
 
-namespace okno {
+namespace ui {
 
 namespace OpenSave {
 
@@ -176,4 +176,4 @@ QString ShowSave(QWidget* wlasciciel, const QString& filtr, const QString& tytul
 
 }  // namespace OpenSave
 
-}  // namespace okno
+}  // namespace ui

@@ -5,7 +5,7 @@
 
 class QWidget;
 
-namespace okno {
+namespace ui {
 
 // The open and save dialogs behind the two browse buttons. The filter is given as
 // "name|pattern|name|pattern"; each returns the chosen path, trimmed of spaces at both
@@ -20,4 +20,4 @@ QStringList filtryDialogu(const QString& filtr);
 
 }  // namespace OpenSave
 
-}  // namespace okno
+}  // namespace ui

@@ -12,7 +12,7 @@
 
 #include "jobs/schowek.h"
 
-namespace okno {
+namespace ui {
 
 namespace {
 
@@ -166,13 +166,13 @@ QString PoleTekstowe::tekst() const
 }
 
 // The exact text between two editor positions; a paragraph break counts as one.
-zadania::Zaznaczenie PoleTekstowe::zaznaczenie() const
+jobs::Zaznaczenie PoleTekstowe::zaznaczenie() const
 {
     const QTextCursor kursor = textCursor();
     return {kursor.selectionStart(), kursor.selectionEnd() - kursor.selectionStart()};
 }
 
-void PoleTekstowe::zaznacz(zadania::Zaznaczenie zaznaczenie)
+void PoleTekstowe::zaznacz(jobs::Zaznaczenie zaznaczenie)
 {
     const int dlugoscTekstu = document()->characterCount() - 1;
     const int poczatek = std::clamp(zaznaczenie.poczatek, 0, dlugoscTekstu);
@@ -237,7 +237,7 @@ void PoleTekstowe::insertFromMimeData(const QMimeData* zrodlo)
     QTextCursor kursor = textCursor();
     kursor.beginEditBlock();
     kursor.removeSelectedText();
-    wstaw(kursor, zadania::tekstZeSchowka(*zrodlo));
+    wstaw(kursor, jobs::tekstZeSchowka(*zrodlo));
     kursor.endEditBlock();
     setTextCursor(kursor);
     ensureCursorVisible();
@@ -260,4 +260,4 @@ void PoleTekstowe::wstaw(QTextCursor& kursor, const QString& tekst)
     kursor.insertText(tekst.mid(poczatek));
 }
 
-}  // namespace okno
+}  // namespace ui

@@ -5,7 +5,7 @@
 
 #include "jobs/okno_konwersji.h"
 
-namespace okno {
+namespace ui {
 
 // A plain text editor that gives back exactly the text it was given: line breaks of
 // every kind (CR LF, CR, LF, U+2029 and the frame marks U+FDD0, U+FDD1), no-break
@@ -13,7 +13,7 @@ namespace okno {
 // paragraphs, so each paragraph's format remembers the break that precedes it (or the
 // first one's, the break most of them share); Qt keeps formats through edits, undo and
 // redo, and a new line takes the break of the line it was split from.
-class PoleTekstowe : public QPlainTextEdit, public zadania::PoleKonwersji {
+class PoleTekstowe : public QPlainTextEdit, public jobs::PoleKonwersji {
     Q_OBJECT
 
 public:
@@ -25,8 +25,8 @@ public:
     // The whole text replaced as one edit that Ctrl+Z takes back. Filling the box right
     // after emptying it this way, with no other change between, joins that same edit.
     void zastapTekst(const QString& tekst) override;
-    zadania::Zaznaczenie zaznaczenie() const override;
-    void zaznacz(zadania::Zaznaczenie zaznaczenie) override;
+    jobs::Zaznaczenie zaznaczenie() const override;
+    void zaznacz(jobs::Zaznaczenie zaznaczenie) override;
     void ustawFokus() override;
 
 protected:
@@ -43,4 +43,4 @@ private:
     bool oproznione_ = false;
 };
 
-}  // namespace okno
+}  // namespace ui

@@ -7,7 +7,7 @@
 
 #include "ui/poletekstowe.h"
 
-namespace okno {
+namespace ui {
 
 RozpoznanieWOknie::RozpoznanieWOknie(QComboBox* zrodlo, QLineEdit* wejscie, PoleTekstowe* pole,
                                      std::function<bool()> konwersjaTrwa)
@@ -24,7 +24,7 @@ RozpoznanieWOknie::RozpoznanieWOknie(QComboBox* zrodlo, QLineEdit* wejscie, Pole
     connect(zrodlo_, &QComboBox::activated, this, [this] { wybranyRecznie_ = true; });
     connect(wejscie_, &QLineEdit::textChanged, this, [this] { zmienionoTekst(wejscie_); });
     connect(pole_, &PoleTekstowe::textChanged, this, [this] { zmienionoTekst(pole_); });
-    connect(&tlo_, &zadania::RozpoznawanieWTle::rozpoznano, this, &RozpoznanieWOknie::pokaz);
+    connect(&tlo_, &jobs::RozpoznawanieWTle::rozpoznano, this, &RozpoznanieWOknie::pokaz);
 }
 
 void RozpoznanieWOknie::rozpoznajWejscie()
@@ -36,7 +36,7 @@ void RozpoznanieWOknie::rozpoznajWejscie()
     opisywane_ = wejscie_;
     nazwaWejscia_ = nazwa;
     tlo_.rozpoznaj([nazwa, obecny = zrodlo_->currentIndex()](std::stop_token stop) {
-        return zadania::RozpoznajPlik(nazwa, obecny, std::move(stop));
+        return jobs::RozpoznajPlik(nazwa, obecny, std::move(stop));
     });
 }
 
@@ -44,7 +44,7 @@ void RozpoznanieWOknie::rozpoznajPole(const QString& tekst)
 {
     opisywane_ = pole_;
     tlo_.rozpoznaj([tekst, obecny = zrodlo_->currentIndex()](std::stop_token) {
-        return zadania::RozpoznajTekst(tekst, obecny);
+        return jobs::RozpoznajTekst(tekst, obecny);
     });
 }
 
@@ -53,7 +53,7 @@ void RozpoznanieWOknie::przedKonwersja(bool plik)
     QWidget* pole = plik ? static_cast<QWidget*>(wejscie_) : pole_;
     bool rozpoznacTeraz = tlo_.trwa() && opisywane_ == pole;
     if (plik && stanWejscia_ && nazwaWejscia_ == wejscie_->text()) {
-        rozpoznacTeraz |= zadania::StanPlikuTeraz(nazwaWejscia_) != stanWejscia_;
+        rozpoznacTeraz |= jobs::StanPlikuTeraz(nazwaWejscia_) != stanWejscia_;
     }
     if (!rozpoznacTeraz) {
         return;
@@ -62,14 +62,14 @@ void RozpoznanieWOknie::przedKonwersja(bool plik)
     opisywane_ = nullptr;
     // One mebibyte read and judged: the window waits for it as for the conversion itself.
     const int obecny = zrodlo_->currentIndex();
-    zastosuj(pole, plik ? zadania::RozpoznajPlik(nazwaWejscia_, obecny)
-                        : zadania::RozpoznajTekst(pole_->tekst(), obecny));
+    zastosuj(pole, plik ? jobs::RozpoznajPlik(nazwaWejscia_, obecny)
+                        : jobs::RozpoznajTekst(pole_->tekst(), obecny));
 }
 
 void RozpoznanieWOknie::poKonwersji()
 {
     if (odlozony_) {
-        const zadania::WynikRozpoznania wynik = *std::exchange(odlozony_, std::nullopt);
+        const jobs::WynikRozpoznania wynik = *std::exchange(odlozony_, std::nullopt);
         zastosuj(std::exchange(odlozonyDla_, nullptr), wynik);
     }
     zmienionoTryb(trybPliku_);
@@ -110,27 +110,27 @@ void RozpoznanieWOknie::ustaw(int standard)
     ustawionyPrzezOkno_ = standard;
 }
 
-void RozpoznanieWOknie::pokaz(const zadania::WynikRozpoznania& wynik)
+void RozpoznanieWOknie::pokaz(const jobs::WynikRozpoznania& wynik)
 {
     if (QWidget* pole = std::exchange(opisywane_, nullptr)) {
         zastosuj(pole, wynik);
     }
 }
 
-void RozpoznanieWOknie::zastosuj(QWidget* pole, const zadania::WynikRozpoznania& wynik)
+void RozpoznanieWOknie::zastosuj(QWidget* pole, const jobs::WynikRozpoznania& wynik)
 {
     const bool plik = pole == wejscie_;
     if (plik) {
         stanWejscia_ = wynik.stanPliku;
     }
     const bool ustawionyPrzezOkno = this->ustawionyPrzezOkno();
-    const std::optional<int> standard = zadania::StandardDoWybrania(wynik);
+    const std::optional<int> standard = jobs::StandardDoWybrania(wynik);
     if (ustawionyPrzezOkno && standard) {
         // A running conversion has read the list already: a change now would belie it.
         if (konwersjaTrwa_()) {
             odlozony_ = wynik;
             odlozonyDla_ = pole;
-            opisz(pole, zadania::OpisRozpoznania(wynik, plik, std::nullopt, true));
+            opisz(pole, jobs::OpisRozpoznania(wynik, plik, std::nullopt, true));
             return;
         }
         wybraneDla_[miejsce(plik)] = standard;
@@ -143,7 +143,7 @@ void RozpoznanieWOknie::zastosuj(QWidget* pole, const zadania::WynikRozpoznania&
     }
     const std::optional<int> recznie =
         ustawionyPrzezOkno ? std::nullopt : std::optional<int>(zrodlo_->currentIndex());
-    opisz(pole, zadania::OpisRozpoznania(wynik, plik, recznie));
+    opisz(pole, jobs::OpisRozpoznania(wynik, plik, recznie));
 }
 
 void RozpoznanieWOknie::opisz(QWidget* pole, const QString& opis)
@@ -156,4 +156,4 @@ void RozpoznanieWOknie::opisz(QWidget* pole, const QString& opis)
     pole->setAccessibleDescription(polacz(wlasny.dlaCzytnika));
 }
 
-}  // namespace okno
+}  // namespace ui

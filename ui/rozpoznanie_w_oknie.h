@@ -12,7 +12,7 @@ class QComboBox;
 class QLineEdit;
 class QWidget;
 
-namespace okno {
+namespace ui {
 
 class PoleTekstowe;
 
@@ -44,8 +44,8 @@ public:
 
 private:
     // The verdict on the box the recognition under way was about.
-    void pokaz(const zadania::WynikRozpoznania& wynik);
-    void zastosuj(QWidget* pole, const zadania::WynikRozpoznania& wynik);
+    void pokaz(const jobs::WynikRozpoznania& wynik);
+    void zastosuj(QWidget* pole, const jobs::WynikRozpoznania& wynik);
     // A new text in the box: what was said of the old one no longer holds.
     void zmienionoTekst(QWidget* pole);
     // The verdict after what the box says of itself, if anything.
@@ -75,12 +75,12 @@ private:
     // The box the recognition under way is about.
     QWidget* opisywane_ = nullptr;
     // A verdict that came during a conversion, with its box.
-    std::optional<zadania::WynikRozpoznania> odlozony_;
+    std::optional<jobs::WynikRozpoznania> odlozony_;
     QWidget* odlozonyDla_ = nullptr;
     // The input file's state when its verdict was taken, and its name.
-    std::optional<zadania::StanPliku> stanWejscia_;
+    std::optional<jobs::StanPliku> stanWejscia_;
     QString nazwaWejscia_;
-    zadania::RozpoznawanieWTle tlo_;
+    jobs::RozpoznawanieWTle tlo_;
 };
 
-}  // namespace okno
+}  // namespace ui

@@ -9,7 +9,7 @@
 #include <array>
 #include <string_view>
 
-namespace okno {
+namespace ui {
 
 struct UkladKontrolki {
     std::string_view nazwa;
@@ -62,4 +62,4 @@ inline constexpr std::array<std::string_view, 14> KOLEJNOSC_TABULACJI = {
     "Combo1",    "Combo2",    "Command2", "Command1", "Command3", "Command4", "Command5",
     "Toolbar_0", "Toolbar_1", "Text1",    "Text2",    "Text3",    "Command6", "Command7"};
 
-}  // namespace okno
+}  // namespace ui

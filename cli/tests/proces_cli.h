@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-namespace znakomat::test {
+namespace engine::test {
 
 namespace fs = std::filesystem;
 
@@ -242,4 +242,4 @@ inline void oczekujBledu(const Wynik& wynik, int kod, const std::vector<std::str
     }
 }
 
-}  // namespace znakomat::test
+}  // namespace engine::test

@@ -31,16 +31,16 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace znakomat;
+using namespace engine;
 
 std::string calosc(const std::string& tekst, int zrodlo, int cel)
 {
-    return znakomat::test::KonwertujBajty(tekst, zrodlo, cel);
+    return engine::test::KonwertujBajty(tekst, zrodlo, cel);
 }
 
 using test::losowyTekst;
 
-using namespace znakomat::test;
+using namespace engine::test;
 
 TEST_F(ZnakomatCli, KazdyStandardZrodlowyJakSilnik)
 {

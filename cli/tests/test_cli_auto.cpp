@@ -17,8 +17,8 @@ namespace {
 
 using namespace std::string_literals;
 
-using namespace znakomat;
-using namespace znakomat::test;
+using namespace engine;
+using namespace engine::test;
 
 using Rozpoznawanie = ZnakomatCli;
 
@@ -35,7 +35,7 @@ const std::string PROZA =
 
 std::string konwertuj(const std::string& tekst, int zrodlo, int cel)
 {
-    return znakomat::test::KonwertujBajty(tekst, zrodlo, cel);
+    return engine::test::KonwertujBajty(tekst, zrodlo, cel);
 }
 
 std::string nazwa(int standard)

@@ -27,9 +27,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace znakomat::test;
-using znakomat::MAZOVIA;
-using znakomat::Standardy;
+using namespace engine::test;
+using engine::MAZOVIA;
+using engine::Standardy;
 
 // A letter of Polish prose with the typography every real text has.
 constexpr std::string_view LIST =

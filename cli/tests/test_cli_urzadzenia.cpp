@@ -64,7 +64,7 @@ TEST(UrzadzenieBlokowe, TenSamJakoWejscieIWyjscieOdrzucony)
     }
     tekst.resize(64 << 10);
     std::ofstream(folder / "obraz.img", std::ios::binary) << tekst;
-    const znakomat::test::UrzadzeniePetli petla(folder / "obraz.img");
+    const engine::test::UrzadzeniePetli petla(folder / "obraz.img");
     if (petla.sciezka().empty()) {
         GTEST_SKIP() << petla.powod();
     }

@@ -4,7 +4,7 @@
 
 #include "engine/konwersja.h"
 
-namespace znakomat::test {
+namespace engine::test {
 
 // A whole byte text converted at once, by the conversion the programs run on a file's
 // pieces: what tests, benchmarks and fuzz targets compare with or build their texts by.
@@ -14,4 +14,4 @@ inline std::string KonwertujBajty(std::string tekst, int zrodlo, int cel)
     return tekst;
 }
 
-}  // namespace znakomat::test
+}  // namespace engine::test

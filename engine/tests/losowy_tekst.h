@@ -8,7 +8,7 @@
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
 
-namespace znakomat::test {
+namespace engine::test {
 
 // Every byte and every letter of the source standard, then random text rich in what the
 // block boundaries can cut: letters, lone lead and second bytes of UTF-8, line breaks.
@@ -41,4 +41,4 @@ inline std::string losowyTekst(int zrodlo, std::size_t dlugosc, unsigned ziarno)
     }
     return tekst;
 }
-}  // namespace znakomat::test
+}  // namespace engine::test

@@ -12,7 +12,7 @@
 #include "engine/standardy.h"
 #include "engine/windows1250.h"
 
-namespace znakomat::test {
+namespace engine::test {
 
 // A table entry as text units: the bytes themselves, or their Windows-1250 characters.
 template <class Jednostka>
@@ -69,4 +69,4 @@ std::basic_string<Jednostka> modelKonwersji(const std::basic_string<Jednostka>& 
     return wynik;
 }
 
-}  // namespace znakomat::test
+}  // namespace engine::test

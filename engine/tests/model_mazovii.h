@@ -10,7 +10,7 @@
 #include "engine/standardy.h"
 #include "engine/tests/przez_iconv.h"
 
-namespace znakomat::test {
+namespace engine::test {
 
 constexpr std::string_view LITERY = "ĄĆĘŁŃÓŚŹŻąćęłńóśźż";
 
@@ -39,4 +39,4 @@ inline std::optional<std::string> doMazovii(std::string_view znak)
     return bajt.wynik;
 }
 
-}  // namespace znakomat::test
+}  // namespace engine::test

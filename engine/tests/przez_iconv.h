@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace znakomat::test {
+namespace engine::test {
 
 // The output up to where iconv stops, and that place in the text if it stopped.
 struct ZIconv {
@@ -34,4 +34,4 @@ inline ZIconv przezIconv(const char* z, const char* na, std::string tekst)
     return {wynik, blad ? std::optional(static_cast<std::size_t>(we - tekst.data())) : std::nullopt};
 }
 
-}  // namespace znakomat::test
+}  // namespace engine::test

@@ -8,7 +8,7 @@
 
 #include "engine/windows1250.h"
 
-namespace znakomat {
+namespace engine {
 
 inline std::u16string DekodujWindows1250(std::string_view bajty)
 {
@@ -33,4 +33,4 @@ inline std::string KodujWindows1250(std::u16string_view znaki)
     return bajty;
 }
 
-}  // namespace znakomat
+}  // namespace engine

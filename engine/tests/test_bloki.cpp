@@ -17,12 +17,12 @@
 
 namespace {
 
-using namespace znakomat;
+using namespace engine;
 using test::losowyTekst;
 
 std::string calosc(const std::string& tekst, int zrodlo, int cel)
 {
-    return znakomat::test::KonwertujBajty(tekst, zrodlo, cel);
+    return engine::test::KonwertujBajty(tekst, zrodlo, cel);
 }
 
 // Into memory of exactly the room asked for, filled with lead bytes, which would join a

@@ -16,7 +16,7 @@
 #include "engine/tests/tekst_windows1250.h"
 #include "engine/tests/warianty.h"
 
-namespace znakomat {
+namespace engine {
 namespace {
 
 using namespace std::string_literals;
@@ -25,7 +25,7 @@ using test::modelKonwersji;
 
 std::string konwertuj(std::string tekst, int zrodlo, int cel)
 {
-    return znakomat::test::KonwertujBajty(std::move(tekst), zrodlo, cel);
+    return engine::test::KonwertujBajty(std::move(tekst), zrodlo, cel);
 }
 
 std::u16string konwertuj(std::u16string tekst, int zrodlo, int cel)
@@ -796,4 +796,4 @@ TEST(Warianty, ZwyklyZawszeIKazdyDostepnyDaSieWymusic)
 }
 
 }  // namespace
-}  // namespace znakomat
+}  // namespace engine

@@ -23,7 +23,7 @@
 #include "engine/tests/model_mazovii.h"
 #include "engine/tests/warianty.h"
 
-namespace znakomat {
+namespace engine {
 namespace {
 
 using namespace std::string_literals;
@@ -392,7 +392,7 @@ TEST(NieLitery, ZgodneZWynikiemKonwersji)
                              : std::string(Litera(zrodlo, static_cast<int>(los() % LICZBA_LITER) + 1));
                 tekst += ' ';
             }
-            const std::string wynik = znakomat::test::KonwertujBajty(tekst, zrodlo, UTF8_INDEX);
+            const std::string wynik = engine::test::KonwertujBajty(tekst, zrodlo, UTF8_INDEX);
             EXPECT_EQ(calosc(tekst, zrodlo, UTF8_INDEX).ile == 0, poprawneUtf8(wynik))
                 << Standardy(zrodlo).Nazwa;
         }
@@ -400,4 +400,4 @@ TEST(NieLitery, ZgodneZWynikiemKonwersji)
 }
 
 }  // namespace
-}  // namespace znakomat
+}  // namespace engine

@@ -18,7 +18,7 @@
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
 
-namespace znakomat {
+namespace engine {
 namespace {
 
 using namespace std::string_literals;
@@ -35,7 +35,7 @@ int standard(std::string_view nazwa)
 
 std::string konwertuj(std::string tekst, int zrodlo, int cel)
 {
-    return znakomat::test::KonwertujBajty(std::move(tekst), zrodlo, cel);
+    return engine::test::KonwertujBajty(std::move(tekst), zrodlo, cel);
 }
 
 // Right when the text reads the same from both: converted to UTF-8, where every letter is
@@ -703,4 +703,4 @@ TEST(Skutecznosc, ProzaNieznanaModelowi)
 }
 
 }  // namespace
-}  // namespace znakomat
+}  // namespace engine

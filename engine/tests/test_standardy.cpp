@@ -16,7 +16,7 @@
 #include "engine/standardy.h"
 #include "engine/tests/tekst_windows1250.h"
 
-namespace znakomat {
+namespace engine {
 namespace {
 
 using namespace std::string_view_literals;
@@ -312,4 +312,4 @@ TEST(Windows1250, KodowanieIDekodowanie)
 }
 
 }  // namespace
-}  // namespace znakomat
+}  // namespace engine

@@ -24,8 +24,8 @@
 
 namespace {
 
-using namespace znakomat;
-using namespace znakomat::test;
+using namespace engine;
+using namespace engine::test;
 using namespace std::string_view_literals;
 
 const char* nazwaIconv(int standard)
@@ -45,7 +45,7 @@ const char* nazwaIconv(int standard)
 // What iconv(3) gives for the whole text, by the names of its own that the test gives.
 ZIconv przezIconv(int zrodlo, int cel, std::string tekst)
 {
-    return znakomat::test::przezIconv(nazwaIconv(zrodlo), nazwaIconv(cel), std::move(tekst));
+    return engine::test::przezIconv(nazwaIconv(zrodlo), nazwaIconv(cel), std::move(tekst));
 }
 
 // The same through KonwersjaWszystkichZnakow, the text handed over in pieces of the sizes given.

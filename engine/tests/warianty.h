@@ -9,7 +9,7 @@
 
 #include "engine/przebieg.h"
 
-namespace znakomat::test {
+namespace engine::test {
 
 template <class F>
 void dlaKazdegoWariantu(F&& f)
@@ -25,4 +25,4 @@ void dlaKazdegoWariantu(F&& f)
     }
 }
 
-}  // namespace znakomat::test
+}  // namespace engine::test

@@ -15,10 +15,10 @@
 #include "jobs/konwertuj.h"
 #include "jobs/okno_konwersji.h"
 
-namespace zadania {
+namespace jobs {
 namespace {
 
-using namespace znakomat;
+using namespace engine;
 
 // The window as the jobs see it, without X: the controls are fields, and what the jobs
 // show or switch is written down.
@@ -451,4 +451,4 @@ TEST(ZadanieTekstu, PoleISelekcja)
 }
 
 }  // namespace
-}  // namespace zadania
+}  // namespace jobs

@@ -17,10 +17,10 @@
 #include "pliki/przepisz.h"
 #include "pliki/rozpoznany_poczatek.h"
 
-namespace zadania {
+namespace jobs {
 namespace {
 
-using namespace znakomat;
+using namespace engine;
 
 const std::string PROZA =
     "Stary plik z tekstem leżał na dyskietce przez wiele lat. Źródłem kłopotów były ogonki: każdy "
@@ -35,7 +35,7 @@ const std::string BEZ_A_S_Z =
 
 std::string wStandardzie(const std::string& utf8, int standard)
 {
-    return znakomat::test::KonwertujBajty(utf8, UTF8_INDEX, standard);
+    return engine::test::KonwertujBajty(utf8, UTF8_INDEX, standard);
 }
 
 class RozpoznaniePliku : public testing::Test {
@@ -197,4 +197,4 @@ TEST(WyborZrodla, ListaJakoPrior)
 }
 
 }  // namespace
-}  // namespace zadania
+}  // namespace jobs

@@ -12,10 +12,10 @@
 namespace pliki::test {
 namespace {
 
-using namespace znakomat;
+using namespace engine;
 
 // Counts how often the output was about to be committed.
-class NadzorZatwierdzen final : public znakomat::Postep {
+class NadzorZatwierdzen final : public engine::Postep {
 public:
     void przedZatwierdzeniem() override { ++zatwierdzen; }
     int zatwierdzen = 0;

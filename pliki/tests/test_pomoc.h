@@ -133,7 +133,7 @@ inline std::string wDziecku(const std::function<std::string()>& praca)
             wynik = praca();
         } catch (const BladPliku& blad) {
             wynik = "błąd " + std::to_string(blad.numer);
-        } catch (const znakomat::Przerwane&) {
+        } catch (const engine::Przerwane&) {
             wynik = "przerwane";
         } catch (const std::exception& wyjatek) {
             wynik = std::string("wyjątek ") + wyjatek.what();
@@ -180,7 +180,7 @@ inline void stanSieUzytkownikiem(uid_t id)
 }
 
 // A Postep that stops after `ile` calls of wTrakcie, waking every 10 ms in a silent pipe.
-class NadzorDoLiczby final : public znakomat::Postep {
+class NadzorDoLiczby final : public engine::Postep {
 public:
     explicit NadzorDoLiczby(int ile) : ile_(ile) {}
     void wTrakcie() override { ++wywolan_; }

@@ -27,12 +27,12 @@
 namespace pliki::test {
 namespace {
 
-using znakomat::LICZBA_LITER;
+using engine::LICZBA_LITER;
 
 int standard(std::string_view nazwa)
 {
-    for (int i = 0; i < znakomat::LICZBA_STANDARDOW; ++i) {
-        if (znakomat::Standardy(i).Nazwa == nazwa) {
+    for (int i = 0; i < engine::LICZBA_STANDARDOW; ++i) {
+        if (engine::Standardy(i).Nazwa == nazwa) {
             return i;
         }
     }
@@ -48,7 +48,7 @@ std::string losowyTekst(int zrodlo, std::size_t dlugosc, std::mt19937& los)
         switch (los() % 5) {
             case 0:
             case 1:
-                tekst += znakomat::Litera(zrodlo, static_cast<int>(los() % LICZBA_LITER) + 1);
+                tekst += engine::Litera(zrodlo, static_cast<int>(los() % LICZBA_LITER) + 1);
                 break;
             case 2:
                 tekst.push_back(static_cast<char>(0xC3 + los() % 3));
@@ -66,11 +66,11 @@ std::string losowyTekst(int zrodlo, std::size_t dlugosc, std::mt19937& los)
 
 // Converts `wejscie` into `wynik` as both front ends do.
 void przepiszPlik(const std::string& wejscie, const fs::path& wynik, int zrodlo, int cel,
-                  znakomat::Postep& postep = znakomat::BezPostepu())
+                  engine::Postep& postep = engine::BezPostepu())
 {
     PlikWejsciowy plikWejsciowy(wejscie);
     PlikWyjsciowy wyjscie(wynik);
-    znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
+    engine::KonwersjaBlokowa konwersja(zrodlo, cel);
     Przepisz(plikWejsciowy, wyjscie, konwersja, postep);
     wyjscie.zapisz(konwersja.zakoncz());
     wyjscie.zatwierdz();
@@ -106,7 +106,7 @@ TEST(Przepisz, PlikDajeToCoCalyTekst)
 
             przepiszPlik(folder / "wejscie", folder / "wynik", zrodlo, cel);
 
-            EXPECT_TRUE(czytajPlik(folder / "wynik") == znakomat::test::KonwertujBajty(tekst, zrodlo, cel));
+            EXPECT_TRUE(czytajPlik(folder / "wynik") == engine::test::KonwertujBajty(tekst, zrodlo, cel));
         }
     }
 }
@@ -144,7 +144,7 @@ TEST(Przepisz, PotokWLosowychKawalkachDajeToCoCalyTekst)
         pisarz.join();
         ::close(potok[0]);
 
-        EXPECT_TRUE(czytajPlik(folder / "wynik") == znakomat::test::KonwertujBajty(tekst, zrodlo, cel));
+        EXPECT_TRUE(czytajPlik(folder / "wynik") == engine::test::KonwertujBajty(tekst, zrodlo, cel));
     }
 }
 
@@ -165,7 +165,7 @@ std::uint64_t przeczytanoZ(const fs::path& sciezka)
 // Records the steps, and checks between pieces that the step shown while the last piece
 // was converted is the eighteenth its last byte belongs to, as far as the position of the
 // reading thread tells.
-class NadzorKrokow final : public znakomat::Postep {
+class NadzorKrokow final : public engine::Postep {
 public:
     NadzorKrokow(fs::path wejscie, std::uint64_t rozmiar) : wejscie_(std::move(wejscie)), rozmiar_(rozmiar) {}
 
@@ -258,7 +258,7 @@ std::string literyZJednymAscii(std::size_t dlugosc, std::size_t przed)
 {
     std::string tekst;
     for (int i = 0; tekst.size() < dlugosc; ++i) {
-        tekst += znakomat::Litera(znakomat::UTF8_INDEX, i % LICZBA_LITER + 1);
+        tekst += engine::Litera(engine::UTF8_INDEX, i % LICZBA_LITER + 1);
     }
     tekst.resize(dlugosc);
     if (przed != std::string::npos) {
@@ -272,12 +272,12 @@ TEST(KonwersjaNaDwoch, PolowkiDajaToCoCalyKawalek)
     std::mt19937 los(13);
     const std::size_t dlugi = ROZMIAR_KAWALKA;
     const std::size_t npos = std::string::npos;
-    const int utf8 = znakomat::UTF8_INDEX;
+    const int utf8 = engine::UTF8_INDEX;
     // A lead byte at the end of a piece, its second byte in the next.
     std::string zLiteraNaKoncu = literyZJednymAscii(dlugi, 1);
-    zLiteraNaKoncu.back() = znakomat::Litera(utf8, 1)[0];
+    zLiteraNaKoncu.back() = engine::Litera(utf8, 1)[0];
     std::string zDrugimBajtem = literyZJednymAscii(dlugi, 2);
-    zDrugimBajtem.front() = znakomat::Litera(utf8, 1)[1];
+    zDrugimBajtem.front() = engine::Litera(utf8, 1)[1];
     const PolowkiPrzypadek przypadki[] = {
         {"cięcie tuż za środkiem litery",
          "UTF-8",
@@ -297,7 +297,7 @@ TEST(KonwersjaNaDwoch, PolowkiDajaToCoCalyKawalek)
         {"jednobajtowe zawsze",
          "Windows-EE",
          "UTF-8",
-         {losowyTekst(znakomat::WINDOWS_EE, dlugi, los), losowyTekst(znakomat::WINDOWS_EE, dlugi / 3, los)},
+         {losowyTekst(engine::WINDOWS_EE, dlugi, los), losowyTekst(engine::WINDOWS_EE, dlugi / 3, los)},
          true},
         {"jednobajtowe w jednobajtowe",
          "Mazovia",
@@ -309,7 +309,7 @@ TEST(KonwersjaNaDwoch, PolowkiDajaToCoCalyKawalek)
         SCOPED_TRACE(przypadek.opis);
         const int zrodlo = standard(przypadek.zrodlo);
         const int cel = standard(przypadek.cel);
-        znakomat::KonwersjaBlokowa konwersja(zrodlo, cel);
+        engine::KonwersjaBlokowa konwersja(zrodlo, cel);
         KonwersjaNaDwoch naDwoch(konwersja, true);
         std::string calosc;
         std::string wynik;
@@ -330,7 +330,7 @@ TEST(KonwersjaNaDwoch, PolowkiDajaToCoCalyKawalek)
             wynik.append(bufor, czesci.drugiOd, czesci.drugaDlugosc);
         }
         wynik += konwersja.zakoncz();
-        EXPECT_TRUE(wynik == znakomat::test::KonwertujBajty(calosc, zrodlo, cel));
+        EXPECT_TRUE(wynik == engine::test::KonwertujBajty(calosc, zrodlo, cel));
     }
 }
 
@@ -375,7 +375,7 @@ TEST(PamiecKawalkow, OddanaCzekaNaTenSamRozmiar)
 // hands them back in turn, so a batch of files touches their pages once.
 TEST(Przepisz, PierscienieWracajaDlaNastepnegoPliku)
 {
-    class Podglad final : public znakomat::Postep {
+    class Podglad final : public engine::Postep {
     public:
         void przedKrokiem(int krok) override
         {
@@ -387,8 +387,8 @@ TEST(Przepisz, PierscienieWracajaDlaNastepnegoPliku)
     };
     TymczasowyFolder folder;
     std::mt19937 los(5);
-    const int zrodlo = znakomat::UTF8_INDEX;
-    const int cel = znakomat::WINDOWS_EE;
+    const int zrodlo = engine::UTF8_INDEX;
+    const int cel = engine::WINDOWS_EE;
     zapiszPlik(folder / "wejscie", losowyTekst(zrodlo, 4 * ROZMIAR_KAWALKA, los));
     przepiszPlik(folder / "wejscie", folder / "wynik", zrodlo, cel);
     const std::size_t poPierwszym = PamiecKawalkow::czekajace();

@@ -68,13 +68,13 @@ std::string tekstUtf8(std::size_t dlugosc)
     std::mt19937 los(7);
     std::string tekst;
     while (tekst.size() < dlugosc) {
-        tekst += los() % 4 == 0 ? std::string(znakomat::Litera(znakomat::UTF8_INDEX, 1 + los() % 18)) : "ab ";
+        tekst += los() % 4 == 0 ? std::string(engine::Litera(engine::UTF8_INDEX, 1 + los() % 18)) : "ab ";
     }
     return tekst;
 }
 
 // Notes whether any call came from another thread than the one that made it.
-class NadzorWatku final : public znakomat::Postep {
+class NadzorWatku final : public engine::Postep {
 public:
     void przedKrokiem(int) override { zanotuj(); }
     void poKroku() override { zanotuj(); }
@@ -112,7 +112,7 @@ TEST(Watki, NadzorSlyszyTylkoWatekWolajacy)
     {
         PlikWejsciowy wejscie((folder / "we.txt").string());
         PlikWyjsciowy wyjscie((folder / "wy.txt").string(), postep);
-        znakomat::KonwersjaBlokowa konwersja(znakomat::UTF8_INDEX, znakomat::WINDOWS_EE);
+        engine::KonwersjaBlokowa konwersja(engine::UTF8_INDEX, engine::WINDOWS_EE);
         Przepisz(wejscie, wyjscie, konwersja, postep);
         wyjscie.zapisz(konwersja.zakoncz());
         wyjscie.zatwierdz();
@@ -121,7 +121,7 @@ TEST(Watki, NadzorSlyszyTylkoWatekWolajacy)
     EXPECT_EQ(postep.zInnegoWatku, 0);
     EXPECT_EQ(liczbaWatkow(), przed);
     EXPECT_TRUE(czytajPlik(folder / "wy.txt") ==
-                znakomat::test::KonwertujBajty(tekst, znakomat::UTF8_INDEX, znakomat::WINDOWS_EE));
+                engine::test::KonwertujBajty(tekst, engine::UTF8_INDEX, engine::WINDOWS_EE));
 }
 
 TEST(Watki, BladZapisuWychodziZPrzepisz)
@@ -132,7 +132,7 @@ TEST(Watki, BladZapisuWychodziZPrzepisz)
     NadzorWatku postep;
     PlikWejsciowy wejscie((folder / "we.txt").string());
     PlikWyjsciowy wyjscie("/dev/full", postep);
-    znakomat::KonwersjaBlokowa konwersja(znakomat::MAZOVIA, znakomat::WINDOWS_EE);
+    engine::KonwersjaBlokowa konwersja(engine::MAZOVIA, engine::WINDOWS_EE);
     std::optional<BladPliku> blad;
     try {
         Przepisz(wejscie, wyjscie, konwersja, postep);
@@ -169,8 +169,8 @@ TEST(Watki, PrzerwanieGdyPotokStoi)
     {
         PlikWejsciowy wejscie((folder / "we.txt").string());
         PlikWyjsciowy wyjscie((folder / "potok").string(), postep);
-        znakomat::KonwersjaBlokowa konwersja(znakomat::MAZOVIA, znakomat::WINDOWS_EE);
-        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, postep), znakomat::Przerwane);
+        engine::KonwersjaBlokowa konwersja(engine::MAZOVIA, engine::WINDOWS_EE);
+        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, postep), engine::Przerwane);
     }
     ASSERT_TRUE(zadane);
     EXPECT_LT(Zegar::now() - *zadane, std::chrono::seconds(1));

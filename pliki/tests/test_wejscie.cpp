@@ -38,7 +38,7 @@ std::string losoweBajty(std::size_t dlugosc, unsigned ziarno)
 }
 
 // All that the input gives, read piece by piece.
-std::string przeczytajWszystko(PlikWejsciowy& wejscie, znakomat::Postep& postep)
+std::string przeczytajWszystko(PlikWejsciowy& wejscie, engine::Postep& postep)
 {
     std::string calosc;
     std::string kawalek;
@@ -67,7 +67,7 @@ TEST_F(Wejscie, FifoBezPisarzaPrzerwaneNaProsbe)
         std::string kawalek;
         try {
             wejscie.czytaj(kawalek, 4096, postep);
-        } catch (const znakomat::Przerwane&) {
+        } catch (const engine::Przerwane&) {
             return "przerwane po " + std::to_string(postep.wywolan());
         }
         return "przeczytane " + std::to_string(kawalek.size()) + " bajtów";
@@ -77,7 +77,7 @@ TEST_F(Wejscie, FifoBezPisarzaPrzerwaneNaProsbe)
 }
 
 // Counts the waits for a silent pipe, never stops.
-class NadzorOczekiwania final : public znakomat::Postep {
+class NadzorOczekiwania final : public engine::Postep {
 public:
     void wTrakcie() override { ++oczekiwan; }
     int odstepOczekiwania() const override { return 10; }
@@ -138,8 +138,8 @@ TEST_F(Wejscie, NieskonczoneWejsciePrzerwaneNaProsbe)
     NadzorDoLiczby postep(20);
     {
         PlikWyjsciowy wyjscie(wynik);
-        znakomat::KonwersjaBlokowa konwersja(0, znakomat::UTF8_INDEX);
-        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, postep), znakomat::Przerwane);
+        engine::KonwersjaBlokowa konwersja(0, engine::UTF8_INDEX);
+        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, postep), engine::Przerwane);
     }
     EXPECT_EQ(postep.wywolan(), 20);
     EXPECT_EQ(czytajPlik(wynik), "stary");
@@ -158,7 +158,7 @@ TEST_F(Wejscie, RozmiarZnanyTylkoDlaZwyklegoPliku)
     // A /proc file says it is empty, yet has a text.
     PlikWejsciowy status("/proc/self/status");
     EXPECT_FALSE(status.rozmiar());
-    EXPECT_NE(przeczytajWszystko(status, znakomat::BezPostepu()).find("Pid:"), std::string::npos);
+    EXPECT_NE(przeczytajWszystko(status, engine::BezPostepu()).find("Pid:"), std::string::npos);
 }
 
 TEST_F(Wejscie, BledyOtwarcia)
@@ -222,7 +222,7 @@ TEST_F(TenSam, UrzadzenieBlokowePoNumerze)
 {
     const fs::path obraz = folder / "obraz.img";
     zapiszPlik(obraz, std::string(1 << 20, 'o'));
-    const znakomat::test::UrzadzeniePetli petla(obraz);
+    const engine::test::UrzadzeniePetli petla(obraz);
     if (petla.sciezka().empty()) {
         GTEST_SKIP() << petla.powod();
     }

@@ -446,7 +446,7 @@ TEST_P(Niepowodzenie, PelnyDyskBezRezerwacjiMiejsca)
     if (std::system(mkfs.c_str()) != 0) {
         GTEST_SKIP() << "brak mkfs.ext2";
     }
-    const znakomat::test::UrzadzeniePetli petla(obraz);
+    const engine::test::UrzadzeniePetli petla(obraz);
     if (petla.sciezka().empty()) {
         GTEST_SKIP() << petla.powod();
     }
@@ -585,7 +585,7 @@ TEST_P(Wyjscie, KazdaOdmowaNieZostawiaDeskryptorow)
             }
         } catch (const BladPliku& blad) {
             wynik = "błąd " + std::to_string(blad.numer);
-        } catch (const znakomat::Przerwane&) {
+        } catch (const engine::Przerwane&) {
             wynik = "przerwany";
         }
         const std::size_t po = otwarteDeskryptory();
@@ -640,7 +640,7 @@ TEST(Proba, NowyWynikNieSzerszyNizWejscie)
         const fs::path wejscie = folder / "wejscie.txt";
         zapiszPlik(wejscie, NOWY);
         ::chmod(wejscie.c_str(), wejscia);
-        KonwertujPlik(wejscie, folder / "wynik.txt", {znakomat::UTF8_INDEX, znakomat::BRAK});
+        KonwertujPlik(wejscie, folder / "wynik.txt", {engine::UTF8_INDEX, engine::BRAK});
         EXPECT_TRUE(MoznaNadpisac(folder / "proba.txt", "NADPISYWANIE", wejscie));
         for (const char* wynik : {"wynik.txt", "proba.txt"}) {
             EXPECT_EQ(stanPliku(folder / wynik).st_mode & 07777, wyniku) << wynik;
@@ -662,7 +662,7 @@ TEST_P(Niepowodzenie, BladOdczytuWejscia)
             // Address 0 of the process is never mapped: the first read fails.
             PlikWejsciowy wejscie("/proc/self/mem");
             PlikWyjsciowy wyjscie(wynik);
-            znakomat::KonwersjaBlokowa konwersja(0, znakomat::UTF8_INDEX);
+            engine::KonwersjaBlokowa konwersja(0, engine::UTF8_INDEX);
             Przepisz(wejscie, wyjscie, konwersja);
             ADD_FAILURE() << "/proc/self/mem przeczytany";
         } catch (const BladPliku& blad) {
@@ -701,8 +701,8 @@ TEST_P(Niepowodzenie, PrzerwaneNaProsbe)
     try {
         PlikWejsciowy plikWejsciowy(wejscie);
         PlikWyjsciowy wyjscie(wynik);
-        znakomat::KonwersjaBlokowa konwersja(0, znakomat::UTF8_INDEX);
-        EXPECT_THROW(Przepisz(plikWejsciowy, wyjscie, konwersja, postep), znakomat::Przerwane);
+        engine::KonwersjaBlokowa konwersja(0, engine::UTF8_INDEX);
+        EXPECT_THROW(Przepisz(plikWejsciowy, wyjscie, konwersja, postep), engine::Przerwane);
     } catch (const BladPliku& blad) {
         ADD_FAILURE() << "błąd " << blad.numer;
     }

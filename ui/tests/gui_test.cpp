@@ -98,7 +98,7 @@ bool pokazAktywne(QWidget& okno)
 
 bool TestOkna::otworzOkno()
 {
-    okno = std::make_unique<okno::frmMain>();
+    okno = std::make_unique<ui::frmMain>();
     wysrodkuj(*okno);
     return pokazAktywne(*okno);
 }

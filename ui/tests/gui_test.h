@@ -92,7 +92,7 @@ bool pokazAktywne(QWidget& okno);
 // function as the program makes it, and its controls by name.
 class TestOkna : public QObject {
 protected:
-    std::unique_ptr<okno::frmMain> okno;
+    std::unique_ptr<ui::frmMain> okno;
 
     // For init(): a new window, centred, shown and active.
     bool otworzOkno();

@@ -19,7 +19,7 @@
 #include "ui/opensave.h"
 #include "ui/tests/gui_test.h"
 
-using namespace okno;
+using namespace ui;
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "ui/tests/gui_test.h"
 
-using namespace okno;
+using namespace ui;
 
 // What a screen reader learns of each control through Qt's accessibility interface.
 class TestDostepnosc : public TestOkna {

@@ -22,7 +22,7 @@
 #include "ui/frmmain.h"
 #include "ui/tests/gui_test.h"
 
-using namespace okno;
+using namespace ui;
 
 namespace {
 
@@ -330,10 +330,10 @@ private slots:
     void postepWTytule()
     {
         QSignalSpy tytuly(okno.get(), &QWidget::windowTitleChanged);
-        zadania::PostepOkna postep(*okno);
+        jobs::PostepOkna postep(*okno);
         // Windows-EE's "ĄŚ" as ISO-Latin-2's bytes, read as Windows-1250.
         const std::u16string wynik =
-            znakomat::KonwertujTekst(u"\u0104\u015A", znakomat::WINDOWS_EE, znakomat::ISO_LATIN_2, postep);
+            engine::KonwertujTekst(u"\u0104\u015A", engine::WINDOWS_EE, engine::ISO_LATIN_2, postep);
         QCOMPARE(QString::fromStdU16String(wynik), QStringLiteral("\u02C7\u00A6"));
         QCOMPARE(tytuly.size(), 18);
         for (int krok = 1; krok <= 18; ++krok) {

@@ -37,14 +37,14 @@
 #include "ui/frmmain.h"
 #include "ui/tests/gui_test.h"
 
-using namespace okno;
+using namespace ui;
 
 namespace {
 
-using znakomat::ISO_LATIN_2;
-using znakomat::MAZOVIA;
-using znakomat::UTF8_INDEX;
-using znakomat::WINDOWS_EE;
+using engine::ISO_LATIN_2;
+using engine::MAZOVIA;
+using engine::UTF8_INDEX;
+using engine::WINDOWS_EE;
 
 const QString brakNazwyWyjscia = QStringLiteral("Podaj nazwę pliku wyjściowego");
 const QString brakNazwyWejscia = QStringLiteral("Podaj nazwę pliku wejściowego");
@@ -227,7 +227,7 @@ QByteArray wszystkieBajty()
 
 QByteArray skonwertowane(const QByteArray& tekst, int zrodlo, int cel)
 {
-    return QByteArray::fromStdString(znakomat::test::KonwertujBajty(tekst.toStdString(), zrodlo, cel));
+    return QByteArray::fromStdString(engine::test::KonwertujBajty(tekst.toStdString(), zrodlo, cel));
 }
 
 }  // namespace
@@ -525,8 +525,8 @@ private slots:
     void tenSamStandardDajeKopie_data()
     {
         QTest::addColumn<int>("standard");
-        for (int s = 0; s < znakomat::LICZBA_STANDARDOW; ++s) {
-            QTest::newRow(znakomat::Standardy(s).Nazwa.data()) << s;
+        for (int s = 0; s < engine::LICZBA_STANDARDOW; ++s) {
+            QTest::newRow(engine::Standardy(s).Nazwa.data()) << s;
         }
     }
 
@@ -551,14 +551,14 @@ private slots:
     // A file with every letter of one standard becomes the row of every other.
     void wszystkieStandardy()
     {
-        for (int zrodlo = 1; zrodlo < znakomat::LICZBA_STANDARDOW; ++zrodlo) {
+        for (int zrodlo = 1; zrodlo < engine::LICZBA_STANDARDOW; ++zrodlo) {
             const QByteArray litery =
-                QByteArray::fromStdString(std::string(znakomat::Standardy(zrodlo).Znaki));
+                QByteArray::fromStdString(std::string(engine::Standardy(zrodlo).Znaki));
             zapisz(sciezka("we.txt"), "<" + litery + ">\r\n");
-            for (int cel = 0; cel < znakomat::LICZBA_STANDARDOW; ++cel) {
+            for (int cel = 0; cel < engine::LICZBA_STANDARDOW; ++cel) {
                 QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), zrodlo, cel).tekst, zakonczona);
                 const QByteArray oczekiwane =
-                    "<" + QByteArray::fromStdString(std::string(znakomat::Standardy(cel).Znaki)) + ">\r\n";
+                    "<" + QByteArray::fromStdString(std::string(engine::Standardy(cel).Znaki)) + ">\r\n";
                 QVERIFY2(czytaj(sciezka("wy.txt")) == oczekiwane,
                          qPrintable(QStringLiteral("%1 -> %2").arg(zrodlo).arg(cel)));
             }

@@ -18,16 +18,16 @@
 #include "ui/poletekstowe.h"
 #include "ui/tests/gui_test.h"
 
-using namespace okno;
+using namespace ui;
 
 namespace {
 
-using znakomat::BRAK;
-using znakomat::CYFROMAT;
-using znakomat::ISO_LATIN_2;
-using znakomat::MAZOVIA;
-using znakomat::UTF8_INDEX;
-using znakomat::WINDOWS_EE;
+using engine::BRAK;
+using engine::CYFROMAT;
+using engine::ISO_LATIN_2;
+using engine::MAZOVIA;
+using engine::UTF8_INDEX;
+using engine::WINDOWS_EE;
 
 QString zKodow(std::initializer_list<char16_t> kody)
 {
@@ -42,7 +42,7 @@ QString wszystkieZnakiWindows1250()
 {
     QString tekst;
     for (int b = 0; b < 256; ++b) {
-        tekst.append(QChar(znakomat::ZnakWindows1250(static_cast<unsigned char>(b))));
+        tekst.append(QChar(engine::ZnakWindows1250(static_cast<unsigned char>(b))));
     }
     return tekst;
 }
@@ -52,7 +52,7 @@ const QString litery = QStringLiteral("ĄĆĘŁŃÓŚŹŻąćęłńóśźż");
 // What the box shows after a conversion to UTF-8: the bytes read as Windows-1250.
 QString jakoUtf8(const QString& tekst)
 {
-    return QString::fromStdU16String(znakomat::DekodujWindows1250(tekst.toUtf8().toStdString()));
+    return QString::fromStdU16String(engine::DekodujWindows1250(tekst.toUtf8().toStdString()));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@
 #include "ui/frmmain.h"
 #include "ui/tests/gui_test.h"
 
-using namespace okno;
+using namespace ui;
 
 namespace {
 

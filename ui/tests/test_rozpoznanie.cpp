@@ -26,9 +26,9 @@
 #include "ui/poletekstowe.h"
 #include "ui/tests/gui_test.h"
 
-using namespace okno;
-using namespace znakomat;
-using zadania::GRANICA_ASCII;
+using namespace ui;
+using namespace engine;
+using jobs::GRANICA_ASCII;
 
 namespace {
 
@@ -40,7 +40,7 @@ const std::string PROZA =
 
 std::string wStandardzie(const std::string& utf8, int standard)
 {
-    return znakomat::test::KonwertujBajty(utf8, UTF8_INDEX, standard);
+    return engine::test::KonwertujBajty(utf8, UTF8_INDEX, standard);
 }
 
 // The bytes as a program reading them as Windows-1250 shows them.
@@ -73,8 +73,8 @@ std::string wWindows1250(const char* utf8)
 // Converting from the list's standard gives what converting from the true one gives.
 bool konwertujaJak(const std::string& tekst, int wybrany, int prawdziwy)
 {
-    return znakomat::test::KonwertujBajty(tekst, wybrany, UTF8_INDEX) ==
-           znakomat::test::KonwertujBajty(tekst, prawdziwy, UTF8_INDEX);
+    return engine::test::KonwertujBajty(tekst, wybrany, UTF8_INDEX) ==
+           engine::test::KonwertujBajty(tekst, prawdziwy, UTF8_INDEX);
 }
 
 enum class Sposob { Argument, Upuszczenie, Dialog };
@@ -197,7 +197,7 @@ private slots:
         QFETCH(int, standard);
         const std::string tresc = wStandardzie(PROZA, standard);
         QVERIFY(podaj(sposob, zapisz(QStringLiteral("stary.txt"), tresc)));
-        QVERIFY2(znakomat::test::KonwertujBajty(tresc, zrodlo()->currentIndex(), UTF8_INDEX) == PROZA,
+        QVERIFY2(engine::test::KonwertujBajty(tresc, zrodlo()->currentIndex(), UTF8_INDEX) == PROZA,
                  qPrintable(zrodlo()->currentText()));
         for (const QString& opis : {wejscie()->toolTip(), wejscie()->accessibleDescription()}) {
             QVERIFY2(opis.contains(QStringLiteral("Rozpoznany standard: ")), qPrintable(opis));
@@ -370,7 +370,7 @@ private slots:
         QVERIFY2(okna.odtworz([this] { kliknij("Command1"); }), qPrintable(okna.blad()));
         const std::string gesla = wWindows1250("gęślą");
         QCOMPARE(pole()->tekst(),
-                 jakoWindows1250(znakomat::test::KonwertujBajty(gesla, wTekscie, ISO_LATIN_2)));
+                 jakoWindows1250(engine::test::KonwertujBajty(gesla, wTekscie, ISO_LATIN_2)));
         kliknij("Toolbar_1");
         QCOMPARE(zrodlo()->currentIndex(), MAZOVIA);
     }
@@ -419,7 +419,7 @@ private slots:
         QFile wyjscie(wynik);
         QVERIFY(wyjscie.open(QIODevice::ReadOnly));
         QVERIFY(wyjscie.readAll().toStdString() ==
-                znakomat::test::KonwertujBajty(nowa, IBM_LATIN_2, ISO_LATIN_2));
+                engine::test::KonwertujBajty(nowa, IBM_LATIN_2, ISO_LATIN_2));
         QCOMPARE(zrodlo()->currentIndex(), IBM_LATIN_2);
     }
 
@@ -484,7 +484,7 @@ private slots:
 
         OknaModalne okna;
         QVERIFY2(okna.odtworz([this] { kliknij("Command1"); }), qPrintable(okna.blad()));
-        const std::string oczekiwany = znakomat::test::KonwertujBajty(tresc, reczny, ISO_LATIN_2);
+        const std::string oczekiwany = engine::test::KonwertujBajty(tresc, reczny, ISO_LATIN_2);
         if (plik) {
             QFile wyjscie(wynik);
             QVERIFY(wyjscie.open(QIODevice::ReadOnly));
