@@ -191,9 +191,8 @@ void TekstPolski::dopisz(std::string& wyjscie, std::size_t ile)
             while (windows_.size() < KAWALEK) {
                 akapit();
             }
-            gotowe_ = standard_ == WINDOWS_EE
-                          ? windows_
-                          : engine::test::KonwertujBajty(windows_, WINDOWS_EE, standard_);
+            gotowe_ = standard_ == WINDOWS_EE ? windows_
+                                              : engine::test::KonwertujBajty(windows_, WINDOWS_EE, standard_);
             wydane_ = 0;
         }
         const std::size_t n = std::min(ile, gotowe_.size() - wydane_);

@@ -45,7 +45,7 @@ void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int 
 // The letters, counting what passes them that the target cannot hold; ends the conversion.
 template <typename Czytanie>
 engine::NieLitery przepiszLitery(Czytanie przepisz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
-                                   const std::string& podstawa, engine::Postep& postep)
+                                 const std::string& podstawa, engine::Postep& postep)
 {
     engine::KonwersjaBlokowa konwersja(zrodlo, cel);
     engine::NieLitery nieLitery = [&] {

@@ -47,10 +47,7 @@ struct WynikKonwersji {
     // Bytes at the start of the text that went over unchanged before the verdict.
     std::uint64_t przesuniecie = 0;
 
-    bool bezLiter() const
-    {
-        return rozpoznanie && rozpoznanie->werdykt == engine::Werdykt::BezPolskichLiter;
-    }
+    bool bezLiter() const { return rozpoznanie && rozpoznanie->werdykt == engine::Werdykt::BezPolskichLiter; }
 };
 
 // The input opened is the output named.

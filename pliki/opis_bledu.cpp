@@ -180,8 +180,7 @@ std::string OpisZatrzymania(const ZatrzymanaKonwersja& zatrzymana, int cel)
         case Rodzaj::BajtBezZnaku:
             std::snprintf(znak.data(), znak.size(), "%02X", static_cast<unsigned>(stop.znak));
             return "bajt " + std::string(znak.data()) + " (szesnastkowo) " + gdzie +
-                   ", nie jest znakiem standardu " +
-                   std::string(engine::Standardy(zatrzymana.zrodlo).Nazwa);
+                   ", nie jest znakiem standardu " + std::string(engine::Standardy(zatrzymana.zrodlo).Nazwa);
         case Rodzaj::NiepoprawnyUtf8:
             return "bajty " + gdzie + ", nie są poprawnym znakiem UTF-8";
         case Rodzaj::NiepelnyUtf8:

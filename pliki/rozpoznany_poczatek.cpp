@@ -17,8 +17,7 @@ bool samoAscii(std::string_view kawalek)
 
 }  // namespace
 
-RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie,
-                                       engine::Postep& postep)
+RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie, engine::Postep& postep)
     : wejscie_(wejscie), wyjscie_(wyjscie)
 {
     wejscie.powiekszPotok(ROZMIAR_KAWALKA);

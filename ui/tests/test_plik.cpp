@@ -552,8 +552,7 @@ private slots:
     void wszystkieStandardy()
     {
         for (int zrodlo = 1; zrodlo < engine::LICZBA_STANDARDOW; ++zrodlo) {
-            const QByteArray litery =
-                QByteArray::fromStdString(std::string(engine::Standardy(zrodlo).Znaki));
+            const QByteArray litery = QByteArray::fromStdString(std::string(engine::Standardy(zrodlo).Znaki));
             zapisz(sciezka("we.txt"), "<" + litery + ">\r\n");
             for (int cel = 0; cel < engine::LICZBA_STANDARDOW; ++cel) {
                 QCOMPARE(konwertuj(sciezka("we.txt"), sciezka("wy.txt"), zrodlo, cel).tekst, zakonczona);
