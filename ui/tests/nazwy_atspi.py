@@ -68,13 +68,25 @@ def main():
         otwieracz.chmod(0o755)
         srodowisko = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                           PATH=f"{folder}:{os.environ['PATH']}")
-        proces = subprocess.Popen([program, wejscie.name], env=srodowisko)
+        def uruchom():
+            return subprocess.Popen([program, wejscie.name], env=srodowisko)
+
+        proces, ponowiony = uruchom(), False
         try:
             znalezione, braki, aplikacja = [], OCZEKIWANE, None
 
             # The window appears on the bus, and its tree fills in, some time after start.
             def wszystkie():
-                nonlocal znalezione, braki, aplikacja
+                nonlocal znalezione, braki, aplikacja, proces, ponowiony
+                if proces.poll() is not None:
+                    # Under the sanitizers the virtual display once refused the window's
+                    # connection (the program says so and ends): it gets one more start.
+                    if ponowiony:
+                        return True
+                    print(f"the program ended with {proces.returncode} before its window appeared; "
+                          "starting it again", file=sys.stderr)
+                    proces, ponowiony = uruchom(), True
+                    return False
                 pulpit = Atspi.get_desktop(0)
                 for kandydat in (pulpit.get_child_at_index(i) for i in range(pulpit.get_child_count())):
                     if kandydat is not None and kandydat.get_process_id() == proces.pid:
