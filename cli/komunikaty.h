@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "engine/nie_litery.h"
-#include "engine/wszystkie_znaki.h"
 #include "pliki/blad_pliku.h"
 #include "pliki/konwersja_pliku.h"
 

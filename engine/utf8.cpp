@@ -44,23 +44,35 @@ int ZnakUtf8(std::string_view tekst, char32_t& kod)
     return dlugosc;
 }
 
+std::size_t ZapiszUtf8(char32_t znak, char* wynik)
+{
+    const auto bajt = [](char32_t bity) { return static_cast<char>(bity); };
+    if (znak < 0x80) {
+        wynik[0] = bajt(znak);
+        return 1;
+    }
+    if (znak < 0x800) {
+        wynik[0] = bajt(0xC0 | znak >> 6);
+        wynik[1] = bajt(0x80 | (znak & 0x3F));
+        return 2;
+    }
+    if (znak < 0x10000) {
+        wynik[0] = bajt(0xE0 | znak >> 12);
+        wynik[1] = bajt(0x80 | (znak >> 6 & 0x3F));
+        wynik[2] = bajt(0x80 | (znak & 0x3F));
+        return 3;
+    }
+    wynik[0] = bajt(0xF0 | znak >> 18);
+    wynik[1] = bajt(0x80 | (znak >> 12 & 0x3F));
+    wynik[2] = bajt(0x80 | (znak >> 6 & 0x3F));
+    wynik[3] = bajt(0x80 | (znak & 0x3F));
+    return 4;
+}
+
 void DopiszUtf8(std::string& wynik, char32_t znak)
 {
-    if (znak < 0x80) {
-        wynik += static_cast<char>(znak);
-    } else if (znak < 0x800) {
-        wynik += static_cast<char>(0xC0 | (znak >> 6));
-        wynik += static_cast<char>(0x80 | (znak & 0x3F));
-    } else if (znak < 0x10000) {
-        wynik += static_cast<char>(0xE0 | (znak >> 12));
-        wynik += static_cast<char>(0x80 | ((znak >> 6) & 0x3F));
-        wynik += static_cast<char>(0x80 | (znak & 0x3F));
-    } else {
-        wynik += static_cast<char>(0xF0 | (znak >> 18));
-        wynik += static_cast<char>(0x80 | ((znak >> 12) & 0x3F));
-        wynik += static_cast<char>(0x80 | ((znak >> 6) & 0x3F));
-        wynik += static_cast<char>(0x80 | (znak & 0x3F));
-    }
+    char bajty[4];
+    wynik.append(bajty, ZapiszUtf8(znak, bajty));
 }
 
 }  // namespace engine

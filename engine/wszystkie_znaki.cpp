@@ -139,32 +139,6 @@ const TabliceStronKodowych& tablice(int zrodlo, int cel, const std::string& pods
     return *miejsce;
 }
 
-// `znak` in UTF-8 at `wynik`; its length.
-unsigned char doUtf8(char32_t znak, char* wynik)
-{
-    const auto bajt = [](char32_t bity) { return static_cast<char>(bity); };
-    if (znak < 0x80) {
-        wynik[0] = bajt(znak);
-        return 1;
-    }
-    if (znak < 0x800) {
-        wynik[0] = bajt(0xC0 | znak >> 6);
-        wynik[1] = bajt(0x80 | (znak & 0x3F));
-        return 2;
-    }
-    if (znak < 0x10000) {
-        wynik[0] = bajt(0xE0 | znak >> 12);
-        wynik[1] = bajt(0x80 | (znak >> 6 & 0x3F));
-        wynik[2] = bajt(0x80 | (znak & 0x3F));
-        return 3;
-    }
-    wynik[0] = bajt(0xF0 | znak >> 18);
-    wynik[1] = bajt(0x80 | (znak >> 12 & 0x3F));
-    wynik[2] = bajt(0x80 | (znak >> 6 & 0x3F));
-    wynik[3] = bajt(0x80 | (znak & 0x3F));
-    return 4;
-}
-
 std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel, const std::string& podstawa)
 {
     auto wynik = std::make_unique<TabliceStronKodowych>();
@@ -188,7 +162,7 @@ std::unique_ptr<const TabliceStronKodowych> zbudujTablice(int zrodlo, int cel, c
         }
         wynik->znaki[b] = znak;
         if (!wCelu) {
-            wynik->dlugosci[b] = doUtf8(znak, wynik->bajty[b].data());
+            wynik->dlugosci[b] = static_cast<unsigned char>(ZapiszUtf8(znak, wynik->bajty[b].data()));
         } else if (const int bajt = znak < 0x10000 ? wynik->zUtf8[znak] : wCelu->bajt(znak); bajt >= 0) {
             wynik->bajty[b][0] = static_cast<char>(bajt);
             wynik->dlugosci[b] = 1;
