@@ -917,6 +917,25 @@ bool Rozpoznawacz::czytaInaczej(int standard, int drugi) const
     return false;
 }
 
+bool Rozpoznawacz::jedenZnakRozni(int standard, int drugi) const
+{
+    if (standard == UTF8_INDEX || drugi == UTF8_INDEX || standard == drugi) {
+        return false;
+    }
+    const auto& pierwszaLitera = tablice().litera[static_cast<std::size_t>(standard)];
+    const auto& drugaLitera = tablice().litera[static_cast<std::size_t>(drugi)];
+    std::uint64_t znakow = 0;
+    for (std::size_t i = 0; i < liczbaObecnych_; ++i) {
+        const std::size_t b = obecne_[i];
+        if (pierwszaLitera[b] != drugaLitera[b]) {
+            for (const std::uint64_t liczba : bajty_[b]) {
+                znakow += liczba;
+            }
+        }
+    }
+    return znakow == 1;
+}
+
 bool Rozpoznawacz::skapeDowody() const
 {
     std::size_t slow = 0;
@@ -967,8 +986,15 @@ Rozpoznanie Rozpoznawacz::ocen() const
     const double prog = skapeDowody() ? PROG_SKAPYCH_DOWODOW : PROG_BLISKOSCI;
     const Kandydat& pierwszy = rozpoznanie.ranking.front();
     for (const Kandydat& kandydat : rozpoznanie.ranking) {
-        if (pierwszy.wynik - kandydat.wynik > prog) {
+        const double roznica = pierwszy.wynik - kandydat.wynik;
+        if (roznica > std::max(prog, PROG_JEDNEGO_ZNAKU)) {
             break;
+        }
+        // Two standards told apart by one character only are as close as thin evidence makes
+        // them, at a bound of their own: one word of a name ("Dinadźpur") cannot tell them.
+        if (roznica > prog &&
+            (roznica > PROG_JEDNEGO_ZNAKU || !jedenZnakRozni(pierwszy.standard, kandydat.standard))) {
+            continue;
         }
         // One of several standards that read the text alike stands for them all.
         const auto inaczej = [&](int inny) { return czytaInaczej(kandydat.standard, inny); };

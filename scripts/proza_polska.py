@@ -19,7 +19,8 @@ that a package installed later changes neither the models nor the test's texts.
                                      Polish letters), wielkie.txt (capitals, 20 to 200
                                      characters) and nazwy.txt (lists of two to eight
                                      names of countries, regions, languages, currencies
-                                     from iso-codes)
+                                     from iso-codes) and slowa.txt (lists of two to six
+                                     Polish words of the prose)
 """
 
 import functools
@@ -515,9 +516,22 @@ def proba(katalog, zrodlo):
         tekst = losowanie.choice(["\n", ", ", "\r\n"]).join(lista)
         if ma_litere(tekst):
             nazwy.append(tekst)
+    # Lists of words: two to six Polish words of the prose, after commas or one a line, as a
+    # list of synonyms or keywords is written; only forms of the half of the word list the
+    # model was not built from. A generator of its own leaves the other sets as they were.
+    losowanie_slow = random.Random(13)
+    with open(LISTA_SLOW, encoding="utf-8") as plik:
+        polskie = {s for s in (w.strip() for w in plik) if zlib.crc32(s.encode()) % 2 == 1}
+    slowa_prozy = sorted({s for t in teksty for s in re.findall(f"[A-Za-z{LITERY}]{{3,}}", t)} & polskie)
+    slowa = []
+    while len(slowa) < 2000:
+        lista = losowanie_slow.sample(slowa_prozy, losowanie_slow.randint(2, 6))
+        tekst = losowanie_slow.choice([",", ", ", "\n"]).join(lista)
+        if ma_litere(tekst):
+            slowa.append(tekst)
     # A sample spread over all pages keeps the test short.
     zestawy = {"krotkie.txt": (krotkie, 1000), "dlugie.txt": (dlugie, 400), "male.txt": (male, 1000),
-               "wielkie.txt": (wielkie, 500), "nazwy.txt": (nazwy, 500)}
+               "wielkie.txt": (wielkie, 500), "nazwy.txt": (nazwy, 500), "slowa.txt": (slowa, 500)}
     os.makedirs(katalog, exist_ok=True)
     for nazwa, (teksty, ile) in zestawy.items():
         teksty = losowanie.sample(teksty, min(len(teksty), ile))

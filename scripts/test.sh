@@ -10,13 +10,14 @@ cd "$(dirname "$0")/.."
 source scripts/pakiety.sh
 
 # manpages-pl and iso-codes (20 MB: names of countries, regions, languages) hold the Polish
-# text the recognition is measured on; lintian and rsvg-convert judge the package; xdotool
+# text the recognition is measured on, and wpolish's word list says which of its words are
+# Polish; lintian and rsvg-convert judge the package; xdotool
 # and xclip play another program on the virtual screen (closing the window's connection,
 # owning the clipboard); gio and xdg-mime answer which program opens text files; a session
 # bus with AT-SPI carries what a screen reader hears; Qt's Wayland plugin is tried without
 # a compositor; parallel runs the README's recipe for spreading a tree over machines; man-db
 # and locales read the manual pages as English and Polish readers get them.
-zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev python3 manpages-pl iso-codes xvfb xauth clang-format \
+zainstaluj_pakiety "${PAKIETY_BUDOWANIA[@]}" libgtest-dev python3 manpages-pl iso-codes wpolish xvfb xauth clang-format \
     libbenchmark-dev desktop-file-utils appstream dpkg-dev file lintian librsvg2-bin xdotool xclip clang \
     libclang-rt-14-dev ccache parallel libglib2.0-bin xdg-utils dbus-daemon at-spi2-core python3-pyatspi \
     qt6-wayland acl e2fsprogs man-db locales
