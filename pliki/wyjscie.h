@@ -10,6 +10,8 @@
 #include "engine/postep.h"
 #include "pliki/blad_pliku.h"
 #include "pliki/deskryptory.h"
+#include "pliki/tymczasowy.h"
+#include "pliki/w_miejscu.h"
 
 namespace pliki {
 
@@ -35,9 +37,11 @@ public:
 
     // `postep` is asked while a pipe waits for its reader. A file made new gets the mode the
     // umask gives, less what `prawaZrodla` (the permission bits of the file its text comes
-    // from) withholds from the group and others.
+    // from) withholds from the group and others. `tymczasowy` says how its temporary file
+    // is made.
     explicit PlikWyjsciowy(const std::string& nazwa, engine::Postep& postep = engine::BezPostepu(),
-                           std::optional<mode_t> prawaZrodla = std::nullopt);
+                           std::optional<mode_t> prawaZrodla = std::nullopt,
+                           Tymczasowy tymczasowy = Tymczasowy::BezNazwyGdzieMozna);
     ~PlikWyjsciowy();
     PlikWyjsciowy(const PlikWyjsciowy&) = delete;
     PlikWyjsciowy& operator=(const PlikWyjsciowy&) = delete;
@@ -58,13 +62,11 @@ public:
 private:
     [[noreturn]] void blad(int numerBledu) const;
     void otworzStrumien(const char* sciezka, bool fifo, engine::Postep& postep);
-    bool utworzTymczasowy(int folder, unsigned tryb);
     void tymczasowyWTmp();
     void zastap();
     void przepiszWMiejscu();
-    // Copies bytes `od` to `doKonca` of the text into the output at the same place; 0 or errno.
-    int kopiujDoCelu(off_t od, off_t doKonca);
-    void usunTymczasowy();
+    // Where the text is written: the stream, or the temporary file.
+    int doZapisu() const { return sposob_ == Sposob::Strumien ? strumien_.numer() : tymczasowy_.numer(); }
     void zapiszNaDysk(std::uint64_t koniec);
 
     static constexpr std::uint64_t ODCINEK_ZAPISU = std::uint64_t{8} << 20;
@@ -73,18 +75,15 @@ private:
     std::string nazwaWFolderze_;
     Sposob sposob_ = Sposob::Strumien;
     Deskryptor folder_;
-    // Where the text is written: the stream, or the temporary file.
-    int deskryptor_ = -1;
-    // The output itself, open for writing, when the text is copied into it.
-    Deskryptor cel_;
-    // The temporary file's folder: the output's, or the one of TMPDIR.
+    Deskryptor strumien_;
+    // Standard output stays open for the program's later words, unless the text is
+    // committed: then, as any stream, it is closed to hear of a failed write.
+    bool standardowe_ = false;
+    // The temporary file's folder when it is not the output's: the one of TMPDIR.
     Deskryptor folderTmp_;
-    // The folder and name of a named temporary file; an unnamed one has none.
-    int folderTymczasowego_ = -1;
-    std::string nazwaTymczasowego_;
-    int bilet_ = -1;
+    PlikTymczasowy tymczasowy_;
+    ZapisWMiejscu wMiejscu_;
     std::uint64_t zapisane_ = 0;
-    bool kopiowanieJadra_ = true;
 };
 
 // Whether the file can be written, without changing what an existing one holds: a file
@@ -93,9 +92,5 @@ private:
 // new PlikWyjsciowy for the text of `zrodlo` gets, and given `probka`. When it cannot,
 // errno says why.
 bool MoznaNadpisac(const std::string& nazwa, std::string_view probka, const std::string& zrodlo = {});
-
-// The library makes temporary files with names only where the file system cannot make
-// them without; tests use this to try that way too.
-void UzywajNazwanychTymczasowych(bool tak);
 
 }  // namespace pliki
