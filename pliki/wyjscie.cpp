@@ -4,7 +4,6 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -65,8 +64,7 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, engine::Postep& postep,
 {
     if (nazwa == "-") {
         nazwa_.clear();
-        strumien_ = Deskryptor(STDOUT_FILENO);
-        standardowe_ = true;
+        strumien_.standardowy();
         return;
     }
     std::string sciezka;
@@ -75,9 +73,7 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, engine::Postep& postep,
         if (numerBledu != 0) {
             blad(numerBledu);
         }
-        // A stream the caller opened: keep what it holds, as the shell's >> would.
-        strumien_ = Deskryptor(otworz(nazwa.c_str(), O_WRONLY | O_APPEND));
-        if (!strumien_.otwarty()) {
+        if (!strumien_.dopisuj(nazwa.c_str())) {
             blad(errno);
         }
         return;
@@ -114,7 +110,9 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, engine::Postep& postep,
         blad(EISDIR);
     }
     if (!S_ISREG(stan.st_mode)) {
-        otworzStrumien(sciezka.c_str(), S_ISFIFO(stan.st_mode), postep);
+        if (!strumien_.otworz(sciezka.c_str(), S_ISFIFO(stan.st_mode), postep)) {
+            blad(errno);
+        }
         return;
     }
     if (!wMiejscu_.otworz(folder_.numer(), nazwaWFolderze_)) {
@@ -135,42 +133,11 @@ PlikWyjsciowy::PlikWyjsciowy(const std::string& nazwa, engine::Postep& postep,
     wMiejscu_.zamknij();
 }
 
-PlikWyjsciowy::~PlikWyjsciowy()
-{
-    if (standardowe_) {
-        strumien_.oddaj();
-    }
-}
+PlikWyjsciowy::~PlikWyjsciowy() = default;
 
 void PlikWyjsciowy::blad(int numerBledu) const
 {
     throw BladPliku{BladPliku::Zapis, nazwa_, numerBledu};
-}
-
-void PlikWyjsciowy::otworzStrumien(const char* sciezka, bool fifo, engine::Postep& postep)
-{
-    if (!fifo || postep.odstepOczekiwania() < 0) {
-        // As the shell does: a pipe waits here for its reader.
-        strumien_ = Deskryptor(otworz(sciezka, O_WRONLY));
-        if (!strumien_.otwarty()) {
-            blad(errno);
-        }
-        return;
-    }
-    // A pipe without a reader cannot be polled for one: ask again after each pause.
-    for (;;) {
-        strumien_ = Deskryptor(otworz(sciezka, O_WRONLY | O_NONBLOCK));
-        if (strumien_.otwarty()) {
-            return;
-        }
-        if (errno != ENXIO) {
-            blad(errno);
-        }
-        postep.sprawdz();
-        const int odstep = postep.odstepOczekiwania();
-        const timespec pauza{odstep / 1000, static_cast<long>(odstep % 1000) * 1000000L};
-        ::nanosleep(&pauza, nullptr);
-    }
 }
 
 void PlikWyjsciowy::tymczasowyWTmp()
@@ -222,7 +189,6 @@ void PlikWyjsciowy::zatwierdz()
 {
     switch (sposob_) {
         case Sposob::Strumien:
-            // Some file systems report a failed write only here.
             if (strumien_.zamknij() != 0) {
                 blad(errno);
             }

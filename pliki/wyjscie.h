@@ -10,6 +10,7 @@
 #include "engine/postep.h"
 #include "pliki/blad_pliku.h"
 #include "pliki/deskryptory.h"
+#include "pliki/strumien_wyjsciowy.h"
 #include "pliki/tymczasowy.h"
 #include "pliki/w_miejscu.h"
 
@@ -30,6 +31,9 @@ namespace pliki {
 // - A pipe, a device or an already open stream (/dev/stdout) gets the text directly.
 // - A file that the user could not write with the shell's > is refused ("brak
 //   uprawnień"), as is a folder.
+// The ways are parts of their own: StrumienWyjsciowy, PlikTymczasowy with its rename over
+// the output, and ZapisWMiejscu; PrzeniesPrawa keeps the rights, PorzuconeTymczasowe
+// clears what killed runs left.
 // Throws BladPliku.
 class PlikWyjsciowy {
 public:
@@ -61,7 +65,6 @@ public:
 
 private:
     [[noreturn]] void blad(int numerBledu) const;
-    void otworzStrumien(const char* sciezka, bool fifo, engine::Postep& postep);
     void tymczasowyWTmp();
     void zastap();
     void przepiszWMiejscu();
@@ -75,10 +78,7 @@ private:
     std::string nazwaWFolderze_;
     Sposob sposob_ = Sposob::Strumien;
     Deskryptor folder_;
-    Deskryptor strumien_;
-    // Standard output stays open for the program's later words, unless the text is
-    // committed: then, as any stream, it is closed to hear of a failed write.
-    bool standardowe_ = false;
+    StrumienWyjsciowy strumien_;
     // The temporary file's folder when it is not the output's: the one of TMPDIR.
     Deskryptor folderTmp_;
     PlikTymczasowy tymczasowy_;

@@ -1,5 +1,6 @@
 // Where the output's text goes, and what of the old output it keeps.
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -277,6 +278,40 @@ TEST_P(Uzytkownik, CudzyPlikDoZapisuZostajeCudzy)
     EXPECT_EQ(stan.st_gid, 0u);
     EXPECT_EQ(stan.st_mode & 07777, 0666u);
     EXPECT_EQ(wpisy(folder / "otwarty"), std::set<std::string>{"wspolny.txt"});
+}
+
+// Standard output is the program's own: the text goes into it, and it is closed only by a
+// commit, which must hear of a failed write. A stream the caller opened gets the text after
+// what it holds, and stays the caller's.
+TEST(Strumien, StandardoweZamykaTylkoZatwierdzenie)
+{
+    TymczasowyFolder folder;
+    zapiszPlik(folder / "wyjscie.txt", "stare ");
+    EXPECT_EQ(wDziecku([&] {
+                  const int plik = ::open((folder / "wyjscie.txt").c_str(), O_WRONLY | O_APPEND);
+                  if (plik < 0 || ::dup2(plik, STDOUT_FILENO) < 0 || ::close(plik) != 0) {
+                      return std::string("bez przekierowania");
+                  }
+                  std::string stan;
+                  {
+                      PlikWyjsciowy wyjscie("-");
+                      wyjscie.zapisz("bez ");
+                  }
+                  stan += ::fcntl(STDOUT_FILENO, F_GETFD) >= 0 ? "otwarte, " : "zamknięte, ";
+                  {
+                      PlikWyjsciowy wyjscie("/proc/self/fd/1");
+                      wyjscie.zapisz("przez /proc ");
+                      wyjscie.zatwierdz();
+                  }
+                  stan += ::fcntl(STDOUT_FILENO, F_GETFD) >= 0 ? "otwarte, " : "zamknięte, ";
+                  PlikWyjsciowy wyjscie("-");
+                  wyjscie.zapisz("zatwierdzone");
+                  wyjscie.zatwierdz();
+                  stan += ::fcntl(STDOUT_FILENO, F_GETFD) >= 0 ? "otwarte" : "zamknięte";
+                  return stan;
+              }),
+              "otwarte, otwarte, zamknięte");
+    EXPECT_EQ(czytajPlik(folder / "wyjscie.txt"), "stare bez przez /proc zatwierdzone");
 }
 
 }  // namespace
