@@ -10,6 +10,9 @@
 #include "engine/postep.h"
 #include "pliki/blad_pliku.h"
 #include "pliki/deskryptory.h"
+#include "pliki/strumien_wyjsciowy.h"
+#include "pliki/tymczasowy.h"
+#include "pliki/w_miejscu.h"
 
 namespace pliki {
 
@@ -28,6 +31,9 @@ namespace pliki {
 // - A pipe, a device or an already open stream (/dev/stdout) gets the text directly.
 // - A file that the user could not write with the shell's > is refused ("brak
 //   uprawnień"), as is a folder.
+// The ways are parts of their own: StrumienWyjsciowy, PlikTymczasowy with its rename over
+// the output, and ZapisWMiejscu; PrzeniesPrawa keeps the rights, PorzuconeTymczasowe
+// clears what killed runs left.
 // Throws BladPliku.
 class PlikWyjsciowy {
 public:
@@ -35,9 +41,11 @@ public:
 
     // `postep` is asked while a pipe waits for its reader. A file made new gets the mode the
     // umask gives, less what `prawaZrodla` (the permission bits of the file its text comes
-    // from) withholds from the group and others.
+    // from) withholds from the group and others. `tymczasowy` says how its temporary file
+    // is made.
     explicit PlikWyjsciowy(const std::string& nazwa, engine::Postep& postep = engine::BezPostepu(),
-                           std::optional<mode_t> prawaZrodla = std::nullopt);
+                           std::optional<mode_t> prawaZrodla = std::nullopt,
+                           Tymczasowy tymczasowy = Tymczasowy::BezNazwyGdzieMozna);
     ~PlikWyjsciowy();
     PlikWyjsciowy(const PlikWyjsciowy&) = delete;
     PlikWyjsciowy& operator=(const PlikWyjsciowy&) = delete;
@@ -57,14 +65,11 @@ public:
 
 private:
     [[noreturn]] void blad(int numerBledu) const;
-    void otworzStrumien(const char* sciezka, bool fifo, engine::Postep& postep);
-    bool utworzTymczasowy(int folder, unsigned tryb);
     void tymczasowyWTmp();
     void zastap();
     void przepiszWMiejscu();
-    // Copies bytes `od` to `doKonca` of the text into the output at the same place; 0 or errno.
-    int kopiujDoCelu(off_t od, off_t doKonca);
-    void usunTymczasowy();
+    // Where the text is written: the stream, or the temporary file.
+    int doZapisu() const { return sposob_ == Sposob::Strumien ? strumien_.numer() : tymczasowy_.numer(); }
     void zapiszNaDysk(std::uint64_t koniec);
 
     static constexpr std::uint64_t ODCINEK_ZAPISU = std::uint64_t{8} << 20;
@@ -73,18 +78,12 @@ private:
     std::string nazwaWFolderze_;
     Sposob sposob_ = Sposob::Strumien;
     Deskryptor folder_;
-    // Where the text is written: the stream, or the temporary file.
-    int deskryptor_ = -1;
-    // The output itself, open for writing, when the text is copied into it.
-    Deskryptor cel_;
-    // The temporary file's folder: the output's, or the one of TMPDIR.
+    StrumienWyjsciowy strumien_;
+    // The temporary file's folder when it is not the output's: the one of TMPDIR.
     Deskryptor folderTmp_;
-    // The folder and name of a named temporary file; an unnamed one has none.
-    int folderTymczasowego_ = -1;
-    std::string nazwaTymczasowego_;
-    int bilet_ = -1;
+    PlikTymczasowy tymczasowy_;
+    ZapisWMiejscu wMiejscu_;
     std::uint64_t zapisane_ = 0;
-    bool kopiowanieJadra_ = true;
 };
 
 // Whether the file can be written, without changing what an existing one holds: a file
@@ -93,9 +92,5 @@ private:
 // new PlikWyjsciowy for the text of `zrodlo` gets, and given `probka`. When it cannot,
 // errno says why.
 bool MoznaNadpisac(const std::string& nazwa, std::string_view probka, const std::string& zrodlo = {});
-
-// The library makes temporary files with names only where the file system cannot make
-// them without; tests use this to try that way too.
-void UzywajNazwanychTymczasowych(bool tak);
 
 }  // namespace pliki

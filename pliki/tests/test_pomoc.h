@@ -20,6 +20,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -109,9 +110,10 @@ inline std::string nazwaSposobu(PlikWyjsciowy::Sposob sposob)
 }
 
 // Writes `tekst` as the whole output and says which way it went.
-inline std::string zapiszCalosc(const std::string& nazwa, std::string_view tekst)
+inline std::string zapiszCalosc(const std::string& nazwa, std::string_view tekst,
+                                Tymczasowy tymczasowy = Tymczasowy::BezNazwyGdzieMozna)
 {
-    PlikWyjsciowy wyjscie(nazwa);
+    PlikWyjsciowy wyjscie(nazwa, engine::BezPostepu(), std::nullopt, tymczasowy);
     wyjscie.zapisz(tekst);
     wyjscie.zatwierdz();
     return nazwaSposobu(wyjscie.sposob());
