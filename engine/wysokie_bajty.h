@@ -11,7 +11,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(ZNAKOMAT_SIMD_X86)
+#if defined(__x86_64__)
 #include <immintrin.h>
 #endif
 
@@ -122,7 +122,7 @@ MaskiWysokich MaskiSse2(const unsigned char* tekst)
 }
 #endif
 
-#if defined(ZNAKOMAT_SIMD_X86)
+#if defined(__x86_64__)
 __attribute__((target("avx2"))) inline std::uint32_t WysokieAvx2(__m256i bajty)
 {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(bajty));
