@@ -29,7 +29,8 @@ public:
     // Log-likelihood of the stored words read in `standard`, from the symbols that its bytes
     // of 80 and above make and their neighbours, and from the case of their letters by the
     // word before each: what all readings share is left out. Weighted against the counts of
-    // bytes, beside which it is added.
+    // bytes, beside which it is added. All of the words' scoring is here, its weights at the
+    // top of rozpoznawanie_slow.cpp.
     double wynik(int standard, CzytanieSlow& czytanie) const;
 
     std::size_t liczbaSlow() const;
