@@ -45,10 +45,11 @@ bool dwaBajty(char pierwszy, char drugi)
 std::size_t przepiszAscii(std::string_view tekst, std::size_t i, char*& wy)
 {
     while (i + 8 <= tekst.size()) {
+        // Read before the store: `wy` might alias the text for all the compiler knows.
+        const std::size_t ascii =
+            AsciiWSlowie(OsiemBajtow(reinterpret_cast<const unsigned char*>(tekst.data() + i)));
         std::memcpy(wy, tekst.data() + i, 8);
-        if (const std::size_t ascii =
-                AsciiWSlowie(OsiemBajtow(reinterpret_cast<const unsigned char*>(tekst.data() + i)));
-            ascii < 8) {
+        if (ascii < 8) {
             wy += ascii;
             return i + ascii;
         }

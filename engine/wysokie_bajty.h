@@ -103,6 +103,10 @@ MaskiWysokich MaskiZwykle(const unsigned char* tekst)
 template <unsigned Od, unsigned Do>
 std::uint16_t WiodaceSse2(__m128i bajty)
 {
+    if constexpr (Od == 0xC0 && Do == 0xFF) {
+        // Bit 7 and'ed with bit 6, one step fewer for the UTF-8 lead bytes.
+        return static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_and_si128(bajty, _mm_slli_epi16(bajty, 1))));
+    }
     const __m128i odPierwszego = _mm_sub_epi8(bajty, _mm_set1_epi8(static_cast<char>(Od)));
     const __m128i wiodace =
         _mm_cmpeq_epi8(_mm_min_epu8(odPierwszego, _mm_set1_epi8(static_cast<char>(Do - Od))), odPierwszego);
@@ -131,6 +135,10 @@ __attribute__((target("avx2"))) inline std::uint32_t WysokieAvx2(__m256i bajty)
 template <unsigned Od, unsigned Do>
 __attribute__((target("avx2"))) std::uint32_t WiodaceAvx2(__m256i bajty)
 {
+    if constexpr (Od == 0xC0 && Do == 0xFF) {
+        return static_cast<std::uint32_t>(
+            _mm256_movemask_epi8(_mm256_and_si256(bajty, _mm256_slli_epi16(bajty, 1))));
+    }
     const __m256i odPierwszego = _mm256_sub_epi8(bajty, _mm256_set1_epi8(static_cast<char>(Od)));
     const __m256i wiodace = _mm256_cmpeq_epi8(
         _mm256_min_epu8(odPierwszego, _mm256_set1_epi8(static_cast<char>(Do - Od))), odPierwszego);
