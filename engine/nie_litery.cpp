@@ -6,9 +6,6 @@
 #include <tuple>
 #include <type_traits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #if defined(ZNAKOMAT_SIMD_X86)
 #include <immintrin.h>
 #endif
@@ -16,46 +13,18 @@
 #include "engine/przebieg.h"
 #include "engine/standardy.h"
 #include "engine/strona.h"
+#include "engine/wysokie_bajty.h"
 
 namespace engine {
 
 namespace {
 
-constexpr std::size_t BLOK = 64;
+constexpr std::size_t BLOK = BLOK_MASKI;
 
-// For the 64 bytes at `tekst`, bit k of `wysokie` is set for a byte from 80 up, bit k of
-// `wiodace` for one from C0 up (a UTF-8 lead byte).
-struct Maski {
-    std::uint64_t wysokie = 0;
-    std::uint64_t wiodace = 0;
-};
-
-Maski maskiBloku(const char* tekst)
+// Bit k of `wiodace` set for a byte from C0 up: a UTF-8 lead byte.
+MaskiWysokich maskiBloku(const char* tekst)
 {
-    Maski maski;
-#if defined(__SSE2__)
-    for (int k = 0; k < 4; ++k) {
-        const __m128i bajty = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tekst + 16 * k));
-        // Bit 7 of each byte and'ed with its bit 6.
-        const __m128i wiodace = _mm_and_si128(bajty, _mm_slli_epi16(bajty, 1));
-        maski.wysokie |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(bajty))} << (16 * k);
-        maski.wiodace |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(wiodace))} << (16 * k);
-    }
-#else
-    constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080;
-    // The high bits of eight bytes gathered into one byte, the first byte's lowest, by a
-    // multiplication whose partial products never meet.
-    const auto zbierz = [](std::uint64_t bity) { return (bity >> 7) * 0x0102040810204080 >> 56; };
-    for (int k = 0; k < 8; ++k) {
-        std::uint64_t slowo = 0;
-        for (int b = 7; b >= 0; --b) {
-            slowo = slowo << 8 | static_cast<unsigned char>(tekst[8 * k + b]);
-        }
-        maski.wysokie |= zbierz(slowo & WYSOKIE_BITY) << (8 * k);
-        maski.wiodace |= zbierz(slowo & slowo << 1 & WYSOKIE_BITY) << (8 * k);
-    }
-#endif
-    return maski;
+    return MaskiBloku<0xC0, 0xFF>(reinterpret_cast<const unsigned char*>(tekst));
 }
 
 #if defined(ZNAKOMAT_SIMD_X86)
@@ -144,7 +113,7 @@ __attribute__((target("avx2"))) std::size_t literyAvx2(std::string_view kawalek,
                                                    0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, -128);
     const __m256i polowka = _mm256_set1_epi8(0x0F);
     for (; i + BLOK < kawalek.size(); i += BLOK) {
-        Maski maski;
+        MaskiWysokich maski;
         std::uint64_t litery = 0;
         for (int k = 0; k < 2; ++k) {
             const char* const tekst = kawalek.data() + i + 32 * static_cast<std::size_t>(k);
@@ -162,12 +131,9 @@ __attribute__((target("avx2"))) std::size_t literyAvx2(std::string_view kawalek,
             }
             const auto zadne = static_cast<std::uint32_t>(
                 _mm256_movemask_epi8(_mm256_cmpeq_epi8(trafione, _mm256_setzero_si256())));
-            const auto wysokie = static_cast<std::uint32_t>(_mm256_movemask_epi8(bajty));
-            const auto wiodaceBajty = static_cast<std::uint32_t>(
-                _mm256_movemask_epi8(_mm256_and_si256(bajty, _mm256_slli_epi16(bajty, 1))));
             litery |= std::uint64_t{~zadne} << (32 * k);
-            maski.wysokie |= std::uint64_t{wysokie} << (32 * k);
-            maski.wiodace |= std::uint64_t{wiodaceBajty} << (32 * k);
+            maski.wysokie |= std::uint64_t{WysokieAvx2(bajty)} << (32 * k);
+            maski.wiodace |= std::uint64_t{WiodaceAvx2<0xC0, 0xFF>(bajty)} << (32 * k);
         }
         krok(i, maski, litery);
     }
@@ -305,7 +271,7 @@ void NieLitery::liczZnaki(std::string_view kawalek)
         }
     }
     // A block of 64 from `od`, bit k of `litery` set where a letter begins at byte k.
-    const auto blok = [&](std::size_t od, const Maski& maski, std::uint64_t litery) {
+    const auto blok = [&](std::size_t od, const MaskiWysokich& maski, std::uint64_t litery) {
         const std::uint64_t drugieBajty = litery << 1 | (drugiNaPoczatku_ ? 1 : 0);
         const std::uint64_t nie = maski.wysokie & ~litery & ~drugieBajty;
         const std::uint64_t poczatki = nie & (maski.wiodace | ~(nie << 1 | (poNieLiterze_ ? 1 : 0)));
@@ -322,7 +288,7 @@ void NieLitery::liczZnaki(std::string_view kawalek)
     }
 #endif
     for (; i + BLOK < kawalek.size(); i += BLOK) {
-        const Maski maski = maskiBloku(kawalek.data() + i);
+        const MaskiWysokich maski = maskiBloku(kawalek.data() + i);
         std::uint64_t litery = 0;
         for (std::uint64_t wiodace = maski.wiodace; wiodace != 0; wiodace &= wiodace - 1) {
             const int k = std::countr_zero(wiodace);

@@ -1,7 +1,6 @@
 #include "engine/wszystkie_znaki.h"
 
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -15,6 +14,7 @@
 #include "engine/standardy.h"
 #include "engine/strona.h"
 #include "engine/utf8.h"
+#include "engine/wysokie_bajty.h"
 
 namespace engine {
 
@@ -30,17 +30,7 @@ constexpr char32_t ZNACZNIKI_DO = 0xE007F;
 // Where the run of ASCII bytes from `i` ends: the first byte from 80 up, or the end.
 std::size_t koniecAscii(std::string_view tekst, std::size_t i)
 {
-    constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080;
-    for (std::uint64_t slowo = 0; i + 8 <= tekst.size(); i += 8) {
-        std::memcpy(&slowo, tekst.data() + i, 8);
-        if ((slowo & WYSOKIE_BITY) != 0) {
-            break;
-        }
-    }
-    while (i < tekst.size() && static_cast<unsigned char>(tekst[i]) < 0x80) {
-        ++i;
-    }
-    return i;
+    return NastepnyWysoki(reinterpret_cast<const unsigned char*>(tekst.data()), i, tekst.size());
 }
 
 // Whether the two bytes are a UTF-8 character of two bytes.
@@ -54,14 +44,12 @@ bool dwaBajty(char pierwszy, char drugi)
 // past its end; returns where it ends, `wy` moved past it.
 std::size_t przepiszAscii(std::string_view tekst, std::size_t i, char*& wy)
 {
-    constexpr std::uint64_t WYSOKIE_BITY = 0x8080808080808080;
-    for (std::uint64_t slowo = 0; i + 8 <= tekst.size();) {
-        std::memcpy(&slowo, tekst.data() + i, 8);
-        std::memcpy(wy, &slowo, 8);
-        if (const std::uint64_t wysokie = slowo & WYSOKIE_BITY; wysokie != 0) {
-            const int bit = std::endian::native == std::endian::little ? std::countr_zero(wysokie)
-                                                                       : std::countl_zero(wysokie);
-            const auto ascii = static_cast<std::size_t>(bit / 8);
+    while (i + 8 <= tekst.size()) {
+        // Read before the store: `wy` might alias the text for all the compiler knows.
+        const std::size_t ascii =
+            AsciiWSlowie(OsiemBajtow(reinterpret_cast<const unsigned char*>(tekst.data() + i)));
+        std::memcpy(wy, tekst.data() + i, 8);
+        if (ascii < 8) {
             wy += ascii;
             return i + ascii;
         }

@@ -16,72 +16,13 @@
 #include "engine/przebieg.h"
 #include "engine/rozpoznawanie.h"
 #include "engine/standardy.h"
-#include "engine/tests/konwersja_bajtow.h"
+#include "engine/tests/sprawdz_rozpoznanie.h"
 
 namespace engine {
 namespace {
 
 using namespace std::string_literals;
-
-int standard(std::string_view nazwa)
-{
-    for (int i = 0; i < LICZBA_STANDARDOW; ++i) {
-        if (Standardy(i).Nazwa == nazwa) {
-            return i;
-        }
-    }
-    throw std::invalid_argument("nieznany standard " + std::string(nazwa));
-}
-
-std::string konwertuj(std::string tekst, int zrodlo, int cel)
-{
-    return engine::test::KonwertujBajty(std::move(tekst), zrodlo, cel);
-}
-
-// Right when the text reads the same from both: converted to UTF-8, where every letter is
-// a pair no single byte can be, and to Windows-EE, where a UTF-8 source differs too.
-bool konwertujaTakSamo(const std::string& tekst, int jeden, int drugi)
-{
-    const int windows = standard("Windows-EE");
-    return jeden == drugi || (konwertuj(tekst, jeden, UTF8_INDEX) == konwertuj(tekst, drugi, UTF8_INDEX) &&
-                              konwertuj(tekst, jeden, windows) == konwertuj(tekst, drugi, windows));
-}
-
-std::string nazwa(int indeks)
-{
-    return std::string(Standardy(indeks).Nazwa);
-}
-
-// What every verdict promises, whatever the text.
-void sprawdzUklad(const std::string& tekst, const Rozpoznanie& r)
-{
-    ASSERT_EQ(r.ranking.size(), static_cast<std::size_t>(LICZBA_STANDARDOW - 1));
-    std::set<int> standardy;
-    for (std::size_t i = 0; i < r.ranking.size(); ++i) {
-        standardy.insert(r.ranking[i].standard);
-        EXPECT_NE(r.ranking[i].standard, standard("brak"));
-        if (i > 0) {
-            EXPECT_GE(r.ranking[i - 1].wynik, r.ranking[i].wynik);
-        }
-    }
-    EXPECT_EQ(standardy.size(), r.ranking.size());
-    for (const int bliski : r.bliskie) {
-        const auto miejsce = std::find_if(r.ranking.begin(), r.ranking.end(),
-                                          [&](const Kandydat& k) { return k.standard == bliski; });
-        ASSERT_NE(miejsce, r.ranking.end());
-        EXPECT_LE(r.ranking.front().wynik - miejsce->wynik, std::max(PROG_BLISKOSCI, PROG_LITER))
-            << nazwa(bliski);
-        EXPECT_FALSE(konwertujaTakSamo(tekst, r.standard(), bliski)) << nazwa(bliski);
-    }
-    EXPECT_EQ(r.werdykt == Werdykt::Niejednoznaczny, !r.bliskie.empty());
-}
-
-// A few sentences with all eighteen letters, capitals in words of capitals and at the
-// start of words.
-const std::string ZDANIA =
-    "ŹRÓDŁO ŚWIĘTEJ WODY NA ŁĄCE, KOŃ I ĆMA. Źrebię pije, Łukasz śpi, a Ósemka i Żaneta "
-    "wołają: zażółć gęślą jaźń! Ćwiczenia z Ąbrowa? Nie, Ęsko i Ńa to nie słowa, ale "
-    "Śląsk, Ćmielów, Ełk i Żywiec są prawdziwe, a pięć źdźbeł trawy rośnie już przy drodze.\n";
+using namespace engine::test;
 
 TEST(Rozpoznawanie, ZdaniaWKazdymStandardzie)
 {
@@ -93,123 +34,6 @@ TEST(Rozpoznawanie, ZdaniaWKazdymStandardzie)
         EXPECT_EQ(r.werdykt, Werdykt::Rozpoznany);
         EXPECT_TRUE(konwertujaTakSamo(tekst, r.standard(), prawdziwy)) << nazwa(r.standard());
     }
-}
-
-void oczekujTegoSamego(const Rozpoznanie& a, const Rozpoznanie& b)
-{
-    ASSERT_EQ(a.ranking.size(), b.ranking.size());
-    for (std::size_t i = 0; i < a.ranking.size(); ++i) {
-        EXPECT_EQ(a.ranking[i].standard, b.ranking[i].standard);
-        EXPECT_EQ(a.ranking[i].wynik, b.ranking[i].wynik);
-    }
-    EXPECT_EQ(a.werdykt, b.werdykt);
-    EXPECT_EQ(a.bliskie, b.bliskie);
-}
-
-TEST(Rozpoznawanie, KawalkiDajaToSamoCoCalosc)
-{
-    // Cuts inside UTF-8 letters, inside longer UTF-8 characters and at their edges.
-    const std::string tekst =
-        ZDANIA + "Ж ж 中文 😀 \xC4 \xC5\x82\xC5"s + konwertuj(ZDANIA, UTF8_INDEX, 1) + "\xF0\x9F";
-    const Rozpoznanie calosc = RozpoznajStandard(tekst);
-    std::mt19937 los(7);
-    for (std::size_t staly = 1; staly <= 8; ++staly) {
-        for (int losowo = 0; losowo < 2; ++losowo) {
-            SCOPED_TRACE(std::to_string(staly) + (losowo ? " losowo" : ""));
-            Rozpoznawacz rozpoznawacz;
-            for (std::size_t od = 0; od < tekst.size();) {
-                const std::size_t ile =
-                    losowo ? std::uniform_int_distribution<std::size_t>(0, 2 * staly)(los) : staly;
-                rozpoznawacz.dodaj(std::string_view(tekst).substr(od, ile));
-                od += ile;
-            }
-            oczekujTegoSamego(rozpoznawacz.wynik(), calosc);
-        }
-    }
-}
-
-// Every vector pass finds the bytes a byte-by-byte reading finds: text fed one byte at a
-// time never reaches the vector pass. A UTF-8 letter is counted with its second byte, also
-// where the two stand in two blocks of the pass, or in two pieces.
-TEST(Rozpoznawanie, PrzebiegiWektoroweJakBajtPoBajcie)
-{
-    std::string dlugi;
-    for (int i = 0; i < 40; ++i) {
-        dlugi += ZDANIA + "caf\xC3\xA9 \xE2\x80\x94 \xC5";
-    }
-    std::vector<std::pair<std::string, std::string>> teksty = {
-        {"UTF-8", dlugi},
-        {"Mazovia", konwertuj(dlugi, UTF8_INDEX, standard("Mazovia"))},
-        {"Windows-EE", konwertuj(dlugi, UTF8_INDEX, standard("Windows-EE"))},
-    };
-    // A letter on each side of each edge of a block.
-    for (std::size_t przesuniecie = 60; przesuniecie <= 66; ++przesuniecie) {
-        teksty.emplace_back("ASCII " + std::to_string(przesuniecie), std::string(przesuniecie, 'a') + dlugi);
-    }
-    for (const auto& [opis, tekst] : teksty) {
-        Rozpoznawacz bajtPoBajcie;
-        for (const char znak : tekst) {
-            bajtPoBajcie.dodaj(std::string_view(&znak, 1));
-        }
-        const Rozpoznanie wzor = bajtPoBajcie.wynik();
-        for (const Wariant wariant : DostepneWarianty()) {
-            SCOPED_TRACE(opis + " " + std::string(NazwaWariantu(wariant)));
-            WymusWariant(wariant);
-            oczekujTegoSamego(RozpoznajStandard(tekst), wzor);
-            // Pieces that end inside letters and inside blocks.
-            Rozpoznawacz kawalkami;
-            for (std::size_t od = 0; od < tekst.size(); od += 4097) {
-                kawalkami.dodaj(std::string_view(tekst).substr(od, 4097));
-            }
-            oczekujTegoSamego(kawalkami.wynik(), wzor);
-        }
-        WymusWariant(std::nullopt);
-    }
-}
-
-TEST(Rozpoznawanie, WynikNieKonczyTekstu)
-{
-    // "ł" in UTF-8 cut in two: the first half alone is no letter, both halves are.
-    Rozpoznawacz rozpoznawacz;
-    rozpoznawacz.dodaj("Ca\xC5");
-    EXPECT_NE(rozpoznawacz.wynik().standard(), UTF8_INDEX);
-    rozpoznawacz.dodaj("\x82y dzie\xC5\x84 by\xC5\x82o ciep\xC5\x82o");
-    EXPECT_EQ(rozpoznawacz.wynik().standard(), UTF8_INDEX);
-    EXPECT_EQ(rozpoznawacz.wynik().werdykt, Werdykt::Rozpoznany);
-}
-
-// The case of a word counts by the word before it, up to 32 bytes back, also where that
-// stands in earlier pieces; and a verdict taken inside a word leaves the word open.
-TEST(Rozpoznawanie, SlowoPrzedSlowemWKawalkach)
-{
-    const int csk = standard("CSK");
-    const auto tekst = [&](const std::string& przed, std::size_t spacji) {
-        return konwertuj(przed + std::string(spacji, ' ') + "środowisku ŚRODOWISKO", UTF8_INDEX, csk);
-    };
-    for (const std::string przed : {"Zamieszanie", "ZMIENNE.", "w\n", "", "ściągi"}) {
-        for (std::size_t spacji = 1; spacji <= 40; spacji += 3) {
-            SCOPED_TRACE(przed + " " + std::to_string(spacji));
-            const std::string calyTekst = tekst(przed, spacji);
-            const Rozpoznanie calosc = RozpoznajStandard(calyTekst);
-            for (std::size_t dlugosc = 1; dlugosc <= 9; ++dlugosc) {
-                Rozpoznawacz kawalkami;
-                for (std::size_t od = 0; od < calyTekst.size(); od += dlugosc) {
-                    kawalkami.dodaj(std::string_view(calyTekst).substr(od, dlugosc));
-                }
-                oczekujTegoSamego(kawalkami.wynik(), calosc);
-            }
-        }
-    }
-    // The word before is seen at one space, not beyond 32 bytes.
-    EXPECT_NE(RozpoznajStandard(tekst("Zamieszanie", 1)).ranking.front().wynik,
-              RozpoznajStandard(tekst("Zamieszanie", 40)).ranking.front().wynik);
-
-    Rozpoznawacz rozpoznawacz;
-    const std::string uciety = konwertuj("lecz moż", UTF8_INDEX, csk);
-    rozpoznawacz.dodaj(uciety);
-    EXPECT_TRUE(konwertujaTakSamo(uciety, rozpoznawacz.wynik().standard(), csk));
-    rozpoznawacz.dodaj("liwe");
-    oczekujTegoSamego(rozpoznawacz.wynik(), RozpoznajStandard(konwertuj("lecz możliwe", UTF8_INDEX, csk)));
 }
 
 // The same bytes read as "środowisku" (CSK) or "Środowisku" (ISO-Latin-2) after each kind of
