@@ -16,6 +16,11 @@
 
 namespace pliki {
 
+// Large enough that system calls cost little beside the conversion, small enough that
+// a piece read, converted and written stays in the processor's cache: a 100 MB file
+// goes through half again as fast as in pieces of 4 MiB, in under a megabyte of memory.
+inline constexpr std::size_t ROZMIAR_KAWALKA = std::size_t{256} << 10;
+
 // What a converted piece holds: `dlugosc` bytes from its start and, when it was converted in
 // halves, `drugaDlugosc` more from `drugiOd`.
 struct CzesciKawalka {
@@ -29,6 +34,9 @@ struct CzesciKawalka {
 class Konwerter {
 public:
     virtual ~Konwerter() = default;
+
+    // How long the pieces it converts are, at most ROZMIAR_KAWALKA.
+    virtual std::size_t rozmiarKawalka() const { return ROZMIAR_KAWALKA; }
 
     // The room a piece of `dlugosc` bytes needs once converted.
     virtual std::size_t najwiecejBajtow(std::size_t dlugosc) const = 0;
@@ -123,6 +131,10 @@ public:
     // As engine::KonwersjaWszystkichZnakow's constructor, and throws as it does.
     KonwerterWszystkichZnakow(int zrodlo, int cel, std::string_view podstawa);
 
+    // Character by character it converts far slower than a piece is read or written: shorter
+    // pieces cost it no speed and keep the loop's pieces and its own result within the
+    // memory it took when it read, converted and wrote in one thread.
+    std::size_t rozmiarKawalka() const override { return ROZMIAR_KAWALKA / 4; }
     std::size_t najwiecejBajtow(std::size_t dlugosc) const override;
     CzesciKawalka konwertuj(std::string_view kawalek, char* wynik) override;
     std::size_t przedBledem() const override { return przedBledem_; }

@@ -260,10 +260,12 @@ struct Przepis::Obiegi {
     {
         for (;;) {
             char* const kawalek = przeczytane.wolny(postepWatku);
-            const auto [dlugosc, rodzaj] = zrodlo.czytaj(kawalek, ROZMIAR_KAWALKA, postepWatku);
+            Konwerter* konwerter = zrodlo.rozstrzygniete() ? &przeczytane.konwerter(postepWatku) : nullptr;
+            const std::size_t najwiecej = konwerter ? konwerter->rozmiarKawalka() : ROZMIAR_KAWALKA;
+            const auto [dlugosc, rodzaj] = zrodlo.czytaj(kawalek, najwiecej, postepWatku);
             const bool tekst = rodzaj == RodzajKawalka::Tekst;
             if (tekst && dlugosc > 0) {
-                przeczytane.konwerter(postepWatku).przeczytany({kawalek, dlugosc});
+                (konwerter ? *konwerter : przeczytane.konwerter(postepWatku)).przeczytany({kawalek, dlugosc});
             }
             przeczytane.oddaj({dlugosc, 0, 0}, rodzaj);
             if (tekst && dlugosc == 0) {
@@ -322,7 +324,8 @@ void Przepis::doWerdyktu()
 
 void Przepis::konwertuj(Konwerter& konwerter, bool zakonczyc)
 {
-    if (konwerter.najwiecejBajtow(ROZMIAR_KAWALKA) > ROZMIAR_WYNIKU) {
+    if (konwerter.rozmiarKawalka() > ROZMIAR_KAWALKA ||
+        konwerter.najwiecejBajtow(konwerter.rozmiarKawalka()) > ROZMIAR_WYNIKU) {
         throw std::logic_error("Przepis: a converted piece may not fit");
     }
     Obiegi& obiegi = *obiegi_;

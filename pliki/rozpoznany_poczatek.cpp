@@ -1,6 +1,10 @@
 #include "pliki/rozpoznany_poczatek.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "pliki/przepisz.h"
@@ -61,6 +65,7 @@ Przeczytany RozpoznanyPoczatek::czytaj(char* kawalek, std::size_t najwiecej, eng
     if (oddane_ < wstrzymane_.size()) {
         const std::size_t dlugosc = std::min(najwiecej, wstrzymane_.size() - oddane_);
         std::memcpy(kawalek, wstrzymane_.data() + oddane_, dlugosc);
+        oddajPamiec(oddane_, dlugosc);
         oddane_ += dlugosc;
         if (oddane_ == wstrzymane_.size()) {
             std::string().swap(wstrzymane_);
@@ -72,6 +77,20 @@ Przeczytany RozpoznanyPoczatek::czytaj(char* kawalek, std::size_t najwiecej, eng
         return {0, RodzajKawalka::Tekst};
     }
     return {wejscie().czytaj(kawalek, najwiecej, postep), RodzajKawalka::Tekst};
+}
+
+void RozpoznanyPoczatek::oddajPamiec(std::size_t od, std::size_t dlugosc)
+{
+    // The pages of the bytes handed on go back to the system at once, so the held beginning
+    // and the loop's pieces that it fills are not in memory together. Only whole pages
+    // within the bytes: the allocator's own lie outside them.
+    const auto strona = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto poczatek = reinterpret_cast<std::uintptr_t>(wstrzymane_.data() + od);
+    const std::uintptr_t pierwsza = (poczatek + strona - 1) / strona * strona;
+    const std::uintptr_t koniec = (poczatek + dlugosc) / strona * strona;
+    if (koniec > pierwsza) {
+        ::madvise(reinterpret_cast<void*>(pierwsza), koniec - pierwsza, MADV_DONTNEED);
+    }
 }
 
 void RozpoznanyPoczatek::czytajWstrzymane(engine::Postep& postep)

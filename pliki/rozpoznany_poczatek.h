@@ -37,6 +37,7 @@ public:
     // For the verdict alone: reads the beginning now, leaving out the plain pieces before it.
     const engine::Rozpoznanie& rozpoznaj(engine::Postep& postep = engine::BezPostepu());
 
+    bool rozstrzygniete() const override { return werdykt_; }
     Przeczytany czytaj(char* kawalek, std::size_t najwiecej, engine::Postep& postep) override;
 
     // Once the verdict is taken:
@@ -55,6 +56,7 @@ public:
 
 private:
     void czytajWstrzymane(engine::Postep& postep);
+    void oddajPamiec(std::size_t od, std::size_t dlugosc);
 
     std::optional<engine::Rozpoznawacz> rozpoznawacz_;
     engine::Rozpoznanie rozpoznanie_;

@@ -34,6 +34,10 @@ public:
     // The input the pieces come from.
     PlikWejsciowy& wejscie() const { return wejscie_; }
 
+    // Whether the pieces from now on are text to convert: the loop then reads them as long
+    // as its converter takes them.
+    virtual bool rozstrzygniete() const { return true; }
+
     // Puts the next piece, at most `najwiecej` bytes, into `kawalek`. Throws BladPliku, and
     // Przerwane when `postep` stops the work.
     virtual Przeczytany czytaj(char* kawalek, std::size_t najwiecej, engine::Postep& postep) = 0;
