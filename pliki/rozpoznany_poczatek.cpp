@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "pliki/przepisz.h"
+#include "pliki/kawalek.h"
 
 namespace pliki {
 

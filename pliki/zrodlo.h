@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "engine/postep.h"
+#include "pliki/kawalek.h"
 #include "pliki/wejscie.h"
 
 namespace pliki {
