@@ -72,6 +72,7 @@ private:
     const std::atomic<bool>& zatrzymany_;
 };
 
+// A piece in a ring: what it holds and what kind of piece it is.
 struct OpisKawalka {
     CzesciKawalka czesci;
     RodzajKawalka rodzaj = RodzajKawalka::Tekst;
