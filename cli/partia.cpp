@@ -57,8 +57,8 @@ int rozpoznaj(const std::vector<std::string>& nazwy, bool rekurencyjnie)
             } else {
                 wejscie.emplace(nazwa);
             }
-            const pliki::RozpoznanyPoczatek poczatek(*wejscie, nullptr);
-            raport.zapisz(wierszRozpoznania(nazwa, poczatek.rozpoznanie()));
+            pliki::RozpoznanyPoczatek poczatek(*wejscie);
+            raport.zapisz(wierszRozpoznania(nazwa, poczatek.rozpoznaj()));
         } catch (const pliki::BladPliku& blad) {
             if (blad.czynnosc == pliki::BladPliku::Zapis) {
                 throw;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <string_view>
 #include <utility>
 
 #include "engine/konwersja.h"
@@ -83,7 +84,7 @@ std::optional<QString> nieDoCzytania(const struct stat& stan)
 
 // Whether both standards make the same of `tekst`: converted from either, it comes out
 // alike. Two targets, since a text converted into its own standard stays as it is.
-bool czytajaTakSamo(const std::string& tekst, int jeden, int drugi)
+bool czytajaTakSamo(std::string_view tekst, int jeden, int drugi)
 {
     if (jeden == drugi) {
         return true;
@@ -107,7 +108,7 @@ bool maStandardy(const engine::Rozpoznanie& rozpoznanie)
     return rozpoznanie.werdykt != engine::Werdykt::BezPolskichLiter;
 }
 
-void porownajZObecnym(WynikRozpoznania& wynik, const std::string& probka)
+void porownajZObecnym(WynikRozpoznania& wynik, std::string_view probka)
 {
     if (!wynik.rozpoznanie || !maStandardy(*wynik.rozpoznanie)) {
         return;
@@ -118,34 +119,6 @@ void porownajZObecnym(WynikRozpoznania& wynik, const std::string& probka)
                          std::any_of(rozpoznanie.bliskie.begin(), rozpoznanie.bliskie.end(), [&](int bliski) {
                              return czytajaTakSamo(probka, wynik.obecny, bliski);
                          });
-}
-
-// The bytes the recognition judged: from the first piece with a byte of 80 and above on.
-std::string probkaPliku(const std::string& sciezka, std::uint64_t pominac, const std::stop_token& stop)
-{
-    pliki::PlikWejsciowy wejscie(sciezka);
-    if (!wejscie.rozmiar()) {
-        return {};
-    }
-    std::string probka;
-    std::string kawalek;
-    while (probka.size() < pliki::ROZPOZNAWANY_POCZATEK) {
-        if (stop.stop_requested()) {
-            throw engine::Przerwane{};
-        }
-        // A regular file: a read never waits.
-        wejscie.czytaj(kawalek, pliki::ROZMIAR_KAWALKA, engine::BezPostepu());
-        if (kawalek.empty()) {
-            break;
-        }
-        if (pominac >= kawalek.size()) {
-            pominac -= kawalek.size();
-            continue;
-        }
-        probka.append(kawalek, static_cast<std::size_t>(pominac));
-        pominac = 0;
-    }
-    return probka;
 }
 
 }  // namespace
@@ -193,11 +166,10 @@ WynikRozpoznania RozpoznajPlik(const QString& nazwaPliku, int obecny, std::stop_
             wynik.uwaga = QStringLiteral("To nie jest zwykły plik: standard nie jest rozpoznawany.");
             return wynik;
         }
-        const pliki::RozpoznanyPoczatek poczatek(wejscie, nullptr, postep);
-        wynik.rozpoznanie = poczatek.rozpoznanie();
-        if (maStandardy(*wynik.rozpoznanie)) {
-            porownajZObecnym(wynik, probkaPliku(sciezka, poczatek.przepisaneBezZmian(), stop));
-        }
+        pliki::RozpoznanyPoczatek poczatek(wejscie);
+        wynik.rozpoznanie = poczatek.rozpoznaj(postep);
+        // Compared on the very bytes the verdict was taken on.
+        porownajZObecnym(wynik, poczatek.wstrzymane());
     } catch (const engine::Przerwane&) {
         if (postep.zaDuzo()) {
             wynik.uwaga = QStringLiteral(

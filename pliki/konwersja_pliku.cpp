@@ -6,59 +6,54 @@
 
 #include "engine/strona.h"
 #include "engine/strumien.h"
+#include "pliki/konwerter.h"
 #include "pliki/przepisz.h"
 #include "pliki/rozpoznany_poczatek.h"
+#include "pliki/zrodlo.h"
 
 namespace pliki {
 
 namespace {
 
-using Przekaz = std::function<void(const std::function<void(std::string_view)>&)>;
-
-// Every character of the pieces `przekaz` hands over, from `zrodlo` to `cel`, as iconv
-// converts them. `przesuniecie` is where the first of them lies in the text.
-void przepiszWszystkieZnaki(const Przekaz& przekaz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
-                            const std::string& podstawa, std::uint64_t przesuniecie, engine::Postep& postep)
-{
-    std::optional<engine::KonwersjaWszystkichZnakow> konwersja;
-    try {
-        konwersja.emplace(zrodlo, cel, podstawa);
-    } catch (const std::runtime_error& blad) {
-        throw BrakStronyKodowej{blad.what()};
-    }
-    std::string wynik;
-    try {
-        przekaz([&](std::string_view kawalek) {
-            wynik.clear();
-            konwersja->dopisz(kawalek, wynik);
-            wyjscie.zapisz(wynik, postep);
-            wynik.clear();
-        });
-        konwersja->zakoncz();
-    } catch (const engine::NieprzekonwertowanyZnak& stop) {
-        // What came before the stop, as iconv leaves it; an uncommitted file is dropped anyway.
-        wyjscie.zapisz(wynik, postep);
-        throw ZatrzymanaKonwersja{stop, zrodlo, przesuniecie};
-    }
-}
-
-// The letters, counting what passes them that the target cannot hold; ends the conversion.
-template <typename Czytanie>
-engine::NieLitery przepiszLitery(Czytanie przepisz, PlikWyjsciowy& wyjscie, int zrodlo, int cel,
-                                 const std::string& podstawa, engine::Postep& postep)
-{
-    engine::KonwersjaBlokowa konwersja(zrodlo, cel);
-    engine::NieLitery nieLitery = [&] {
+// The converter a text from `zrodlo` takes: every character, or the letters, counting what
+// passes them unchanged that the target cannot hold.
+class WybranyKonwerter {
+public:
+    WybranyKonwerter(int zrodlo, int cel, bool wszystkieZnaki, const std::string& podstawa)
+    {
         try {
-            return engine::NieLitery(zrodlo, cel, podstawa);
+            if (wszystkieZnaki) {
+                konwerter_ = &wszystkie_.emplace(zrodlo, cel, podstawa);
+                return;
+            }
+            engine::KonwersjaBlokowa& konwersja = litery_.emplace(zrodlo, cel);
+            konwerter_ = &konwerterLiter_.emplace(konwersja, &nieLitery_.emplace(zrodlo, cel, podstawa));
         } catch (const std::runtime_error& blad) {
             throw BrakStronyKodowej{blad.what()};
         }
-    }();
-    przepisz(konwersja, nieLitery);
-    // The last bytes of a letter cut at the end of the text wait in the conversion.
-    wyjscie.zapisz(konwersja.zakoncz(), postep);
-    return nieLitery;
+    }
+
+    Konwerter& konwerter() { return *konwerter_; }
+    const std::optional<engine::NieLitery>& nieLitery() const { return nieLitery_; }
+
+private:
+    std::optional<KonwerterWszystkichZnakow> wszystkie_;
+    std::optional<engine::KonwersjaBlokowa> litery_;
+    std::optional<engine::NieLitery> nieLitery_;
+    std::optional<KonwerterLiter> konwerterLiter_;
+    Konwerter* konwerter_ = nullptr;
+};
+
+// Converts the rest of what `przepis` takes; a conversion of every character that stops
+// says where in the text.
+void dokoncz(Przepis& przepis, WybranyKonwerter& wybrany, WynikKonwersji& wynik)
+{
+    try {
+        przepis.konwertuj(wybrany.konwerter());
+    } catch (const engine::NieprzekonwertowanyZnak& stop) {
+        throw ZatrzymanaKonwersja{stop, wynik.zrodlo, wynik.przesuniecie};
+    }
+    wynik.nieLitery = wybrany.nieLitery();
 }
 
 }  // namespace
@@ -68,41 +63,32 @@ WynikKonwersji KonwertujOtwarte(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie,
 {
     const int cel = ustawienia.cel;
     if (ustawienia.zrodlo) {
-        const int zrodlo = *ustawienia.zrodlo;
-        WynikKonwersji wynik{zrodlo, {}, {}, {}, {}, 0};
-        if (ustawienia.wszystkieZnaki) {
-            przepiszWszystkieZnaki([&](const auto& dalej) { CzytajDoKonca(wejscie, dalej, postep); }, wyjscie,
-                                   zrodlo, cel, ustawienia.podstawa, 0, postep);
-            return wynik;
-        }
-        wynik.nieLitery = przepiszLitery(
-            [&](engine::KonwersjaBlokowa& konwersja, engine::NieLitery& nieLitery) {
-                Przepisz(wejscie, wyjscie, konwersja, postep, &nieLitery);
-            },
-            wyjscie, zrodlo, cel, ustawienia.podstawa, postep);
+        WynikKonwersji wynik{*ustawienia.zrodlo, {}, {}, {}, {}, 0};
+        // Chosen before the input is read, which a missing code page leaves untouched.
+        WybranyKonwerter wybrany(wynik.zrodlo, cel, ustawienia.wszystkieZnaki, ustawienia.podstawa);
+        ZrodloWejscia zrodlo(wejscie);
+        Przepis przepis(zrodlo, wyjscie, postep);
+        dokoncz(przepis, wybrany, wynik);
         return wynik;
     }
 
-    RozpoznanyPoczatek poczatek(wejscie, &wyjscie, postep);
+    RozpoznanyPoczatek poczatek(wejscie);
+    Przepis przepis(poczatek, wyjscie, postep);
+    przepis.doWerdyktu();
     WynikKonwersji wynik{cel, poczatek.rozpoznanie(),       poczatek.tylkoAscii(), false,
                          {},  poczatek.przepisaneBezZmian()};
     // From the target to itself nothing changes, as a text without letters asks.
     if (!wynik.bezLiter()) {
         wynik.zrodlo = wynik.rozpoznanie->standard();
     }
-    if (ustawienia.wszystkieZnaki && !wynik.bezLiter()) {
-        if (engine::KonwertujeWszystkieZnaki(wynik.zrodlo, cel, !ustawienia.podstawa.empty())) {
-            przepiszWszystkieZnaki([&](const auto& dalej) { poczatek.przekaz(dalej, postep); }, wyjscie,
-                                   wynik.zrodlo, cel, ustawienia.podstawa, wynik.przesuniecie, postep);
-            return wynik;
-        }
+    bool wszystkieZnaki = ustawienia.wszystkieZnaki && !wynik.bezLiter();
+    if (wszystkieZnaki &&
+        !engine::KonwertujeWszystkieZnaki(wynik.zrodlo, cel, !ustawienia.podstawa.empty())) {
+        wszystkieZnaki = false;
         wynik.tylkoLitery = true;
     }
-    wynik.nieLitery = przepiszLitery(
-        [&](engine::KonwersjaBlokowa& konwersja, engine::NieLitery& nieLitery) {
-            poczatek.przepisz(konwersja, postep, &nieLitery);
-        },
-        wyjscie, wynik.zrodlo, cel, ustawienia.podstawa, postep);
+    WybranyKonwerter wybrany(wynik.zrodlo, cel, wszystkieZnaki, ustawienia.podstawa);
+    dokoncz(przepis, wybrany, wynik);
     return wynik;
 }
 

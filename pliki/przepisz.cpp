@@ -1,23 +1,23 @@
 #include "pliki/przepisz.h"
 
-#include <pthread.h>
-#include <signal.h>
-
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 #include <thread>
 #include <utility>
 
 #include "engine/standardy.h"
 #include "pliki/pamiec_kawalkow.h"
-#include "pliki/procesory.h"
+#include "pliki/watki.h"
 
 namespace pliki {
 
@@ -60,28 +60,6 @@ private:
     int biezacy_ = 0;
 };
 
-// While it lives, threads started by this one take no signal sent to the whole process, so
-// those keep reaching the thread that handles them. A write still gets its own SIGPIPE and
-// SIGXFSZ, as it would in one thread.
-class WatkiBezSygnalow {
-public:
-    WatkiBezSygnalow()
-    {
-        sigset_t zestaw;
-        sigfillset(&zestaw);
-        for (const int wlasny : {SIGPIPE, SIGXFSZ, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS}) {
-            sigdelset(&zestaw, wlasny);
-        }
-        ::pthread_sigmask(SIG_BLOCK, &zestaw, &poprzednie_);
-    }
-    ~WatkiBezSygnalow() { ::pthread_sigmask(SIG_SETMASK, &poprzednie_, nullptr); }
-    WatkiBezSygnalow(const WatkiBezSygnalow&) = delete;
-    WatkiBezSygnalow& operator=(const WatkiBezSygnalow&) = delete;
-
-private:
-    sigset_t poprzednie_;
-};
-
 // What a thread of the loop waits with: it stops when the loop ends early, also while a pipe
 // keeps it waiting.
 class NadzorWatku final : public engine::Postep {
@@ -94,10 +72,16 @@ private:
     const std::atomic<bool>& zatrzymany_;
 };
 
-// A few pieces of memory that go round between the thread that calls Przepisz and one thread
+// A piece in a ring: what it holds and what kind of piece it is.
+struct OpisKawalka {
+    CzesciKawalka czesci;
+    RodzajKawalka rodzaj = RodzajKawalka::Tekst;
+};
+
+// A few pieces of memory that go round between the thread that made the Przepis and one thread
 // of its own: one side fills a free piece and hands it over, the other takes the oldest full
 // one and frees it. The caller's side waits through its Postep, so every call of that Postep
-// stays in the thread that calls Przepisz; a failure of the other thread is thrown there.
+// stays in the thread that made the Przepis; a failure of the other thread is thrown there.
 class Obieg {
 public:
     explicit Obieg(std::size_t rozmiarKawalka) : pamiec_(rozmiarKawalka, KAWALKOW_W_OBIEGU) {}
@@ -112,18 +96,18 @@ public:
     }
 
     // The piece wolny() gave is full.
-    void oddaj(const CzesciKawalka& czesci)
+    void oddaj(const CzesciKawalka& czesci, RodzajKawalka rodzaj = RodzajKawalka::Tekst)
     {
         {
             const std::lock_guard blokada(mutex_);
-            czesci_[(pierwszy_ + pelnych_) % KAWALKOW_W_OBIEGU] = czesci;
+            czesci_[(pierwszy_ + pelnych_) % KAWALKOW_W_OBIEGU] = {czesci, rodzaj};
             ++pelnych_;
         }
         zmiana_.notify_all();
     }
 
     // The oldest full piece, once there is one; it stays until zwolnij().
-    std::pair<const char*, CzesciKawalka> pelny(engine::Postep& postep)
+    std::pair<const char*, OpisKawalka> pelny(engine::Postep& postep)
     {
         std::unique_lock blokada(mutex_);
         czekaj(blokada, postep, [this] { return pelnych_ > 0; });
@@ -145,6 +129,23 @@ public:
     {
         std::unique_lock blokada(mutex_);
         czekaj(blokada, postep, [this] { return pelnych_ == 0; });
+    }
+
+    // The converter the reading side counts with, once the converting side has chosen it.
+    void ustawKonwerter(Konwerter& konwerter)
+    {
+        {
+            const std::lock_guard blokada(mutex_);
+            konwerter_ = &konwerter;
+        }
+        zmiana_.notify_all();
+    }
+
+    Konwerter& konwerter(engine::Postep& postep)
+    {
+        std::unique_lock blokada(mutex_);
+        czekaj(blokada, postep, [this] { return konwerter_ != nullptr; });
+        return *konwerter_;
     }
 
     // The thread of its own failed: the caller's side throws `blad` from now on.
@@ -195,7 +196,8 @@ private:
     char* kawalek(std::size_t ktory) const { return pamiec_.kawalek(ktory); }
 
     const PamiecKawalkow pamiec_;
-    std::array<CzesciKawalka, KAWALKOW_W_OBIEGU> czesci_{};
+    std::array<OpisKawalka, KAWALKOW_W_OBIEGU> czesci_{};
+    Konwerter* konwerter_ = nullptr;
     std::mutex mutex_;
     std::condition_variable zmiana_;
     // The oldest full piece, and how many full ones there are from it on.
@@ -237,221 +239,166 @@ private:
     std::thread watek_;
 };
 
-// How many Przepisz run in this process now, each converting on at least one processor.
-std::atomic<int> trwajaceKonwersje{0};
-
-// Counts one of them while it lives.
-class TrwajacaKonwersja {
-public:
-    TrwajacaKonwersja() { ++trwajaceKonwersje; }
-    ~TrwajacaKonwersja() { --trwajaceKonwersje; }
-    TrwajacaKonwersja(const TrwajacaKonwersja&) = delete;
-    TrwajacaKonwersja& operator=(const TrwajacaKonwersja&) = delete;
-};
-
-// A half of a piece this short converts sooner than another thread takes it up.
-constexpr std::size_t NAJKROTSZA_POLOWA = std::size_t{32} << 10;
-// How far before the middle a place to cut is looked for: Polish text has an ASCII byte every
-// few bytes, and a text that has none converts whole.
-constexpr std::size_t SZUKANIE_CIECIA = 4096;
+// Room for any converter's piece: a code page's characters in UTF-8 take three bytes each,
+// the letters two at most, with a margin for the bytes a pass writes past its end.
+constexpr std::size_t ROZMIAR_WYNIKU = 3 * ROZMIAR_KAWALKA + 4096;
 
 }  // namespace
 
-KonwersjaNaDwoch::KonwersjaNaDwoch(engine::KonwersjaBlokowa& konwersja, bool dwaWatki)
-    : konwersja_(konwersja), dwaWatki_(dwaWatki), procesory_(LiczbaProcesorow())
-{
-}
+struct Przepis::Obiegi {
+    Obiegi(ZrodloKawalkow& zrodlo, PlikWyjsciowy& wyjscie, engine::Postep& postep)
+        : rozmiar(zrodlo.wejscie().rozmiar()),
+          kroki(postep),
+          przeczytane(ROZMIAR_KAWALKA),
+          doZapisu(ROZMIAR_WYNIKU),
+          czytanie(przeczytane,
+                   [this, &zrodlo](engine::Postep& postepWatku) { czytaj(zrodlo, postepWatku); }),
+          pisanie(doZapisu, [this, &wyjscie](engine::Postep& postepWatku) { pisz(wyjscie, postepWatku); })
+    {
+    }
 
-KonwersjaNaDwoch::~KonwersjaNaDwoch()
-{
-    if (watek_.joinable()) {
-        stan_.store(KONIEC, std::memory_order_release);
-        stan_.notify_one();
-        watek_.join();
-    }
-}
-
-std::size_t KonwersjaNaDwoch::najwiecejBajtow(std::size_t dlugosc) const
-{
-    // Each half has the margin a pass may write past its end.
-    return konwersja_.najwiecejBajtow(dlugosc) + konwersja_.najwiecejBajtow(0);
-}
-
-std::size_t KonwersjaNaDwoch::ciecie(std::string_view kawalek) const
-{
-    if (kawalek.size() < 2 * NAJKROTSZA_POLOWA) {
-        return 0;
-    }
-    const std::size_t polowa = kawalek.size() / 2;
-    for (std::size_t miejsce = polowa; miejsce + SZUKANIE_CIECIA > polowa; --miejsce) {
-        if (konwersja_.moznaCiacPo(static_cast<unsigned char>(kawalek[miejsce - 1]))) {
-            return miejsce;
-        }
-    }
-    return 0;
-}
-
-CzesciKawalka KonwersjaNaDwoch::konwertuj(std::string_view kawalek, char* wynik)
-{
-    const bool wolnyProcesor = procesory_ >= 2 * static_cast<std::size_t>(trwajaceKonwersje.load());
-    const std::size_t miejsce = dwaWatki_ && wolnyProcesor ? ciecie(kawalek) : 0;
-    if (miejsce == 0) {
-        return {konwersja_.konwertuj(kawalek, wynik), 0, 0};
-    }
-    if (!watek_.joinable()) {
-        // Only once a piece is cut: a short file never needs the thread.
-        const WatkiBezSygnalow bezSygnalow;
-        watek_ = std::thread(&KonwersjaNaDwoch::pracuj, this);
-    }
-    // A letter begun by the last byte waits for the next piece, as when the piece is whole;
-    // the first half ends where the text may be cut and leaves nothing waiting.
-    std::string_view druga = kawalek.substr(miejsce);
-    const std::size_t czeka = konwersja_.doCzekania(druga);
-    druga.remove_suffix(czeka);
-    const std::size_t drugiOd = konwersja_.najwiecejBajtow(miejsce);
-    odcinek_ = druga;
-    wynikOdcinka_ = wynik + drugiOd;
-    stan_.store(ZLECONY, std::memory_order_release);
-    stan_.notify_one();
-    std::size_t dlugosc = 0;
-    try {
-        dlugosc = konwersja_.konwertuj(kawalek.substr(0, miejsce), wynik);
-    } catch (...) {
-        // The other thread may still write into `wynik`, which may go with this exception.
-        odbierz(false);
-        throw;
-    }
-    odbierz(true);
-    if (blad_) {
-        std::rethrow_exception(std::exchange(blad_, nullptr));
-    }
-    if (czeka > 0) {
-        // Nothing waits now, so the byte only stays behind and nothing is written.
-        konwersja_.konwertuj(kawalek.substr(kawalek.size() - czeka), wynikOdcinka_ + dlugoscOdcinka_);
-    }
-    return {dlugosc, drugiOd, dlugoscOdcinka_};
-}
-
-void KonwersjaNaDwoch::odbierz(bool konwertujSam)
-{
-    // A thread woken on a busy machine may wait long for a processor: the second half is
-    // taken back and converted here unless that thread has begun it.
-    int zlecony = ZLECONY;
-    if (stan_.compare_exchange_strong(zlecony, WOLNY, std::memory_order_acq_rel)) {
-        if (konwertujSam) {
-            dlugoscOdcinka_ = konwersja_.konwertujOdcinek(odcinek_, wynikOdcinka_);
-        }
-        return;
-    }
-    while (stan_.load(std::memory_order_acquire) == WZIETY) {
-        stan_.wait(WZIETY, std::memory_order_acquire);
-    }
-}
-
-void KonwersjaNaDwoch::pracuj()
-{
-    for (;;) {
-        int stan = stan_.load(std::memory_order_acquire);
-        if (stan == KONIEC) {
-            return;
-        }
-        if (stan != ZLECONY) {
-            stan_.wait(stan, std::memory_order_acquire);
-            continue;
-        }
-        if (!stan_.compare_exchange_strong(stan, WZIETY, std::memory_order_acq_rel)) {
-            // Taken back meanwhile.
-            continue;
-        }
-        try {
-            dlugoscOdcinka_ = konwersja_.konwertujOdcinek(odcinek_, wynikOdcinka_);
-        } catch (...) {
-            blad_ = std::current_exception();
-        }
-        stan_.store(GOTOWY, std::memory_order_release);
-        stan_.notify_one();
-    }
-}
-
-void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, engine::KonwersjaBlokowa& konwersja,
-              engine::Postep& postep, engine::NieLitery* nieLitery)
-{
-    wejscie.powiekszPotok(ROZMIAR_KAWALKA);
-    wyjscie.powiekszPotok(ROZMIAR_KAWALKA);
-    const std::optional<std::uint64_t> rozmiar = wejscie.rozmiar();
-    Kroki kroki(postep);
-    kroki.dojdzDo(1);
-    const TrwajacaKonwersja trwajaca;
-    // Three threads, so that the one converting does nothing else: one reads (and counts what
-    // the target cannot hold), one writes into the page cache or a pipe and waits for the
-    // disk, while this one converts.
-    Obieg przeczytane(ROZMIAR_KAWALKA);
-    const WatekObiegu czytanie(przeczytane, [&](engine::Postep& postepWatku) {
+    void czytaj(ZrodloKawalkow& zrodlo, engine::Postep& postepWatku)
+    {
         for (;;) {
             char* const kawalek = przeczytane.wolny(postepWatku);
-            const std::size_t dlugosc = wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, postepWatku);
-            if (nieLitery) {
-                nieLitery->dodaj({kawalek, dlugosc});
+            Konwerter* konwerter = zrodlo.rozstrzygniete() ? &przeczytane.konwerter(postepWatku) : nullptr;
+            const std::size_t najwiecej = konwerter ? konwerter->rozmiarKawalka() : ROZMIAR_KAWALKA;
+            const auto [dlugosc, rodzaj] = zrodlo.czytaj(kawalek, najwiecej, postepWatku);
+            const bool tekst = rodzaj == RodzajKawalka::Tekst;
+            if (tekst && dlugosc > 0) {
+                (konwerter ? *konwerter : przeczytane.konwerter(postepWatku)).przeczytany({kawalek, dlugosc});
             }
-            przeczytane.oddaj({dlugosc, 0, 0});
-            if (dlugosc == 0) {
+            przeczytane.oddaj({dlugosc, 0, 0}, rodzaj);
+            if (tekst && dlugosc == 0) {
                 return;
             }
         }
-    });
-    // Halves only where the second one finds a processor of its own beside the reading, the
-    // writing and this thread: on two processors, with the vector passes, a piece converts
-    // sooner than another thread takes half of it up (into a pipe 59 ms against 67 for
-    // 100 MiB of Windows-EE to UTF-8, medians of 30 runs).
-    KonwersjaNaDwoch naDwoch(konwersja, LiczbaProcesorow() >= 4);
-    Obieg doZapisu(naDwoch.najwiecejBajtow(ROZMIAR_KAWALKA));
-    const WatekObiegu pisanie(doZapisu, [&](engine::Postep& postepWatku) {
+    }
+
+    void pisz(PlikWyjsciowy& wyjscie, engine::Postep& postepWatku)
+    {
         for (;;) {
-            const auto [kawalek, czesci] = doZapisu.pelny(postepWatku);
+            const auto [kawalek, opis] = doZapisu.pelny(postepWatku);
+            const CzesciKawalka& czesci = opis.czesci;
             wyjscie.zapisz({kawalek, czesci.dlugosc}, postepWatku);
             if (czesci.drugaDlugosc > 0) {
                 wyjscie.zapisz({kawalek + czesci.drugiOd, czesci.drugaDlugosc}, postepWatku);
             }
             doZapisu.zwolnij();
         }
-    });
-    std::uint64_t skonwertowane = 0;
-    for (;;) {
-        postep.sprawdz();
-        const auto [kawalek, czesci] = przeczytane.pelny(postep);
-        if (czesci.dlugosc == 0) {
-            break;
-        }
-        skonwertowane += czesci.dlugosc;
-        kroki.zaBajtami(skonwertowane, rozmiar);
-        char* const wynik = doZapisu.wolny(postep);
-        doZapisu.oddaj(naDwoch.konwertuj({kawalek, czesci.dlugosc}, wynik));
-        przeczytane.zwolnij();
     }
-    doZapisu.oproznij(postep);
-    kroki.zakoncz();
+
+    // Hands `dane` to the writing thread as they are.
+    void zapiszBezZmian(std::string_view dane, engine::Postep& postep)
+    {
+        char* const wynik = doZapisu.wolny(postep);
+        std::memcpy(wynik, dane.data(), dane.size());
+        doZapisu.oddaj({dane.size(), 0, 0});
+    }
+
+    const std::optional<std::uint64_t> rozmiar;
+    // Bytes of the input gone by.
+    std::uint64_t przeszlo = 0;
+    Kroki kroki;
+    const TrwajacaKonwersja trwajaca;
+    Obieg przeczytane;
+    Obieg doZapisu;
+    // Last, so that the threads end before what they use.
+    const WatekObiegu czytanie;
+    const WatekObiegu pisanie;
+};
+
+Przepis::Przepis(ZrodloKawalkow& zrodlo, PlikWyjsciowy& wyjscie, engine::Postep& postep) : postep_(postep)
+{
+    zrodlo.wejscie().powiekszPotok(ROZMIAR_KAWALKA);
+    wyjscie.powiekszPotok(ROZMIAR_KAWALKA);
+    obiegi_ = std::make_unique<Obiegi>(zrodlo, wyjscie, postep);
+    obiegi_->kroki.dojdzDo(1);
 }
 
-void CzytajDoKonca(PlikWejsciowy& wejscie, const std::function<void(std::string_view)>& dalej,
-                   engine::Postep& postep)
+Przepis::~Przepis() = default;
+
+void Przepis::doWerdyktu()
 {
-    wejscie.powiekszPotok(ROZMIAR_KAWALKA);
-    const std::optional<std::uint64_t> rozmiar = wejscie.rozmiar();
-    Kroki kroki(postep);
-    kroki.dojdzDo(1);
-    std::uint64_t przeczytano = 0;
-    std::string kawalek;
-    for (;;) {
-        postep.sprawdz();
-        wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, postep);
-        if (kawalek.empty()) {
-            break;
-        }
-        przeczytano += kawalek.size();
-        kroki.zaBajtami(przeczytano, rozmiar);
-        dalej(kawalek);
+    przekazuj(nullptr);
+}
+
+void Przepis::konwertuj(Konwerter& konwerter, bool zakonczyc)
+{
+    if (konwerter.rozmiarKawalka() > ROZMIAR_KAWALKA ||
+        konwerter.najwiecejBajtow(konwerter.rozmiarKawalka()) > ROZMIAR_WYNIKU) {
+        throw std::logic_error("Przepis: a converted piece may not fit");
     }
-    kroki.zakoncz();
+    Obiegi& obiegi = *obiegi_;
+    try {
+        obiegi.przeczytane.ustawKonwerter(konwerter);
+        przekazuj(&konwerter);
+        if (zakonczyc) {
+            std::string reszta;
+            try {
+                reszta = konwerter.zakoncz();
+            } catch (...) {
+                obiegi.doZapisu.oproznij(postep_);
+                throw;
+            }
+            if (!reszta.empty()) {
+                obiegi.zapiszBezZmian(reszta, postep_);
+            }
+        }
+        obiegi.doZapisu.oproznij(postep_);
+    } catch (...) {
+        // The threads end before the converter they may still use goes.
+        obiegi_.reset();
+        throw;
+    }
+    obiegi.kroki.zakoncz();
+    obiegi_.reset();
+}
+
+void Przepis::przekazuj(Konwerter* konwerter)
+{
+    Obiegi& obiegi = *obiegi_;
+    for (;;) {
+        postep_.sprawdz();
+        const auto [kawalek, opis] = obiegi.przeczytane.pelny(postep_);
+        const std::size_t dlugosc = opis.czesci.dlugosc;
+        if (opis.rodzaj == RodzajKawalka::Werdykt) {
+            obiegi.przeczytane.zwolnij();
+            if (!konwerter) {
+                return;
+            }
+            continue;
+        }
+        if (opis.rodzaj == RodzajKawalka::Tekst && (!konwerter || dlugosc == 0)) {
+            return;
+        }
+        obiegi.przeszlo += dlugosc;
+        obiegi.kroki.zaBajtami(obiegi.przeszlo, obiegi.rozmiar);
+        if (opis.rodzaj == RodzajKawalka::BezZmian) {
+            obiegi.zapiszBezZmian({kawalek, dlugosc}, postep_);
+        } else {
+            char* const wynik = obiegi.doZapisu.wolny(postep_);
+            CzesciKawalka czesci;
+            try {
+                czesci = konwerter->konwertuj({kawalek, dlugosc}, wynik);
+            } catch (...) {
+                obiegi.doZapisu.oddaj({konwerter->przedBledem(), 0, 0});
+                obiegi.doZapisu.oproznij(postep_);
+                throw;
+            }
+            obiegi.doZapisu.oddaj(czesci);
+        }
+        obiegi.przeczytane.zwolnij();
+    }
+}
+
+void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, engine::KonwersjaBlokowa& konwersja,
+              engine::Postep& postep, engine::NieLitery* nieLitery)
+{
+    KonwerterLiter konwerter(konwersja, nieLitery);
+    ZrodloWejscia zrodlo(wejscie);
+    Przepis przepis(zrodlo, wyjscie, postep);
+    przepis.konwertuj(konwerter, false);
 }
 
 }  // namespace pliki

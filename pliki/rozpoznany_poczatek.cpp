@@ -1,9 +1,13 @@
 #include "pliki/rozpoznany_poczatek.h"
 
-#include <algorithm>
-#include <string_view>
+#include <sys/mman.h>
+#include <unistd.h>
 
-#include "pliki/przepisz.h"
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "pliki/kawalek.h"
 
 namespace pliki {
 
@@ -17,82 +21,95 @@ bool samoAscii(std::string_view kawalek)
 
 }  // namespace
 
-RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie, engine::Postep& postep)
-    : wejscie_(wejscie), wyjscie_(wyjscie)
+RozpoznanyPoczatek::RozpoznanyPoczatek(PlikWejsciowy& wejscie) : ZrodloKawalkow(wejscie)
 {
-    wejscie.powiekszPotok(ROZMIAR_KAWALKA);
-    if (wyjscie) {
-        wyjscie->powiekszPotok(ROZMIAR_KAWALKA);
+    rozpoznawacz_.emplace();
+}
+
+const engine::Rozpoznanie& RozpoznanyPoczatek::rozpoznaj(engine::Postep& postep)
+{
+    wejscie().powiekszPotok(ROZMIAR_KAWALKA);
+    std::string kawalek(ROZMIAR_KAWALKA, '\0');
+    while (!werdykt_) {
+        czytaj(kawalek.data(), kawalek.size(), postep);
     }
-    engine::Rozpoznawacz rozpoznawacz;
-    std::size_t poAsciiPrzeczytane = 0;
-    // One buffer for every read: a slow pipe gives a few bytes at a time, and only those
-    // are held.
-    std::string kawalek;
-    while (poAsciiPrzeczytane < ROZPOZNAWANY_POCZATEK) {
-        postep.sprawdz();
-        wejscie.czytaj(kawalek, ROZMIAR_KAWALKA, postep);
-        if (kawalek.empty()) {
-            koniec_ = true;
-            break;
-        }
-        rozpoznawacz.dodaj(kawalek);
-        poAscii_ = poAscii_ || !samoAscii(kawalek);
+    return rozpoznanie_;
+}
+
+Przeczytany RozpoznanyPoczatek::czytaj(char* kawalek, std::size_t najwiecej, engine::Postep& postep)
+{
+    if (!werdykt_) {
         if (!poAscii_) {
-            if (wyjscie) {
-                wyjscie->zapisz(kawalek, postep);
+            postep.sprawdz();
+            const std::size_t dlugosc = wejscie().czytaj(kawalek, najwiecej, postep);
+            const std::string_view przeczytany(kawalek, dlugosc);
+            if (dlugosc > 0) {
+                rozpoznawacz_->dodaj(przeczytany);
             }
-            przepisane_ += kawalek.size();
-            continue;
-        }
-        poAsciiPrzeczytane += kawalek.size();
-        if (wyjscie) {
-            if (wstrzymane_.empty()) {
+            if (dlugosc > 0 && samoAscii(przeczytany)) {
+                przepisane_ += dlugosc;
+                return {dlugosc, RodzajKawalka::BezZmian};
+            }
+            koniec_ = dlugosc == 0;
+            poAscii_ = !koniec_;
+            if (poAscii_) {
                 // All that may be held, at once: a string that doubles would keep each
                 // smaller copy in the heap beside it.
                 wstrzymane_.reserve(ROZPOZNAWANY_POCZATEK + ROZMIAR_KAWALKA);
+                wstrzymane_.assign(przeczytany);
             }
-            wstrzymane_ += kawalek;
         }
+        czytajWstrzymane(postep);
+        return {0, RodzajKawalka::Werdykt};
     }
-    rozpoznanie_ = rozpoznawacz.wynik();
+    if (oddane_ < wstrzymane_.size()) {
+        const std::size_t dlugosc = std::min(najwiecej, wstrzymane_.size() - oddane_);
+        std::memcpy(kawalek, wstrzymane_.data() + oddane_, dlugosc);
+        oddajPamiec(oddane_, dlugosc);
+        oddane_ += dlugosc;
+        if (oddane_ == wstrzymane_.size()) {
+            std::string().swap(wstrzymane_);
+            oddane_ = 0;
+        }
+        return {dlugosc, RodzajKawalka::Tekst};
+    }
+    if (koniec_) {
+        return {0, RodzajKawalka::Tekst};
+    }
+    return {wejscie().czytaj(kawalek, najwiecej, postep), RodzajKawalka::Tekst};
 }
 
-void RozpoznanyPoczatek::przepisz(engine::KonwersjaBlokowa& konwersja, engine::Postep& postep,
-                                  engine::NieLitery* nieLitery)
+void RozpoznanyPoczatek::oddajPamiec(std::size_t od, std::size_t dlugosc)
 {
-    // One buffer for every held piece, rather than two strings each.
-    std::string wynik;
-    for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
-        postep.sprawdz();
-        const std::string_view kawalek = std::string_view(wstrzymane_).substr(poczatek, ROZMIAR_KAWALKA);
-        if (nieLitery) {
-            nieLitery->dodaj(kawalek);
-        }
-        wynik.resize(konwersja.najwiecejBajtow(kawalek.size()));
-        wynik.resize(konwersja.konwertuj(kawalek, wynik.data()));
-        wyjscie_->zapisz(wynik, postep);
-    }
-    std::string().swap(wynik);
-    std::string().swap(wstrzymane_);
-    if (!koniec_) {
-        Przepisz(wejscie_, *wyjscie_, konwersja, postep, nieLitery);
-        koniec_ = true;
+    // The pages of the bytes handed on go back to the system at once, so the held beginning
+    // and the loop's pieces that it fills are not in memory together. Only whole pages
+    // within the bytes: the allocator's own lie outside them.
+    const auto strona = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto poczatek = reinterpret_cast<std::uintptr_t>(wstrzymane_.data() + od);
+    const std::uintptr_t pierwsza = (poczatek + strona - 1) / strona * strona;
+    const std::uintptr_t koniec = (poczatek + dlugosc) / strona * strona;
+    if (koniec > pierwsza) {
+        ::madvise(reinterpret_cast<void*>(pierwsza), koniec - pierwsza, MADV_DONTNEED);
     }
 }
 
-void RozpoznanyPoczatek::przekaz(const std::function<void(std::string_view)>& dalej, engine::Postep& postep)
+void RozpoznanyPoczatek::czytajWstrzymane(engine::Postep& postep)
 {
-    for (std::size_t poczatek = 0; poczatek < wstrzymane_.size(); poczatek += ROZMIAR_KAWALKA) {
+    // A slow pipe gives a few bytes at a time, and only those are held.
+    while (!koniec_ && wstrzymane_.size() < ROZPOZNAWANY_POCZATEK) {
         postep.sprawdz();
-        const std::string_view kawalek = std::string_view(wstrzymane_).substr(poczatek, ROZMIAR_KAWALKA);
-        dalej(kawalek);
+        const std::size_t bylo = wstrzymane_.size();
+        wstrzymane_.resize(bylo + ROZMIAR_KAWALKA);
+        const std::size_t dlugosc = wejscie().czytaj(wstrzymane_.data() + bylo, ROZMIAR_KAWALKA, postep);
+        wstrzymane_.resize(bylo + dlugosc);
+        koniec_ = dlugosc == 0;
+        if (!koniec_) {
+            rozpoznawacz_->dodaj(std::string_view(wstrzymane_).substr(bylo));
+        }
     }
-    std::string().swap(wstrzymane_);
-    if (!koniec_) {
-        CzytajDoKonca(wejscie_, dalej, postep);
-        koniec_ = true;
-    }
+    rozpoznanie_ = rozpoznawacz_->wynik();
+    rozpoznawacz_.reset();
+    werdykt_ = true;
 }
 
 }  // namespace pliki

@@ -2,17 +2,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "engine/nie_litery.h"
 #include "engine/postep.h"
 #include "engine/rozpoznawanie.h"
-#include "engine/strumien.h"
 #include "pliki/blad_pliku.h"
 #include "pliki/wejscie.h"
-#include "pliki/wyjscie.h"
+#include "pliki/zrodlo.h"
 
 namespace pliki {
 
@@ -22,46 +20,51 @@ namespace pliki {
 // the process that holds it within 8 MB.
 inline constexpr std::size_t ROZPOZNAWANY_POCZATEK = std::size_t{1} << 20;
 
-// Recognises an input's standard from its beginning and then converts it from there, reading
-// it once, so a pipe is converted the same as a file and a file of any size needs at most
-// ROZPOZNAWANY_POCZATEK bytes of memory. A fixed bound rather than a first pass over a
-// whole file: the verdict must not depend on whether the text came through a pipe.
-// Pieces of ASCII alone read alike in every standard, so until the first byte of 80 and
-// above they go straight to the output, and a long plain header does not use up the bound.
-// From the piece that holds that byte on, pieces are held until ROZPOZNAWANY_POCZATEK
-// bytes or the end; the verdict is taken on all that was read. Throws BladPliku.
-class RozpoznanyPoczatek {
+// Recognises an input's standard from its beginning, reading it once, so a pipe is converted
+// the same as a file and a file of any size needs at most ROZPOZNAWANY_POCZATEK bytes of
+// memory. A fixed bound rather than a first pass over a whole file: the verdict must not
+// depend on whether the text came through a pipe.
+// As a source of pieces: pieces of ASCII alone read alike in every standard, so until the
+// first byte of 80 and above they go over unchanged (RodzajKawalka::BezZmian), and a long
+// plain header does not use up the bound. From the piece that holds that byte on, pieces are
+// held until ROZPOZNAWANY_POCZATEK bytes or the end; the verdict is taken on all that was
+// read (RodzajKawalka::Werdykt), then the held bytes and the rest of the input follow as
+// text. Throws BladPliku.
+class RozpoznanyPoczatek final : public ZrodloKawalkow {
 public:
-    // Reads the beginning. Without `wyjscie` only the verdict is wanted: nothing is held
-    // and przepisz() must not be called.
-    RozpoznanyPoczatek(PlikWejsciowy& wejscie, PlikWyjsciowy* wyjscie,
-                       engine::Postep& postep = engine::BezPostepu());
+    explicit RozpoznanyPoczatek(PlikWejsciowy& wejscie);
 
+    // For the verdict alone: reads the beginning now, leaving out the plain pieces before it.
+    const engine::Rozpoznanie& rozpoznaj(engine::Postep& postep = engine::BezPostepu());
+
+    bool rozstrzygniete() const override { return werdykt_; }
+    Przeczytany czytaj(char* kawalek, std::size_t najwiecej, engine::Postep& postep) override;
+
+    // Once the verdict is taken:
     const engine::Rozpoznanie& rozpoznanie() const { return rozpoznanie_; }
 
-    // Whether the text read so far holds no byte of 80 and above.
+    // Whether the text read before the verdict holds no byte of 80 and above.
     bool tylkoAscii() const { return !poAscii_; }
 
-    // How many bytes went to the output unchanged before the verdict: the offset in the
-    // text of the first piece przepisz() converts.
+    // How many bytes went over unchanged before the verdict: the offset in the text of the
+    // first byte converted.
     std::uint64_t przepisaneBezZmian() const { return przepisane_; }
 
-    // Converts the held pieces and the rest of the input with `konwersja`, which the caller
-    // then ends with konwersja.zakoncz(). `postep` and `nieLitery` are used as Przepisz uses them.
-    void przepisz(engine::KonwersjaBlokowa& konwersja, engine::Postep& postep = engine::BezPostepu(),
-                  engine::NieLitery* nieLitery = nullptr);
-
-    // For a conversion other than the letters': hands the held pieces, then the rest of the
-    // input, to `dalej`, as CzytajDoKonca does.
-    void przekaz(const std::function<void(std::string_view)>& dalej,
-                 engine::Postep& postep = engine::BezPostepu());
+    // The bytes the verdict was taken on, from the first piece with a byte of 80 and above;
+    // as a source, until they are handed on.
+    std::string_view wstrzymane() const { return wstrzymane_; }
 
 private:
-    PlikWejsciowy& wejscie_;
-    PlikWyjsciowy* wyjscie_;
+    void czytajWstrzymane(engine::Postep& postep);
+    void oddajPamiec(std::size_t od, std::size_t dlugosc);
+
+    std::optional<engine::Rozpoznawacz> rozpoznawacz_;
     engine::Rozpoznanie rozpoznanie_;
-    // The pieces read from the first byte of 80 and above on, back to back.
+    bool werdykt_ = false;
+    // The pieces read from the first byte of 80 and above on, back to back, and how many of
+    // them were handed on.
     std::string wstrzymane_;
+    std::size_t oddane_ = 0;
     std::uint64_t przepisane_ = 0;
     bool poAscii_ = false;
     bool koniec_ = false;

@@ -97,7 +97,8 @@ TEST_F(RozpoznaniePliku, DlugiNaglowekAscii)
             continue;
         }
         pliki::PlikWejsciowy wejscie(QFile::encodeName(sciezka).toStdString());
-        const pliki::RozpoznanyPoczatek wierszPolecen(wejscie, nullptr);
+        pliki::RozpoznanyPoczatek wierszPolecen(wejscie);
+        wierszPolecen.rozpoznaj();
         ASSERT_TRUE(wynik.rozpoznanie.has_value());
         EXPECT_EQ(wynik.rozpoznanie->werdykt, wierszPolecen.rozpoznanie().werdykt);
         EXPECT_EQ(wynik.rozpoznanie->standard(), wierszPolecen.rozpoznanie().standard());

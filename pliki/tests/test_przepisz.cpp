@@ -17,6 +17,7 @@
 #include "engine/konwersja.h"
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
+#include "pliki/konwersja_pliku.h"
 #include "pliki/opis_bledu.h"
 #include "pliki/pamiec_kawalkow.h"
 #include "pliki/przepisz.h"
@@ -204,7 +205,7 @@ private:
     int biezacy_ = 0;
 };
 
-// The letters' loop, and the plain reading that a conversion of every character is fed by.
+// The letters' loop, a conversion of every character and one whose source is recognised.
 TEST(Przepisz, OsiemnascieKrokowIdzieZaWejsciem)
 {
     std::vector<int> kolejno;
@@ -229,14 +230,19 @@ TEST(Przepisz, OsiemnascieKrokowIdzieZaWejsciem)
         EXPECT_GT(postep.miedzyKawalkami, static_cast<int>(rozmiar / ROZMIAR_KAWALKA));
         EXPECT_EQ(fs::file_size(folder / "wynik"), rozmiar);
 
-        NadzorKrokow czytanie(wejscie, rozmiar);
-        PlikWejsciowy plik(wejscie);
-        std::size_t przekazane = 0;
-        CzytajDoKonca(
-            plik, [&](std::string_view kawalek) { przekazane += kawalek.size(); }, czytanie);
-        EXPECT_EQ(czytanie.zdarzenia, kolejno);
-        EXPECT_GT(czytanie.miedzyKawalkami, static_cast<int>(rozmiar / ROZMIAR_KAWALKA));
-        EXPECT_EQ(przekazane, rozmiar);
+        // Every character from a code page, and a source recognised before it is converted.
+        UstawieniaKonwersji wszystkieZnaki{standard("Windows-EE"), standard("ISO-Latin-2"), true};
+        UstawieniaKonwersji rozpoznawane{std::nullopt, standard("UTF-8")};
+        for (const UstawieniaKonwersji& ustawienia : {wszystkieZnaki, rozpoznawane}) {
+            NadzorKrokow inne(wejscie, rozmiar);
+            PlikWejsciowy plik(wejscie);
+            PlikWyjsciowy wynik(folder / "wynik");
+            KonwertujOtwarte(plik, wynik, ustawienia, inne);
+            wynik.zatwierdz();
+            EXPECT_EQ(inne.zdarzenia, kolejno);
+            EXPECT_GT(inne.miedzyKawalkami, static_cast<int>(rozmiar / ROZMIAR_KAWALKA));
+            EXPECT_EQ(fs::file_size(folder / "wynik"), rozmiar);
+        }
     }
 }
 
