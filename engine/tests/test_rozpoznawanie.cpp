@@ -17,6 +17,7 @@
 #include "engine/rozpoznawanie.h"
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
+#include "engine/tests/wymuszany_wariant.h"
 
 namespace engine {
 namespace {
