@@ -35,6 +35,7 @@
 #include "engine/standardy.h"
 #include "engine/strona.h"
 #include "engine/tests/konwersja_bajtow.h"
+#include "engine/tests/wymuszany_wariant.h"
 #include "engine/wszystkie_znaki.h"
 
 namespace {

@@ -7,18 +7,18 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <utility>
 #include <vector>
 
 #include "cli/komunikaty.h"
 #include "cli/uzycie.h"
+#include "pliki/deskryptory.h"
 
 namespace cli {
 
 namespace {
 
 // The pipes that stand in for closed descriptors 0 to 2, by identity.
-std::vector<std::pair<dev_t, ino_t>> zastepcze;
+std::vector<pliki::Wezel> zastepcze;
 
 }  // namespace
 
@@ -44,7 +44,7 @@ void zajmijStandardoweStrumienie()
         }
         struct stat stan {};
         if (::fstat(deskryptor, &stan) == 0) {
-            zastepcze.emplace_back(stan.st_dev, stan.st_ino);
+            zastepcze.emplace_back(stan);
         }
     }
 }
@@ -54,8 +54,7 @@ void odrzucZamknietyStrumien(const std::string& nazwa, pliki::BladPliku::Czynnos
 {
     struct stat stan {};
     if (nazwa != "-" && ::stat(nazwa.c_str(), &stan) == 0 &&
-        std::find(zastepcze.begin(), zastepcze.end(), std::pair(stan.st_dev, stan.st_ino)) !=
-            zastepcze.end()) {
+        std::find(zastepcze.begin(), zastepcze.end(), pliki::Wezel(stan)) != zastepcze.end()) {
         throw pliki::BladPliku{czynnosc, nazwa, ENOENT};
     }
 }

@@ -9,7 +9,7 @@
 #   znakomat_test_okna(NAZWA SOURCES pliki... [LIBS ...] [ARGS ...] [TIMEOUT ...])
 #
 # does the same for a Qt Test program that drives the real window: labelled `ui`, linked
-# with the shared window-test support, on the X server of $DISPLAY with a fixed locale.
+# with the shared window-test support, on an X server of its own with a fixed locale.
 
 find_package(GTest REQUIRED)
 
@@ -19,6 +19,9 @@ if(ZNAKOMAT_SANITIZE)
 else()
   set(ZNAKOMAT_MNOZNIK_CZASU 1)
 endif()
+
+# Runs a command on a virtual X screen of its own (Xvfb).
+set(ZNAKOMAT_NA_WLASNYM_EKRANIE ${CMAKE_CURRENT_LIST_DIR}/na_wlasnym_ekranie.sh)
 
 function(znakomat_test nazwa)
   cmake_parse_arguments(PARSE_ARGV 1 TEST "OKNO" "LABEL;TIMEOUT" "SOURCES;LIBS;ARGS")
@@ -32,16 +35,16 @@ function(znakomat_test nazwa)
 
   add_executable(test_${nazwa} ${TEST_SOURCES})
   target_link_libraries(test_${nazwa} PRIVATE ${TEST_LIBS})
-  add_test(NAME ${nazwa} COMMAND test_${nazwa} ${TEST_ARGS})
-  set_tests_properties(${nazwa} PROPERTIES LABELS ${TEST_LABEL} TIMEOUT ${TEST_TIMEOUT})
   if(TEST_OKNO)
     target_link_libraries(test_${nazwa} PRIVATE testy_okna)
-    # One window test at a time on the one X screen: focus and the clipboard are shared.
-    set_tests_properties(${nazwa} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb;LANG=C.UTF-8;LC_ALL=C.UTF-8"
-                                             RESOURCE_LOCK ekran)
+    # Each on an X screen of its own, so that window tests run side by side.
+    add_test(NAME ${nazwa} COMMAND ${ZNAKOMAT_NA_WLASNYM_EKRANIE} $<TARGET_FILE:test_${nazwa}> ${TEST_ARGS})
+    set_tests_properties(${nazwa} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb;LANG=C.UTF-8;LC_ALL=C.UTF-8")
   else()
     target_link_libraries(test_${nazwa} PRIVATE GTest::gtest_main)
+    add_test(NAME ${nazwa} COMMAND test_${nazwa} ${TEST_ARGS})
   endif()
+  set_tests_properties(${nazwa} PROPERTIES LABELS ${TEST_LABEL} TIMEOUT ${TEST_TIMEOUT})
 endfunction()
 
 function(znakomat_test_okna nazwa)

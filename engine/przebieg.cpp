@@ -1,9 +1,6 @@
 #include "engine/przebieg.h"
 
 #include <algorithm>
-#include <atomic>
-#include <stdexcept>
-#include <string>
 
 namespace engine {
 
@@ -79,9 +76,6 @@ void przygotujSkrot(TablicePrzebiegu& t)
     }
 }
 
-// -1: none forced.
-std::atomic<int> wymuszony{-1};
-
 }  // namespace
 
 std::string_view NazwaWariantu(Wariant wariant)
@@ -105,21 +99,6 @@ const std::vector<Wariant>& DostepneWarianty()
 {
     static const std::vector<Wariant> warianty = wykryjWarianty();
     return warianty;
-}
-
-Wariant BiezacyWariant()
-{
-    const int wybrany = wymuszony.load(std::memory_order_relaxed);
-    return wybrany >= 0 ? static_cast<Wariant>(wybrany) : DostepneWarianty().back();
-}
-
-void WymusWariant(std::optional<Wariant> wariant)
-{
-    if (wariant && std::find(DostepneWarianty().begin(), DostepneWarianty().end(), *wariant) ==
-                       DostepneWarianty().end()) {
-        throw std::invalid_argument("Wariant niedostępny: " + std::string(NazwaWariantu(*wariant)));
-    }
-    wymuszony.store(wariant ? static_cast<int>(*wariant) : -1, std::memory_order_relaxed);
 }
 
 const Przebiegi& PrzebiegiWariantu(Wariant wariant)

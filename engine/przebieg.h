@@ -7,7 +7,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -26,13 +25,10 @@ std::string_view NazwaWariantu(Wariant wariant);
 // The variants this build has and this processor runs, plain first, best last.
 const std::vector<Wariant>& DostepneWarianty();
 
-// The variant the conversions use: the best one available, unless one is forced.
+// The variant the conversions use: the best one available. Defined alone in
+// biezacy_wariant.cpp, so that tests and measurements can link another choice in its place
+// (engine/tests/wymuszany_wariant.h).
 Wariant BiezacyWariant();
-
-// Makes every conversion use `wariant` (nullopt: the best one again), so that tests and
-// measurements can reach each of them. Throws std::invalid_argument for a variant not
-// available here. Not meant to be switched while conversions run on other threads.
-void WymusWariant(std::optional<Wariant> wariant);
 
 // Which bytes may start a letter, so that the others can be skipped many at a time.
 enum class PoczatekLitery {

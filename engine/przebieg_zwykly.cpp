@@ -8,6 +8,7 @@
 
 #include "engine/przebieg.h"
 #include "engine/przebieg_wspolne.h"
+#include "engine/wysokie_bajty.h"
 
 namespace engine {
 
@@ -33,9 +34,7 @@ struct Slowa {
                 // Bit 7 of each byte and'ed with its bit 6.
                 s &= s << 1;
             }
-            // The high bit of each byte, gathered into the lowest eight bits.
-            const std::uint64_t bity = (s >> 7) & 0x0101010101010101u;
-            maska |= ((bity * 0x0102040810204080u) >> 56) << (8 * i);
+            maska |= ZbierzWysokieBity(s & WYSOKIE_BITY) << (8 * i);
         }
         return maska;
     }

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/przebieg.h"
 #include "engine/rozpoznawanie.h"
+#include "engine/tests/wymuszany_wariant.h"
 
 namespace {
 

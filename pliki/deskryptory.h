@@ -45,10 +45,21 @@ private:
     int numer_ = -1;
 };
 
-// Whether two stat(2) results are of one file: the same inode of the same file system.
+// Which file a stat(2) result is of, whatever name or link reached it: one inode of one
+// file system. Equal nodes are one file.
+struct Wezel {
+    dev_t urzadzenie = 0;
+    ino_t inode = 0;
+
+    Wezel() = default;
+    explicit Wezel(const struct stat& stan) : urzadzenie(stan.st_dev), inode(stan.st_ino) {}
+
+    friend bool operator==(const Wezel&, const Wezel&) = default;
+};
+
 inline bool TenSamWezel(const struct stat& pierwszy, const struct stat& drugi)
 {
-    return pierwszy.st_dev == drugi.st_dev && pierwszy.st_ino == drugi.st_ino;
+    return Wezel(pierwszy) == Wezel(drugi);
 }
 
 // open(2) with O_CLOEXEC, repeated after a signal; -1 and errno on failure.

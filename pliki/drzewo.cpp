@@ -21,16 +21,6 @@ std::string polacz(const std::string& folder, const char* nazwa)
     return folder.ends_with('/') ? folder + nazwa : folder + "/" + nazwa;
 }
 
-bool tenSam(const struct stat& stan, const ZnanyPlik& znany)
-{
-    return stan.st_dev == znany.urzadzenie && stan.st_ino == znany.inode;
-}
-
-ZnanyPlik jakZnany(const struct stat& stan)
-{
-    return {stan.st_dev, stan.st_ino};
-}
-
 }  // namespace
 
 Drzewo PrzejdzDrzewo(const std::string& folder)
@@ -42,7 +32,7 @@ Drzewo PrzejdzDrzewo(const std::string& folder)
         return drzewo;
     }
     // Folders found and not read yet: each is read whole and closed before the next opens.
-    std::vector<PlikDrzewa> doPrzejrzenia{{folder, jakZnany(stan)}};
+    std::vector<PlikDrzewa> doPrzejrzenia{{folder, Wezel(stan)}};
     while (!doPrzejrzenia.empty()) {
         const PlikDrzewa biezacy = std::move(doPrzejrzenia.back());
         doPrzejrzenia.pop_back();
@@ -53,7 +43,7 @@ Drzewo PrzejdzDrzewo(const std::string& folder)
             drzewo.bledy.push_back({BladPliku::Odczyt, biezacy.sciezka, errno});
             continue;
         }
-        if (!tenSam(stan, biezacy.znany)) {
+        if (Wezel(stan) != biezacy.znany) {
             drzewo.bledy.push_back({BladPliku::Odczyt, biezacy.sciezka, ESTALE});
             continue;
         }
@@ -83,9 +73,9 @@ Drzewo PrzejdzDrzewo(const std::string& folder)
                 continue;
             }
             if (S_ISDIR(stanWpisu.st_mode)) {
-                doPrzejrzenia.push_back({polacz(biezacy.sciezka, wpis->d_name), jakZnany(stanWpisu)});
+                doPrzejrzenia.push_back({polacz(biezacy.sciezka, wpis->d_name), Wezel(stanWpisu)});
             } else if (S_ISREG(stanWpisu.st_mode)) {
-                drzewo.pliki.push_back({polacz(biezacy.sciezka, wpis->d_name), jakZnany(stanWpisu)});
+                drzewo.pliki.push_back({polacz(biezacy.sciezka, wpis->d_name), Wezel(stanWpisu)});
             }
             errno = 0;
         }
@@ -151,16 +141,15 @@ bool LezyWFolderze(const std::string& sciezka, const struct stat& folder)
         }
         istniejacy = istniejacy.parent_path();
     }
-    const ZnanyPlik szukany = jakZnany(folder);
+    const Wezel szukany(folder);
     struct stat stan {};
     while (biezacy.otwarty() && ::fstat(biezacy.numer(), &stan) == 0) {
-        if (tenSam(stan, szukany)) {
+        if (Wezel(stan) == szukany) {
             return true;
         }
         Deskryptor wyzej(otworzW(biezacy.numer(), "..", O_PATH | O_DIRECTORY));
         struct stat stanWyzej {};
-        if (!wyzej.otwarty() || ::fstat(wyzej.numer(), &stanWyzej) != 0 ||
-            tenSam(stanWyzej, jakZnany(stan))) {
+        if (!wyzej.otwarty() || ::fstat(wyzej.numer(), &stanWyzej) != 0 || TenSamWezel(stanWyzej, stan)) {
             // The root, which is its own parent.
             return false;
         }

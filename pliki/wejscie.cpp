@@ -20,7 +20,7 @@ PlikWejsciowy::PlikWejsciowy(const std::string& nazwa, const ZnanyPlik& znany) :
     if (::fstat(wlasny_.numer(), &stan_) != 0) {
         throw BladPliku{BladPliku::Odczyt, nazwa_, errno};
     }
-    if (!S_ISREG(stan_.st_mode) || stan_.st_dev != znany.urzadzenie || stan_.st_ino != znany.inode) {
+    if (!S_ISREG(stan_.st_mode) || Wezel(stan_) != znany) {
         throw BladPliku{BladPliku::Odczyt, nazwa_, ESTALE};
     }
     deskryptor_ = wlasny_.numer();

@@ -13,10 +13,7 @@
 namespace pliki {
 
 // A regular file as a walk of its folder found it.
-struct ZnanyPlik {
-    dev_t urzadzenie;
-    ino_t inode;
-};
+using ZnanyPlik = Wezel;
 
 // The input: a named file, or standard input for "-". Regular files, pipes, devices and
 // /proc files are all read the same way, in pieces. Opening never waits: a pipe without

@@ -13,6 +13,7 @@
 #include "engine/rozpoznawanie.h"
 #include "engine/standardy.h"
 #include "engine/tests/sprawdz_rozpoznanie.h"
+#include "engine/tests/wymuszany_wariant.h"
 
 namespace engine {
 namespace {
@@ -68,7 +69,7 @@ TEST(Rozpoznawanie, PrzebiegiWektoroweJakBajtPoBajcie)
         const Rozpoznanie wzor = bajtPoBajcie.wynik();
         for (const Wariant wariant : DostepneWarianty()) {
             SCOPED_TRACE(opis + " " + std::string(NazwaWariantu(wariant)));
-            WymusWariant(wariant);
+            const WymuszonyWariant wymuszony(wariant);
             oczekujTegoSamego(RozpoznajStandard(tekst), wzor);
             // Pieces that end inside letters and inside blocks.
             Rozpoznawacz kawalkami;
@@ -77,7 +78,6 @@ TEST(Rozpoznawanie, PrzebiegiWektoroweJakBajtPoBajcie)
             }
             oczekujTegoSamego(kawalkami.wynik(), wzor);
         }
-        WymusWariant(std::nullopt);
     }
 }
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "engine/przebieg.h"
+#include "engine/tests/wymuszany_wariant.h"
 
 namespace engine::test {
 
@@ -16,9 +16,10 @@ void dlaKazdegoWariantu(F&& f)
 {
     for (const Wariant wariant : DostepneWarianty()) {
         SCOPED_TRACE("wariant " + std::string(NazwaWariantu(wariant)));
-        WymusWariant(wariant);
-        f();
-        WymusWariant(std::nullopt);
+        {
+            const WymuszonyWariant wymuszony(wariant);
+            f();
+        }
         if (::testing::Test::HasFatalFailure()) {
             return;
         }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "pliki/deskryptory.h"
 #include "pliki/drzewo.h"
 #include "pliki/katalog.h"
 #include "pliki/tests/test_pomoc.h"
@@ -50,6 +51,41 @@ TEST(Katalog, NazwyRozneTylkoWielkosciaLiterMajaJedenKlucz)
 }
 
 // Folders made below a folder that exists, but never through a link the path meets below it.
+// One file is one inode of one file system, whatever name reaches it; the roots of two
+// file systems often share an inode number.
+TEST(Wezel, TenSamPlikPoKazdejNazwie)
+{
+    TymczasowyFolder folder;
+    zapiszPlik(folder / "plik", "tekst");
+    zapiszPlik(folder / "kopia", "tekst");
+    fs::create_hard_link(folder / "plik", folder / "twardy");
+    fs::create_symlink(folder / "plik", folder / "miekki");
+    const struct {
+        fs::path pierwszy;
+        fs::path drugi;
+        bool jeden;
+    } przypadki[] = {
+        {folder / "plik", folder / "plik", true},
+        {folder / "plik", folder / "twardy", true},
+        // lstat(2): the link itself, not the file it leads to.
+        {folder / "plik", folder / "miekki", false},
+        {folder / "plik", folder / "." / ".." / folder.sciezka().filename() / "plik", true},
+        {folder / "plik", folder / "kopia", false},
+        {folder.sciezka(), folder / "plik", false},
+        {"/proc", "/sys", false},
+    };
+    for (const auto& p : przypadki) {
+        SCOPED_TRACE(p.pierwszy.string() + " " + p.drugi.string());
+        EXPECT_EQ(TenSamWezel(stanPliku(p.pierwszy), stanPliku(p.drugi)), p.jeden);
+        EXPECT_EQ(Wezel(stanPliku(p.pierwszy)) == Wezel(stanPliku(p.drugi)), p.jeden);
+    }
+    // The same inode number on another device.
+    struct stat pierwszy = stanPliku(folder / "plik");
+    struct stat drugi = pierwszy;
+    drugi.st_dev += 1;
+    EXPECT_FALSE(TenSamWezel(pierwszy, drugi));
+}
+
 TEST(Drzewo, FolderyTworzonePoziomamiBezDowiazan)
 {
     TymczasowyFolder folder;
