@@ -127,9 +127,8 @@ namespace {
 
 StanPliku stanZ(const struct stat& stan)
 {
-    return {static_cast<unsigned long long>(stan.st_dev), static_cast<unsigned long long>(stan.st_ino),
-            static_cast<long long>(stan.st_size), static_cast<long long>(stan.st_mtim.tv_sec),
-            static_cast<long long>(stan.st_mtim.tv_nsec)};
+    return {pliki::Wezel(stan), static_cast<long long>(stan.st_size),
+            static_cast<long long>(stan.st_mtim.tv_sec), static_cast<long long>(stan.st_mtim.tv_nsec)};
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "engine/rozpoznawanie.h"
+#include "pliki/deskryptory.h"
 
 namespace jobs {
 
@@ -23,8 +24,7 @@ inline constexpr std::size_t GRANICA_ASCII = std::size_t{16} << 20;
 // What tells that a file changed: another file under its name, another length, or
 // another modification time.
 struct StanPliku {
-    unsigned long long urzadzenie = 0;
-    unsigned long long wezel = 0;
+    pliki::Wezel wezel;
     long long rozmiar = 0;
     long long sekundy = 0;
     long long nanosekundy = 0;

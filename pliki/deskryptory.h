@@ -54,7 +54,7 @@ struct Wezel {
     Wezel() = default;
     explicit Wezel(const struct stat& stan) : urzadzenie(stan.st_dev), inode(stan.st_ino) {}
 
-    friend bool operator==(const Wezel&, const Wezel&) = default;
+    friend auto operator<=>(const Wezel&, const Wezel&) = default;
 };
 
 inline bool TenSamWezel(const struct stat& pierwszy, const struct stat& drugi)

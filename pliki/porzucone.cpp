@@ -42,7 +42,7 @@ void PorzuconeTymczasowe::usunZ(int folder)
     if (::fstat(folder, &stan) != 0) {
         return;
     }
-    const std::pair klucz(stan.st_dev, stan.st_ino);
+    const Wezel klucz(stan);
     {
         const std::lock_guard zablokowane(blokada_);
         const auto przejrzany = duzePrzejrzane_.find(klucz);

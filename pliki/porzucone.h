@@ -7,6 +7,8 @@
 #include <mutex>
 #include <utility>
 
+#include "pliki/deskryptory.h"
+
 namespace pliki {
 
 // Removes the temporary files that killed runs (SIGKILL, a power cut) left in a folder,
@@ -23,7 +25,7 @@ public:
 private:
     std::mutex blokada_;
     // When each large folder was last read.
-    std::map<std::pair<dev_t, ino_t>, std::chrono::steady_clock::time_point> duzePrzejrzane_;
+    std::map<Wezel, std::chrono::steady_clock::time_point> duzePrzejrzane_;
 };
 
 }  // namespace pliki
