@@ -57,7 +57,7 @@ std::string nazwaPary(const Para& para)
 // The same text in every standard the pairs start from, made once.
 const std::string& tekst(int standard)
 {
-    return pomiar::TekstWPamieci(rozmiarTekstu, standard);
+    return bench::TekstWPamieci(rozmiarTekstu, standard);
 }
 
 // One output buffer for every benchmark, large enough for any result and written once
@@ -422,7 +422,7 @@ int main(int argc, char** argv)
         for (int i = 1; i < argc; ++i) {
             const std::string_view argument = argv[i];
             if (argument.starts_with("--rozmiar=")) {
-                rozmiarTekstu = pomiar::CzytajRozmiar(argument.substr(10));
+                rozmiarTekstu = bench::CzytajRozmiar(argument.substr(10));
             } else if (argument.starts_with("--wariant=")) {
                 WymusWariant(czytajWariant(argument.substr(10)));
             } else {

@@ -33,7 +33,7 @@ const std::array<const char*, 3> STANDARDY = {"Windows-EE", "Mazovia", "UTF-8"};
 
 const std::string& tekst(int standard)
 {
-    return pomiar::TekstWPamieci(rozmiarTekstu, standard);
+    return bench::TekstWPamieci(rozmiarTekstu, standard);
 }
 
 void calosc(benchmark::State& stan, int standard)
@@ -151,7 +151,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "bench_rozpoznawanie: nieznany argument %s\n", argv[i]);
             return 2;
         }
-        rozmiarTekstu = pomiar::CzytajRozmiar(argument.substr(10));
+        rozmiarTekstu = bench::CzytajRozmiar(argument.substr(10));
     }
     for (const char* nazwa : STANDARDY) {
         const int standard = *ZnajdzStandard(nazwa);

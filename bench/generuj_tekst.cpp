@@ -51,10 +51,10 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        std::size_t reszta = engine::pomiar::CzytajRozmiar(argv[1]);
+        std::size_t reszta = bench::CzytajRozmiar(argv[1]);
         const int cel = argc > 2 ? standard(argv[2]) : engine::WINDOWS_EE;
         const std::uint64_t ziarno = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1;
-        engine::pomiar::TekstPolski generator(cel, ziarno);
+        bench::TekstPolski generator(cel, ziarno);
         std::string kawalek;
         while (reszta > 0) {
             kawalek.clear();

@@ -11,7 +11,9 @@
 #include "engine/strumien.h"
 #include "engine/tests/konwersja_bajtow.h"
 
-namespace engine::pomiar {
+namespace bench {
+
+using namespace engine;
 
 namespace {
 
@@ -249,4 +251,4 @@ std::size_t CzytajRozmiar(std::string_view napis)
     return wartosc;
 }
 
-}  // namespace engine::pomiar
+}  // namespace bench

@@ -8,7 +8,7 @@
 // Polish-like text for measurements: words, punctuation, CR LF line breaks, about 6 % of
 // the bytes Polish letters, nothing but ASCII and the eighteen letters. The same seed
 // always gives the same text, however it is asked for in pieces.
-namespace engine::pomiar {
+namespace bench {
 
 class TekstPolski {
 public:
@@ -50,4 +50,4 @@ const std::string& TekstWPamieci(std::size_t rozmiar, int standard);
 // Throws std::invalid_argument.
 std::size_t CzytajRozmiar(std::string_view napis);
 
-}  // namespace engine::pomiar
+}  // namespace bench

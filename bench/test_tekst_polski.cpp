@@ -14,8 +14,8 @@
 namespace {
 
 using namespace engine;
-using pomiar::GenerujTekst;
-using pomiar::TekstPolski;
+using bench::GenerujTekst;
+using bench::TekstPolski;
 
 TEST(TekstPolski, TylkoAsciiILiteryWProporcji)
 {

@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-namespace engine::test {
+namespace cli::test {
 
 namespace fs = std::filesystem;
 
@@ -242,4 +242,4 @@ inline void oczekujBledu(const Wynik& wynik, int kod, const std::vector<std::str
     }
 }
 
-}  // namespace engine::test
+}  // namespace cli::test

@@ -40,6 +40,7 @@ std::string calosc(const std::string& tekst, int zrodlo, int cel)
 
 using test::losowyTekst;
 
+using namespace cli::test;
 using namespace engine::test;
 
 TEST_F(ZnakomatCli, KazdyStandardZrodlowyJakSilnik)

@@ -18,6 +18,7 @@ namespace {
 using namespace std::string_literals;
 
 using namespace engine;
+using namespace cli::test;
 using namespace engine::test;
 
 using Rozpoznawanie = ZnakomatCli;

@@ -27,6 +27,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace cli::test;
 using namespace engine::test;
 using engine::MAZOVIA;
 using engine::Standardy;

@@ -10,7 +10,7 @@
 
 #include "cli/tests/proces_cli.h"
 
-namespace engine::test {
+namespace cli::test {
 namespace {
 
 // Waits until `warunek` holds, at most `limit`; whether it did.
@@ -190,4 +190,4 @@ TEST_F(ZapisCli, TerminalIUrzadzeniaZnakowe)
 }
 
 }  // namespace
-}  // namespace engine::test
+}  // namespace cli::test
