@@ -392,13 +392,4 @@ void Przepis::przekazuj(Konwerter* konwerter)
     }
 }
 
-void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, engine::KonwersjaBlokowa& konwersja,
-              engine::Postep& postep, engine::NieLitery* nieLitery)
-{
-    KonwerterLiter konwerter(konwersja, nieLitery);
-    ZrodloWejscia zrodlo(wejscie);
-    Przepis przepis(zrodlo, wyjscie, postep);
-    przepis.konwertuj(konwerter, false);
-}
-
 }  // namespace pliki

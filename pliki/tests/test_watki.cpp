@@ -25,6 +25,7 @@
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
 #include "pliki/przepisz.h"
+#include "pliki/tests/test_przepisz.h"
 
 namespace pliki {
 namespace {
@@ -113,7 +114,7 @@ TEST(Watki, NadzorSlyszyTylkoWatekWolajacy)
         PlikWejsciowy wejscie((folder / "we.txt").string());
         PlikWyjsciowy wyjscie((folder / "wy.txt").string(), postep);
         engine::KonwersjaBlokowa konwersja(engine::UTF8_INDEX, engine::WINDOWS_EE);
-        Przepisz(wejscie, wyjscie, konwersja, postep);
+        test::Przepisz(wejscie, wyjscie, konwersja, postep);
         wyjscie.zapisz(konwersja.zakoncz());
         wyjscie.zatwierdz();
     }
@@ -135,7 +136,7 @@ TEST(Watki, BladZapisuWychodziZPrzepisz)
     engine::KonwersjaBlokowa konwersja(engine::MAZOVIA, engine::WINDOWS_EE);
     std::optional<BladPliku> blad;
     try {
-        Przepisz(wejscie, wyjscie, konwersja, postep);
+        test::Przepisz(wejscie, wyjscie, konwersja, postep);
     } catch (const BladPliku& b) {
         blad = b;
     }
@@ -170,7 +171,7 @@ TEST(Watki, PrzerwanieGdyPotokStoi)
         PlikWejsciowy wejscie((folder / "we.txt").string());
         PlikWyjsciowy wyjscie((folder / "potok").string(), postep);
         engine::KonwersjaBlokowa konwersja(engine::MAZOVIA, engine::WINDOWS_EE);
-        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, postep), engine::Przerwane);
+        EXPECT_THROW(test::Przepisz(wejscie, wyjscie, konwersja, postep), engine::Przerwane);
     }
     ASSERT_TRUE(zadane);
     EXPECT_LT(Zegar::now() - *zadane, std::chrono::seconds(1));
