@@ -84,6 +84,11 @@ struct OpisKawalka {
 // stays in the thread that made the Przepis; a failure of the other thread is thrown there.
 class Obieg {
 public:
+    // A side that sleeps is woken once this many pieces wait for it, not for each one: on two
+    // processors waking a thread costs about as much as converting a piece of 64 KiB, and
+    // meanwhile the other pieces keep the side that woke it busy.
+    static constexpr std::size_t PROG_BUDZENIA = KAWALKOW_W_OBIEGU - 1;
+
     explicit Obieg(std::size_t rozmiarKawalka) : pamiec_(rozmiarKawalka, KAWALKOW_W_OBIEGU) {}
 
     // The memory of the next piece to fill, once one is free.
@@ -98,12 +103,17 @@ public:
     // The piece wolny() gave is full.
     void oddaj(const CzesciKawalka& czesci, RodzajKawalka rodzaj = RodzajKawalka::Tekst)
     {
+        bool obudz = false;
         {
             const std::lock_guard blokada(mutex_);
             czesci_[(pierwszy_ + pelnych_) % KAWALKOW_W_OBIEGU] = {czesci, rodzaj};
             ++pelnych_;
+            // The end of the text and a source's own kinds of piece wake the other side at once.
+            obudz = pelnych_ >= PROG_BUDZENIA || rodzaj != RodzajKawalka::Tekst || czesci.dlugosc == 0;
         }
-        zmiana_.notify_all();
+        if (obudz) {
+            zmiana_.notify_all();
+        }
     }
 
     // The oldest full piece, once there is one; it stays until zwolnij().
@@ -116,12 +126,16 @@ public:
 
     void zwolnij()
     {
+        bool obudz = false;
         {
             const std::lock_guard blokada(mutex_);
             pierwszy_ = (pierwszy_ + 1) % KAWALKOW_W_OBIEGU;
             --pelnych_;
+            obudz = KAWALKOW_W_OBIEGU - pelnych_ >= PROG_BUDZENIA;
         }
-        zmiana_.notify_all();
+        if (obudz) {
+            zmiana_.notify_all();
+        }
     }
 
     // Waits until the other side has taken every full piece.
@@ -175,6 +189,12 @@ private:
     void czekaj(std::unique_lock<std::mutex>& blokada, engine::Postep& postep, Warunek gotowe)
     {
         const int odstep = postep.odstepOczekiwania();
+        if (!gotowe() && !blad_ && !zatrzymany_) {
+            // The other side may sleep on a piece it was not woken for: before this side
+            // sleeps too, that one goes on. Once, or two sides that both wait would wake
+            // each other round and round.
+            zmiana_.notify_all();
+        }
         while (!gotowe() && !blad_ && !zatrzymany_) {
             if (odstep < 0) {
                 zmiana_.wait(blokada);
