@@ -84,9 +84,9 @@ struct OpisKawalka {
 // stays in the thread that made the Przepis; a failure of the other thread is thrown there.
 class Obieg {
 public:
-    // A side that sleeps is woken once this many pieces wait for it, not for each one: on two
-    // processors waking a thread costs about as much as converting a piece of 64 KiB, and
-    // meanwhile the other pieces keep the side that woke it busy.
+    // A side that sleeps is woken once this many pieces wait for it, not for each one, while
+    // the side that woke it still has pieces to go on with: a thread woken for each piece
+    // made every character 15 % slower than one thread on two processors.
     static constexpr std::size_t PROG_BUDZENIA = KAWALKOW_W_OBIEGU - 1;
 
     // `czekaPoza` when the filling side may wait elsewhere than on this Obieg, as on a pipe
