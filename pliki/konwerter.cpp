@@ -21,7 +21,7 @@ constexpr std::size_t SZUKANIE_CIECIA = 4096;
 constexpr std::size_t NAJWIECEJ_NA_ZNAK = 3;
 constexpr std::size_t NAJDLUZSZY_ZACZETY = 3;
 // The parts a piece is converted in character by character.
-constexpr std::size_t CZESC_WSZYSTKICH_ZNAKOW = std::size_t{16} << 10;
+constexpr std::size_t CZESC_WSZYSTKICH_ZNAKOW = std::size_t{8} << 10;
 
 }  // namespace
 

@@ -230,7 +230,7 @@ TEST(Przepis, ZatrzymanaKonwersjaWKazdymMiejscu)
 TEST(KonwerterWszystkichZnakow, KawalkiICzesciBezSzwow)
 {
     const std::string ZNAK_SPOZA = "ж";  // no character of Windows-EE
-    const std::size_t K = std::size_t{16} << 10;
+    const std::size_t K = std::size_t{8} << 10;
     struct Przypadek {
         std::size_t ascii;  // 'h's before the text
         bool stop;          // a character Windows-EE lacks after them
