@@ -20,6 +20,8 @@ constexpr std::size_t SZUKANIE_CIECIA = 4096;
 // of the piece before, at most three bytes, comes first.
 constexpr std::size_t NAJWIECEJ_NA_ZNAK = 3;
 constexpr std::size_t NAJDLUZSZY_ZACZETY = 3;
+// The parts a piece is converted in character by character.
+constexpr std::size_t CZESC_WSZYSTKICH_ZNAKOW = std::size_t{8} << 10;
 
 }  // namespace
 
@@ -171,23 +173,29 @@ std::size_t KonwerterWszystkichZnakow::najwiecejBajtow(std::size_t dlugosc) cons
 
 CzesciKawalka KonwerterWszystkichZnakow::konwertuj(std::string_view kawalek, char* wynik)
 {
-    wynik_.clear();
-    przedBledem_ = 0;
+    const std::size_t miejsce = najwiecejBajtow(kawalek.size());
+    std::size_t zapisane = 0;
     const auto przenies = [&] {
         // The loop's memory is sized by najwiecejBajtow: never write past it.
-        if (wynik_.size() > najwiecejBajtow(kawalek.size())) {
+        if (wynik_.size() > miejsce - zapisane) {
             throw std::length_error("KonwerterWszystkichZnakow: more bytes than najwiecejBajtow");
         }
-        std::memcpy(wynik, wynik_.data(), wynik_.size());
-        return wynik_.size();
+        std::memcpy(wynik + zapisane, wynik_.data(), wynik_.size());
+        zapisane += wynik_.size();
     };
-    try {
-        konwersja_.dopisz(kawalek, wynik_);
-    } catch (const engine::NieprzekonwertowanyZnak&) {
-        przedBledem_ = przenies();
-        throw;
+    przedBledem_ = 0;
+    for (std::size_t od = 0; od < kawalek.size(); od += CZESC_WSZYSTKICH_ZNAKOW) {
+        wynik_.clear();
+        try {
+            konwersja_.dopisz(kawalek.substr(od, CZESC_WSZYSTKICH_ZNAKOW), wynik_);
+        } catch (const engine::NieprzekonwertowanyZnak&) {
+            przenies();
+            przedBledem_ = zapisane;
+            throw;
+        }
+        przenies();
     }
-    return {przenies(), 0, 0};
+    return {zapisane, 0, 0};
 }
 
 std::string KonwerterWszystkichZnakow::zakoncz()

@@ -6,9 +6,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "engine/nie_litery.h"
 #include "engine/postep.h"
-#include "engine/strumien.h"
 #include "pliki/blad_pliku.h"
 #include "pliki/konwerter.h"
 #include "pliki/wejscie.h"
@@ -53,11 +51,5 @@ private:
     engine::Postep& postep_;
     std::unique_ptr<Obiegi> obiegi_;
 };
-
-// The letters of all that `wejscie` gives onto `wyjscie`, through Przepis. Letters cut between
-// pieces wait in `konwersja`; the caller ends it with konwersja.zakoncz() once all inputs are
-// read. `nieLitery`, when given, is fed each piece as it was read. Throws BladPliku.
-void Przepisz(PlikWejsciowy& wejscie, PlikWyjsciowy& wyjscie, engine::KonwersjaBlokowa& konwersja,
-              engine::Postep& postep = engine::BezPostepu(), engine::NieLitery* nieLitery = nullptr);
 
 }  // namespace pliki

@@ -22,6 +22,7 @@
 #include "pliki/pamiec_kawalkow.h"
 #include "pliki/przepisz.h"
 #include "pliki/tests/test_pomoc.h"
+#include "pliki/tests/test_przepisz.h"
 #include "pliki/wejscie.h"
 #include "pliki/wyjscie.h"
 

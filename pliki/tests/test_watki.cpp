@@ -2,6 +2,7 @@
 // from the thread that called Przepisz, and no thread outlives it, however it ends.
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -25,6 +27,7 @@
 #include "engine/standardy.h"
 #include "engine/tests/konwersja_bajtow.h"
 #include "pliki/przepisz.h"
+#include "pliki/tests/test_przepisz.h"
 
 namespace pliki {
 namespace {
@@ -113,7 +116,7 @@ TEST(Watki, NadzorSlyszyTylkoWatekWolajacy)
         PlikWejsciowy wejscie((folder / "we.txt").string());
         PlikWyjsciowy wyjscie((folder / "wy.txt").string(), postep);
         engine::KonwersjaBlokowa konwersja(engine::UTF8_INDEX, engine::WINDOWS_EE);
-        Przepisz(wejscie, wyjscie, konwersja, postep);
+        test::Przepisz(wejscie, wyjscie, konwersja, postep);
         wyjscie.zapisz(konwersja.zakoncz());
         wyjscie.zatwierdz();
     }
@@ -135,7 +138,7 @@ TEST(Watki, BladZapisuWychodziZPrzepisz)
     engine::KonwersjaBlokowa konwersja(engine::MAZOVIA, engine::WINDOWS_EE);
     std::optional<BladPliku> blad;
     try {
-        Przepisz(wejscie, wyjscie, konwersja, postep);
+        test::Przepisz(wejscie, wyjscie, konwersja, postep);
     } catch (const BladPliku& b) {
         blad = b;
     }
@@ -170,13 +173,70 @@ TEST(Watki, PrzerwanieGdyPotokStoi)
         PlikWejsciowy wejscie((folder / "we.txt").string());
         PlikWyjsciowy wyjscie((folder / "potok").string(), postep);
         engine::KonwersjaBlokowa konwersja(engine::MAZOVIA, engine::WINDOWS_EE);
-        EXPECT_THROW(Przepisz(wejscie, wyjscie, konwersja, postep), engine::Przerwane);
+        EXPECT_THROW(test::Przepisz(wejscie, wyjscie, konwersja, postep), engine::Przerwane);
     }
     ASSERT_TRUE(zadane);
     EXPECT_LT(Zegar::now() - *zadane, std::chrono::seconds(1));
     EXPECT_EQ(liczbaWatkow(), przed);
     EXPECT_EQ(postep.zInnegoWatku, 0);
     ::close(czytelnik);
+}
+
+// Text that comes through a pipe a sentence at a time goes out as it comes, each sentence
+// before the next is sent, with no thread of the loop left waiting on it.
+TEST(Watki, TekstZPotokuWychodziOdRazu)
+{
+    const std::string zdanie = "Zażółć gęślą jaźń. ";
+    const std::string przekonwertowane = "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1. ";
+    constexpr int ZDAN = 10;
+    Folder folder;
+    ASSERT_EQ(::mkfifo((folder / "we").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((folder / "wy").c_str(), 0600), 0);
+    // Opened so that neither open waits for the other side.
+    const int doWejscia = ::open((folder / "we").c_str(), O_RDWR | O_CLOEXEC);
+    const int zWyjscia = ::open((folder / "wy").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(doWejscia, 0);
+    ASSERT_GE(zWyjscia, 0);
+    const std::unique_ptr<const int, void (*)(const int*)> zamknijWyjscie(&zWyjscia,
+                                                                          [](const int* d) { ::close(*d); });
+    // However the test ends, the input ends and the conversion with it.
+    struct Konwersja {
+        int doWejscia;
+        std::thread watek;
+        ~Konwersja()
+        {
+            ::close(doWejscia);
+            watek.join();
+        }
+    } konwersja{doWejscia, std::thread([&] {
+                    PlikWejsciowy wejscie((folder / "we").string());
+                    PlikWyjsciowy wyjscie((folder / "wy").string());
+                    engine::KonwersjaBlokowa konwersja(engine::UTF8_INDEX, engine::WINDOWS_EE);
+                    test::Przepisz(wejscie, wyjscie, konwersja);
+                    wyjscie.zatwierdz();
+                })};
+    const Zegar::time_point start = Zegar::now();
+    std::string wyszlo;
+    for (int i = 1; i <= ZDAN; ++i) {
+        ASSERT_EQ(::write(doWejscia, zdanie.data(), zdanie.size()), static_cast<ssize_t>(zdanie.size()));
+        const std::size_t oczekiwane = static_cast<std::size_t>(i) * przekonwertowane.size();
+        while (wyszlo.size() < oczekiwane) {
+            pollfd czekanie{zWyjscia, POLLIN, 0};
+            ASSERT_EQ(::poll(&czekanie, 1, 10000), 1) << "zdanie " << i << " nie wyszło";
+            char bufor[256];
+            const ssize_t przeczytane = ::read(zWyjscia, bufor, sizeof bufor);
+            ASSERT_GT(przeczytane, 0);
+            wyszlo.append(bufor, static_cast<std::size_t>(przeczytane));
+        }
+    }
+    const auto trwalo = Zegar::now() - start;
+    std::string calosc;
+    for (int i = 0; i < ZDAN; ++i) {
+        calosc += przekonwertowane;
+    }
+    EXPECT_TRUE(wyszlo == calosc);
+    // A sentence left for a thread's own timer to find takes a tenth of a second.
+    EXPECT_LT(trwalo, std::chrono::milliseconds(50 * ZDAN));
 }
 
 }  // namespace

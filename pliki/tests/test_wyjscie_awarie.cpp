@@ -23,6 +23,7 @@
 #include "pliki/przepisz.h"
 #include "pliki/tests/test_petla.h"
 #include "pliki/tests/test_pomoc.h"
+#include "pliki/tests/test_przepisz.h"
 #include "pliki/tests/test_wyjscie.h"
 #include "pliki/wejscie.h"
 #include "pliki/wyjscie.h"

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "engine/standardy.h"
+#include "engine/wszystkie_znaki.h"
 #include "pliki/konwersja_pliku.h"
+#include "pliki/konwerter.h"
 #include "pliki/przepisz.h"
 #include "pliki/rozpoznany_poczatek.h"
 #include "pliki/tests/test_pomoc.h"
@@ -219,6 +221,60 @@ TEST(Przepis, ZatrzymanaKonwersjaWKazdymMiejscu)
                 EXPECT_TRUE(czytajPlik(folder / "wynik") == oczekiwane);
             }
         }
+    }
+}
+
+// The converter of every character on its own, in the loop's pieces: letters cut wherever a
+// piece or a part of one ends come out whole, and a stop anywhere leaves exactly the text
+// before it.
+TEST(KonwerterWszystkichZnakow, KawalkiICzesciBezSzwow)
+{
+    const std::string ZNAK_SPOZA = "ж";  // no character of Windows-EE
+    const std::size_t K = std::size_t{8} << 10;
+    struct Przypadek {
+        std::size_t ascii;  // 'h's before the text
+        bool stop;          // a character Windows-EE lacks after them
+    };
+    std::vector<Przypadek> przypadki;
+    // Every place in a sentence meets the ends of the parts and pieces.
+    for (std::size_t i = 0; i <= ZDANIE_UTF8.size(); ++i) {
+        przypadki.push_back({i, false});
+    }
+    for (const std::size_t gdzie : {std::size_t{0}, std::size_t{1}, K - 1, K, K + 1, 3 * K + 7, 8 * K - 1,
+                                    8 * K, 8 * K + 1, 13 * K + 2, 16 * K, 20 * K + 3}) {
+        przypadki.push_back({gdzie, true});
+    }
+    for (const Przypadek& przypadek : przypadki) {
+        SCOPED_TRACE(std::to_string(przypadek.ascii) + (przypadek.stop ? " stop" : ""));
+        const std::size_t zdan = (3 * ROZMIAR_KAWALKA) / ZDANIE_UTF8.size();
+        std::string wejscie(przypadek.ascii, 'h');
+        std::string oczekiwane(przypadek.ascii, 'h');
+        if (przypadek.stop) {
+            wejscie += ZNAK_SPOZA;
+        }
+        for (std::size_t i = 0; i < zdan; ++i) {
+            wejscie += ZDANIE_UTF8;
+            if (!przypadek.stop) {
+                oczekiwane += ZDANIE_WINDOWS;
+            }
+        }
+        KonwerterWszystkichZnakow konwerter(engine::UTF8_INDEX, engine::WINDOWS_EE, "");
+        const std::size_t dlugosc = konwerter.rozmiarKawalka();
+        std::string wynik;
+        std::string kawalek(konwerter.najwiecejBajtow(dlugosc), '\0');
+        try {
+            for (std::size_t od = 0; od < wejscie.size(); od += dlugosc) {
+                const std::string_view czesc = std::string_view(wejscie).substr(od, dlugosc);
+                wynik.append(kawalek.data(), konwerter.konwertuj(czesc, kawalek.data()).dlugosc);
+            }
+            wynik += konwerter.zakoncz();
+            EXPECT_FALSE(przypadek.stop);
+        } catch (const engine::NieprzekonwertowanyZnak& stop) {
+            wynik.append(kawalek.data(), konwerter.przedBledem());
+            EXPECT_TRUE(przypadek.stop);
+            EXPECT_EQ(stop.pozycja, przypadek.ascii);
+        }
+        EXPECT_TRUE(wynik == oczekiwane) << wynik.size() << " zamiast " << oczekiwane.size();
     }
 }
 
