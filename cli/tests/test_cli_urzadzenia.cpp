@@ -64,7 +64,7 @@ TEST(UrzadzenieBlokowe, TenSamJakoWejscieIWyjscieOdrzucony)
     }
     tekst.resize(64 << 10);
     std::ofstream(folder / "obraz.img", std::ios::binary) << tekst;
-    const engine::test::UrzadzeniePetli petla(folder / "obraz.img");
+    const pliki::test::UrzadzeniePetli petla(folder / "obraz.img");
     if (petla.sciezka().empty()) {
         GTEST_SKIP() << petla.powod();
     }

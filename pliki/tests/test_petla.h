@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-namespace engine::test {
+namespace pliki::test {
 
 class UrzadzeniePetli {
 public:
@@ -54,4 +54,4 @@ private:
     std::string powod_;
 };
 
-}  // namespace engine::test
+}  // namespace pliki::test

@@ -223,7 +223,7 @@ TEST_F(TenSam, UrzadzenieBlokowePoNumerze)
 {
     const fs::path obraz = folder / "obraz.img";
     zapiszPlik(obraz, std::string(1 << 20, 'o'));
-    const engine::test::UrzadzeniePetli petla(obraz);
+    const pliki::test::UrzadzeniePetli petla(obraz);
     if (petla.sciezka().empty()) {
         GTEST_SKIP() << petla.powod();
     }

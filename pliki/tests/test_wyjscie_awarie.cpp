@@ -118,7 +118,7 @@ TEST_P(Niepowodzenie, PelnyDyskBezRezerwacjiMiejsca)
     if (std::system(mkfs.c_str()) != 0) {
         GTEST_SKIP() << "brak mkfs.ext2";
     }
-    const engine::test::UrzadzeniePetli petla(obraz);
+    const pliki::test::UrzadzeniePetli petla(obraz);
     if (petla.sciezka().empty()) {
         GTEST_SKIP() << petla.powod();
     }
