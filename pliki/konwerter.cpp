@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "pliki/procesory.h"
-#include "pliki/watki.h"
+#include "pliki/sygnaly.h"
 
 namespace pliki {
 

@@ -17,7 +17,8 @@
 
 #include "engine/standardy.h"
 #include "pliki/pamiec_kawalkow.h"
-#include "pliki/watki.h"
+#include "pliki/procesory.h"
+#include "pliki/sygnaly.h"
 
 namespace pliki {
 

@@ -166,4 +166,19 @@ void Wyrejestruj(int bilet)
     }
 }
 
+WatkiBezSygnalow::WatkiBezSygnalow()
+{
+    sigset_t zestaw;
+    sigfillset(&zestaw);
+    for (const int wlasny : {SIGPIPE, SIGXFSZ, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS}) {
+        sigdelset(&zestaw, wlasny);
+    }
+    ::pthread_sigmask(SIG_BLOCK, &zestaw, &poprzednie_);
+}
+
+WatkiBezSygnalow::~WatkiBezSygnalow()
+{
+    ::pthread_sigmask(SIG_SETMASK, &poprzednie_, nullptr);
+}
+
 }  // namespace pliki

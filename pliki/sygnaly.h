@@ -1,5 +1,7 @@
 #pragma once
 
+#include <signal.h>
+
 namespace pliki {
 
 // What a write into a pipe whose reader has gone does: end the program quietly, as a shell
@@ -24,6 +26,20 @@ public:
     ~BezSygnalow();
     BezSygnalow(const BezSygnalow&) = delete;
     BezSygnalow& operator=(const BezSygnalow&) = delete;
+};
+
+// While it lives, threads started by this one take no signal sent to the whole process, so
+// those keep reaching the thread that handles them. A write still gets its own SIGPIPE and
+// SIGXFSZ, as it would in one thread.
+class WatkiBezSygnalow {
+public:
+    WatkiBezSygnalow();
+    ~WatkiBezSygnalow();
+    WatkiBezSygnalow(const WatkiBezSygnalow&) = delete;
+    WatkiBezSygnalow& operator=(const WatkiBezSygnalow&) = delete;
+
+private:
+    sigset_t poprzednie_;
 };
 
 // A named temporary file that a signal or exit() removes: its folder and its name within
