@@ -15,8 +15,8 @@
 #include "engine/standardy.h"
 #include "engine/windows1250.h"
 #include "jobs/konwertuj.h"
+#include "pliki/kawalek.h"
 #include "pliki/opis_bledu.h"
-#include "pliki/przepisz.h"
 #include "pliki/rozpoznany_poczatek.h"
 
 namespace jobs {
